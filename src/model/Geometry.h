@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace qm {
+
+// Arithmetic shared by placement, drawing and editing: single-precision
+// intermediates, pi as the literal 3.141592, truncation toward zero.
+
+inline constexpr float kPi = 3.141592f;
+
+// Degrees to radians: degrees x (1/180) x 3.141592.
+inline float RollToRadians(std::int32_t degrees)
+{
+    return static_cast<float>(degrees) * (1.0f / 180.0f) * kPi;
+}
+
+// Turns (x, y) by `angle` radians; clockwise on screen, where y grows downward.
+inline void RotatePoint(float x, float y, float angle, float& rotatedX, float& rotatedY)
+{
+    const float c = std::cos(angle);
+    const float s = std::sin(angle);
+    const float xc = x * c;
+    const float ys = y * s;
+    const float xs = x * s;
+    const float yc = y * c;
+    rotatedX = xc - ys;
+    rotatedY = xs + yc;
+}
+
+// Float to pixel, truncating toward zero. Values beyond the int32 range (which
+// only hostile files produce) saturate instead of being undefined; NaN gives 0.
+inline std::int32_t TruncToInt(float value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= 2147483648.0f)
+        return std::numeric_limits<std::int32_t>::max();
+    if (value <= -2147483648.0f)
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(value);
+}
+
+// int32 arithmetic that wraps like the machine instead of overflowing into
+// undefined behaviour.
+inline std::int32_t WrapToInt32(std::int64_t value)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(value)));
+}
+
+} // namespace qm

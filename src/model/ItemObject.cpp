@@ -1,0 +1,33 @@
+#include "ItemObject.h"
+
+#include "platform/ShiftJis.h"
+
+#include <algorithm>
+
+namespace qm {
+
+int TItemObject::VertexCount() const
+{
+    return std::clamp(Count, 0, static_cast<std::int32_t>(std::min<std::size_t>(Points.size(), INT32_MAX)));
+}
+
+bool TItemObject::HasControlPoint(int i) const
+{
+    return i >= 0 && static_cast<std::size_t>(i) < C1.size() && static_cast<std::size_t>(i) < C2.size();
+}
+
+const TFont& DefaultItemFont()
+{
+    static const TFont font = [] {
+        TFont f;
+        f.Name = Utf8ToCp932("ＭＳ Ｐゴシック");
+        f.Height = -12;
+        f.Charset = SHIFTJIS_CHARSET;
+        f.Color = clWindowText;
+        f.Style = 0;
+        return f;
+    }();
+    return font;
+}
+
+} // namespace qm

@@ -1,0 +1,369 @@
+#include "ObjectTree.h"
+
+#include "platform/ShiftJis.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace qm {
+
+namespace {
+
+const std::string& TrashCaption()
+{
+    static const std::string caption = Utf8ToCp932("ごみ箱");
+    return caption;
+}
+
+// Ancestors of `node` from its top-level node down to the node itself.
+std::vector<const TTreeNode*> PathFromTop(const TTreeNode* node)
+{
+    std::vector<const TTreeNode*> path;
+    for (; node; node = node->Parent())
+        path.push_back(node);
+    std::reverse(path.begin(), path.end());
+    return path;
+}
+
+// Whether `a` comes before `b` in tree order (depth first, parents first).
+bool PrecedesInTreeOrder(const TTreeNode* a, const TTreeNode* b, const TTreeNode* firstTopLevel)
+{
+    const auto pathA = PathFromTop(a);
+    const auto pathB = PathFromTop(b);
+    std::size_t depth = 0;
+    while (depth < pathA.size() && depth < pathB.size() && pathA[depth] == pathB[depth])
+        ++depth;
+    if (depth == pathA.size())
+        return true; // a is an ancestor of b (or b itself)
+    if (depth == pathB.size())
+        return false;
+    // Siblings below the common ancestor: is pathA's branch earlier in the list?
+    const TTreeNode* start = depth == 0 ? firstTopLevel : pathA[depth - 1]->FirstChild();
+    for (const TTreeNode* sibling = start; sibling; sibling = sibling->NextSibling()) {
+        if (sibling == pathA[depth])
+            return true;
+        if (sibling == pathB[depth])
+            return false;
+    }
+    return false;
+}
+
+} // namespace
+
+// --- TTreeNode --------------------------------------------------------------
+
+TTreeNode* TTreeNode::Parent() const
+{
+    // The hidden top has no record: its children are the top-level nodes.
+    return parent_ && parent_->data_ ? parent_ : nullptr;
+}
+
+int TTreeNode::Index() const
+{
+    int index = 0;
+    for (const TTreeNode* sibling = prev_; sibling; sibling = sibling->prev_)
+        ++index;
+    return index;
+}
+
+bool TTreeNode::IsWithin(const TTreeNode* ancestor) const
+{
+    for (const TTreeNode* node = this; node; node = node->Parent()) {
+        if (node == ancestor)
+            return true;
+    }
+    return false;
+}
+
+// --- Construction -----------------------------------------------------------
+
+TObjectTree::TObjectTree() : TObjectTree(Empty)
+{
+    CreateFixedNodes();
+}
+
+TObjectTree::TObjectTree(EmptyTag) : top_(new TTreeNode) {}
+
+TObjectTree::~TObjectTree()
+{
+    observers_.clear();
+    DeleteAllNodes();
+}
+
+void TObjectTree::CreateFixedNodes()
+{
+    objectRoot_ = AddItem(nullptr, "Object", itObjectRoot);
+    trashNode_ = AddItem(objectRoot_, TrashCaption(), itTrash);
+    tempNode_ = AddItem(trashNode_, "Temp", itTemp);
+}
+
+void TObjectTree::DeleteAllNodes()
+{
+    while (TTreeNode* node = top_->lastChild_)
+        DeleteSubtree(node);
+}
+
+void TObjectTree::NewDocument()
+{
+    DeleteAllNodes();
+    itemCounter_ = 0;
+    CreateFixedNodes();
+}
+
+void TObjectTree::ReplaceContents(TObjectTree& source)
+{
+    DeleteAllNodes();
+    std::swap(top_, source.top_);
+    std::swap(objectRoot_, source.objectRoot_);
+    std::swap(trashNode_, source.trashNode_);
+    std::swap(tempNode_, source.tempNode_);
+    std::swap(itemCounter_, source.itemCounter_);
+    std::swap(nodeCount_, source.nodeCount_);
+    std::swap(ids_, source.ids_);
+    std::swap(nodesById_, source.nodesById_);
+    source.itemCounter_ = 0;
+    for (TTreeObserver* observer : observers_)
+        observer->TreeReset();
+}
+
+void TObjectTree::AddObserver(TTreeObserver* observer)
+{
+    if (observer && std::find(observers_.begin(), observers_.end(), observer) == observers_.end())
+        observers_.push_back(observer);
+}
+
+void TObjectTree::RemoveObserver(TTreeObserver* observer)
+{
+    std::erase(observers_, observer);
+}
+
+bool TObjectTree::IsFixedNode(const TTreeNode* node) const
+{
+    return node && (node == objectRoot_ || node == trashNode_ || node == tempNode_);
+}
+
+void TObjectTree::MarkFixedNode(TTreeNode* node)
+{
+    if (!node)
+        return;
+    switch (node->Data()->ItemType) {
+    case itObjectRoot: objectRoot_ = node; break;
+    case itTrash: trashNode_ = node; break;
+    case itTemp: tempNode_ = node; break;
+    default: break;
+    }
+}
+
+bool TObjectTree::RefusesItem(const TTreeNode* node) const
+{
+    return !node || IsFixedNode(node);
+}
+
+TTreeNode* TObjectTree::LastNode() const
+{
+    TTreeNode* node = top_->lastChild_;
+    while (node && node->lastChild_)
+        node = node->lastChild_;
+    return node;
+}
+
+// --- Nodes ------------------------------------------------------------------
+
+TTreeNode* TObjectTree::NewNode(TTreeNode* parent, std::string_view caption, std::unique_ptr<TItemObject> data)
+{
+    TTreeNode* holder = parent ? parent : top_.get();
+    auto* node = new TTreeNode;
+    node->text_ = caption;
+    node->data_ = std::move(data);
+    node->parent_ = holder;
+    node->prev_ = holder->lastChild_;
+    if (holder->lastChild_)
+        holder->lastChild_->next_ = node;
+    else
+        holder->firstChild_ = node;
+    holder->lastChild_ = node;
+    ++holder->childCount_;
+    ++nodeCount_;
+    RegisterId(node);
+    IncrementItemCounter();
+    for (TTreeObserver* observer : observers_)
+        observer->NodeAdded(node);
+    return node;
+}
+
+void TObjectTree::Unlink(TTreeNode* node)
+{
+    TTreeNode* holder = node->parent_;
+    (node->prev_ ? node->prev_->next_ : holder->firstChild_) = node->next_;
+    (node->next_ ? node->next_->prev_ : holder->lastChild_) = node->prev_;
+    --holder->childCount_;
+    node->parent_ = node->prev_ = node->next_ = nullptr;
+}
+
+void TObjectTree::DestroyNode(TTreeNode* node)
+{
+    for (TTreeObserver* observer : observers_)
+        observer->NodeRemoving(node);
+    if (node == objectRoot_)
+        objectRoot_ = nullptr;
+    if (node == trashNode_)
+        trashNode_ = nullptr;
+    if (node == tempNode_)
+        tempNode_ = nullptr;
+    UnregisterId(node);
+    Unlink(node);
+    --nodeCount_;
+    delete node;
+}
+
+void TObjectTree::IncrementItemCounter()
+{
+    if (itemCounter_ < std::numeric_limits<std::int32_t>::max())
+        ++itemCounter_;
+}
+
+TTreeNode* TObjectTree::AddItem(TTreeNode* parent, std::string_view caption, std::int32_t itemType)
+{
+    auto item = std::make_unique<TItemObject>();
+    item->Name = caption;
+    item->ItemType = itemType;
+    item->Id = NextFreeId();
+    item->Priority = itemCounter_;
+    item->Font = DefaultItemFont();
+    item->DStyle = itemType == itArrow ? 1 : 0;
+    return NewNode(parent, caption, std::move(item));
+}
+
+TTreeNode* TObjectTree::CopyItem(TTreeNode* parent, std::string_view caption, const TItemObject& source)
+{
+    auto item = std::make_unique<TItemObject>();
+    item->ItemType = source.ItemType;
+    item->X = source.X;
+    item->Y = source.Y;
+    item->StretchX = source.StretchX;
+    item->StretchY = source.StretchY;
+    item->Roll = source.Roll;
+    item->Text = source.Text;
+    item->Margin = source.Margin;
+    item->LineSpacing = source.LineSpacing;
+    item->CenterH = source.CenterH;
+    item->CenterV = source.CenterV;
+    item->Count = source.Count;
+    item->CurveStyle = source.CurveStyle;
+    item->PStyle = source.PStyle;
+    item->DStyle = source.DStyle;
+    item->Pen = source.Pen;
+    item->Brush = source.Brush;
+    item->Font = source.Font;
+    item->Name = caption;
+    item->Id = NextFreeId();
+    item->Priority = itemCounter_;
+    item->Active = true;
+    if (!source.Points.empty()) {
+        // Entries that the source lacks stay (0, 0); the length never exceeds
+        // the vertices the source really has.
+        const auto length = static_cast<std::size_t>(source.VertexCount());
+        auto copied = [length](const TPointArray& from) {
+            TPointArray to(length);
+            std::copy_n(from.begin(), std::min(length, from.size()), to.begin());
+            return to;
+        };
+        item->Points = copied(source.Points);
+        item->C1 = copied(source.C1);
+        item->C2 = copied(source.C2);
+    }
+    return NewNode(parent, caption, std::move(item));
+}
+
+int TObjectTree::DeleteSubtree(TTreeNode* node)
+{
+    if (!node)
+        return -1;
+    // Post-order without recursion: always descend to the first child, delete
+    // a node once it has none left.
+    TTreeNode* current = node;
+    while (true) {
+        while (current->firstChild_)
+            current = current->firstChild_;
+        TTreeNode* parent = current->parent_;
+        const bool done = current == node;
+        DestroyNode(current);
+        if (done)
+            return 0;
+        current = parent;
+    }
+}
+
+// --- Ids --------------------------------------------------------------------
+
+std::int32_t TObjectTree::NextFreeId() const
+{
+    if (itemCounter_ <= 0)
+        return itemCounter_;
+    return static_cast<std::int32_t>(std::min<std::int64_t>(ids_.SmallestFree(), itemCounter_));
+}
+
+void TObjectTree::RegisterId(TTreeNode* node)
+{
+    ids_.Add(node->data_->Id);
+    nodesById_.emplace(node->data_->Id, node);
+}
+
+void TObjectTree::UnregisterId(TTreeNode* node)
+{
+    const std::int32_t id = node->data_->Id;
+    ids_.Remove(id);
+    auto [first, last] = nodesById_.equal_range(id);
+    for (auto entry = first; entry != last; ++entry) {
+        if (entry->second == node) {
+            nodesById_.erase(entry);
+            break;
+        }
+    }
+}
+
+void TObjectTree::SetItemId(TTreeNode* node, std::int32_t id)
+{
+    if (!node || node->data_->Id == id)
+        return;
+    UnregisterId(node);
+    node->data_->Id = id;
+    RegisterId(node);
+}
+
+TTreeNode* TObjectTree::FindItemById(std::int32_t id) const
+{
+    auto [first, last] = nodesById_.equal_range(id);
+    if (first == last)
+        return LastNode();
+    TTreeNode* found = first->second;
+    for (auto entry = std::next(first); entry != last; ++entry) {
+        if (PrecedesInTreeOrder(entry->second, found, top_->firstChild_))
+            found = entry->second;
+    }
+    return found;
+}
+
+// --- Captions ---------------------------------------------------------------
+
+bool TObjectTree::CanEditCaption(const TTreeNode* node) const
+{
+    return node && !IsFixedNode(node);
+}
+
+bool TObjectTree::CanExpand(const TTreeNode* node) const
+{
+    return node && node != tempNode_ && node->data_->Active;
+}
+
+void TObjectTree::SetCaption(TTreeNode* node, std::string_view caption)
+{
+    if (!node)
+        return;
+    node->text_ = caption;
+    node->data_->Name = caption;
+    for (TTreeObserver* observer : observers_)
+        observer->NodeRenamed(node);
+}
+
+} // namespace qm

@@ -1,0 +1,191 @@
+#pragma once
+
+#include "IdRegistry.h"
+#include "ItemObject.h"
+#include "TreeNode.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace qm {
+
+// Told of every change to the shape of the tree (the tree window's view).
+class TTreeObserver {
+public:
+    virtual ~TTreeObserver() = default;
+    // After `node` was appended as its parent's last child.
+    virtual void NodeAdded(TTreeNode* node) { (void)node; }
+    // Before `node` leaves the tree; its children have left already. The node
+    // and its record are still valid during the call.
+    virtual void NodeRemoving(TTreeNode* node) { (void)node; }
+    virtual void NodeRenamed(TTreeNode* node) { (void)node; }
+    // The whole contents were replaced (an opened document).
+    virtual void TreeReset() {}
+};
+
+// The document: the tree of item records with its three fixed nodes "Object",
+// "ごみ箱" and "Temp", the creation counter ItemCounter, and every operation
+// on items and subtrees. Operations return 0 when done and -1 when refused
+// (an absent node or a fixed node where the operation does not apply).
+//
+// Ids, counts and priorities may come from files and are not trusted: no
+// operation here crashes, loops without end or allocates beyond the data
+// present, whatever their values. Subtree operations use explicit stacks, so
+// nesting depth is limited by memory, not by the call stack.
+class TObjectTree {
+public:
+    struct EmptyTag {};
+    static constexpr EmptyTag Empty{};
+
+    // A tree with the three fixed nodes; ItemCounter is 3.
+    TObjectTree();
+    // A tree without any node and ItemCounter 0, for a reader to fill.
+    explicit TObjectTree(EmptyTag);
+    ~TObjectTree();
+    TObjectTree(const TObjectTree&) = delete;
+    TObjectTree& operator=(const TObjectTree&) = delete;
+
+    // --- Structure -------------------------------------------------------
+    TTreeNode* ObjectRoot() const { return objectRoot_; }
+    TTreeNode* TrashNode() const { return trashNode_; }
+    TTreeNode* TempNode() const { return tempNode_; }
+    bool IsFixedNode(const TTreeNode* node) const;
+    // Makes a node the Object root, the trash node or the Temp node by its
+    // ItemType (-3, -1, -4); other types are ignored. Used by the reader.
+    void MarkFixedNode(TTreeNode* node);
+
+    TTreeNode* FirstTopLevelNode() const { return top_->firstChild_; }
+    // The last node in tree order (depth-first, parents first), or null.
+    TTreeNode* LastNode() const;
+    std::size_t NodeCount() const { return nodeCount_; }
+
+    std::int32_t ItemCounter() const { return itemCounter_; }
+    void SetItemCounter(std::int32_t value) { itemCounter_ = value; }
+
+    // Deletes everything, sets ItemCounter to 0 and makes the fixed nodes again.
+    void NewDocument();
+    // Takes over the nodes, fixed nodes and counter of `source`, which is left
+    // empty; observers of this tree are told TreeReset.
+    void ReplaceContents(TObjectTree& source);
+
+    void AddObserver(TTreeObserver* observer);
+    void RemoveObserver(TTreeObserver* observer);
+
+    // --- Items (one node) ------------------------------------------------
+    // Appends a node with a new record in its default state (null parent: a
+    // top-level node).
+    TTreeNode* AddItem(TTreeNode* parent, std::string_view caption, std::int32_t itemType);
+    // Appends a node with a copy of `source` under a fresh id and priority.
+    TTreeNode* CopyItem(TTreeNode* parent, std::string_view caption, const TItemObject& source);
+    std::int32_t NextFreeId() const;
+    // Changes an item's id; the only way ids change after creation.
+    void SetItemId(TTreeNode* node, std::int32_t id);
+    // The first node in tree order whose item has `id`; the last node of the
+    // tree when none has it (null for an empty tree). Constant time for a
+    // unique id.
+    TTreeNode* FindItemById(std::int32_t id) const;
+    // Deletes the node with its subtree, children first. Fixed nodes too.
+    int DeleteSubtree(TTreeNode* node);
+
+    // Caption editing from the tree view.
+    bool CanEditCaption(const TTreeNode* node) const;
+    bool CanExpand(const TTreeNode* node) const;
+    // Stores the caption and the item's Name.
+    void SetCaption(TTreeNode* node, std::string_view caption);
+
+    // --- Per-item geometry ----------------------------------------------
+    int AddPoint(std::int32_t x, std::int32_t y, TTreeNode* node);
+    int CarvePoint(TTreeNode* node);
+    int PointToCenter(TTreeNode* node);
+    // Canvas coordinates of the vertices (P) and control points (Q1, Q2),
+    // each resized to the vertex count; -1 when C1 (then Q1, Q2 untouched)
+    // or C2 (then Q2 untouched) is absent, or for a refused node.
+    int ViewPoints1(const TTreeNode* node, TPointArray& P, TPointArray* Q1 = nullptr,
+                    TPointArray* Q2 = nullptr) const;
+    // Bounding box on the canvas, at least 10 pixels each way. An item without
+    // points has none: -1 and an empty rectangle that contains no point.
+    int PointToXY(const TTreeNode* node, TRect& rect) const;
+
+    // --- Subtree operations ---------------------------------------------
+    int MoveItem(std::int32_t dx, std::int32_t dy, TTreeNode* node);
+    int SetStretch(TTreeNode* node, float stretchX, float stretchY);
+    int RotateItem(std::int32_t angleDelta, TTreeNode* node);
+    int ApplyPen(const TPen& pen, TTreeNode* node);
+    int ApplyBrush(const TBrush& brush, TTreeNode* node);
+    int ApplyFont(const TFont& font, TTreeNode* node);
+
+    // The topmost item under a canvas point, searched from `node` down.
+    TTreeNode* HitTest(std::int32_t x, std::int32_t y, TTreeNode* node) const;
+    // Toggles the selection of the hit item through the selection toggler.
+    int FocusChk(std::int32_t x, std::int32_t y, TTreeNode* node);
+    void SetSelectionToggler(std::function<void(TTreeNode*)> toggler) { toggleSelection_ = std::move(toggler); }
+
+    // The subtree reappears as the last child of `newParent` with fresh ids and
+    // priorities; the old nodes are deleted. Refuses (null) a null node, a
+    // fixed node, and a new parent inside the moved subtree.
+    TTreeNode* MoveSubtree(TTreeNode* newParent, TTreeNode* node);
+    // A copy of the subtree as the last child of `newParent`, or null.
+    TTreeNode* CopySubtree(TTreeNode* newParent, TTreeNode* node);
+
+    // --- Priority walk ---------------------------------------------------
+    // Children in drawing order: ascending Priority, equal priorities in list
+    // order, only 0 <= Priority < ItemCounter.
+    std::vector<TTreeNode*> ChildrenInDrawingOrder(const TTreeNode* node) const;
+    // Children in hit-test order: descending Priority, equal priorities in
+    // list order, same range.
+    std::vector<TTreeNode*> ChildrenInHitOrder(const TTreeNode* node) const;
+    // Every child, ascending Priority, equal priorities in list order.
+    std::vector<TTreeNode*> ChildrenByPriority(const TTreeNode* node) const;
+
+    // Visits `node` and, where `visit` returns true, its children in drawing
+    // order, depth first (parents before children).
+    template <typename Visit>
+    void WalkInDrawingOrder(TTreeNode* node, Visit&& visit) const;
+
+private:
+    TTreeNode* NewNode(TTreeNode* parent, std::string_view caption, std::unique_ptr<TItemObject> data);
+    void Unlink(TTreeNode* node);
+    void DestroyNode(TTreeNode* node);
+    void RegisterId(TTreeNode* node);
+    void UnregisterId(TTreeNode* node);
+    void CreateFixedNodes();
+    void DeleteAllNodes();
+    void IncrementItemCounter();
+    bool RefusesItem(const TTreeNode* node) const;
+    template <typename Apply>
+    int ApplyToSubtree(TTreeNode* node, Apply&& apply);
+
+    std::unique_ptr<TTreeNode> top_; // hidden parent of the top-level nodes
+    TTreeNode* objectRoot_ = nullptr;
+    TTreeNode* trashNode_ = nullptr;
+    TTreeNode* tempNode_ = nullptr;
+    std::int32_t itemCounter_ = 0;
+    std::size_t nodeCount_ = 0;
+    TIdRegistry ids_;
+    std::unordered_multimap<std::int32_t, TTreeNode*> nodesById_;
+    std::vector<TTreeObserver*> observers_;
+    std::function<void(TTreeNode*)> toggleSelection_;
+};
+
+template <typename Visit>
+void TObjectTree::WalkInDrawingOrder(TTreeNode* node, Visit&& visit) const
+{
+    if (!node)
+        return;
+    std::vector<TTreeNode*> pending{node};
+    while (!pending.empty()) {
+        TTreeNode* current = pending.back();
+        pending.pop_back();
+        if (!visit(current))
+            continue;
+        const std::vector<TTreeNode*> children = ChildrenInDrawingOrder(current);
+        pending.insert(pending.end(), children.rbegin(), children.rend());
+    }
+}
+
+} // namespace qm

@@ -1,0 +1,69 @@
+// Moving and copying whole subtrees. Both follow the recursive definition
+// node by node (the order matters: ids freed by one moved child can be reused
+// by the next) but keep their own stack, so nesting depth costs heap, not
+// call stack.
+#include "ObjectTree.h"
+
+namespace qm {
+
+namespace {
+
+struct TCopyFrame {
+    TTreeNode* source;
+    TTreeNode* copy;
+    std::vector<TTreeNode*> children;
+    std::size_t next = 0;
+};
+
+} // namespace
+
+TTreeNode* TObjectTree::MoveSubtree(TTreeNode* newParent, TTreeNode* node)
+{
+    if (!node || IsFixedNode(node) || (newParent && newParent->IsWithin(node)))
+        return nullptr;
+    TTreeNode* top = CopyItem(newParent, node->Text(), *node->Data());
+    // Every child moves, whatever its priority, so none is freed with the old node.
+    std::vector<TCopyFrame> stack;
+    stack.push_back({node, top, ChildrenByPriority(node)});
+    while (!stack.empty()) {
+        TCopyFrame& frame = stack.back();
+        if (frame.next < frame.children.size()) {
+            TTreeNode* child = frame.children[frame.next++];
+            TTreeNode* copy = CopyItem(frame.copy, child->Text(), *child->Data());
+            stack.push_back({child, copy, ChildrenByPriority(child)});
+            continue;
+        }
+        DeleteSubtree(frame.source);
+        stack.pop_back();
+    }
+    return top;
+}
+
+TTreeNode* TObjectTree::CopySubtree(TTreeNode* newParent, TTreeNode* node)
+{
+    if (!node)
+        return nullptr;
+    if (!node->HasChildren() || node == trashNode_) {
+        // A childless group or fixed node is nothing to copy.
+        return node->Data()->ItemType >= 0 ? CopyItem(newParent, node->Text(), *node->Data()) : nullptr;
+    }
+    // Below the top, every child the priority walk reaches is copied, groups
+    // and empty folders included. Each node's children are listed right after
+    // the node is copied, against the counter as it stands then.
+    TTreeNode* top = CopyItem(newParent, node->Text(), *node->Data());
+    std::vector<TCopyFrame> stack;
+    stack.push_back({node, top, ChildrenInDrawingOrder(node)});
+    while (!stack.empty()) {
+        TCopyFrame& frame = stack.back();
+        if (frame.next == frame.children.size()) {
+            stack.pop_back();
+            continue;
+        }
+        TTreeNode* child = frame.children[frame.next++];
+        TTreeNode* copy = CopyItem(frame.copy, child->Text(), *child->Data());
+        stack.push_back({child, copy, ChildrenInDrawingOrder(child)});
+    }
+    return top;
+}
+
+} // namespace qm

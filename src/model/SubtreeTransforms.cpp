@@ -1,0 +1,117 @@
+// Edits that act on an item together with its descendants, and the hit test.
+#include "ObjectTree.h"
+
+#include "Geometry.h"
+
+namespace qm {
+
+template <typename Apply>
+int TObjectTree::ApplyToSubtree(TTreeNode* node, Apply&& apply)
+{
+    if (RefusesItem(node))
+        return -1;
+    WalkInDrawingOrder(node, [&apply](TTreeNode* current) {
+        apply(*current->Data());
+        return true;
+    });
+    return 0;
+}
+
+int TObjectTree::MoveItem(std::int32_t dx, std::int32_t dy, TTreeNode* node)
+{
+    return ApplyToSubtree(node, [dx, dy](TItemObject& item) {
+        item.X = WrapToInt32(std::int64_t{item.X} + dx);
+        item.Y = WrapToInt32(std::int64_t{item.Y} + dy);
+    });
+}
+
+int TObjectTree::SetStretch(TTreeNode* node, float stretchX, float stretchY)
+{
+    return ApplyToSubtree(node, [stretchX, stretchY](TItemObject& item) {
+        item.StretchX = stretchX;
+        item.StretchY = stretchY;
+    });
+}
+
+int TObjectTree::RotateItem(std::int32_t angleDelta, TTreeNode* node)
+{
+    // The remainder takes the sign of the sum: -370 gives -10.
+    return ApplyToSubtree(node, [angleDelta](TItemObject& item) {
+        item.Roll = static_cast<std::int32_t>((std::int64_t{item.Roll} + angleDelta) % 360);
+    });
+}
+
+int TObjectTree::ApplyFont(const TFont& font, TTreeNode* node)
+{
+    return ApplyToSubtree(node, [&font](TItemObject& item) { item.Font = font; });
+}
+
+namespace {
+
+// A pen or brush reaches the node, every child of it, and through groups the
+// descendants of nested groups; the children of a plain member keep theirs.
+template <typename Assign>
+void AssignThroughGroups(const TObjectTree& tree, TTreeNode* node, Assign&& assign)
+{
+    std::vector<TTreeNode*> groups{node};
+    while (!groups.empty()) {
+        TTreeNode* group = groups.back();
+        groups.pop_back();
+        assign(*group->Data());
+        for (TTreeNode* child : tree.ChildrenInDrawingOrder(group)) {
+            if (child->Data()->ItemType == itGroup)
+                groups.push_back(child);
+            else
+                assign(*child->Data());
+        }
+    }
+}
+
+} // namespace
+
+int TObjectTree::ApplyPen(const TPen& pen, TTreeNode* node)
+{
+    if (RefusesItem(node))
+        return -1;
+    AssignThroughGroups(*this, node, [&pen](TItemObject& item) { item.Pen = pen; });
+    return 0;
+}
+
+int TObjectTree::ApplyBrush(const TBrush& brush, TTreeNode* node)
+{
+    if (RefusesItem(node))
+        return -1;
+    AssignThroughGroups(*this, node, [&brush](TItemObject& item) { item.Brush = brush; });
+    return 0;
+}
+
+TTreeNode* TObjectTree::HitTest(std::int32_t x, std::int32_t y, TTreeNode* node) const
+{
+    // A node is tested before its descendants, siblings from the highest
+    // priority down; the trash and Temp are never searched.
+    std::vector<TTreeNode*> pending{node};
+    while (!pending.empty()) {
+        TTreeNode* current = pending.back();
+        pending.pop_back();
+        if (!current || current == trashNode_ || current == tempNode_)
+            continue;
+        TRect box;
+        if (current != objectRoot_ && PointToXY(current, box) == 0 && box.Contains(x, y))
+            return current;
+        const std::vector<TTreeNode*> children = ChildrenInHitOrder(current);
+        pending.insert(pending.end(), children.rbegin(), children.rend());
+    }
+    return nullptr;
+}
+
+int TObjectTree::FocusChk(std::int32_t x, std::int32_t y, TTreeNode* node)
+{
+    TTreeNode* hit = HitTest(x, y, node);
+    if (!hit)
+        return -1;
+    if (toggleSelection_)
+        toggleSelection_(hit);
+    return 0;
+}
+
+} // namespace qm

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "ItemObject.h"
+
+#include <memory>
+#include <string>
+
+namespace qm {
+
+// One node of the object tree: a caption and the item record it owns. Children
+// form a doubly linked list, so a node leaves its parent in constant time.
+// Nodes are created and destroyed only by TObjectTree.
+class TTreeNode {
+public:
+    TTreeNode(const TTreeNode&) = delete;
+    TTreeNode& operator=(const TTreeNode&) = delete;
+
+    // The caption (CP932), the text the node was created with or renamed to.
+    const std::string& Text() const { return text_; }
+    TItemObject* Data() const { return data_.get(); }
+
+    // Null for a top-level node.
+    TTreeNode* Parent() const;
+    TTreeNode* FirstChild() const { return firstChild_; }
+    TTreeNode* LastChild() const { return lastChild_; }
+    TTreeNode* NextSibling() const { return next_; }
+    TTreeNode* PrevSibling() const { return prev_; }
+    int ChildCount() const { return childCount_; }
+    bool HasChildren() const { return firstChild_ != nullptr; }
+    // Position among the siblings, counted from 0 (walks the sibling list).
+    int Index() const;
+    // True when `ancestor` is this node or lies above it.
+    bool IsWithin(const TTreeNode* ancestor) const;
+
+private:
+    friend class TObjectTree;
+    TTreeNode() = default;
+
+    std::string text_;
+    std::unique_ptr<TItemObject> data_;
+    TTreeNode* parent_ = nullptr; // the tree's hidden top for top-level nodes
+    TTreeNode* firstChild_ = nullptr;
+    TTreeNode* lastChild_ = nullptr;
+    TTreeNode* next_ = nullptr;
+    TTreeNode* prev_ = nullptr;
+    int childCount_ = 0;
+};
+
+} // namespace qm
