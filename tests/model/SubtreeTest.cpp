@@ -1,0 +1,250 @@
+#include "TreeTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace qm {
+namespace {
+
+using test::AddShape;
+using test::ChildCaptions;
+
+TEST(SubtreeTransforms, MoveStretchAndRotateReachTheWholeSubtree)
+{
+    TObjectTree tree;
+    TTreeNode* group = tree.AddItem(tree.ObjectRoot(), "g", itGroup);
+    TTreeNode* member = AddShape(tree, group, itLine, {{10, 10}, {20, 20}});
+    TTreeNode* nested = tree.AddItem(group, "inner", itGroup);
+    TTreeNode* deep = AddShape(tree, nested, itLine, {{0, 0}, {5, 5}});
+    const TPointArray pointsBefore = member->Data()->Points;
+
+    EXPECT_EQ(tree.MoveItem(5, -3, group), 0);
+    for (TTreeNode* node : {group, member, nested, deep}) {
+        EXPECT_EQ(node->Data()->X, 5);
+        EXPECT_EQ(node->Data()->Y, -3);
+    }
+    EXPECT_EQ(member->Data()->Points, pointsBefore);
+
+    member->Data()->StretchX = 3.0f;
+    EXPECT_EQ(tree.SetStretch(group, 2.0f, 0.5f), 0);
+    for (TTreeNode* node : {group, member, deep}) {
+        EXPECT_EQ(node->Data()->StretchX, 2.0f);
+        EXPECT_EQ(node->Data()->StretchY, 0.5f);
+    }
+
+    member->Data()->Roll = 20;
+    EXPECT_EQ(tree.RotateItem(90, group), 0);
+    EXPECT_EQ(group->Data()->Roll, 90);
+    EXPECT_EQ(member->Data()->Roll, 110);
+    EXPECT_EQ(deep->Data()->Roll, 90);
+    member->Data()->Roll = 20;
+    tree.RotateItem(350, member);
+    EXPECT_EQ(member->Data()->Roll, 10);
+    member->Data()->Roll = 20;
+    tree.RotateItem(-50, member);
+    EXPECT_EQ(member->Data()->Roll, -30);
+    member->Data()->Roll = 0;
+    tree.RotateItem(-370, member);
+    EXPECT_EQ(member->Data()->Roll, -10);
+    member->Data()->Roll = 2147483647;
+    tree.RotateItem(2147483647, member); // no overflow
+    EXPECT_EQ(member->Data()->Roll, (2LL * 2147483647) % 360);
+
+    // A member whose priority is out of range is not reached.
+    deep->Data()->Priority = 100000;
+    tree.MoveItem(1, 1, group);
+    EXPECT_EQ(deep->Data()->X, 5);
+    EXPECT_EQ(member->Data()->X, 6);
+
+    for (TTreeNode* refused : {static_cast<TTreeNode*>(nullptr), tree.ObjectRoot(), tree.TrashNode(), tree.TempNode()}) {
+        EXPECT_EQ(tree.MoveItem(1, 1, refused), -1);
+        EXPECT_EQ(tree.SetStretch(refused, 1, 1), -1);
+        EXPECT_EQ(tree.RotateItem(1, refused), -1);
+        EXPECT_EQ(tree.ApplyPen(TPen{}, refused), -1);
+        EXPECT_EQ(tree.ApplyBrush(TBrush{}, refused), -1);
+        EXPECT_EQ(tree.ApplyFont(TFont{}, refused), -1);
+    }
+    EXPECT_EQ(tree.ObjectRoot()->Data()->X, 0);
+}
+
+TEST(SubtreeTransforms, PenAndBrushGoThroughNestedGroupsButNotThroughPlainMembers)
+{
+    TObjectTree tree;
+    TTreeNode* group = tree.AddItem(tree.ObjectRoot(), "g", itGroup);
+    TTreeNode* member = AddShape(tree, group, itLine, {{0, 0}, {1, 1}});
+    TTreeNode* underMember = AddShape(tree, member, itLine, {{0, 0}, {1, 1}});
+    TTreeNode* nested = tree.AddItem(group, "inner", itGroup);
+    TTreeNode* nestedMember = AddShape(tree, nested, itLine, {{0, 0}, {1, 1}});
+    TTreeNode* outside = AddShape(tree, tree.ObjectRoot(), itLine, {{0, 0}, {1, 1}});
+
+    TPen red;
+    red.Color = clRed;
+    red.Width = 3;
+    red.Style = psDash;
+    EXPECT_EQ(tree.ApplyPen(red, group), 0);
+    for (TTreeNode* node : {group, member, nested, nestedMember})
+        EXPECT_EQ(node->Data()->Pen, red) << node->Text();
+    EXPECT_EQ(underMember->Data()->Pen, TPen{});
+    EXPECT_EQ(outside->Data()->Pen, TPen{});
+
+    TBrush hatch;
+    hatch.Color = clBlue;
+    hatch.Style = bsDiagCross;
+    tree.ApplyBrush(hatch, group);
+    EXPECT_EQ(nestedMember->Data()->Brush, hatch);
+    EXPECT_EQ(underMember->Data()->Brush, TBrush{});
+
+    // Fonts reach every descendant in the walk, plain members' children too.
+    TFont font;
+    font.Name = "Arial";
+    font.Style = fsItalic | fsUnderline;
+    font.Height = -20;
+    tree.ApplyFont(font, group);
+    EXPECT_EQ(underMember->Data()->Font, font);
+    EXPECT_EQ(outside->Data()->Font, DefaultItemFont());
+}
+
+TEST(HitTest, TheTopmostItemWinsEdgesCountAndAClickTogglesThroughTheCanvas)
+{
+    TObjectTree tree;
+    std::vector<TTreeNode*> toggled;
+    tree.SetSelectionToggler([&](TTreeNode* node) { toggled.push_back(node); });
+    TTreeNode* lower = AddShape(tree, tree.ObjectRoot(), itRectangle, {{0, 0}, {100, 0}, {100, 100}, {0, 100}});
+    TTreeNode* upper = AddShape(tree, tree.ObjectRoot(), itRectangle, {{50, 50}, {150, 50}, {150, 150}, {50, 150}});
+
+    EXPECT_EQ(tree.FocusChk(75, 75, tree.ObjectRoot()), 0);
+    EXPECT_EQ(tree.FocusChk(150, 150, tree.ObjectRoot()), 0); // bottom-right edge included
+    EXPECT_EQ(tree.FocusChk(10, 10, tree.ObjectRoot()), 0);
+    EXPECT_EQ(tree.FocusChk(151, 75, tree.ObjectRoot()), -1);
+    EXPECT_EQ(toggled, (std::vector<TTreeNode*>{upper, upper, lower}));
+
+    // Raising the lower item's priority puts it on top.
+    lower->Data()->Priority = upper->Data()->Priority + 1;
+    tree.AddItem(tree.TempNode(), "bump the counter", itLine);
+    EXPECT_EQ(tree.HitTest(75, 75, tree.ObjectRoot()), lower);
+    // Equal priorities: list order decides, the earlier sibling is tested first.
+    upper->Data()->Priority = lower->Data()->Priority;
+    EXPECT_EQ(tree.HitTest(75, 75, tree.ObjectRoot()), lower);
+
+    // A group's rectangle is tested before its members; a folder without
+    // points is never hit itself but its members are.
+    TTreeNode* folder = tree.AddItem(tree.ObjectRoot(), "folder", itGroup);
+    TTreeNode* inside = AddShape(tree, folder, itLine, {{300, 300}, {400, 300}});
+    EXPECT_EQ(tree.HitTest(350, 302, tree.ObjectRoot()), inside);
+    tree.AddPoint(290, 290, folder);
+    tree.AddPoint(410, 310, folder);
+    EXPECT_EQ(tree.HitTest(350, 302, tree.ObjectRoot()), folder);
+
+    // Items in the trash or Temp are never found, nor are out-of-range priorities.
+    TTreeNode* trashed = AddShape(tree, tree.TrashNode(), itLine, {{500, 500}, {600, 500}});
+    EXPECT_EQ(tree.HitTest(550, 500, tree.ObjectRoot()), nullptr);
+    EXPECT_EQ(tree.FocusChk(550, 500, tree.TrashNode()), -1);
+    EXPECT_EQ(trashed->Parent(), tree.TrashNode());
+    folder->Data()->Points.clear();
+    folder->Data()->Count = 0;
+    inside->Data()->Priority = 1 << 30;
+    EXPECT_EQ(tree.HitTest(350, 302, tree.ObjectRoot()), nullptr);
+}
+
+TEST(MoveSubtree, KeepsInnerOrderMovesEveryChildAndDeletesTheOldNodes)
+{
+    TObjectTree tree;
+    TTreeNode* group = tree.AddItem(tree.ObjectRoot(), "g", itGroup);
+    TTreeNode* a = AddShape(tree, group, itLine, {{0, 0}, {1, 1}}, "a");
+    AddShape(tree, a, itLine, {{0, 0}, {1, 1}}, "a1");
+    TTreeNode* b = AddShape(tree, group, itLine, {{0, 0}, {1, 1}}, "b");
+    TTreeNode* c = AddShape(tree, group, itLine, {{0, 0}, {1, 1}}, "c");
+    TTreeNode* d = AddShape(tree, group, itLine, {{0, 0}, {1, 1}}, "d");
+    a->Data()->Priority = 50;  // beyond ItemCounter: still moved, last
+    b->Data()->Priority = -4;  // negative: moved first
+    c->Data()->Priority = 7;
+    d->Data()->Priority = 7;   // tie with c: list order
+    a->Data()->Text = "text of a";
+    const std::size_t before = tree.NodeCount();
+
+    TTreeNode* moved = tree.MoveSubtree(tree.TrashNode(), group);
+    ASSERT_NE(moved, nullptr);
+    EXPECT_EQ(moved->Parent(), tree.TrashNode());
+    EXPECT_EQ(tree.TrashNode()->LastChild(), moved);
+    EXPECT_EQ(ChildCaptions(moved), (std::vector<std::string>{"b", "c", "d", "a"}));
+    EXPECT_EQ(ChildCaptions(moved->LastChild()), (std::vector<std::string>{"a1"}));
+    EXPECT_EQ(moved->LastChild()->Data()->Text, "text of a");
+    EXPECT_EQ(tree.NodeCount(), before);
+    EXPECT_EQ(ChildCaptions(tree.ObjectRoot()), (std::vector<std::string>{tree.TrashNode()->Text()}));
+    // Fresh priorities in moving order, so the inner stacking order is kept.
+    EXPECT_LT(moved->FirstChild()->Data()->Priority, moved->LastChild()->Data()->Priority);
+
+    // Moving into itself or moving a fixed node is refused; nothing is lost.
+    EXPECT_EQ(tree.MoveSubtree(moved->FirstChild(), moved), nullptr);
+    EXPECT_EQ(tree.MoveSubtree(moved, moved), nullptr);
+    EXPECT_EQ(tree.MoveSubtree(tree.ObjectRoot(), tree.TempNode()), nullptr);
+    EXPECT_EQ(tree.MoveSubtree(tree.ObjectRoot(), nullptr), nullptr);
+    EXPECT_EQ(tree.NodeCount(), before);
+}
+
+TEST(MoveSubtree, IdsFreedByOneMovedChildAreReusedByTheNext)
+{
+    TObjectTree tree;
+    TTreeNode* group = tree.AddItem(tree.ObjectRoot(), "g", itGroup); // id 3
+    tree.AddItem(group, "a", itLine);                                  // id 4
+    tree.AddItem(group, "b", itLine);                                  // id 5
+    TTreeNode* moved = tree.MoveSubtree(tree.ObjectRoot(), group);
+    // The group's copy takes id 6; a's copy 7; a is deleted (4 free); b's copy 4.
+    EXPECT_EQ(moved->Data()->Id, 6);
+    EXPECT_EQ(moved->FirstChild()->Data()->Id, 7);
+    EXPECT_EQ(moved->LastChild()->Data()->Id, 4);
+}
+
+TEST(CopySubtree, CopiesWhatTheWalkReachesAndRefusesEmptyGroups)
+{
+    TObjectTree tree;
+    TTreeNode* group = tree.AddItem(tree.ObjectRoot(), "g", itGroup);
+    TTreeNode* a = AddShape(tree, group, itLine, {{0, 0}, {1, 1}}, "a");
+    tree.AddItem(group, "empty folder", itGroup);
+    TTreeNode* hidden = AddShape(tree, group, itLine, {{0, 0}, {1, 1}}, "hidden");
+    TTreeNode* b = AddShape(tree, group, itLine, {{0, 0}, {1, 1}}, "b");
+    hidden->Data()->Priority = 1000;
+    b->Data()->Priority = 6;
+    a->Data()->Priority = 7;
+
+    TTreeNode* copy = tree.CopySubtree(tree.TempNode(), group);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->Parent(), tree.TempNode());
+    EXPECT_EQ(ChildCaptions(copy), (std::vector<std::string>{"empty folder", "b", "a"}));
+    EXPECT_EQ(ChildCaptions(group), (std::vector<std::string>{"a", "empty folder", "hidden", "b"}));
+    EXPECT_NE(copy->FirstChild()->Data()->Id, group->Data()->Id);
+
+    // A childless shape copies; a childless group, the trash and null do not.
+    EXPECT_NE(tree.CopySubtree(tree.ObjectRoot(), b), nullptr);
+    EXPECT_EQ(tree.CopySubtree(tree.ObjectRoot(), copy->FirstChild()), nullptr);
+    EXPECT_EQ(tree.CopySubtree(tree.ObjectRoot(), tree.TrashNode()), nullptr);
+    EXPECT_EQ(tree.CopySubtree(tree.ObjectRoot(), nullptr), nullptr);
+}
+
+TEST(DeepNesting, HundredThousandLevelsNeverExhaustTheCallStack)
+{
+    TObjectTree tree;
+    TTreeNode* top = tree.AddItem(tree.ObjectRoot(), "level", itGroup);
+    TTreeNode* node = top;
+    for (int level = 0; level < 100000; ++level)
+        node = tree.AddItem(node, "level", itGroup);
+    TTreeNode* leaf = AddShape(tree, node, itLine, {{1, 1}, {30, 30}});
+
+    EXPECT_EQ(tree.MoveItem(2, 3, top), 0);
+    EXPECT_EQ(leaf->Data()->X, 2);
+    EXPECT_EQ(tree.ApplyPen(TPen{clRed, 2, psSolid, TPenMode::pmCopy}, top), 0);
+    EXPECT_EQ(leaf->Data()->Pen.Color, clRed);
+    EXPECT_EQ(tree.HitTest(10, 10, tree.ObjectRoot()), leaf);
+    TPointArray P;
+    EXPECT_EQ(tree.ViewPoints1(leaf, P), 0);
+    EXPECT_EQ(tree.FindItemById(leaf->Data()->Id), leaf);
+    TTreeNode* copy = tree.CopySubtree(tree.TempNode(), top);
+    ASSERT_NE(copy, nullptr);
+    TTreeNode* moved = tree.MoveSubtree(tree.TrashNode(), top);
+    ASSERT_NE(moved, nullptr);
+    EXPECT_EQ(tree.NodeCount(), 3u + 2u * 100002u);
+    tree.NewDocument();
+    EXPECT_EQ(tree.NodeCount(), 3u);
+}
+
+} // namespace
+} // namespace qm
