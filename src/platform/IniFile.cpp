@@ -1,0 +1,394 @@
+#include "IniFile.h"
+
+#include "ShiftJis.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace qm {
+
+namespace {
+
+// Settings and extension object files are small; anything far larger is not
+// one of ours and is not loaded (nor overwritten).
+constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
+
+// Trail bytes of CP932 start at 0x40, so these never split a character.
+constexpr std::string_view kBlanks = " \t";
+
+std::string_view TrimmedLeft(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    return first == std::string_view::npos ? std::string_view() : text.substr(first);
+}
+
+std::string_view Trimmed(std::string_view text)
+{
+    text = TrimmedLeft(text);
+    return text.substr(0, text.find_last_not_of(kBlanks) + 1);
+}
+
+// The position of the first "]" that is a character of its own, not the
+// second byte of a double-byte character.
+std::size_t FindClosingBracket(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == ']')
+            return i;
+        if (IsCp932LeadByte(static_cast<unsigned char>(text[i])))
+            ++i;
+    }
+    return std::string_view::npos;
+}
+
+std::optional<std::string_view> SectionNameOf(std::string_view line)
+{
+    line = TrimmedLeft(line);
+    if (line.empty() || line.front() != '[')
+        return std::nullopt;
+    const std::size_t close = FindClosingBracket(line.substr(1));
+    if (close == std::string_view::npos)
+        return std::nullopt;
+    return Trimmed(line.substr(1, close));
+}
+
+// "=" (0x3D) is never a trail byte, so a plain search finds the separator.
+std::optional<std::string_view> KeyOf(std::string_view line)
+{
+    const std::string_view text = TrimmedLeft(line);
+    if (text.empty() || text.front() == ';' || text.front() == '[')
+        return std::nullopt;
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view key = Trimmed(line.substr(0, equals));
+    if (key.empty())
+        return std::nullopt;
+    return key;
+}
+
+bool HasLineBreak(std::string_view text)
+{
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+// A name is stored only if reading the file back gives the same name.
+bool IsStorableSection(std::string_view name)
+{
+    return !name.empty() && Trimmed(name) == name && !HasLineBreak(name)
+        && FindClosingBracket(name) == std::string_view::npos;
+}
+
+bool IsStorableKey(std::string_view key)
+{
+    return !key.empty() && Trimmed(key) == key && !HasLineBreak(key) && key.find('=') == std::string_view::npos
+        && key.front() != ';' && key.front() != '[';
+}
+
+std::string Folded(std::string_view name)
+{
+    return Cp932ToUpperAscii(name);
+}
+
+// Decimal, or hexadecimal after "$" or "0x", with an optional sign. Hex
+// digits stand for the 32-bit pattern, as the toolkit reads them, so
+// "$FF000008" is a system colour.
+std::optional<std::int32_t> ParseInteger(std::string_view text)
+{
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    int base = 10;
+    if (text.starts_with('$')) {
+        base = 16;
+        text.remove_prefix(1);
+    } else if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    std::uint64_t digits = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, digits, base);
+    if (error != std::errc() || stop != end)
+        return std::nullopt;
+    std::int64_t magnitude = 0;
+    if (base == 16) {
+        if (digits > std::numeric_limits<std::uint32_t>::max())
+            return std::nullopt;
+        magnitude = static_cast<std::int32_t>(static_cast<std::uint32_t>(digits));
+    } else {
+        if (digits > std::uint64_t{1} << 31)
+            return std::nullopt;
+        magnitude = static_cast<std::int64_t>(digits);
+    }
+    const std::int64_t value = negative ? -magnitude : magnitude;
+    if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
+        return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+// Always "." as the separator, whatever the locale; infinities and NaN are
+// refused so that no geometry is built from them.
+std::optional<double> ParseFloat(std::string_view text)
+{
+    // from_chars takes a minus sign but no plus sign.
+    if (text.starts_with('+')) {
+        text.remove_prefix(1);
+        if (text.starts_with('-'))
+            return std::nullopt;
+    }
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// The toolkit's general float format with 15 significant digits: fixed
+// notation from 0.00001 up to 15 digits before the point, otherwise
+// scientific ("1E20", "1.5E-6"); trailing zeros dropped.
+std::string FormatFloat(double value)
+{
+    if (std::isnan(value))
+        return "NAN";
+    if (std::isinf(value))
+        return value < 0 ? "-INF" : "INF";
+    if (value == 0)
+        return "0";
+    // d.dddddddddddddde[+-]x..x: the 15 rounded significant digits and the exponent.
+    char buffer[32];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific, 14);
+    const std::string_view scientific(buffer, static_cast<std::size_t>(written.ptr - buffer));
+    const std::size_t e = scientific.find('e');
+    std::string digits = std::string(1, scientific[0]) + std::string(scientific.substr(2, e - 2));
+    digits.erase(digits.find_last_not_of('0') + 1);
+    const bool negativeExponent = scientific[e + 1] == '-';
+    int exponent = 0;
+    std::from_chars(scientific.data() + e + 2, scientific.data() + scientific.size(), exponent);
+    if (negativeExponent)
+        exponent = -exponent;
+
+    std::string text = value < 0 ? "-" : "";
+    const int integerDigits = exponent + 1;
+    if (integerDigits > 15 || integerDigits < -4) {
+        text += digits[0];
+        if (digits.size() > 1)
+            text += "." + digits.substr(1);
+        text += "E" + std::to_string(exponent);
+    } else if (integerDigits <= 0) {
+        text += "0." + std::string(static_cast<std::size_t>(-integerDigits), '0') + digits;
+    } else if (digits.size() <= static_cast<std::size_t>(integerDigits)) {
+        text += digits + std::string(static_cast<std::size_t>(integerDigits) - digits.size(), '0');
+    } else {
+        text += digits.substr(0, static_cast<std::size_t>(integerDigits)) + "."
+            + digits.substr(static_cast<std::size_t>(integerDigits));
+    }
+    return text;
+}
+
+} // namespace
+
+TIniFile::TIniFile(std::string path) : path_(std::move(path))
+{
+    Load();
+}
+
+void TIniFile::Load()
+{
+    leading_.clear();
+    sections_.clear();
+    sectionIndex_.clear();
+    readable_ = true;
+
+    const QString fileName = QString::fromUtf8(path_);
+    const QFileInfo info(fileName);
+    if (!info.exists())
+        return;
+    // A directory, a device or a pipe could block or never end.
+    QFile file(fileName);
+    if (!info.isFile() || info.size() > kMaxFileSize || !file.open(QIODevice::ReadOnly)) {
+        readable_ = false;
+        return;
+    }
+    const QByteArray bytes = file.read(kMaxFileSize + 1);
+    if (bytes.size() > kMaxFileSize || file.error() != QFileDevice::NoError) {
+        readable_ = false;
+        return;
+    }
+    Parse(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+void TIniFile::Parse(std::string_view text)
+{
+    while (!text.empty()) {
+        const std::size_t newline = text.find('\n');
+        std::string_view line = text.substr(0, newline);
+        text = newline == std::string_view::npos ? std::string_view() : text.substr(newline + 1);
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        AddLine(line);
+    }
+}
+
+void TIniFile::AddLine(std::string_view line)
+{
+    if (const auto name = SectionNameOf(line)) {
+        sections_.push_back(Section{std::string(line), {}, {}, 0});
+        sectionIndex_.try_emplace(Folded(*name), sections_.size() - 1);
+        return;
+    }
+    if (sections_.empty()) {
+        leading_.emplace_back(line);
+        return;
+    }
+    Section& section = sections_.back();
+    section.body.emplace_back(line);
+    if (const auto key = KeyOf(line)) {
+        section.keys.try_emplace(Folded(*key), section.body.size() - 1);
+        section.insertAt = section.body.size();
+    }
+}
+
+bool TIniFile::Save() const
+{
+    std::string text;
+    const auto append = [&text](const std::string& line) {
+        text += line;
+        text += "\r\n";
+    };
+    for (const std::string& line : leading_)
+        append(line);
+    for (const Section& section : sections_) {
+        append(section.header);
+        for (const std::string& line : section.body)
+            append(line);
+    }
+
+    QSaveFile file(QString::fromUtf8(path_));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const auto size = static_cast<qint64>(text.size());
+    if (file.write(text.data(), size) != size) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+std::optional<std::string_view> TIniFile::FindValue(std::string_view section, std::string_view key) const
+{
+    const auto foundSection = sectionIndex_.find(Folded(section));
+    if (foundSection == sectionIndex_.end())
+        return std::nullopt;
+    const Section& entries = sections_[foundSection->second];
+    const auto foundKey = entries.keys.find(Folded(key));
+    if (foundKey == entries.keys.end())
+        return std::nullopt;
+    const std::string_view line = entries.body[foundKey->second];
+    return Trimmed(line.substr(line.find('=') + 1));
+}
+
+void TIniFile::Store(std::string_view section, std::string_view key, std::string_view value)
+{
+    auto foundSection = sectionIndex_.find(Folded(section));
+    if (foundSection == sectionIndex_.end()) {
+        sections_.push_back(Section{"[" + std::string(section) + "]", {}, {}, 0});
+        foundSection = sectionIndex_.emplace(Folded(section), sections_.size() - 1).first;
+    }
+    Section& entries = sections_[foundSection->second];
+    const auto [entry, added] = entries.keys.try_emplace(Folded(key), entries.insertAt);
+    if (added) {
+        // Only non-entry lines follow insertAt, so no stored index moves.
+        entries.body.insert(entries.body.begin() + static_cast<std::ptrdiff_t>(entries.insertAt),
+            std::string(key) + "=" + std::string(value));
+        ++entries.insertAt;
+        return;
+    }
+    std::string& line = entries.body[entry->second];
+    line.replace(line.find('=') + 1, std::string::npos, value);
+}
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const
+{
+    return std::string(FindValue(section, key).value_or(defaultValue));
+}
+
+std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key, std::int32_t defaultValue) const
+{
+    const auto text = FindValue(section, key);
+    return text ? ParseInteger(*text).value_or(defaultValue) : defaultValue;
+}
+
+double TIniFile::ReadFloat(std::string_view section, std::string_view key, double defaultValue) const
+{
+    const auto text = FindValue(section, key);
+    return text ? ParseFloat(*text).value_or(defaultValue) : defaultValue;
+}
+
+bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const
+{
+    return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+bool TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
+{
+    if (!IsStorableSection(section) || !IsStorableKey(key) || HasLineBreak(value))
+        return false;
+    if (batchDepth_ == 0)
+        Load(); // keep what others wrote since this object read the file
+    if (!readable_)
+        return false;
+    Store(section, key, value);
+    if (batchDepth_ > 0) {
+        batchChanged_ = true;
+        return true;
+    }
+    if (Save())
+        return true;
+    Load(); // what is in memory stays what is in the file
+    return false;
+}
+
+bool TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value)
+{
+    return WriteString(section, key, std::to_string(value));
+}
+
+bool TIniFile::WriteFloat(std::string_view section, std::string_view key, double value)
+{
+    return WriteString(section, key, FormatFloat(value));
+}
+
+bool TIniFile::WriteBool(std::string_view section, std::string_view key, bool value)
+{
+    return WriteString(section, key, value ? "1" : "0");
+}
+
+void TIniFile::BeginUpdate()
+{
+    if (batchDepth_++ == 0) {
+        Load();
+        batchChanged_ = false;
+    }
+}
+
+bool TIniFile::EndUpdate()
+{
+    if (batchDepth_ == 0 || --batchDepth_ > 0 || !batchChanged_)
+        return true;
+    batchChanged_ = false;
+    if (Save())
+        return true;
+    Load();
+    return false;
+}
+
+} // namespace qm
