@@ -100,6 +100,7 @@ int TObjectTree::CarvePoint(TTreeNode* node)
 {
     if (RefusesItem(node))
         return -1;
+    MarkChanged();
     TItemObject& item = *node->Data();
     const int n = item.VertexCount();
     item.C1.assign(static_cast<std::size_t>(n), TPoint{});
@@ -123,6 +124,7 @@ int TObjectTree::PointToCenter(TTreeNode* node)
     const int n = item.VertexCount();
     if (n == 0)
         return 0; // no vertices, no mean: the anchor stays
+    MarkChanged();
     std::int64_t sumX = 0;
     std::int64_t sumY = 0;
     for (int i = 0; i < n; ++i) {

@@ -122,6 +122,7 @@ void TObjectTree::ReplaceContents(TObjectTree& source)
     std::swap(ids_, source.ids_);
     std::swap(nodesById_, source.nodesById_);
     source.itemCounter_ = 0;
+    MarkChanged();
     for (TTreeObserver* observer : observers_)
         observer->TreeReset();
 }
@@ -184,6 +185,7 @@ TTreeNode* TObjectTree::NewNode(TTreeNode* parent, std::string_view caption, std
     holder->lastChild_ = node;
     ++holder->childCount_;
     ++nodeCount_;
+    MarkChanged();
     RegisterId(node);
     IncrementItemCounter();
     for (TTreeObserver* observer : observers_)
@@ -213,6 +215,7 @@ void TObjectTree::DestroyNode(TTreeNode* node)
     UnregisterId(node);
     Unlink(node);
     --nodeCount_;
+    MarkChanged();
     delete node;
 }
 

@@ -65,7 +65,18 @@ public:
     std::size_t NodeCount() const { return nodeCount_; }
 
     std::int32_t ItemCounter() const { return itemCounter_; }
-    void SetItemCounter(std::int32_t value) { itemCounter_ = value; }
+    void SetItemCounter(std::int32_t value)
+    {
+        itemCounter_ = value;
+        MarkChanged();
+    }
+
+    // Counts changes that can alter the picture: every operation here that
+    // edits nodes or records advances it. Code that writes record fields
+    // directly calls MarkChanged, so a view can skip renders of an unchanged
+    // drawing.
+    std::uint64_t Revision() const { return revision_; }
+    void MarkChanged() { ++revision_; }
 
     // Deletes everything, sets ItemCounter to 0 and makes the fixed nodes again.
     void NewDocument();
@@ -166,6 +177,7 @@ private:
     TTreeNode* tempNode_ = nullptr;
     std::int32_t itemCounter_ = 0;
     std::size_t nodeCount_ = 0;
+    std::uint64_t revision_ = 0;
     TIdRegistry ids_;
     std::unordered_multimap<std::int32_t, TTreeNode*> nodesById_;
     std::vector<TTreeObserver*> observers_;

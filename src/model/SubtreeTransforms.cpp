@@ -10,6 +10,7 @@ int TObjectTree::ApplyToSubtree(TTreeNode* node, Apply&& apply)
 {
     if (RefusesItem(node))
         return -1;
+    MarkChanged();
     WalkInDrawingOrder(node, [&apply](TTreeNode* current) {
         apply(*current->Data());
         return true;
@@ -73,6 +74,7 @@ int TObjectTree::ApplyPen(const TPen& pen, TTreeNode* node)
 {
     if (RefusesItem(node))
         return -1;
+    MarkChanged();
     AssignThroughGroups(*this, node, [&pen](TItemObject& item) { item.Pen = pen; });
     return 0;
 }
@@ -81,6 +83,7 @@ int TObjectTree::ApplyBrush(const TBrush& brush, TTreeNode* node)
 {
     if (RefusesItem(node))
         return -1;
+    MarkChanged();
     AssignThroughGroups(*this, node, [&brush](TItemObject& item) { item.Brush = brush; });
     return 0;
 }

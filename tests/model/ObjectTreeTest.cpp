@@ -304,3 +304,38 @@ TEST(ObjectTree, CountersFromFilesNeverOverflowOrOverAllocate)
 
 } // namespace
 } // namespace qm
+
+namespace qm {
+namespace {
+
+TEST(ObjectTree, RevisionAdvancesWithEveryEditThatCanChangeThePicture)
+{
+    TObjectTree tree;
+    TTreeNode* item = tree.AddItem(tree.ObjectRoot(), "x", itLine);
+    std::uint64_t seen = tree.Revision();
+    auto changed = [&] {
+        const bool advanced = tree.Revision() != seen;
+        seen = tree.Revision();
+        return advanced;
+    };
+    tree.AddPoint(1, 2, item);
+    EXPECT_TRUE(changed());
+    tree.MoveItem(1, 1, item);
+    EXPECT_TRUE(changed());
+    tree.ApplyBrush(TBrush{}, item);
+    EXPECT_TRUE(changed());
+    tree.PointToCenter(item);
+    EXPECT_TRUE(changed());
+    TPointArray P;
+    tree.ViewPoints1(item, P);
+    tree.HitTest(0, 0, tree.ObjectRoot());
+    tree.ChildrenInDrawingOrder(tree.ObjectRoot());
+    EXPECT_FALSE(changed());
+    tree.MoveItem(1, 1, tree.ObjectRoot()); // refused
+    EXPECT_FALSE(changed());
+    tree.MoveSubtree(tree.TrashNode(), item);
+    EXPECT_TRUE(changed());
+}
+
+} // namespace
+} // namespace qm
