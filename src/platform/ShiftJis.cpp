@@ -1,5 +1,6 @@
 #include "ShiftJis.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 #include <stdexcept>
