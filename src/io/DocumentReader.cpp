@@ -1,0 +1,120 @@
+#include "DocumentReader.h"
+
+#include "AppendOnlyIdIndex.h"
+#include "FileError.h"
+#include "FileStreamEx.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace qm {
+
+namespace {
+
+class TReader {
+public:
+    explicit TReader(const QString& path) : path_(path)
+    {
+        document_.Tree = std::make_unique<TObjectTree>(TObjectTree::Empty);
+    }
+
+    TDocument Read()
+    {
+        stream_.InitFile(path_, TFileStreamEx::fmOpenRead);
+        std::int64_t records = 0;
+        for (std::int32_t code = 0; ReadCode(code) != rcEnd; ++records)
+            ReadRecord(static_cast<TRecordCode>(code));
+        stream_.CloseFile();
+        if (!document_.Tree->ObjectRoot()) {
+            throw TFileError(TFileError::TKind::CannotOpen, path_,
+                             QStringLiteral("ファイルに図形のツリーがありません").toStdString());
+        }
+        document_.Tree->SetItemCounter(
+            static_cast<std::int32_t>(std::min<std::int64_t>(records, std::numeric_limits<std::int32_t>::max())));
+        return std::move(document_);
+    }
+
+private:
+    std::int32_t ReadCode(std::int32_t& code)
+    {
+        stream_.ReadInteger(code);
+        CheckStream(stream_); // the file ended before the end record
+        return code;
+    }
+
+    void ReadRecord(TRecordCode code)
+    {
+        switch (code) {
+        case rcHeader: {
+            std::string text;
+            stream_.ReadString(text);
+            CheckStream(stream_);
+            break;
+        }
+        case rcCanvas: {
+            TCanvasGeometry canvas;
+            stream_.ReadInteger(canvas.Width);
+            stream_.ReadInteger(canvas.Height);
+            stream_.ReadInteger(canvas.Grid);
+            CheckStream(stream_);
+            document_.Canvas = canvas;
+            break;
+        }
+        case rcNode:
+            ReadNode();
+            break;
+        case rcPosition:
+        case rcStretch:
+        case rcRoll:
+        case rcPriority:
+        case rcBrush:
+        case rcPen:
+        case rcActive:
+        case rcText:
+        case rcPoints:
+        case rcControlPoints: {
+            std::int32_t id = 0;
+            stream_.ReadInteger(id);
+            CheckStream(stream_);
+            TTreeNode* node = index_.Find(id);
+            ReadItemFields(stream_, code, node ? node->Data() : nullptr);
+            break;
+        }
+        default:
+            break; // an unknown code has no fields; the next 4 bytes are the next code
+        }
+    }
+
+    void ReadNode()
+    {
+        std::int32_t itemType = 0;
+        std::string name;
+        std::int32_t id = 0;
+        std::int32_t parentId = 0;
+        stream_.ReadInteger(itemType);
+        stream_.ReadString(name);
+        stream_.ReadInteger(id);
+        stream_.ReadInteger(parentId);
+        CheckStream(stream_);
+        TObjectTree& tree = *document_.Tree;
+        TTreeNode* parent = index_.Find(parentId);
+        TTreeNode* node = tree.AddItem(parent, name, itemType);
+        tree.SetItemId(node, id);
+        index_.Add(node, parent, id);
+        tree.MarkFixedNode(node);
+    }
+
+    QString path_;
+    TFileStreamEx stream_;
+    TDocument document_;
+    TAppendOnlyIdIndex index_;
+};
+
+} // namespace
+
+TDocument ReadDocument(const QString& path)
+{
+    return TReader(path).Read();
+}
+
+} // namespace qm
