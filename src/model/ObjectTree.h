@@ -130,7 +130,9 @@ public:
     int ApplyBrush(const TBrush& brush, TTreeNode* node);
     int ApplyFont(const TFont& font, TTreeNode* node);
 
-    // The topmost item under a canvas point, searched from `node` down.
+    // The topmost item under a canvas point, searched from `node` down. From
+    // the Object root the boxes of the whole drawing are kept between calls
+    // (until Revision() changes), so a click costs one scan of rectangles.
     TTreeNode* HitTest(std::int32_t x, std::int32_t y, TTreeNode* node) const;
     // Toggles the selection of the hit item through the selection toggler.
     int FocusChk(std::int32_t x, std::int32_t y, TTreeNode* node);
@@ -170,6 +172,15 @@ private:
     bool RefusesItem(const TTreeNode* node) const;
     template <typename Apply>
     int ApplyToSubtree(TTreeNode* node, Apply&& apply);
+    // Calls `test` with each node that has a box, in hit-test order, until it
+    // returns true; returns that node.
+    template <typename Test>
+    TTreeNode* FindInHitOrder(TTreeNode* node, Test&& test) const;
+
+    struct THitBox {
+        TRect box;
+        TTreeNode* node;
+    };
 
     std::unique_ptr<TTreeNode> top_; // hidden parent of the top-level nodes
     TTreeNode* objectRoot_ = nullptr;
@@ -182,6 +193,10 @@ private:
     std::unordered_multimap<std::int32_t, TTreeNode*> nodesById_;
     std::vector<TTreeObserver*> observers_;
     std::function<void(TTreeNode*)> toggleSelection_;
+    // Boxes of the drawing in hit-test order, valid for hitBoxesRevision_.
+    mutable std::vector<THitBox> hitBoxes_;
+    mutable std::uint64_t hitBoxesRevision_ = 0;
+    mutable bool hitBoxesValid_ = false;
 };
 
 template <typename Visit>

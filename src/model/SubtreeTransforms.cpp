@@ -88,10 +88,12 @@ int TObjectTree::ApplyBrush(const TBrush& brush, TTreeNode* node)
     return 0;
 }
 
-TTreeNode* TObjectTree::HitTest(std::int32_t x, std::int32_t y, TTreeNode* node) const
+template <typename Test>
+TTreeNode* TObjectTree::FindInHitOrder(TTreeNode* node, Test&& test) const
 {
-    // A node is tested before its descendants, siblings from the highest
-    // priority down; the trash and Temp are never searched.
+    // A node comes before its descendants, siblings from the highest priority
+    // down, so the first match is the topmost item; the trash and Temp are
+    // never searched.
     std::vector<TTreeNode*> pending{node};
     while (!pending.empty()) {
         TTreeNode* current = pending.back();
@@ -99,10 +101,30 @@ TTreeNode* TObjectTree::HitTest(std::int32_t x, std::int32_t y, TTreeNode* node)
         if (!current || current == trashNode_ || current == tempNode_)
             continue;
         TRect box;
-        if (current != objectRoot_ && PointToXY(current, box) == 0 && box.Contains(x, y))
+        if (current != objectRoot_ && PointToXY(current, box) == 0 && test(current, box))
             return current;
         const std::vector<TTreeNode*> children = ChildrenInHitOrder(current);
         pending.insert(pending.end(), children.rbegin(), children.rend());
+    }
+    return nullptr;
+}
+
+TTreeNode* TObjectTree::HitTest(std::int32_t x, std::int32_t y, TTreeNode* node) const
+{
+    if (!node || node != objectRoot_)
+        return FindInHitOrder(node, [x, y](TTreeNode*, const TRect& box) { return box.Contains(x, y); });
+    if (!hitBoxesValid_ || hitBoxesRevision_ != revision_) {
+        hitBoxes_.clear();
+        FindInHitOrder(node, [this](TTreeNode* current, const TRect& box) {
+            hitBoxes_.push_back({box, current});
+            return false;
+        });
+        hitBoxesRevision_ = revision_;
+        hitBoxesValid_ = true;
+    }
+    for (const THitBox& entry : hitBoxes_) {
+        if (entry.box.Contains(x, y))
+            return entry.node;
     }
     return nullptr;
 }

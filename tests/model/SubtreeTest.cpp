@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace qm {
 namespace {
 
@@ -123,6 +125,7 @@ TEST(HitTest, TheTopmostItemWinsEdgesCountAndAClickTogglesThroughTheCanvas)
     EXPECT_EQ(tree.HitTest(75, 75, tree.ObjectRoot()), lower);
     // Equal priorities: list order decides, the earlier sibling is tested first.
     upper->Data()->Priority = lower->Data()->Priority;
+    tree.MarkChanged(); // direct field writes announce themselves
     EXPECT_EQ(tree.HitTest(75, 75, tree.ObjectRoot()), lower);
 
     // A group's rectangle is tested before its members; a folder without
@@ -142,6 +145,7 @@ TEST(HitTest, TheTopmostItemWinsEdgesCountAndAClickTogglesThroughTheCanvas)
     folder->Data()->Points.clear();
     folder->Data()->Count = 0;
     inside->Data()->Priority = 1 << 30;
+    tree.MarkChanged();
     EXPECT_EQ(tree.HitTest(350, 302, tree.ObjectRoot()), nullptr);
 }
 
@@ -244,6 +248,75 @@ TEST(DeepNesting, HundredThousandLevelsNeverExhaustTheCallStack)
     EXPECT_EQ(tree.NodeCount(), 3u + 2u * 100002u);
     tree.NewDocument();
     EXPECT_EQ(tree.NodeCount(), 3u);
+}
+
+} // namespace
+} // namespace qm
+
+namespace qm {
+namespace {
+
+// The hit test exactly as the recursive definition reads: the node's own box
+// first, then for p from ItemCounter - 1 down to 0 every child of priority p
+// in list order.
+TTreeNode* LiteralFocusChk(const TObjectTree& tree, std::int32_t x, std::int32_t y, TTreeNode* node)
+{
+    if (node == tree.TrashNode() || node == tree.TempNode())
+        return nullptr;
+    TRect box;
+    if (node != tree.ObjectRoot() && tree.PointToXY(node, box) == 0 && box.Contains(x, y))
+        return node;
+    for (std::int32_t p = tree.ItemCounter() - 1; p >= 0; --p) {
+        for (TTreeNode* child = node->FirstChild(); child; child = child->NextSibling()) {
+            if (child->Data()->Priority != p)
+                continue;
+            if (TTreeNode* hit = LiteralFocusChk(tree, x, y, child))
+                return hit;
+        }
+    }
+    return nullptr;
+}
+
+TEST(HitTest, AgreesWithTheLiteralSearchOnRandomDrawingsAndAfterEdits)
+{
+    std::mt19937 random(2024);
+    auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    TObjectTree tree;
+    std::vector<TTreeNode*> parents{tree.ObjectRoot()};
+    for (int i = 0; i < 300; ++i) {
+        TTreeNode* parent = parents[static_cast<std::size_t>(below(static_cast<int>(parents.size())))];
+        if (below(5) == 0) {
+            TTreeNode* group = tree.AddItem(parent, "g", itGroup);
+            group->Data()->Roll = below(360);
+            group->Data()->X = below(200);
+            parents.push_back(group);
+            continue;
+        }
+        TTreeNode* item = tree.AddItem(parent, "i", below(6));
+        const int x = below(200);
+        const int y = below(200);
+        tree.AddPoint(x, y, item);
+        tree.AddPoint(x + below(40), y + below(40), item);
+        tree.AddPoint(x + below(40), y, item);
+        item->Data()->Roll = below(360) - 180;
+        item->Data()->StretchX = 0.5f + static_cast<float>(below(4)) * 0.5f;
+        if (below(6) == 0)
+            item->Data()->Priority = below(tree.ItemCounter() + 20); // ties and out-of-range
+    }
+    tree.MarkChanged();
+    auto compareEverywhere = [&] {
+        for (int y = -10; y < 260; y += 7) {
+            for (int x = -10; x < 260; x += 7)
+                ASSERT_EQ(tree.HitTest(x, y, tree.ObjectRoot()), LiteralFocusChk(tree, x, y, tree.ObjectRoot()))
+                    << "at " << x << ", " << y;
+        }
+    };
+    compareEverywhere();
+    tree.MoveItem(13, -7, parents.back() == tree.ObjectRoot() ? tree.ObjectRoot()->LastChild() : parents.back());
+    compareEverywhere();
+    tree.DeleteSubtree(tree.ObjectRoot()->LastChild());
+    tree.AddItem(tree.TempNode(), "counter", itLine); // more priorities come into range
+    compareEverywhere();
 }
 
 } // namespace
