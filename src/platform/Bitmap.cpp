@@ -1,0 +1,82 @@
+#include "Bitmap.h"
+
+#include "QtBitmap.h"
+#include "RasterCanvas.h"
+
+namespace qm {
+
+struct TBitmap::Impl {
+    QImage image;
+    TRasterCanvas canvas{image};
+};
+
+struct TBitmapAccess {
+    static const QImage& FinishedImage(const TBitmap& bitmap)
+    {
+        bitmap.impl_->canvas.Finish();
+        return bitmap.impl_->image;
+    }
+};
+
+TBitmap::TBitmap() : impl_(std::make_unique<Impl>()) {}
+
+TBitmap::TBitmap(std::int32_t width, std::int32_t height) : TBitmap()
+{
+    SetSize(width, height);
+}
+
+TBitmap::~TBitmap() = default;
+
+std::int32_t TBitmap::Width() const
+{
+    return impl_->image.width();
+}
+
+std::int32_t TBitmap::Height() const
+{
+    return impl_->image.height();
+}
+
+void TBitmap::SetSize(std::int32_t width, std::int32_t height)
+{
+    impl_->canvas.Finish();
+    if (width < 1 || height < 1 || std::int64_t{width} * height > kMaxPixels) {
+        impl_->image = QImage();
+        return;
+    }
+    impl_->image = QImage(width, height, QImage::Format_RGB32);
+    impl_->image.fill(Qt::black);
+}
+
+TCanvas& TBitmap::Canvas()
+{
+    return impl_->canvas;
+}
+
+TColor TBitmap::Pixel(std::int32_t x, std::int32_t y) const
+{
+    const QImage& image = BitmapImage(*this);
+    if (!image.valid(x, y))
+        return clBlack;
+    const QRgb pixel = image.pixel(x, y);
+    return RGB(qRed(pixel), qGreen(pixel), qBlue(pixel));
+}
+
+std::unique_ptr<TBitmap> TBitmap::Copy() const
+{
+    auto copy = std::make_unique<TBitmap>();
+    copy->impl_->image = BitmapImage(*this).copy();
+    return copy;
+}
+
+void TBitmap::DrawOn(TCanvas& canvas, std::int32_t x, std::int32_t y) const
+{
+    canvas.DrawBitmap(x, y, *this);
+}
+
+const QImage& BitmapImage(const TBitmap& bitmap)
+{
+    return TBitmapAccess::FinishedImage(bitmap);
+}
+
+} // namespace qm

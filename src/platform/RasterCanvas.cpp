@@ -1,0 +1,272 @@
+#include "RasterCanvas.h"
+
+#include "Cp932Characters.h"
+#include "QtBitmap.h"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+namespace qm {
+
+namespace {
+
+// QPen refuses wider pens.
+constexpr int kMaxPenWidth = 32767;
+// Rectangle and ellipse corners are held to this range, so that their
+// width and height fit in an int; it lies far outside any picture.
+constexpr std::int32_t kFarCoordinate = 1 << 29;
+
+QColor ToQColor(TColor color)
+{
+    const TColor rgb = ColorToRGB(color);
+    return QColor(RedOf(rgb), GreenOf(rgb), BlueOf(rgb));
+}
+
+Qt::PenStyle ToQtPenStyle(TPenStyle style)
+{
+    switch (style) {
+    case psDash:
+        return Qt::DashLine;
+    case psDot:
+        return Qt::DotLine;
+    case psDashDot:
+        return Qt::DashDotLine;
+    case psDashDotDot:
+        return Qt::DashDotDotLine;
+    case psClear:
+        return Qt::NoPen;
+    default:
+        return Qt::SolidLine;
+    }
+}
+
+QPen ToQPen(const TPen& pen)
+{
+    // A one-pixel line leaves out its end pixel like a GDI cosmetic pen; a
+    // width of 0 or below draws one pixel wide, as GDI does.
+    if (pen.Width <= 1)
+        return QPen(ToQColor(pen.Color), 1, ToQtPenStyle(pen.Style), Qt::FlatCap, Qt::MiterJoin);
+    return QPen(ToQColor(pen.Color), std::min(pen.Width, kMaxPenWidth), ToQtPenStyle(pen.Style), Qt::RoundCap,
+                Qt::RoundJoin);
+}
+
+Qt::BrushStyle ToQtBrushStyle(TBrushStyle style)
+{
+    switch (style) {
+    case bsClear:
+        return Qt::NoBrush;
+    case bsHorizontal:
+        return Qt::HorPattern;
+    case bsVertical:
+        return Qt::VerPattern;
+    case bsFDiagonal:
+        return Qt::FDiagPattern;
+    case bsBDiagonal:
+        return Qt::BDiagPattern;
+    case bsCross:
+        return Qt::CrossPattern;
+    case bsDiagCross:
+        return Qt::DiagCrossPattern;
+    default:
+        return Qt::SolidPattern;
+    }
+}
+
+QBrush ToQBrush(const TBrush& brush)
+{
+    return QBrush(ToQColor(brush.Color), ToQtBrushStyle(brush.Style));
+}
+
+QPainter::CompositionMode CompositionOf(TPenMode mode)
+{
+    return mode == TPenMode::pmNotXor ? QPainter::RasterOp_NotSourceXorDestination : QPainter::CompositionMode_SourceOver;
+}
+
+// Corners in order and within reach; false for a box without area.
+bool NormalizedBox(std::int32_t& left, std::int32_t& top, std::int32_t& right, std::int32_t& bottom)
+{
+    if (left > right)
+        std::swap(left, right);
+    if (top > bottom)
+        std::swap(top, bottom);
+    left = std::clamp(left, -kFarCoordinate, kFarCoordinate);
+    right = std::clamp(right, -kFarCoordinate, kFarCoordinate);
+    top = std::clamp(top, -kFarCoordinate, kFarCoordinate);
+    bottom = std::clamp(bottom, -kFarCoordinate, kFarCoordinate);
+    return left < right && top < bottom;
+}
+
+} // namespace
+
+TRasterCanvas::TRasterCanvas(QImage& image) : image_(image) {}
+
+TRasterCanvas::~TRasterCanvas()
+{
+    Finish();
+}
+
+void TRasterCanvas::Finish()
+{
+    if (painter_.isActive())
+        painter_.end();
+}
+
+QPainter* TRasterCanvas::Painter()
+{
+    if (painter_.isActive())
+        return &painter_;
+    if (image_.isNull() || !painter_.begin(&image_))
+        return nullptr;
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+    painter_.setRenderHint(QPainter::TextAntialiasing, true);
+    painter_.setBackgroundMode(Qt::TransparentMode);
+    painter_.setBrushOrigin(0, 0);
+    return &painter_;
+}
+
+QPainter* TRasterCanvas::ShapePainter(bool withPen, bool withBrush)
+{
+    QPainter* painter = Painter();
+    if (!painter)
+        return nullptr;
+    painter->setPen(withPen ? ToQPen(Pen()) : QPen(Qt::NoPen));
+    painter->setBrush(withBrush ? ToQBrush(Brush()) : QBrush(Qt::NoBrush));
+    // GDI's pen mode applies to the fill as well.
+    painter->setCompositionMode(CompositionOf(Pen().Mode));
+    return painter;
+}
+
+const QVector<QPoint>& TRasterCanvas::ToQPoints(std::span<const TCanvasPoint> points)
+{
+    pointBuffer_.resize(static_cast<qsizetype>(points.size()));
+    for (std::size_t i = 0; i < points.size(); ++i)
+        pointBuffer_[static_cast<qsizetype>(i)] = QPoint(points[i].x, points[i].y);
+    return pointBuffer_;
+}
+
+void TRasterCanvas::LineTo(std::int32_t x, std::int32_t y)
+{
+    const TCanvasPoint from = PenPos();
+    SetPenPos({x, y});
+    // Qt would set the one pixel of a zero-length line; GDI sets none.
+    if ((from.x == x && from.y == y) || Pen().Style == psClear)
+        return;
+    if (QPainter* painter = ShapePainter(true, false))
+        painter->drawLine(from.x, from.y, x, y);
+}
+
+void TRasterCanvas::Polygon(std::span<const TCanvasPoint> points)
+{
+    if (points.empty())
+        return;
+    if (QPainter* painter = ShapePainter(Pen().Style != psClear, Brush().Style != bsClear))
+        painter->drawPolygon(ToQPoints(points), Qt::OddEvenFill);
+}
+
+void TRasterCanvas::Polyline(std::span<const TCanvasPoint> points)
+{
+    if (points.size() < 2 || Pen().Style == psClear)
+        return;
+    if (QPainter* painter = ShapePainter(true, false))
+        painter->drawPolyline(ToQPoints(points));
+}
+
+void TRasterCanvas::Rectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
+{
+    if (!NormalizedBox(left, top, right, bottom))
+        return;
+    // drawRect(l, t, w, h) covers l .. l + w with a one-pixel pen.
+    if (QPainter* painter = ShapePainter(Pen().Style != psClear, Brush().Style != bsClear))
+        painter->drawRect(left, top, right - left - 1, bottom - top - 1);
+}
+
+void TRasterCanvas::Ellipse(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
+{
+    if (!NormalizedBox(left, top, right, bottom))
+        return;
+    if (QPainter* painter = ShapePainter(Pen().Style != psClear, Brush().Style != bsClear))
+        painter->drawEllipse(left, top, right - left - 1, bottom - top - 1);
+}
+
+void TRasterCanvas::FillRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
+{
+    if (Brush().Style == bsClear || left >= right || top >= bottom)
+        return;
+    if (!NormalizedBox(left, top, right, bottom))
+        return;
+    QPainter* painter = Painter();
+    if (!painter)
+        return;
+    painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter->fillRect(left, top, right - left, bottom - top, ToQBrush(Brush()));
+}
+
+void TRasterCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view character)
+{
+    QPainter* painter = Painter();
+    if (!painter || character.empty())
+        return;
+    TRasterFontCache::TFace& face = fonts_.Face(Font());
+    painter->setPen(ToQColor(Font().Color));
+    // GDI draws text regardless of the pen mode.
+    painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+
+    // Positive escapement turns counter-clockwise; Qt turns clockwise.
+    const std::int32_t escapement = FontEscapement() % 3600;
+    QTransform cellToImage;
+    cellToImage.translate(x, y);
+    if (escapement != 0)
+        cellToImage.rotate(-escapement / 10.0);
+    painter->setTransform(cellToImage);
+
+    const double height = face.metrics.height();
+    std::int64_t advance = 0;
+    ForEachCp932Character(character, [&](std::string_view one) {
+        const TRasterFontCache::TGlyph& glyph = fonts_.Glyph(face, one);
+        // Characters far outside the image cost a glyph lookup each and show
+        // nothing: skip them, which matters for very long texts.
+        const double reach = glyph.advance + height;
+        const QPointF centre = cellToImage.map(QPointF(static_cast<double>(advance) + glyph.advance / 2.0, height / 2));
+        if (centre.x() + reach >= 0 && centre.x() - reach <= image_.width() && centre.y() + reach >= 0
+            && centre.y() - reach <= image_.height())
+            DrawCharacter(*painter, face, glyph, QPointF(static_cast<double>(advance), 0));
+        advance += glyph.advance;
+    });
+    painter->resetTransform();
+}
+
+void TRasterCanvas::DrawCharacter(QPainter& painter, TRasterFontCache::TFace& face,
+                                  const TRasterFontCache::TGlyph& glyph, const QPointF& cellTopLeft)
+{
+    const QPointF baseline = cellTopLeft + QPointF(0, face.metrics.ascent());
+    if (!glyph.run.isEmpty()) {
+        painter.drawGlyphRun(baseline, glyph.run);
+        return;
+    }
+    painter.setFont(face.font);
+    painter.drawText(baseline, glyph.text);
+}
+
+std::int32_t TRasterCanvas::TextWidth(std::string_view text)
+{
+    TRasterFontCache::TFace& face = fonts_.Face(Font());
+    std::int64_t width = 0;
+    ForEachCp932Character(text, [&](std::string_view one) { width += fonts_.Glyph(face, one).advance; });
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(width, 0, std::numeric_limits<std::int32_t>::max()));
+}
+
+void TRasterCanvas::DrawBitmap(std::int32_t x, std::int32_t y, const TBitmap& bitmap)
+{
+    // Read the source first: it may be this canvas's own image.
+    QImage source = BitmapImage(bitmap);
+    if (&BitmapImage(bitmap) == &image_)
+        source = source.copy();
+    QPainter* painter = Painter();
+    if (!painter || source.isNull())
+        return;
+    painter->setCompositionMode(QPainter::CompositionMode_Source);
+    painter->drawImage(QPoint(x, y), source);
+}
+
+} // namespace qm

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "Canvas.h"
+#include "RasterFonts.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <vector>
+
+namespace qm {
+
+// GDI drawing on a QImage (Format_RGB32): shapes without anti-aliasing, pens
+// wider than one pixel with round ends and joins, hatch brushes as 8 x 8
+// patterns anchored at the image origin that leave their gaps untouched, pen
+// mode not-xor as the not-source-xor-destination raster operation, system
+// colours resolved at each drawing call. Text is smoothed in grayscale.
+class TRasterCanvas final : public TCanvas {
+public:
+    // The image must outlive the canvas; call Finish before it is resized,
+    // copied or read by anyone else.
+    explicit TRasterCanvas(QImage& image);
+    ~TRasterCanvas() override;
+    TRasterCanvas(const TRasterCanvas&) = delete;
+    TRasterCanvas& operator=(const TRasterCanvas&) = delete;
+
+    // Ends painting; the next drawing call starts again.
+    void Finish();
+
+    void LineTo(std::int32_t x, std::int32_t y) override;
+    void Polygon(std::span<const TCanvasPoint> points) override;
+    void Polyline(std::span<const TCanvasPoint> points) override;
+    void Rectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) override;
+    void Ellipse(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) override;
+    void FillRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) override;
+    void TextOut(std::int32_t x, std::int32_t y, std::string_view character) override;
+    std::int32_t TextWidth(std::string_view text) override;
+    void DrawBitmap(std::int32_t x, std::int32_t y, const TBitmap& bitmap) override;
+    std::int32_t Width() const override { return image_.width(); }
+    std::int32_t Height() const override { return image_.height(); }
+
+private:
+    // The painter, begun if needed; null when the image cannot be painted.
+    QPainter* Painter();
+    // Pen, brush and raster operation of the canvas state, for a shape.
+    QPainter* ShapePainter(bool withPen, bool withBrush);
+    const QVector<QPoint>& ToQPoints(std::span<const TCanvasPoint> points);
+    void DrawCharacter(QPainter& painter, TRasterFontCache::TFace& face, const TRasterFontCache::TGlyph& glyph,
+                       const QPointF& cellTopLeft);
+
+    QImage& image_;
+    QPainter painter_;
+    TRasterFontCache fonts_;
+    QVector<QPoint> pointBuffer_;
+};
+
+} // namespace qm
