@@ -1,0 +1,190 @@
+#include "DocumentRenderer.h"
+
+#include <algorithm>
+
+namespace qm {
+
+namespace {
+
+constexpr TColor kGridColor = clSilver;
+
+} // namespace
+
+void ClearCanvas(TBitmapX& surface, const TCanvasBackground& background)
+{
+    surface.WhiteClear2(background.BackColor);
+    TCanvas& canvas = surface.Canvas();
+    canvas.SetPen({kGridColor, 1, psSolid, TPenMode::pmCopy});
+    if (background.UseTraceImage && background.TraceImageMenuChecked && background.TracePicture)
+        canvas.Draw(0, 0, *background.TracePicture);
+    if (!background.ShowGrid)
+        return;
+    const std::int64_t step = std::max(background.GridStep, 1);
+    const std::int32_t width = surface.Bitmap().Width();
+    const std::int32_t height = surface.Bitmap().Height();
+    for (std::int64_t x = 0; x < width; x += step) {
+        canvas.MoveTo(static_cast<std::int32_t>(x), 0);
+        canvas.LineTo(static_cast<std::int32_t>(x), height);
+    }
+    for (std::int64_t y = 0; y < height; y += step) {
+        canvas.MoveTo(0, static_cast<std::int32_t>(y));
+        canvas.LineTo(width, static_cast<std::int32_t>(y));
+    }
+}
+
+TDocumentRenderer::TDocumentRenderer(const TObjectTree& tree, TSurfaceX& surface, TArrowRules arrows)
+    : tree_(tree), surface_(surface), arrows_(arrows)
+{
+}
+
+bool TDocumentRenderer::Refuses(const TTreeNode* node) const
+{
+    return !node || node == tree_.TrashNode() || node == tree_.TempNode() || !node->Data() || !node->Data()->Active;
+}
+
+int TDocumentRenderer::RenderSubtree(TTreeNode* node)
+{
+    if (Refuses(node))
+        return -1;
+    tree_.WalkInDrawingOrder(node, [this](TTreeNode* current) {
+        if (Refuses(current))
+            return false;
+        RenderItem(current);
+        return true;
+    });
+    return 0;
+}
+
+void TDocumentRenderer::RepaintAll(const std::function<void()>& presentCanvas)
+{
+    RenderSubtree(tree_.ObjectRoot());
+    if (presentCanvas)
+        presentCanvas();
+}
+
+void TDocumentRenderer::RenderItem(const TTreeNode* node)
+{
+    switch (node->Data()->ItemType) {
+    case itRectangle:
+    case itPolygon:
+        RenderClosedShape(node);
+        break;
+    case itEllipse:
+        RenderEllipseItem(node);
+        break;
+    case itLine:
+    case itArrow:
+    case itCurve:
+        RenderOpenShape(node);
+        break;
+    default:
+        break; // groups and the fixed nodes draw nothing of their own
+    }
+}
+
+void TDocumentRenderer::PlacePoints(const TTreeNode* node, std::size_t size)
+{
+    // ViewPoints1 leaves a list alone when the item lacks it: clear first.
+    controls1_.clear();
+    controls2_.clear();
+    tree_.ViewPoints1(node, points_, &controls1_, &controls2_);
+    // Entries that the item does not define (a missing control list, the
+    // closing segment of a rectangle) are (0, 0).
+    points_.resize(size);
+    controls1_.resize(size);
+    controls2_.resize(size);
+}
+
+void TDocumentRenderer::DrawOutline(const TItemObject& item, std::span<const TPoint> path, int segments)
+{
+    switch (item.CurveStyle) {
+    case csStraight:
+        surface_.Polyline(path);
+        break;
+    case csSpline:
+        surface_.Polyline2(path);
+        break;
+    case csBezier:
+        surface_.Polyline3(points_, controls1_, controls2_, segments);
+        break;
+    default:
+        break; // an unknown curve style draws no outline, only the text
+    }
+}
+
+void TDocumentRenderer::DrawArrowheads(const TItemObject& item, int count)
+{
+    const TPoint& first = points_[0];
+    const TPoint& last = points_[static_cast<std::size_t>(count - 1)];
+    const TPoint& afterFirst = arrows_.AlongChord ? last : points_[1];
+    const TPoint& beforeLast = arrows_.AlongChord ? first : points_[static_cast<std::size_t>(count - 2)];
+    float ux = 0;
+    float uy = 0;
+    if (item.PStyle == 1) {
+        TSurfaceX::GetVector(static_cast<float>(afterFirst.x), static_cast<float>(afterFirst.y),
+                             static_cast<float>(first.x), static_cast<float>(first.y), ux, uy);
+        surface_.Arrow(first.x, first.y, ux, uy);
+    }
+    if (item.DStyle == 1) {
+        TSurfaceX::GetVector(static_cast<float>(beforeLast.x), static_cast<float>(beforeLast.y),
+                             static_cast<float>(last.x), static_cast<float>(last.y), ux, uy);
+        surface_.Arrow(last.x, last.y, ux, uy);
+    }
+}
+
+void TDocumentRenderer::DrawText(const TTreeNode* node)
+{
+    const TItemObject& item = *node->Data();
+    surface_.Font = item.Font;
+    TRect rect;
+    tree_.PointToXY(node, rect);
+    surface_.CenterH = item.CenterH;
+    surface_.CenterV = item.CenterV;
+    surface_.Margin = item.Margin;
+    surface_.LineSpacing = item.LineSpacing;
+    surface_.TextDrawEx2(rect, item.Text, item.Roll);
+}
+
+void TDocumentRenderer::RenderOpenShape(const TTreeNode* node)
+{
+    const TItemObject& item = *node->Data();
+    const int count = item.VertexCount();
+    if (count < 2)
+        return;
+    PlacePoints(node, static_cast<std::size_t>(count) + 1);
+    surface_.Pen = item.Pen;
+    surface_.Brush = item.Brush;
+    DrawOutline(item, std::span<const TPoint>(points_).first(static_cast<std::size_t>(count)), count - 1);
+    DrawArrowheads(item, count);
+    DrawText(node);
+}
+
+void TDocumentRenderer::RenderClosedShape(const TTreeNode* node)
+{
+    const TItemObject& item = *node->Data();
+    const int count = item.VertexCount();
+    if (count < 3)
+        return;
+    PlacePoints(node, static_cast<std::size_t>(count) + 1);
+    points_[static_cast<std::size_t>(count)] = points_[0];
+    surface_.Pen = item.Pen;
+    surface_.Brush = item.Brush;
+    DrawOutline(item, points_, count);
+    if (arrows_.OnClosedShapes)
+        DrawArrowheads(item, count);
+    DrawText(node);
+}
+
+void TDocumentRenderer::RenderEllipseItem(const TTreeNode* node)
+{
+    const TItemObject& item = *node->Data();
+    if (item.VertexCount() < 3)
+        return;
+    PlacePoints(node, static_cast<std::size_t>(item.VertexCount()));
+    surface_.Pen = item.Pen;
+    surface_.Brush = item.Brush;
+    surface_.Ellipse(points_[0].x, points_[0].y, points_[2].x, points_[2].y, static_cast<float>(item.Roll));
+    DrawText(node);
+}
+
+} // namespace qm
