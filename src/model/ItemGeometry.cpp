@@ -68,15 +68,6 @@ private:
     float angle_ = 0;
 };
 
-// Number of control-point entries a placement fills: one per segment.
-int SegmentCount(const TItemObject& item)
-{
-    const int vertices = item.VertexCount();
-    if (vertices == 0)
-        return 0;
-    return item.ItemType == itPolygon ? vertices : vertices - 1;
-}
-
 std::int32_t Saturated(std::int64_t value)
 {
     return static_cast<std::int32_t>(
@@ -105,7 +96,7 @@ int TObjectTree::CarvePoint(TTreeNode* node)
     const int n = item.VertexCount();
     item.C1.assign(static_cast<std::size_t>(n), TPoint{});
     item.C2.assign(static_cast<std::size_t>(n), TPoint{});
-    for (int i = 0; i < SegmentCount(item); ++i) {
+    for (int i = 0; i < item.SegmentCount(); ++i) {
         const TPoint& from = item.Points[static_cast<std::size_t>(i)];
         const TPoint& to = item.Points[static_cast<std::size_t>((i + 1) % n)];
         const std::int64_t dx = std::int64_t{to.x} - from.x;
@@ -153,7 +144,7 @@ int TObjectTree::ViewPoints1(const TTreeNode* node, TPointArray& P, TPointArray*
     for (std::size_t i = 0; i < n; ++i)
         P[i] = placement.PlaceVertex(item.Points[i]);
 
-    const auto segments = static_cast<std::size_t>(SegmentCount(item));
+    const auto segments = static_cast<std::size_t>(item.SegmentCount());
     auto placeControls = [&](const TPointArray& from, TPointArray* to) {
         if (!to)
             return;

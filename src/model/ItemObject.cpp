@@ -11,6 +11,14 @@ int TItemObject::VertexCount() const
     return std::clamp(Count, 0, static_cast<std::int32_t>(std::min<std::size_t>(Points.size(), INT32_MAX)));
 }
 
+int TItemObject::SegmentCount() const
+{
+    const int vertices = VertexCount();
+    if (vertices == 0)
+        return 0;
+    return ItemType == itPolygon ? vertices : vertices - 1;
+}
+
 bool TItemObject::HasControlPoint(int i) const
 {
     return i >= 0 && static_cast<std::size_t>(i) < C1.size() && static_cast<std::size_t>(i) < C2.size();

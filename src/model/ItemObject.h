@@ -82,6 +82,9 @@ struct TItemObject {
 
     // Count, bounded by the vertices really present.
     int VertexCount() const;
+    // Segments joining the vertices, each with its control points: Count for a
+    // polygon (the closing segment too), Count - 1 for every other figure.
+    int SegmentCount() const;
     // Whether control point entry i exists in both lists.
     bool HasControlPoint(int i) const;
 
