@@ -48,6 +48,7 @@ TFileStreamEx::~TFileStreamEx() = default; // QSaveFile discards what was not co
 void TFileStreamEx::Reset()
 {
     file_.reset();
+    size_ = 0;
     writeBuffer_.clear();
     readAhead_.clear();
     readOffset_ = 0;
@@ -80,8 +81,8 @@ int TFileStreamEx::InitFile(const QString& fileName, std::uint16_t mode)
                          fileName);
     }
     file_ = std::move(file);
+    size_ = file_->size();
     fileName_ = fileName;
-    mode_ = mode;
     fault_ = TStreamFault::sfNone;
     return kDone;
 }
@@ -124,7 +125,7 @@ std::int64_t TFileStreamEx::Remaining()
 {
     if (!file_ || !FlushWrites())
         return 0;
-    return std::max<std::int64_t>(0, file_->size() - Position());
+    return std::max<std::int64_t>(0, size_ - Position());
 }
 
 bool TFileStreamEx::FlushWrites()
@@ -134,6 +135,7 @@ bool TFileStreamEx::FlushWrites()
     const auto size = static_cast<qint64>(writeBuffer_.size());
     const bool written = file_->write(writeBuffer_.data(), size) == size;
     writeBuffer_.clear();
+    size_ = std::max<std::int64_t>(size_, file_->pos());
     if (!written)
         SetFault(TStreamFault::sfDeviceError);
     return written;
@@ -168,7 +170,8 @@ int TFileStreamEx::Write(const void* bytes, std::size_t size)
 {
     if (!file_)
         return kRefused;
-    DropReadAhead();
+    if (!readAhead_.empty())
+        DropReadAhead();
     writeBuffer_.append(static_cast<const char*>(bytes), size);
     if (writeBuffer_.size() >= kChunkSize && !FlushWrites())
         return kFault;
@@ -202,7 +205,7 @@ int TFileStreamEx::Seek(std::int32_t offset, std::uint16_t origin)
     if (origin == 1)
         base = Position();
     else if (origin == 2)
-        base = file_->size();
+        base = size_;
     const std::int64_t target = base + offset;
     readAhead_.clear();
     readOffset_ = 0;

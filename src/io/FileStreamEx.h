@@ -96,7 +96,7 @@ private:
 
     std::unique_ptr<QFileDevice> file_;
     QString fileName_;
-    std::uint16_t mode_ = fmOpenRead;
+    std::int64_t size_ = 0; // asking the file system for it costs a call each time
     TStreamFault fault_ = TStreamFault::sfNone;
     // Values are tiny; these keep the operating system calls few.
     std::string writeBuffer_;

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "platform/GraphicsObjects.h"
+#include "platform/ShiftJis.h"
+
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <bit>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qm::test {
+
+// File bytes laid out by hand the way the document format describes them:
+// little-endian Integers, one-byte Bools, IEEE single Floats, length-prefixed
+// Strings.
+class TBytes {
+public:
+    TBytes& Int(std::int32_t value)
+    {
+        const auto bits = static_cast<std::uint32_t>(value);
+        for (int i = 0; i < 4; ++i)
+            data_.push_back(static_cast<char>(bits >> (8 * i)));
+        return *this;
+    }
+    TBytes& Bool(bool value)
+    {
+        data_.push_back(value ? 1 : 0);
+        return *this;
+    }
+    TBytes& Float(float value) { return Int(std::bit_cast<std::int32_t>(value)); }
+    TBytes& Str(std::string_view text)
+    {
+        Int(static_cast<std::int32_t>(text.size()));
+        data_.append(text);
+        return *this;
+    }
+    TBytes& Font(std::string_view name, std::int32_t points, std::uint32_t color, bool bold, bool italic,
+                 bool underline, bool strikeOut)
+    {
+        Str(name).Int(points).Int(static_cast<std::int32_t>(color));
+        return Bool(bold).Bool(italic).Bool(underline).Bool(strikeOut);
+    }
+    TBytes& Raw(std::string_view bytes)
+    {
+        data_.append(bytes);
+        return *this;
+    }
+
+    const std::string& Data() const { return data_; }
+    std::size_t Size() const { return data_.size(); }
+
+private:
+    std::string data_;
+};
+
+inline std::string FileBytes(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<missing>";
+    const QByteArray bytes = file.readAll();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+inline void PutFile(const QString& path, std::string_view bytes)
+{
+    QFile file(path);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+// The face name every new item's font carries, as stored (CP932).
+inline std::string DefaultFaceName()
+{
+    return Utf8ToCp932("ＭＳ Ｐゴシック");
+}
+
+// Records 10 to 20 of a node whose item has every default of a new item.
+inline void AppendDefaultNodeRecords(TBytes& bytes, std::int32_t itemType, std::string_view name, std::int32_t id,
+                                     std::int32_t parentId, std::int32_t priority)
+{
+    bytes.Int(10).Int(itemType).Str(name).Int(id).Int(parentId);
+    bytes.Int(11).Int(id).Int(0).Int(0);
+    bytes.Int(12).Int(id).Float(1.0f).Float(1.0f);
+    bytes.Int(13).Int(id).Int(0);
+    bytes.Int(14).Int(id).Int(priority);
+    bytes.Int(15).Int(id).Int(0xFFFFFF).Int(0);
+    bytes.Int(16).Int(id).Int(0).Int(0).Int(1);
+    bytes.Int(17).Int(id).Bool(true);
+    bytes.Int(18).Int(id).Str("").Int(1).Int(4).Bool(true).Bool(true);
+    bytes.Font(DefaultFaceName(), 9, 0xFF000008u, false, false, false, false);
+    bytes.Int(19).Int(id).Int(0).Int(0).Int(0).Int(0);
+    bytes.Int(20).Int(id);
+}
+
+// A temporary folder for the files of one test.
+class TScratchDir {
+public:
+    QString Path(const QString& name) const { return dir_.path() + "/" + name; }
+    QString Root() const { return dir_.path(); }
+
+private:
+    QTemporaryDir dir_;
+};
+
+} // namespace qm::test
