@@ -1,0 +1,208 @@
+// Speed of saving and opening documents of 1 000 to 100 000 items, next to
+// the plain algorithms as first described (a file reopened for every record;
+// ids looked up by scanning the tree) as a baseline.
+#include "io/DocumentReader.h"
+#include "io/DocumentWriter.h"
+#include "io/FileStreamEx.h"
+#include "platform/ShiftJis.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <array>
+
+namespace qm {
+namespace {
+
+constexpr TCanvasGeometry kCanvas{1024, 768, 16};
+
+const QTemporaryDir& ScratchDir()
+{
+    static const QTemporaryDir dir;
+    return dir;
+}
+
+QString ScratchPath(const char* name)
+{
+    return ScratchDir().path() + "/" + name;
+}
+
+// Groups of ten under the Object root; shapes of every type with 2 to 6
+// vertices; every second item carries a text.
+std::unique_ptr<TObjectTree> MakeDrawing(int items)
+{
+    static const std::array<std::string, 6> names = {Utf8ToCp932("新しい四角形"), Utf8ToCp932("新しい円"),
+                                                     Utf8ToCp932("新しい直線"), Utf8ToCp932("新しい矢印"),
+                                                     Utf8ToCp932("新しい曲線"), Utf8ToCp932("新しい多角形")};
+    static const std::array<int, 6> vertices = {4, 4, 2, 2, 5, 6};
+    static const std::string text = Utf8ToCp932("テキストの行\r\n二行目");
+    auto tree = std::make_unique<TObjectTree>();
+    TTreeNode* group = nullptr;
+    for (int i = 0; i < items; ++i) {
+        if (i % 10 == 0) {
+            group = tree->AddItem(tree->ObjectRoot(), Utf8ToCp932("新しいグループ"), itGroup);
+            continue;
+        }
+        const int type = i % 6;
+        TTreeNode* node = tree->AddItem(group, names[static_cast<std::size_t>(type)], type);
+        for (int v = 0; v < vertices[static_cast<std::size_t>(type)]; ++v)
+            tree->AddPoint(i % 800 + 13 * v, i % 600 + 7 * (v % 3), node);
+        if (i % 2 == 0)
+            node->Data()->Text = text;
+    }
+    return tree;
+}
+
+void ReportFile(benchmark::State& state, const QString& path, int items)
+{
+    state.counters["file_bytes"] = static_cast<double>(QFileInfo(path).size());
+    state.counters["items"] = items;
+}
+
+void BM_SaveDocument(benchmark::State& state)
+{
+    const auto items = static_cast<int>(state.range(0));
+    auto tree = MakeDrawing(items);
+    const QString path = ScratchPath("save.dof");
+    for (auto _ : state)
+        WriteDocument(path, *tree, kCanvas);
+    ReportFile(state, path, items);
+}
+BENCHMARK(BM_SaveDocument)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_OpenDocument(benchmark::State& state)
+{
+    const auto items = static_cast<int>(state.range(0));
+    const QString path = ScratchPath("open.dof");
+    WriteDocument(path, *MakeDrawing(items), kCanvas);
+    for (auto _ : state) {
+        TDocument document = ReadDocument(path);
+        benchmark::DoNotOptimize(document.Tree->NodeCount());
+        state.PauseTiming(); // freeing the tree is not part of opening it
+        document.Tree.reset();
+        state.ResumeTiming();
+    }
+    ReportFile(state, path, items);
+}
+BENCHMARK(BM_OpenDocument)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// --- Baseline: the plain algorithms -----------------------------------------
+
+// The file is created holding only the end record; every record then opens
+// it again, goes back over the end record, writes itself and a new end record.
+void WriteDocumentByAppending(const QString& path, const TObjectTree& tree)
+{
+    {
+        TFileStreamEx stream;
+        stream.InitFile(path, TFileStreamEx::fmCreate);
+        stream.WriteInteger(rcEnd);
+        stream.CloseFile();
+    }
+    auto append = [&path](auto&& writeRecord) {
+        TFileStreamEx stream;
+        stream.InitFile(path, TFileStreamEx::fmOpenReadWrite);
+        stream.Seek(-4, 2);
+        writeRecord(stream);
+        stream.WriteInteger(rcEnd);
+        stream.CloseFile();
+    };
+    append([](TFileStreamEx& s) { WriteHeaderRecord(s); });
+    append([](TFileStreamEx& s) { WriteCanvasRecord(s, kCanvas); });
+    std::int32_t id = 0;
+    std::vector<std::pair<const TTreeNode*, std::int32_t>> pending{{tree.ObjectRoot(), 0}};
+    while (!pending.empty()) {
+        const auto [node, parentId] = pending.back();
+        pending.pop_back();
+        ++id;
+        for (std::int32_t code = rcNode; code <= rcControlPoints; ++code) {
+            append([&](TFileStreamEx& s) {
+                WriteItemRecord(s, static_cast<TRecordCode>(code), *node->Data(), id, parentId);
+            });
+        }
+        for (const TTreeNode* child = node->LastChild(); child; child = child->PrevSibling())
+            pending.emplace_back(child, id);
+    }
+}
+
+// A scan of every node in tree order; the last node when none has the id.
+TTreeNode* ScanForId(const TObjectTree& tree, std::int32_t id)
+{
+    TTreeNode* last = nullptr;
+    std::vector<TTreeNode*> pending;
+    if (tree.FirstTopLevelNode())
+        pending.push_back(tree.FirstTopLevelNode());
+    while (!pending.empty()) {
+        TTreeNode* node = pending.back();
+        pending.pop_back();
+        if (node->Data()->Id == id)
+            return node;
+        last = node;
+        if (node->NextSibling())
+            pending.push_back(node->NextSibling());
+        if (node->FirstChild())
+            pending.push_back(node->FirstChild());
+    }
+    return last;
+}
+
+std::unique_ptr<TObjectTree> ReadDocumentByScanning(const QString& path)
+{
+    auto tree = std::make_unique<TObjectTree>(TObjectTree::Empty);
+    TFileStreamEx stream;
+    stream.InitFile(path, TFileStreamEx::fmOpenRead);
+    std::int32_t records = 0;
+    std::int32_t code = 0;
+    while (stream.ReadInteger(code) == 0 && code != rcEnd) {
+        ++records;
+        std::int32_t value = 0;
+        std::string text;
+        if (code == rcHeader) {
+            stream.ReadString(text);
+        } else if (code == rcCanvas) {
+            for (int i = 0; i < 3; ++i)
+                stream.ReadInteger(value);
+        } else if (code == rcNode) {
+            std::int32_t type = 0, id = 0, parentId = 0;
+            stream.ReadInteger(type);
+            stream.ReadString(text);
+            stream.ReadInteger(id);
+            stream.ReadInteger(parentId);
+            TTreeNode* node = tree->AddItem(ScanForId(*tree, parentId), text, type);
+            tree->SetItemId(node, id);
+            tree->MarkFixedNode(node);
+        } else if (code > rcNode && code <= rcControlPoints) {
+            stream.ReadInteger(value);
+            TTreeNode* node = ScanForId(*tree, value);
+            ReadItemFields(stream, static_cast<TRecordCode>(code), node ? node->Data() : nullptr);
+        }
+    }
+    tree->SetItemCounter(records);
+    return tree;
+}
+
+void BM_SaveDocumentByAppending(benchmark::State& state)
+{
+    const auto items = static_cast<int>(state.range(0));
+    auto tree = MakeDrawing(items);
+    const QString path = ScratchPath("append.dof");
+    for (auto _ : state)
+        WriteDocumentByAppending(path, *tree);
+    ReportFile(state, path, items);
+}
+BENCHMARK(BM_SaveDocumentByAppending)->Arg(1000)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_OpenDocumentByScanning(benchmark::State& state)
+{
+    const auto items = static_cast<int>(state.range(0));
+    const QString path = ScratchPath("scan.dof");
+    WriteDocument(path, *MakeDrawing(items), kCanvas);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ReadDocumentByScanning(path)->NodeCount());
+    ReportFile(state, path, items);
+}
+BENCHMARK(BM_OpenDocumentByScanning)->Arg(1000)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace qm
