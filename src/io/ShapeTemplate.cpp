@@ -1,0 +1,80 @@
+#include "ShapeTemplate.h"
+
+#include "IniKeys.h"
+
+#include "model/ObjectTree.h"
+#include "platform/IniFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+namespace qm {
+
+namespace {
+
+constexpr std::int32_t kOwnItemType = 1;
+
+const unsigned char kBuiltInRect[] = {
+#include "BuiltInRectTemplate.inc"
+};
+
+} // namespace
+
+TTreeNode* ReadShapeTemplate(const QString& path, TObjectTree& tree, std::int32_t itemType, std::int32_t canvasWidth,
+                             std::int32_t canvasHeight)
+{
+    const TIniFile file(path.toStdString());
+    const std::string name = file.ReadString("Item", "Name", "error");
+    if (file.ReadInteger("System", "FileType", 0) == kOwnItemType)
+        itemType = file.ReadInteger("Item", "ItemType", 5);
+    const std::int32_t count = file.ReadInteger("Item", "Count", 0);
+    if (count > MaxPointCount(QFileInfo(path).size()))
+        ThrowPointCountTooLarge(path, count);
+
+    TTreeNode* node = tree.AddItem(tree.ObjectRoot(), name, itemType);
+    TItemObject& item = *node->Data();
+    if (count > 0) {
+        // The points relative to the new item's anchor (0, 0); the default
+        // control points are computed once all of them are in.
+        item.Points.reserve(static_cast<std::size_t>(count));
+        for (std::int32_t i = 0; i < count; ++i)
+            item.Points.push_back({file.ReadInteger("Item", NumberedKey("PX", i), 0),
+                                   file.ReadInteger("Item", NumberedKey("PY", i), 0)});
+        item.Count = count;
+        tree.CarvePoint(node);
+    }
+    item.CurveStyle = file.ReadBool("Item", "CurveStyle", item.CurveStyle != 0) ? 1 : 0;
+    tree.MoveItem(canvasWidth / 2, canvasHeight / 2, node);
+    return node;
+}
+
+QStringList RectTemplateFolders(const QString& executableDir)
+{
+    return {executableDir, QDir(executableDir).filePath("../share/quillmark")};
+}
+
+std::string_view BuiltInRectTemplate()
+{
+    return {reinterpret_cast<const char*>(kBuiltInRect), sizeof kBuiltInRect};
+}
+
+TTreeNode* ReadRectTemplate(const QStringList& folders, TObjectTree& tree, std::int32_t itemType,
+                            std::int32_t canvasWidth, std::int32_t canvasHeight)
+{
+    const QString fileName = QString::fromLatin1(kRectTemplateName.data(), kRectTemplateName.size());
+    for (const QString& folder : folders) {
+        const QString path = QDir(folder).filePath(fileName);
+        if (QFileInfo(path).isFile())
+            return ReadShapeTemplate(path, tree, itemType, canvasWidth, canvasHeight);
+    }
+    // The settings reader works on files: hand it the built-in copy as one.
+    QTemporaryFile builtIn(QDir::temp().filePath("quillmark-XXXXXX.udf"));
+    const std::string_view text = BuiltInRectTemplate();
+    if (builtIn.open())
+        builtIn.write(text.data(), static_cast<qint64>(text.size()));
+    builtIn.close();
+    return ReadShapeTemplate(builtIn.fileName(), tree, itemType, canvasWidth, canvasHeight);
+}
+
+} // namespace qm
