@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/GraphicsObjects.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace qm {
+
+// Every question the program asks the user. The forms implement it with real
+// dialogs; tests implement it with scripted answers, so commands run without
+// a screen.
+//
+// The colour and font dialogs are one each for the whole program and keep
+// what they last held: the colour dialog opens on the colour last chosen in
+// it, the font dialog on the font it last held.
+class TUserDialogs {
+public:
+    virtual ~TUserDialogs() = default;
+
+    // The confirmation dialog with `question`; true only after "OK".
+    virtual bool Confirm(const QString& question) = 0;
+
+    // The colour dialog; the chosen colour, or nothing when cancelled.
+    virtual std::optional<TColor> ChooseColor() = 0;
+
+    // Sets the font the font dialog opens on next (the font bar presets it).
+    virtual void PresetFont(const TFont& font) = 0;
+    // The font dialog; the chosen font, or nothing when cancelled.
+    virtual std::optional<TFont> ChooseFont() = 0;
+};
+
+} // namespace qm
