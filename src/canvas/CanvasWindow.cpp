@@ -1,0 +1,212 @@
+#include "CanvasWindow.h"
+
+#include "render/BitmapX.h"
+#include "render/DocumentRenderer.h"
+
+#include <algorithm>
+#include <tuple>
+
+namespace qm {
+
+// Everything that decides the surface's pixels after a full refresh.
+struct TCanvasWindow::TRenderKey {
+    std::uint64_t TreeRevision = 0;
+    const TTreeNode* Root = nullptr;
+    std::int32_t Width = 0;
+    std::int32_t Height = 0;
+    TColor BackColor = 0;
+    std::int32_t GridStep = 0;
+    bool ShowGrid = false;
+    bool ShowTrace = false;
+    const TGraphic* TracePicture = nullptr;
+    std::uint64_t TracePictureRevision = 0;
+
+    friend bool operator==(const TRenderKey&, const TRenderKey&) = default;
+};
+
+std::int32_t SnapToGrid(std::int32_t step, std::int32_t coordinate)
+{
+    const float q = static_cast<float>(coordinate) / static_cast<float>(step);
+    const auto i = static_cast<std::int32_t>(q);
+    return q - static_cast<float>(i) >= 0.5f ? i + 1 : i;
+}
+
+TCanvasWindow::TCanvasWindow(TObjectTree& tree, TMainState& main, TTextBox& textBox, const TCanvasSettings& settings,
+                             QStringList templateFolders)
+    : tree_(tree), main_(main), textBox_(textBox), templateFolders_(std::move(templateFolders)),
+      surface_(std::make_unique<TBitmapX>()), selection_(tree)
+{
+    tree_.AddObserver(this);
+    tree_.SetSelectionToggler([this](TTreeNode* node) { ToggleSelection(node); });
+    surface_->InitBitmap(settings.Width, settings.Height);
+    MmPerPixel = static_cast<float>(TBitmapX::GetDisplayInfo(picture_.Canvas(), HORZSIZE))
+        / static_cast<float>(TBitmapX::GetDisplayInfo(picture_.Canvas(), HORZRES));
+    // Grid loops and snapping need a step of at least one pixel.
+    GridStep = std::max(settings.Grid, 1);
+    SetCanvasSize(settings.Width, settings.Height);
+    textBox_.Hide();
+}
+
+TCanvasWindow::~TCanvasWindow()
+{
+    tree_.SetSelectionToggler(nullptr);
+    tree_.RemoveObserver(this);
+}
+
+void TCanvasWindow::NodeRemoving(TTreeNode* node)
+{
+    if (node == textItem_)
+        textItem_ = nullptr;
+}
+
+void TCanvasWindow::TreeReset()
+{
+    textItem_ = nullptr;
+}
+
+// --- View ---------------------------------------------------------------------
+
+void TCanvasWindow::SetCanvasSize(std::int32_t width, std::int32_t height)
+{
+    picture_.SetSize(width, height);
+    selectionMarks_.Forget();
+    pointMarks_.Forget();
+    BackColor = clWhite;
+    FillImage();
+    Creating = false;
+    MarksShown = false;
+    PointEditing = false;
+}
+
+void TCanvasWindow::ResizeCanvas(std::int32_t width, std::int32_t height)
+{
+    surface_->BitmapResize(width, height);
+    SetCanvasSize(width, height);
+}
+
+void TCanvasWindow::FillImage()
+{
+    TCanvas& canvas = picture_.Canvas();
+    const TBrush previous = canvas.Brush();
+    canvas.SetBrush(TBrush{BackColor, bsSolid});
+    canvas.FillRect(0, 0, picture_.Width(), picture_.Height());
+    canvas.SetBrush(previous);
+}
+
+void TCanvasWindow::PresentCanvas()
+{
+    if (clearRequested_) {
+        // A clear without the render that normally follows it.
+        ClearSurface();
+        clearRequested_ = false;
+        lastRender_.reset();
+    }
+    picture_.Canvas().DrawBitmap(0, 0, surface_->Bitmap());
+    selectionMarks_.Forget();
+    pointMarks_.Forget();
+}
+
+TCanvasWindow::TRenderKey TCanvasWindow::CurrentRenderKey() const
+{
+    TRenderKey key;
+    key.TreeRevision = tree_.Revision();
+    key.Root = tree_.ObjectRoot();
+    key.Width = surface_->Bitmap().Width();
+    key.Height = surface_->Bitmap().Height();
+    key.BackColor = BackColor;
+    key.GridStep = GridStep;
+    key.ShowGrid = Switches.ShowGrid;
+    key.ShowTrace = Switches.UseTraceImage && Switches.TraceImageMenuChecked && Switches.TracePicture;
+    key.TracePicture = key.ShowTrace ? Switches.TracePicture : nullptr;
+    key.TracePictureRevision = key.ShowTrace ? Switches.TracePictureRevision : 0;
+    return key;
+}
+
+void TCanvasWindow::ClearSurface()
+{
+    TCanvasBackground background;
+    background.BackColor = BackColor;
+    background.GridStep = GridStep;
+    background.ShowGrid = Switches.ShowGrid;
+    background.UseTraceImage = Switches.UseTraceImage;
+    background.TraceImageMenuChecked = Switches.TraceImageMenuChecked;
+    background.TracePicture = Switches.TracePicture;
+    qm::ClearCanvas(*surface_, background);
+}
+
+void TCanvasWindow::ClearCanvas()
+{
+    // Deferred to RepaintAll, which knows whether the surface already holds
+    // this very background with this very drawing on it.
+    clearRequested_ = true;
+}
+
+bool TCanvasWindow::SurfaceIsCurrent() const
+{
+    return lastRender_ && !clearRequested_ && *lastRender_ == CurrentRenderKey();
+}
+
+void TCanvasWindow::RepaintAll()
+{
+    const TRenderKey key = CurrentRenderKey();
+    const bool unchanged = clearRequested_ && lastRender_ && *lastRender_ == key;
+    if (!unchanged) {
+        if (clearRequested_)
+            ClearSurface();
+        TDocumentRenderer(tree_, *surface_).RenderSubtree(tree_.ObjectRoot());
+        // Only a render onto a cleared surface is a complete picture.
+        if (clearRequested_)
+            lastRender_ = std::make_unique<TRenderKey>(key);
+        else
+            lastRender_.reset();
+    }
+    clearRequested_ = false;
+    PresentCanvas();
+}
+
+void TCanvasWindow::Repaint()
+{
+    ClearCanvas();
+    RepaintAll();
+    ToggleMarks();
+}
+
+// --- Selection ------------------------------------------------------------------
+
+void TCanvasWindow::ToggleSelection(TTreeNode* node)
+{
+    if (!node || !node->Data()->Active)
+        return;
+    if (TTreeNode* selected = selection_.FindById(node->Data()->Id)) {
+        selection_.Remove(selected);
+        return;
+    }
+    selection_.Append(node);
+    main_.LoadFontBar(node->Data()->Font);
+}
+
+void TCanvasWindow::ClearSelection()
+{
+    selection_.Clear();
+    main_.RaiseFontStyleButtons();
+}
+
+void TCanvasWindow::SelectFromTree(TTreeNode* node)
+{
+    if (!node || tree_.IsFixedNode(node) || !node->Data()->Active)
+        return;
+    ToggleMarks();
+    ClearSelection();
+    ToggleSelection(node);
+    ToggleMarks();
+}
+
+void TCanvasWindow::EditSelection()
+{
+    if (OnEditSelection)
+        OnEditSelection();
+    else
+        Repaint();
+}
+
+} // namespace qm

@@ -1,0 +1,178 @@
+#pragma once
+
+#include "MainState.h"
+#include "MarkLayer.h"
+#include "Selection.h"
+
+#include "model/ObjectTree.h"
+#include "platform/Bitmap.h"
+
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace qm {
+
+class TBitmapX;
+
+// The switches and picture under the drawing; the canvas settings dialog and
+// the main menu own them, the canvas reads them at every refresh.
+struct TCanvasSwitches {
+    bool ShowGrid = true;               // "グリッドを表示する"
+    bool UseTraceImage = false;         // "トレース用画像を使う"
+    bool TraceImageMenuChecked = false; // main menu "トレース画像"
+    const TGraphic* TracePicture = nullptr;
+    // Advance when the picture's contents change under the same pointer.
+    std::uint64_t TracePictureRevision = 0;
+};
+
+// "Width", "Height" and "Grid" of section "Canvas" in the settings file.
+struct TCanvasSettings {
+    std::int32_t Width = 400;
+    std::int32_t Height = 400;
+    std::int32_t Grid = 10;
+};
+
+// The canvas window's logic without widgets: the off-screen surface and the
+// visible picture, the selection, the marks, and the mouse handlers that make
+// and edit items. The window turns Qt events into these calls and shows
+// Picture().
+class TCanvasWindow final : private TTreeObserver {
+public:
+    enum TMouseButton : unsigned { mbLeft = 1, mbRight = 2, mbMiddle = 4 };
+    struct TMouse {
+        unsigned Buttons = 0;  // buttons held (press: the one pressed)
+        bool Shift = false;
+        bool DoubleClick = false;
+    };
+
+    // `templateFolders`: where the rectangle and circle tools look for
+    // "Rect.udf" (the built-in copy serves when none has it).
+    TCanvasWindow(TObjectTree& tree, TMainState& main, TTextBox& textBox, const TCanvasSettings& settings,
+                  QStringList templateFolders);
+    ~TCanvasWindow() override;
+    TCanvasWindow(const TCanvasWindow&) = delete;
+    TCanvasWindow& operator=(const TCanvasWindow&) = delete;
+
+    // --- State -----------------------------------------------------------
+    TBitmapX& Surface() { return *surface_; }
+    const TSelection& Selection() const { return selection_; }
+    std::int32_t HitKind = 0;   // 0 nothing, 1 selection mark, 2 vertex, 3 first, 4 second control point
+    std::int32_t HitIndex = 0;  // kind 1: 1 body, 2..9 handles, 10 rotation; else vertex or segment
+    std::int32_t PressX = 0;
+    std::int32_t PressY = 0;
+    std::int32_t LastX = 0;
+    std::int32_t LastY = 0;
+    TColor BackColor = clWhite;
+    std::int32_t GridStep = 10;
+    bool Creating = false;
+    bool MarksShown = false;
+    bool PointEditing = false;
+    float MmPerPixel = 0;
+    TCanvasSwitches Switches;
+
+    // The visible picture (Image1): the surface plus the marks toggled on.
+    const TBitmap& Picture() const { return picture_; }
+    std::int32_t ImageWidth() const { return picture_.Width(); }
+    std::int32_t ImageHeight() const { return picture_.Height(); }
+
+    // Opens the object editor on the selection (the main window wires it).
+    std::function<void()> OnEditSelection;
+
+    // --- View ------------------------------------------------------------
+    // Sizes the picture, white background, flags off. The surface keeps its
+    // size; ResizeCanvas sizes both.
+    void SetCanvasSize(std::int32_t width, std::int32_t height);
+    void ResizeCanvas(std::int32_t width, std::int32_t height);
+    void FillImage();
+    void PresentCanvas();
+    void ClearCanvas();
+    // Renders the Object root into the surface and presents it. A drawing
+    // and background unchanged since the last full render are not rendered
+    // again: the surface already holds exactly those pixels.
+    void RepaintAll();
+    // The full refresh: ClearCanvas, RepaintAll, ToggleMarks.
+    void Repaint();
+    void ToggleMarks();
+    void TogglePointMarks(std::int32_t kind, std::int32_t index);
+    void VertexOutline(TTreeNode* node);
+    // The surface holds exactly this drawing and background (for exports
+    // that read it after a refresh).
+    bool SurfaceIsCurrent() const;
+
+    // --- Selection -------------------------------------------------------
+    void ToggleSelection(TTreeNode* node);
+    void ClearSelection();
+    // A left click on a node in the tree window: that node alone, marks redrawn.
+    void SelectFromTree(TTreeNode* node);
+
+    // --- Mouse -----------------------------------------------------------
+    void Image1MouseDown(const TMouse& mouse, std::int32_t x, std::int32_t y);
+    void Image1MouseMove(const TMouse& mouse, std::int32_t x, std::int32_t y);
+    void Image1MouseUp(const TMouse& mouse, std::int32_t x, std::int32_t y);
+
+    // --- Editing (also used by the commands) ----------------------------
+    void HitMarks(std::int32_t x, std::int32_t y);
+    void HitPoints(std::int32_t x, std::int32_t y);
+    void MoveSelection(std::int32_t dx, std::int32_t dy);
+    void ResizeSelection(std::int32_t dL, std::int32_t dT, std::int32_t dR, std::int32_t dB);
+    void RotateSelection(std::int32_t dx, std::int32_t dy);
+    void DragPoint(std::int32_t kind, std::int32_t index, std::int32_t dx, std::int32_t dy);
+    // Opens (true) or commits and closes (false) the in-place text editor.
+    void InPlaceText(bool show);
+    void EditSelection();
+    // The item whose text the in-place editor holds, or null.
+    TTreeNode* TextItem() const { return textItem_; }
+
+    // --- Shape creation --------------------------------------------------
+    void RubberBandRect(std::int32_t x, std::int32_t y, TTreeNode* node);
+    void RubberBandOpen(std::int32_t x, std::int32_t y, TTreeNode* node);
+    void RubberBandClosed(std::int32_t x, std::int32_t y, TTreeNode* node);
+
+private:
+    struct TRenderKey;
+
+    void NodeRemoving(TTreeNode* node) override;
+    void TreeReset() override;
+
+    TRenderKey CurrentRenderKey() const;
+    void ClearSurface();
+    void AddSelectionMarks(TMarkLayer& layer, const TTreeNode* node) const;
+    void AddVertexMarks(TMarkLayer& layer, const TTreeNode* node) const;
+    void AddControlMarks(TMarkLayer& layer, const TTreeNode* node) const;
+    // Vertices placed as the outline and rubber bands show them: the anchor
+    // turned about the parent's, vertices turned by the item's roll, no stretch.
+    std::vector<TCanvasPoint> OutlinePoints(const TTreeNode* node) const;
+    void DrawInverted(const TMarkLayer& shapes);
+
+    void CreationMouseDown(const TMouse& mouse, std::int32_t x, std::int32_t y, std::int32_t sx, std::int32_t sy);
+    void CreationMouseMove(std::int32_t sx, std::int32_t sy);
+    void CreationMouseUp(std::int32_t sx, std::int32_t sy);
+    TTreeNode* StartFigure(std::int32_t sx, std::int32_t sy);
+    TTreeNode* NewBoxFigure(std::int32_t sx, std::int32_t sy);
+    void EditingMouseDown(const TMouse& mouse, std::int32_t x, std::int32_t y);
+    void EditingMouseMove(std::int32_t sx, std::int32_t sy);
+    void EditingMouseUp();
+    void ToggleDragMarks();
+
+    TObjectTree& tree_;
+    TMainState& main_;
+    TTextBox& textBox_;
+    QStringList templateFolders_;
+    std::unique_ptr<TBitmapX> surface_;
+    TSelection selection_;
+    TBitmap picture_;
+    TMarkLayer selectionMarks_;
+    TMarkLayer pointMarks_;
+    TTreeNode* textItem_ = nullptr;
+    bool clearRequested_ = false;
+    std::unique_ptr<TRenderKey> lastRender_;
+};
+
+// SnapToGrid (step, coordinate): the nearest grid index, halves going up.
+std::int32_t SnapToGrid(std::int32_t step, std::int32_t coordinate);
+
+} // namespace qm

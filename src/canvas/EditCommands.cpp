@@ -1,0 +1,203 @@
+#include "EditCommands.h"
+
+#include "CanvasWindow.h"
+
+#include "platform/ShiftJis.h"
+
+#include <algorithm>
+
+namespace qm {
+
+namespace {
+
+const std::string& NewGroupCaption()
+{
+    static const std::string caption = Utf8ToCp932("新しいグループ");
+    return caption;
+}
+
+void Deactivate(TObjectTree& tree, TTreeNode* node)
+{
+    if (!node)
+        return;
+    node->Data()->Active = false;
+    tree.MarkChanged();
+}
+
+} // namespace
+
+TEditCommands::TEditCommands(TObjectTree& tree, TCanvasWindow& canvas, TMainState& main, TTextBox& textBox,
+                             TQuestions& questions)
+    : tree_(tree), canvas_(canvas), main_(main), textBox_(textBox), questions_(questions)
+{
+}
+
+template <typename Move>
+void TEditCommands::ForEachSelectedNode(Move&& move)
+{
+    const std::vector<TTreeNode*> selected = canvas_.Selection().Nodes();
+    for (TTreeNode* node : selected) {
+        // Moving an ancestor first deletes its selected descendants.
+        if (canvas_.Selection().Contains(node))
+            move(node);
+    }
+}
+
+void TEditCommands::EmptyTemp()
+{
+    if (TTreeNode* temp = tree_.TempNode()) {
+        while (temp->FirstChild())
+            tree_.DeleteSubtree(temp->FirstChild());
+    }
+}
+
+void TEditCommands::CopySelection()
+{
+    if (TextBoxHasFocus())
+        return;
+    main_.PasteOffsetX = 10;
+    main_.PasteOffsetY = 10;
+    EmptyTemp();
+    canvas_.ToggleMarks();
+    ForEachSelectedNode([this](TTreeNode* node) { Deactivate(tree_, tree_.CopySubtree(tree_.TempNode(), node)); });
+    main_.SetPasteEnabled(true);
+}
+
+void TEditCommands::CutSelection()
+{
+    if (TextBoxHasFocus())
+        return;
+    main_.PasteOffsetX = 10;
+    main_.PasteOffsetY = 10;
+    EmptyTemp();
+    canvas_.ToggleMarks();
+    ForEachSelectedNode([this](TTreeNode* node) { Deactivate(tree_, tree_.MoveSubtree(tree_.TempNode(), node)); });
+    canvas_.ClearSelection();
+    canvas_.Repaint();
+    main_.SetPasteEnabled(true);
+}
+
+void TEditCommands::PasteClipboard()
+{
+    if (TextBoxHasFocus())
+        return;
+    canvas_.ToggleMarks();
+    canvas_.ClearSelection();
+    if (TTreeNode* temp = tree_.TempNode()) {
+        for (TTreeNode* child = temp->FirstChild(); child; child = child->NextSibling()) {
+            // The clipboard copy itself moves, so repeated pastes step on.
+            tree_.MoveItem(main_.PasteOffsetX, main_.PasteOffsetY, child);
+            TTreeNode* copy = tree_.CopySubtree(tree_.ObjectRoot(), child);
+            if (!copy)
+                continue;
+            copy->Data()->Active = true;
+            tree_.MarkChanged();
+            canvas_.ToggleSelection(copy);
+        }
+    }
+    canvas_.Repaint();
+}
+
+void TEditCommands::DeleteSelection()
+{
+    if (TextBoxHasFocus())
+        return;
+    ForEachSelectedNode([this](TTreeNode* node) { Deactivate(tree_, tree_.MoveSubtree(tree_.TrashNode(), node)); });
+    canvas_.ClearSelection();
+    canvas_.Repaint();
+}
+
+void TEditCommands::GroupSelection()
+{
+    const std::vector<TTreeNode*>& selected = canvas_.Selection().Nodes();
+    if (selected.empty())
+        return;
+    const auto count = static_cast<std::int64_t>(selected.size());
+    TTreeNode* group = tree_.AddItem(tree_.ObjectRoot(), NewGroupCaption(), itGroup);
+    // The group's rectangle encloses its members' boxes; members without a box
+    // (empty folders) add nothing to it.
+    TRect joint;
+    tree_.PointToXY(selected.front(), joint);
+    std::int64_t sumX = 0;
+    std::int64_t sumY = 0;
+    for (TTreeNode* node : selected) {
+        TRect box;
+        if (tree_.PointToXY(node, box) == 0) {
+            joint.Left = std::min(joint.Left, box.Left);
+            joint.Top = std::min(joint.Top, box.Top);
+            joint.Right = std::max(joint.Right, box.Right);
+            joint.Bottom = std::max(joint.Bottom, box.Bottom);
+        }
+        sumX += node->Data()->X;
+        sumY += node->Data()->Y;
+    }
+    group->Data()->X = static_cast<std::int32_t>(sumX / count);
+    group->Data()->Y = static_cast<std::int32_t>(sumY / count);
+    if (!joint.IsEmpty()) {
+        tree_.AddPoint(joint.Left, joint.Top, group);
+        tree_.AddPoint(joint.Right, joint.Bottom, group);
+    }
+    ForEachSelectedNode([this, group](TTreeNode* node) { tree_.MoveSubtree(group, node); });
+    canvas_.ClearSelection();
+    canvas_.ToggleSelection(group);
+    canvas_.Repaint();
+}
+
+void TEditCommands::UngroupSelection()
+{
+    if (canvas_.Selection().Empty())
+        return;
+    ForEachSelectedNode([this](TTreeNode* node) {
+        // Only groups dissolve; any other selected item is left as it is.
+        if (node->Data()->ItemType != itGroup)
+            return;
+        for (int remaining = node->ChildCount(); remaining > 0 && node->FirstChild(); --remaining)
+            tree_.MoveSubtree(tree_.ObjectRoot(), node->FirstChild());
+        tree_.DeleteSubtree(node);
+    });
+    canvas_.ClearSelection();
+    canvas_.Repaint();
+}
+
+void TEditCommands::NewFolder(TTreeNode* treeSelected)
+{
+    if (treeSelected && (treeSelected == tree_.TrashNode() || treeSelected == tree_.TempNode()))
+        return;
+    TTreeNode* parent = treeSelected ? treeSelected : tree_.ObjectRoot();
+    TTreeNode* folder = tree_.AddItem(parent, NewGroupCaption(), itGroup);
+    tree_.MoveItem(canvas_.ImageWidth() / 2, canvas_.ImageHeight() / 2, folder);
+}
+
+void TEditCommands::NewGroup()
+{
+    tree_.AddItem(tree_.ObjectRoot(), NewGroupCaption(), itGroup);
+}
+
+void TEditCommands::EmptyTrash()
+{
+    if (!questions_.Confirm("ごみ箱を空にしますがよろしいですか？"))
+        return;
+    TTreeNode* trash = tree_.TrashNode();
+    if (!trash)
+        return;
+    TTreeNode* child = trash->FirstChild();
+    while (child) {
+        TTreeNode* next = child->NextSibling();
+        if (child != tree_.TempNode())
+            tree_.DeleteSubtree(child);
+        child = next;
+    }
+}
+
+void TEditCommands::Restore(TTreeNode* treeSelected)
+{
+    if (!treeSelected || tree_.IsFixedNode(treeSelected))
+        return;
+    if (!treeSelected->Data()->Active) {
+        treeSelected->Data()->Active = true;
+        tree_.MoveSubtree(tree_.ObjectRoot(), treeSelected);
+    }
+    canvas_.Repaint();
+}
+
+} // namespace qm

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "MainState.h"
+
+#include "model/ObjectTree.h"
+
+namespace qm {
+
+class TCanvasWindow;
+
+// The commands that change the shape of the tree: clipboard through the Temp
+// node, delete to the trash, restore, empty the trash, folders, grouping. The
+// main window's menus, the tree window's and the canvas window's context menus
+// all call these; they act on the canvas selection.
+class TEditCommands {
+public:
+    TEditCommands(TObjectTree& tree, TCanvasWindow& canvas, TMainState& main, TTextBox& textBox,
+                  TQuestions& questions);
+
+    void CopySelection();
+    void CutSelection();
+    void PasteClipboard();
+    void DeleteSelection();
+    void GroupSelection();
+    void UngroupSelection();
+
+    // Tree window commands on the tree's selected node (null: none).
+    void NewFolder(TTreeNode* treeSelected);
+    void EmptyTrash();
+    void Restore(TTreeNode* treeSelected);
+    // "グループの作成": an empty group at the top level, anchored at (0, 0).
+    void NewGroup();
+
+private:
+    // Clipboard keys belong to the text while the in-place editor has the focus.
+    bool TextBoxHasFocus() const { return textBox_.HasFocus(); }
+    void EmptyTemp();
+    // Moves every still-selected node of a copy of the selection with `move`.
+    template <typename Move>
+    void ForEachSelectedNode(Move&& move);
+
+    TObjectTree& tree_;
+    TCanvasWindow& canvas_;
+    TMainState& main_;
+    TTextBox& textBox_;
+    TQuestions& questions_;
+};
+
+} // namespace qm

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/GraphicsObjects.h"
+
+#include <cstdint>
+#include <string>
+
+namespace qm {
+
+// The main window's state that the canvas and the edit commands read, and
+// the main window's reactions they trigger. The main window derives from it
+// to press and raise its buttons; the defaults keep the plain state, which is
+// all the tests need.
+class TMainState {
+public:
+    virtual ~TMainState() = default;
+
+    // A shape tool is chosen: the next left press on the canvas makes an item.
+    bool CreateMode = false;
+    // Item type the chosen tool makes (0 rectangle ... 5 polygon, 6 select).
+    std::int32_t CurrentItemType = 0;
+    // The step by which each paste shifts the clipboard contents.
+    std::int32_t PasteOffsetX = 0;
+    std::int32_t PasteOffsetY = 0;
+
+    // Gives up the tool: CreateMode off, every shape tool button raised.
+    virtual void ReleaseTool() { CreateMode = false; }
+    // Shows a selected item's font in the font bar.
+    virtual void LoadFontBar(const TFont& font) { (void)font; }
+    // Raises the bold, italic and underline buttons.
+    virtual void RaiseFontStyleButtons() {}
+    // Enables or disables the three "貼り付け(&P)" items.
+    virtual void SetPasteEnabled(bool enabled) { (void)enabled; }
+};
+
+// The canvas window's borderless memo for editing an item's text in place.
+// The window implements it with a widget; the text is CP932.
+class TTextBox {
+public:
+    virtual ~TTextBox() = default;
+    virtual bool Visible() const = 0;
+    virtual bool HasFocus() const = 0;
+    // Shows the memo over `left, top, width, height` holding `text`.
+    virtual void Show(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height,
+                      const std::string& text) = 0;
+    // Empties and hides the memo.
+    virtual void Hide() = 0;
+    virtual std::string Text() const = 0;
+    virtual TFont Font() const = 0;
+    virtual void SetFont(const TFont& font) = 0;
+};
+
+// Questions to the user. The windows answer with the confirmation dialog,
+// tests with scripted answers.
+class TQuestions {
+public:
+    virtual ~TQuestions() = default;
+    // True when the user confirms `question` (UTF-8) with OK.
+    virtual bool Confirm(const std::string& question) = 0;
+};
+
+} // namespace qm

@@ -1,0 +1,348 @@
+// The mouse handlers, and the half of them that works on existing items:
+// selecting, moving, stretching by handles, turning, dragging points and
+// editing text in place.
+#include "CanvasWindow.h"
+#include "MarkGeometry.h"
+
+#include "model/Geometry.h"
+
+#include <cstdlib>
+
+namespace qm {
+
+namespace {
+
+bool Near(const TPoint& mark, std::int32_t x, std::int32_t y)
+{
+    return std::llabs(std::int64_t{x} - mark.x) <= TMarkGeometry::kPointTolerance
+        && std::llabs(std::int64_t{y} - mark.y) <= TMarkGeometry::kPointTolerance;
+}
+
+bool IsPointKind(std::int32_t kind)
+{
+    return kind >= 2 && kind <= 4;
+}
+
+} // namespace
+
+// --- Dispatch -------------------------------------------------------------------
+
+void TCanvasWindow::Image1MouseDown(const TMouse& mouse, std::int32_t x, std::int32_t y)
+{
+    const std::int32_t sx = SnapToGrid(GridStep, x) * GridStep;
+    const std::int32_t sy = SnapToGrid(GridStep, y) * GridStep;
+    InPlaceText(false);
+    const bool left = (mouse.Buttons & mbLeft) != 0;
+    if (left && mouse.DoubleClick) {
+        if (Creating)
+            Creating = false; // the figure is finished; its release does the rest
+        else
+            EditSelection();
+        return;
+    }
+    if (left && main_.CreateMode) {
+        CreationMouseDown(mouse, x, y, sx, sy);
+        return;
+    }
+    if (Creating || !left)
+        return;
+    EditingMouseDown(mouse, x, y);
+    PressX = x;
+    PressY = y;
+    LastX = sx;
+    LastY = sy;
+}
+
+void TCanvasWindow::Image1MouseMove(const TMouse& mouse, std::int32_t x, std::int32_t y)
+{
+    if (textBox_.Visible() || (mouse.Buttons & mbLeft) == 0)
+        return;
+    const std::int32_t sx = SnapToGrid(GridStep, x) * GridStep;
+    const std::int32_t sy = SnapToGrid(GridStep, y) * GridStep;
+    if (Creating)
+        CreationMouseMove(sx, sy);
+    else
+        EditingMouseMove(sx, sy);
+}
+
+void TCanvasWindow::Image1MouseUp(const TMouse& mouse, std::int32_t x, std::int32_t y)
+{
+    (void)mouse;
+    if (textBox_.Visible())
+        return;
+    if (Creating)
+        CreationMouseUp(SnapToGrid(GridStep, x) * GridStep, SnapToGrid(GridStep, y) * GridStep);
+    else
+        EditingMouseUp();
+}
+
+// --- Editing part -----------------------------------------------------------------
+
+void TCanvasWindow::EditingMouseDown(const TMouse& mouse, std::int32_t x, std::int32_t y)
+{
+    if (!MarksShown) {
+        ClearSelection();
+        tree_.FocusChk(x, y, tree_.ObjectRoot());
+        Creating = false;
+        MarksShown = false;
+        PointEditing = false;
+        ClearCanvas();
+        RepaintAll();
+        HitMarks(x, y);
+        if (HitKind == 1) {
+            MarksShown = true;
+            ToggleMarks();
+            return;
+        }
+        HitPoints(x, y);
+        if (IsPointKind(HitKind)) {
+            PointEditing = true;
+            TogglePointMarks(HitKind, HitIndex);
+        }
+        return;
+    }
+    if (mouse.Shift)
+        tree_.FocusChk(x, y, tree_.ObjectRoot());
+    ClearCanvas();
+    RepaintAll();
+    if (x == PressX && y == PressY) {
+        if (!PointEditing)
+            InPlaceText(true);
+        return;
+    }
+    HitPoints(x, y);
+    if (IsPointKind(HitKind)) {
+        PointEditing = true;
+        TogglePointMarks(HitKind, HitIndex);
+        return;
+    }
+    HitMarks(x, y);
+    if (HitKind == 1 || mouse.Shift) {
+        ToggleMarks();
+        PointEditing = false;
+    } else {
+        MarksShown = false;
+    }
+}
+
+void TCanvasWindow::ToggleDragMarks()
+{
+    if (PointEditing)
+        TogglePointMarks(HitKind, HitIndex);
+    else if (MarksShown)
+        ToggleMarks();
+}
+
+void TCanvasWindow::EditingMouseMove(std::int32_t sx, std::int32_t sy)
+{
+    const std::int32_t dx = WrapToInt32(std::int64_t{sx} - LastX);
+    const std::int32_t dy = WrapToInt32(std::int64_t{sy} - LastY);
+    ToggleDragMarks();
+    if (HitKind == 1) {
+        switch (HitIndex) {
+        case 1: MoveSelection(dx, dy); break;
+        case 2: ResizeSelection(dx, dy, 0, 0); break;
+        case 3: ResizeSelection(dx, 0, 0, dy); break;
+        case 4: ResizeSelection(0, 0, dx, dy); break;
+        case 5: ResizeSelection(0, dy, dx, 0); break;
+        case 6: ResizeSelection(0, dy, 0, 0); break;
+        case 7: ResizeSelection(dx, 0, 0, 0); break;
+        case 8: ResizeSelection(0, 0, 0, dy); break;
+        case 9: ResizeSelection(0, 0, dx, 0); break;
+        case 10: RotateSelection(dx, dy); break;
+        default: break;
+        }
+    } else if (IsPointKind(HitKind)) {
+        DragPoint(HitKind, HitIndex, dx, dy);
+    }
+    ToggleDragMarks();
+    LastX = sx;
+    LastY = sy;
+}
+
+void TCanvasWindow::EditingMouseUp()
+{
+    ClearCanvas();
+    RepaintAll();
+    if (MarksShown && !PointEditing && !selection_.Empty()) {
+        if (IsPointKind(HitKind))
+            TogglePointMarks(HitKind, HitIndex);
+        // A curve or polygon finished with fewer than three vertices is no figure.
+        TTreeNode* first = selection_.First();
+        const TItemObject& item = *first->Data();
+        if ((item.ItemType == itCurve || item.ItemType == itPolygon) && item.VertexCount() < 3) {
+            selection_.Remove(first);
+            tree_.DeleteSubtree(first);
+            ClearCanvas();
+            RepaintAll();
+        }
+        ToggleMarks();
+    }
+    if (PointEditing && IsPointKind(HitKind))
+        TogglePointMarks(HitKind, HitIndex);
+}
+
+// --- Hit tests ------------------------------------------------------------------------
+
+void TCanvasWindow::HitMarks(std::int32_t x, std::int32_t y)
+{
+    HitKind = 0;
+    HitIndex = 0;
+    std::vector<TMarkGeometry> marks;
+    marks.reserve(selection_.Size());
+    for (const TTreeNode* node : selection_.Nodes())
+        marks.push_back(MarkGeometryOf(tree_, node));
+    const std::int32_t half = TMarkGeometry::kHandleHalf;
+    auto inSquare = [&](const TPoint& c) {
+        return std::int64_t{c.x} - half <= x && x <= std::int64_t{c.x} + half && std::int64_t{c.y} - half <= y
+            && y <= std::int64_t{c.y} + half;
+    };
+    for (const TMarkGeometry& m : marks) {
+        if (m.HasRotationHandle && inSquare(m.RotationHandle)) {
+            HitKind = 1;
+            HitIndex = 10;
+            return;
+        }
+    }
+    for (const TMarkGeometry& m : marks) {
+        for (std::size_t h = 0; m.HasBox && h < m.Handles.size(); ++h) {
+            if (inSquare(m.Handles[h])) {
+                HitKind = 1;
+                HitIndex = static_cast<std::int32_t>(h) + 2;
+                return;
+            }
+        }
+    }
+    for (const TMarkGeometry& m : marks) {
+        if (m.HasBox && m.Box.Contains(x, y)) {
+            HitKind = 1;
+            HitIndex = 1;
+            return;
+        }
+    }
+}
+
+void TCanvasWindow::HitPoints(std::int32_t x, std::int32_t y)
+{
+    HitKind = 0;
+    HitIndex = 0;
+    for (const TTreeNode* node : selection_.Nodes()) {
+        if (!HasPointMarks(*node->Data()))
+            continue;
+        TPointArray P;
+        TPointArray Q1;
+        TPointArray Q2;
+        const bool hasControls = tree_.ViewPoints1(node, P, &Q1, &Q2) == 0;
+        for (std::size_t i = 0; i < P.size(); ++i) {
+            if (Near(P[i], x, y)) {
+                HitKind = 2;
+                HitIndex = static_cast<std::int32_t>(i);
+                return;
+            }
+        }
+        const auto segments = static_cast<std::size_t>(node->Data()->SegmentCount());
+        for (std::size_t i = 0; hasControls && i < segments && i < Q1.size(); ++i) {
+            if (Near(Q1[i], x, y) || Near(Q2[i], x, y)) {
+                HitKind = Near(Q1[i], x, y) ? 3 : 4;
+                HitIndex = static_cast<std::int32_t>(i);
+                return;
+            }
+        }
+    }
+}
+
+// --- Edits ------------------------------------------------------------------------------
+
+void TCanvasWindow::MoveSelection(std::int32_t dx, std::int32_t dy)
+{
+    for (TTreeNode* node : selection_.Nodes())
+        tree_.MoveItem(dx, dy, node);
+}
+
+void TCanvasWindow::ResizeSelection(std::int32_t dL, std::int32_t dT, std::int32_t dR, std::int32_t dB)
+{
+    for (TTreeNode* node : selection_.Nodes()) {
+        TRect box;
+        if (tree_.PointToXY(node, box) != 0)
+            continue; // no box to stretch
+        const TItemObject& item = *node->Data();
+        const float width = static_cast<float>(box.Right - box.Left) / item.StretchX;
+        const float height = static_cast<float>(box.Bottom - box.Top) / item.StretchY;
+        const float stretchX = static_cast<float>(dR - dL) / width + item.StretchX;
+        const float stretchY = static_cast<float>(dB - dT) / height + item.StretchY;
+        if (stretchX > 0 && stretchY > 0)
+            tree_.SetStretch(node, stretchX, stretchY);
+        // The box centre's shift keeps the opposite edge roughly in place.
+        const std::int64_t mx = (std::int64_t{box.Right} + dR + box.Left + dL) / 2 - (std::int64_t{box.Right} + box.Left) / 2;
+        const std::int64_t my = (std::int64_t{box.Bottom} + dB + box.Top + dT) / 2 - (std::int64_t{box.Bottom} + box.Top) / 2;
+        tree_.MoveItem(WrapToInt32(mx), WrapToInt32(my), node);
+    }
+}
+
+void TCanvasWindow::RotateSelection(std::int32_t dx, std::int32_t dy)
+{
+    // One pixel of travel turns by one degree, clockwise around the anchor.
+    for (TTreeNode* node : selection_.Nodes()) {
+        const TItemObject& item = *node->Data();
+        const std::int64_t t1 = item.X < LastX ? dy : -std::int64_t{dy};
+        const std::int64_t t2 = item.Y > LastY ? dx : -std::int64_t{dx};
+        tree_.RotateItem(WrapToInt32(t1 + t2), node);
+    }
+}
+
+void TCanvasWindow::DragPoint(std::int32_t kind, std::int32_t index, std::int32_t dx, std::int32_t dy)
+{
+    if (selection_.Size() != 1)
+        return;
+    TItemObject& item = *selection_.First()->Data();
+    if (!HasPointMarks(item) || index < 0 || index >= item.VertexCount())
+        return;
+    TPointArray* entries = kind == 2 ? &item.Points : kind == 3 ? &item.C1 : kind == 4 ? &item.C2 : nullptr;
+    if (!entries || static_cast<std::size_t>(index) >= entries->size())
+        return;
+    // The mouse step turned back into the item's own frame.
+    float vx = 0;
+    float vy = 0;
+    RotatePoint(static_cast<float>(dx), static_cast<float>(dy), -RollToRadians(item.Roll), vx, vy);
+    TPoint& entry = (*entries)[static_cast<std::size_t>(index)];
+    entry = {TruncToInt(static_cast<float>(entry.x) + vx / item.StretchX),
+             TruncToInt(static_cast<float>(entry.y) + vy / item.StretchY)};
+    tree_.MarkChanged();
+}
+
+// --- In-place text --------------------------------------------------------------------
+
+void TCanvasWindow::InPlaceText(bool show)
+{
+    if (!show) {
+        // The memo always closes, committing to the item it was opened on if
+        // that still exists, whatever the selection has become meanwhile.
+        if (!textBox_.Visible())
+            return;
+        if (textItem_) {
+            textItem_->Data()->Text = textBox_.Text();
+            textItem_->Data()->Font = textBox_.Font();
+            tree_.MarkChanged();
+        }
+        textItem_ = nullptr;
+        textBox_.Hide();
+        ClearCanvas();
+        RepaintAll();
+        return;
+    }
+    if (selection_.Size() != 1)
+        return;
+    TTreeNode* node = selection_.First();
+    const TItemObject& item = *node->Data();
+    if (item.ItemType != itRectangle && item.ItemType != itEllipse && item.ItemType != itPolygon)
+        return;
+    TRect box;
+    if (tree_.PointToXY(node, box) != 0)
+        return;
+    textItem_ = node;
+    textBox_.Show(box.Left, box.Top, box.Right - box.Left, box.Bottom - box.Top, item.Text);
+    ClearCanvas();
+    RepaintAll();
+}
+
+} // namespace qm

@@ -1,0 +1,269 @@
+#include "CanvasTestSupport.h"
+
+#include "platform/ShiftJis.h"
+
+#include <gtest/gtest.h>
+
+namespace qm {
+namespace {
+
+using test::TCanvasFixture;
+
+TEST(SnapToGrid, RoundsHalvesUpAndTruncatesTowardZero)
+{
+    EXPECT_EQ(SnapToGrid(10, 14) * 10, 10);
+    EXPECT_EQ(SnapToGrid(10, 15) * 10, 20);
+    EXPECT_EQ(SnapToGrid(10, 25) * 10, 30);
+    EXPECT_EQ(SnapToGrid(10, 34) * 10, 30);
+    EXPECT_EQ(SnapToGrid(10, 0), 0);
+    EXPECT_EQ(SnapToGrid(10, -14), -1); // -1.4: i = -1, q - i = -0.4
+    EXPECT_EQ(SnapToGrid(1, 7), 7);
+}
+
+TEST(ShapeCreation, LinesAndArrowsArePressDragRelease)
+{
+    TCanvasFixture f;
+    f.ChooseTool(itLine);
+    f.Press(14, 15);
+    EXPECT_EQ(f.main.released, 1);
+    EXPECT_FALSE(f.main.CreateMode);
+    EXPECT_TRUE(f.canvas.Creating);
+    TTreeNode* line = f.tree.ObjectRoot()->LastChild();
+    EXPECT_EQ(line->Text(), Utf8ToCp932("新しい直線"));
+    EXPECT_EQ(line->Data()->X, 10);
+    EXPECT_EQ(line->Data()->Y, 20);
+    EXPECT_EQ(f.canvas.Selection().First(), line);
+
+    // A press while the figure is being made changes nothing.
+    f.Press(100, 100);
+    EXPECT_EQ(line->Data()->Count, 1);
+    f.Drag(60, 40);
+    f.Release(60, 40);
+    EXPECT_FALSE(f.canvas.Creating);
+    EXPECT_EQ(line->Data()->Count, 2);
+
+    f.ChooseTool(itArrow);
+    f.Press(20, 20);
+    f.Drag(60, 40);
+    f.Release(60, 40);
+    TTreeNode* arrow = f.tree.ObjectRoot()->LastChild();
+    const TItemObject& a = *arrow->Data();
+    EXPECT_EQ(arrow->Text(), Utf8ToCp932("新しい矢印"));
+    EXPECT_EQ(a.X, 40);
+    EXPECT_EQ(a.Y, 30);
+    EXPECT_EQ(a.Points, (TPointArray{{-20, -10}, {20, 10}}));
+    EXPECT_EQ(a.PStyle, 0);
+    EXPECT_EQ(a.DStyle, 1);
+}
+
+TEST(ShapeCreation, BoxesComeFromTheTemplateAndMayBeDraggedAnyWay)
+{
+    TCanvasFixture f;
+    TTreeNode* box = f.DrawRectangle(100, 50, 20, 10);
+    const TItemObject& item = *box->Data();
+    EXPECT_EQ(box->Text(), "box");
+    EXPECT_EQ(item.ItemType, itRectangle);
+    EXPECT_EQ(item.X, 60);
+    EXPECT_EQ(item.Y, 30);
+    EXPECT_EQ(item.Points, (TPointArray{{40, 20}, {40, -20}, {-40, -20}, {-40, 20}}));
+    EXPECT_FALSE(f.canvas.Creating);
+
+    f.ChooseTool(itEllipse);
+    f.Press(30, 30);
+    f.Release(30, 30); // zero-size box
+    const TItemObject& ellipse = *f.tree.ObjectRoot()->LastChild()->Data();
+    EXPECT_EQ(ellipse.ItemType, itEllipse);
+    EXPECT_EQ(ellipse.X, 30);
+    EXPECT_EQ(ellipse.Points, TPointArray(4));
+}
+
+TEST(ShapeCreation, ATemplateWithTooFewVerticesStillGivesAWorkingBox)
+{
+    TCanvasFixture f;
+    std::filesystem::copy_file(TCanvasFixture::WriteTemplate(2) / "Rect.udf", f.templateFolder / "Rect.udf",
+                               std::filesystem::copy_options::overwrite_existing);
+    TTreeNode* box = f.DrawRectangle(100, 100, 200, 160);
+    EXPECT_EQ(box->Data()->Count, 4);
+    EXPECT_EQ(box->Data()->X, 150);
+    EXPECT_EQ(box->Data()->Points[2], (TPoint{50, 30}));
+}
+
+TEST(ShapeCreation, PolygonsTakeOneVertexPerClickAndTooFewVerticesAreRemoved)
+{
+    TCanvasFixture f;
+    f.ChooseTool(itPolygon);
+    f.Press(100, 100);
+    f.Release(100, 100);
+    f.Press(200, 100); // ignored while making
+    f.Release(200, 100);
+    f.Press(150, 200);
+    f.Release(150, 200);
+    f.Press(150, 200, false, true); // double click ends the figure
+    EXPECT_FALSE(f.canvas.Creating);
+    f.Release(150, 200);
+    TTreeNode* polygon = f.tree.ObjectRoot()->LastChild();
+    ASSERT_EQ(polygon->Data()->ItemType, itPolygon);
+    EXPECT_EQ(polygon->Data()->Count, 3);
+    TPointArray P;
+    f.tree.ViewPoints1(polygon, P);
+    EXPECT_EQ(P, (TPointArray{{100, 100}, {200, 100}, {150, 200}}));
+    EXPECT_EQ(f.canvas.Selection().First(), polygon);
+
+    // A curve finished after two vertices disappears at the last release.
+    const std::size_t nodes = f.tree.NodeCount();
+    f.ChooseTool(itCurve);
+    f.Press(10, 10);
+    f.Release(10, 10);
+    f.Press(50, 50);
+    f.Release(50, 50);
+    f.Press(50, 50, false, true);
+    f.Release(50, 50);
+    EXPECT_EQ(f.tree.NodeCount(), nodes);
+    EXPECT_TRUE(f.canvas.Selection().Empty());
+    EXPECT_EQ(f.tree.ObjectRoot()->LastChild(), polygon);
+}
+
+TEST(SelectionEditing, MoveByGridStepsAndShiftClicksAddAndRemove)
+{
+    TCanvasFixture f;
+    TTreeNode* a = f.DrawRectangle(100, 100, 200, 150);
+    TTreeNode* b = f.DrawRectangle(250, 250, 300, 300);
+    EXPECT_EQ(f.canvas.Selection().Nodes(), std::vector<TTreeNode*>{b});
+
+    // With marks shown, a press on another item only hides them ...
+    f.Click(150, 120);
+    EXPECT_FALSE(f.canvas.MarksShown);
+    EXPECT_EQ(f.canvas.Selection().Nodes(), std::vector<TTreeNode*>{b});
+    // ... and the next press selects it, marks and all.
+    f.Press(150, 120);
+    EXPECT_TRUE(f.canvas.MarksShown);
+    EXPECT_EQ(f.canvas.Selection().Nodes(), std::vector<TTreeNode*>{a});
+    EXPECT_EQ(f.canvas.HitKind, 1);
+    EXPECT_EQ(f.canvas.HitIndex, 1);
+    f.Drag(163, 120);
+    f.Drag(173, 139);
+    f.Release(173, 139);
+    EXPECT_EQ(a->Data()->X, 170);
+    EXPECT_EQ(a->Data()->Y, 145);
+
+    f.Click(275, 275, true);
+    EXPECT_EQ(f.canvas.Selection().Nodes(), (std::vector<TTreeNode*>{a, b}));
+    f.Click(277, 276, true);
+    EXPECT_EQ(f.canvas.Selection().Nodes(), std::vector<TTreeNode*>{a});
+    EXPECT_TRUE(f.canvas.MarksShown);
+}
+
+TEST(SelectionEditing, HandlesStretchAndTheRotationHandleTurns)
+{
+    TCanvasFixture f;
+    TTreeNode* box = f.DrawRectangle(100, 100, 200, 150);
+    // Right-middle handle of the 100-pixel box, 10 pixels to the right.
+    f.Press(200, 125);
+    EXPECT_EQ(f.canvas.HitIndex, 9);
+    f.Drag(210, 125);
+    f.Release(210, 125);
+    EXPECT_FLOAT_EQ(box->Data()->StretchX, 1.1f);
+    EXPECT_FLOAT_EQ(box->Data()->StretchY, 1.0f);
+    EXPECT_EQ(box->Data()->X, 155);
+
+    // A left-middle step wider than the box is refused for the stretch but
+    // still shifts the item by half the step.
+    TRect before;
+    f.tree.PointToXY(box, before);
+    f.Press(before.Left, 125);
+    EXPECT_EQ(f.canvas.HitIndex, 7);
+    const std::int32_t xBefore = box->Data()->X;
+    f.Drag(before.Left + 200, 125);
+    f.Release(before.Left + 200, 125);
+    EXPECT_FLOAT_EQ(box->Data()->StretchX, 1.1f);
+    EXPECT_EQ(box->Data()->X, xBefore + 100);
+
+    // The rotation handle lies 100 pixels right of the anchor at roll 0;
+    // 10 pixels down while right of the anchor add 10 degrees.
+    const std::int32_t hx = box->Data()->X + 100;
+    const std::int32_t hy = box->Data()->Y;
+    f.Press(hx, hy);
+    EXPECT_EQ(f.canvas.HitIndex, 10);
+    f.Drag(hx, hy + 10);
+    f.Release(hx, hy + 10);
+    EXPECT_EQ(box->Data()->Roll, 10);
+}
+
+TEST(SelectionEditing, VertexMarksTakePrecedenceAndDragAVertex)
+{
+    TCanvasFixture f;
+    f.ChooseTool(itLine);
+    f.Press(100, 100);
+    f.Drag(200, 100);
+    f.Release(200, 100);
+    TTreeNode* line = f.tree.ObjectRoot()->LastChild();
+    f.Press(203, 98); // on the end vertex
+    EXPECT_TRUE(f.canvas.PointEditing);
+    EXPECT_EQ(f.canvas.HitKind, 2);
+    EXPECT_EQ(f.canvas.HitIndex, 1);
+    f.Drag(210, 130);
+    f.Release(210, 130);
+    TPointArray P;
+    f.tree.ViewPoints1(line, P);
+    EXPECT_EQ(P[1], (TPoint{210, 130}));
+    EXPECT_EQ(P[0], (TPoint{100, 100}));
+    // Lines have no rotation handle.
+    f.Press(line->Data()->X + 100, line->Data()->Y);
+    EXPECT_NE(f.canvas.HitIndex, 10);
+}
+
+TEST(SelectionEditing, TextIsEditedInPlaceOnASecondPressOnTheSamePixel)
+{
+    TCanvasFixture f;
+    TTreeNode* box = f.DrawRectangle(100, 100, 200, 150);
+    f.Click(150, 120);
+    EXPECT_FALSE(f.textBox.visible);
+    f.Press(150, 120);
+    ASSERT_TRUE(f.textBox.visible);
+    EXPECT_EQ(f.textBox.box, (TRect{100, 100, 200, 150}));
+    f.Release(150, 120);
+    f.textBox.text = Utf8ToCp932("こんにちは");
+    f.textBox.font.Height = -20;
+    f.Press(300, 300); // the next press commits
+    EXPECT_FALSE(f.textBox.visible);
+    EXPECT_EQ(box->Data()->Text, Utf8ToCp932("こんにちは"));
+    EXPECT_EQ(box->Data()->Font.Height, -20);
+
+    // A line never opens the editor.
+    f.ChooseTool(itLine);
+    f.Press(20, 20);
+    f.Drag(60, 20);
+    f.Release(60, 20);
+    f.Press(40, 20);
+    f.Release(40, 20);
+    f.Press(40, 20);
+    EXPECT_FALSE(f.textBox.visible);
+}
+
+TEST(SelectionEditing, ToggleMarksTwiceRestoresThePictureByteForByte)
+{
+    TCanvasFixture f;
+    f.DrawRectangle(100, 100, 200, 150);
+    f.ChooseTool(itCurve);
+    f.Press(50, 300);
+    f.Release(50, 300);
+    f.Release(150, 250);
+    f.Release(250, 330);
+    f.Press(250, 330, false, true);
+    f.Release(250, 330);
+    f.Click(120, 120, true); // both selected, marks shown
+    ASSERT_EQ(f.canvas.Selection().Size(), 2u);
+    const auto withMarks = f.PicturePixels();
+    f.canvas.ToggleMarks();
+    const auto withoutMarks = f.PicturePixels();
+    EXPECT_NE(withMarks, withoutMarks);
+    f.canvas.ToggleMarks();
+    EXPECT_EQ(f.PicturePixels(), withMarks);
+    // Marks are blue on the white picture and never reach the surface.
+    f.canvas.ToggleMarks();
+    f.canvas.Repaint();
+    EXPECT_EQ(f.canvas.Picture().Pixel(95, 95), clBlue); // a handle corner on white
+}
+
+} // namespace
+} // namespace qm
