@@ -125,15 +125,34 @@ QPainter* TRasterCanvas::Painter()
     return &painter_;
 }
 
-QPainter* TRasterCanvas::ShapePainter(bool withPen, bool withBrush)
+QPainter* TRasterCanvas::StrokePainter()
 {
     QPainter* painter = Painter();
     if (!painter)
         return nullptr;
-    painter->setPen(withPen ? ToQPen(Pen()) : QPen(Qt::NoPen));
-    painter->setBrush(withBrush ? ToQBrush(Brush()) : QBrush(Qt::NoBrush));
+    painter->setPen(ToQPen(Pen()));
+    painter->setBrush(Qt::NoBrush);
+    painter->setCompositionMode(CompositionOf(Pen().Mode));
+    // GDI centres a wide pen on the pixel at the coordinate; Qt centres it
+    // on the pixel corner, which would make a width-5 line cover 4.5 pixels
+    // above and 0.5 below.
+    if (Pen().Width > 1)
+        painter->setTransform(QTransform::fromTranslate(0.5, 0.5));
+    else
+        painter->resetTransform();
+    return painter;
+}
+
+QPainter* TRasterCanvas::FillPainter()
+{
+    QPainter* painter = Painter();
+    if (!painter)
+        return nullptr;
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(ToQBrush(Brush()));
     // GDI's pen mode applies to the fill as well.
     painter->setCompositionMode(CompositionOf(Pen().Mode));
+    painter->resetTransform();
     return painter;
 }
 
@@ -152,7 +171,7 @@ void TRasterCanvas::LineTo(std::int32_t x, std::int32_t y)
     // Qt would set the one pixel of a zero-length line; GDI sets none.
     if ((from.x == x && from.y == y) || Pen().Style == psClear)
         return;
-    if (QPainter* painter = ShapePainter(true, false))
+    if (QPainter* painter = StrokePainter())
         painter->drawLine(from.x, from.y, x, y);
 }
 
@@ -160,33 +179,56 @@ void TRasterCanvas::Polygon(std::span<const TCanvasPoint> points)
 {
     if (points.empty())
         return;
-    if (QPainter* painter = ShapePainter(Pen().Style != psClear, Brush().Style != bsClear))
-        painter->drawPolygon(ToQPoints(points), Qt::OddEvenFill);
+    const QVector<QPoint>& corners = ToQPoints(points);
+    if (Brush().Style != bsClear) {
+        if (QPainter* painter = FillPainter())
+            painter->drawPolygon(corners, Qt::OddEvenFill);
+    }
+    if (Pen().Style != psClear) {
+        if (QPainter* painter = StrokePainter())
+            painter->drawPolygon(corners);
+    }
 }
 
 void TRasterCanvas::Polyline(std::span<const TCanvasPoint> points)
 {
     if (points.size() < 2 || Pen().Style == psClear)
         return;
-    if (QPainter* painter = ShapePainter(true, false))
+    if (QPainter* painter = StrokePainter())
         painter->drawPolyline(ToQPoints(points));
 }
 
+// drawRect(l, t, w, h) and drawEllipse cover l .. l + w with a one-pixel
+// pen, and fill w pixels without one, as GDI's Rectangle(l, t, l + w + 1, ...)
+// does.
 void TRasterCanvas::Rectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
 {
     if (!NormalizedBox(left, top, right, bottom))
         return;
-    // drawRect(l, t, w, h) covers l .. l + w with a one-pixel pen.
-    if (QPainter* painter = ShapePainter(Pen().Style != psClear, Brush().Style != bsClear))
-        painter->drawRect(left, top, right - left - 1, bottom - top - 1);
+    const QRect box(left, top, right - left - 1, bottom - top - 1);
+    if (Brush().Style != bsClear) {
+        if (QPainter* painter = FillPainter())
+            painter->drawRect(box);
+    }
+    if (Pen().Style != psClear) {
+        if (QPainter* painter = StrokePainter())
+            painter->drawRect(box);
+    }
 }
 
 void TRasterCanvas::Ellipse(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
 {
     if (!NormalizedBox(left, top, right, bottom))
         return;
-    if (QPainter* painter = ShapePainter(Pen().Style != psClear, Brush().Style != bsClear))
-        painter->drawEllipse(left, top, right - left - 1, bottom - top - 1);
+    const QRect box(left, top, right - left - 1, bottom - top - 1);
+    if (Brush().Style != bsClear) {
+        if (QPainter* painter = FillPainter())
+            painter->drawEllipse(box);
+    }
+    if (Pen().Style != psClear) {
+        if (QPainter* painter = StrokePainter())
+            painter->drawEllipse(box);
+    }
 }
 
 void TRasterCanvas::FillRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
@@ -199,6 +241,7 @@ void TRasterCanvas::FillRect(std::int32_t left, std::int32_t top, std::int32_t r
     if (!painter)
         return;
     painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter->resetTransform();
     painter->fillRect(left, top, right - left, bottom - top, ToQBrush(Brush()));
 }
 
@@ -266,6 +309,7 @@ void TRasterCanvas::DrawBitmap(std::int32_t x, std::int32_t y, const TBitmap& bi
     if (!painter || source.isNull())
         return;
     painter->setCompositionMode(QPainter::CompositionMode_Source);
+    painter->resetTransform();
     painter->drawImage(QPoint(x, y), source);
 }
 

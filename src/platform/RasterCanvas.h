@@ -42,8 +42,10 @@ public:
 private:
     // The painter, begun if needed; null when the image cannot be painted.
     QPainter* Painter();
-    // Pen, brush and raster operation of the canvas state, for a shape.
-    QPainter* ShapePainter(bool withPen, bool withBrush);
+    // The painter set up for an outline with the pen, or for a fill with
+    // the brush, in the canvas's pen mode.
+    QPainter* StrokePainter();
+    QPainter* FillPainter();
     const QVector<QPoint>& ToQPoints(std::span<const TCanvasPoint> points);
     void DrawCharacter(QPainter& painter, TRasterFontCache::TFace& face, const TRasterFontCache::TGlyph& glyph,
                        const QPointF& cellTopLeft);

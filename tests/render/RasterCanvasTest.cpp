@@ -1,0 +1,248 @@
+// Pixel checks of the Qt canvas that stands in for GDI.
+#include "platform/Bitmap.h"
+#include "platform/QtBitmap.h"
+#include "render/BitmapX.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+namespace qm {
+namespace {
+
+const TColor kGrey = RGB(128, 128, 128);
+
+void Fill(TBitmap& bitmap, TColor color)
+{
+    bitmap.Canvas().SetBrush({color, bsSolid});
+    bitmap.Canvas().FillRect(0, 0, bitmap.Width(), bitmap.Height());
+}
+
+int CountPixels(const TBitmap& bitmap, TColor color)
+{
+    int count = 0;
+    for (int y = 0; y < bitmap.Height(); ++y)
+        for (int x = 0; x < bitmap.Width(); ++x)
+            count += bitmap.Pixel(x, y) == color ? 1 : 0;
+    return count;
+}
+
+TEST(RasterCanvas, LinesLeaveOutTheirEndPixelAndWidePensAreRound)
+{
+    TBitmap bitmap(80, 60);
+    Fill(bitmap, clWhite);
+    TCanvas& canvas = bitmap.Canvas();
+    canvas.SetPen({clBlack, 1, psSolid, TPenMode::pmCopy});
+    canvas.MoveTo(10, 15);
+    canvas.LineTo(20, 15);
+    for (int x = 10; x < 20; ++x)
+        EXPECT_EQ(bitmap.Pixel(x, 15), clBlack) << x;
+    EXPECT_EQ(bitmap.Pixel(20, 15), clWhite);
+    EXPECT_EQ(CountPixels(bitmap, clBlack), 10);
+
+    // A width-5 line covers two pixels either side of its axis along its
+    // whole length, and its round ends reach 2 pixels past the end points.
+    TBitmap wide(80, 60);
+    Fill(wide, clWhite);
+    wide.Canvas().SetPen({clBlack, 5, psSolid, TPenMode::pmCopy});
+    wide.Canvas().MoveTo(20, 30);
+    wide.Canvas().LineTo(60, 30);
+    for (int x = 20; x <= 60; ++x) {
+        for (int y = 28; y <= 32; ++y)
+            EXPECT_EQ(wide.Pixel(x, y), clBlack) << x << "," << y;
+        EXPECT_EQ(wide.Pixel(x, 26), clWhite) << x;
+        EXPECT_EQ(wide.Pixel(x, 34), clWhite) << x;
+    }
+    EXPECT_EQ(wide.Pixel(18, 30), clBlack);
+    EXPECT_EQ(wide.Pixel(17, 30), clWhite);
+    EXPECT_EQ(wide.Pixel(62, 30), clBlack);
+    EXPECT_EQ(wide.Pixel(63, 30), clWhite);
+    EXPECT_EQ(wide.Pixel(18, 28), clWhite); // rounded corner, not square
+
+    // Zero-length lines set no pixel at any width.
+    TBitmap dots(20, 20);
+    Fill(dots, clWhite);
+    for (const int width : {1, 6}) {
+        dots.Canvas().SetPen({clBlack, width, psSolid, TPenMode::pmCopy});
+        dots.Canvas().MoveTo(10, 10);
+        dots.Canvas().LineTo(10, 10);
+    }
+    EXPECT_EQ(CountPixels(dots, clBlack), 0);
+}
+
+TEST(RasterCanvas, NotXorDrawnTwiceRestoresTheImageByteForByte)
+{
+    TBitmapX surface;
+    surface.InitBitmap(120, 90);
+    surface.Pen = {RGB(200, 30, 60), 7, psSolid, TPenMode::pmCopy};
+    surface.Brush = {RGB(20, 160, 90), bsDiagCross};
+    surface.Ellipse(10, 10, 100, 80, 20);
+    const QImage before = BitmapImage(surface.Bitmap()).copy();
+
+    TCanvas& canvas = surface.Canvas();
+    canvas.SetPen({clBlue, 1, psSolid, TPenMode::pmNotXor});
+    canvas.SetBrush({clWhite, bsClear});
+    const auto marks = [&] {
+        canvas.Rectangle(5, 5, 60, 50);
+        canvas.Ellipse(40, 30, 54, 44);
+        canvas.MoveTo(0, 89);
+        canvas.LineTo(119, 0);
+    };
+    marks();
+    EXPECT_NE(BitmapImage(surface.Bitmap()), before);
+    EXPECT_EQ(surface.Bitmap().Pixel(5, 20), clBlue); // blue on white stays blue
+    marks();
+    EXPECT_EQ(BitmapImage(surface.Bitmap()), before);
+}
+
+TEST(RasterCanvas, HatchesAreEightPixelPatternsFromTheOriginOverTheBackground)
+{
+    TBitmap bitmap(40, 40);
+    Fill(bitmap, kGrey);
+    TCanvas& canvas = bitmap.Canvas();
+    canvas.SetBrush({clRed, bsCross});
+    canvas.FillRect(5, 5, 37, 37);
+    for (int y = 5; y < 37; ++y) {
+        for (int x = 5; x < 37; ++x) {
+            const bool onLine = x % 8 == 4 || y % 8 == 3;
+            EXPECT_EQ(bitmap.Pixel(x, y), onLine ? clRed : kGrey) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(bitmap.Pixel(4, 3), kGrey); // outside the rectangle
+
+    // A forward diagonal runs from top left to bottom right, in the same
+    // phase wherever the shape lies.
+    TBitmap diagonal(24, 24);
+    Fill(diagonal, clWhite);
+    diagonal.Canvas().SetPen({clBlack, 1, psClear, TPenMode::pmCopy});
+    diagonal.Canvas().SetBrush({clBlue, bsFDiagonal});
+    const std::vector<TCanvasPoint> square = {{3, 3}, {21, 3}, {21, 21}, {3, 21}};
+    diagonal.Canvas().Polygon(square);
+    for (int y = 3; y < 21; ++y)
+        for (int x = 3; x < 21; ++x)
+            EXPECT_EQ(diagonal.Pixel(x, y), (x - y) % 8 == 0 ? clBlue : clWhite) << x << "," << y;
+}
+
+TEST(RasterCanvas, ShapesFollowGdiEdgesAndSystemColoursResolve)
+{
+    // A polygon without a pen leaves out its right and bottom edges.
+    TBitmap bitmap(30, 30);
+    Fill(bitmap, clWhite);
+    TCanvas& canvas = bitmap.Canvas();
+    canvas.SetPen({clBlack, 1, psClear, TPenMode::pmCopy});
+    canvas.SetBrush({clBtnFace, bsSolid});
+    const std::vector<TCanvasPoint> square = {{10, 10}, {20, 10}, {20, 20}, {10, 20}};
+    canvas.Polygon(square);
+    EXPECT_EQ(bitmap.Pixel(10, 10), RGB(240, 240, 240));
+    EXPECT_EQ(bitmap.Pixel(19, 19), RGB(240, 240, 240));
+    EXPECT_EQ(bitmap.Pixel(20, 15), clWhite);
+    EXPECT_EQ(bitmap.Pixel(15, 20), clWhite);
+
+    // Rectangle(l, t, r, b) outlines l .. r - 1 and t .. b - 1.
+    TBitmap frame(30, 30);
+    Fill(frame, clWhite);
+    frame.Canvas().SetPen({clWindowText, 1, psSolid, TPenMode::pmCopy});
+    frame.Canvas().SetBrush({clWhite, bsClear});
+    frame.Canvas().Rectangle(5, 6, 15, 16);
+    EXPECT_EQ(frame.Pixel(5, 6), clBlack);
+    EXPECT_EQ(frame.Pixel(14, 15), clBlack);
+    EXPECT_EQ(frame.Pixel(15, 10), clWhite);
+    EXPECT_EQ(frame.Pixel(10, 16), clWhite);
+    EXPECT_EQ(CountPixels(frame, clBlack), 36);
+}
+
+TEST(RasterCanvas, HugeCoordinatesAndPenWidthsDrawWithoutFault)
+{
+    TBitmap bitmap(50, 50);
+    Fill(bitmap, clWhite);
+    TCanvas& canvas = bitmap.Canvas();
+    canvas.SetPen({clBlack, 1000000, psSolid, TPenMode::pmCopy});
+    canvas.MoveTo(-2000000000, -2000000000);
+    canvas.LineTo(2000000000, 2000000000);
+    canvas.SetBrush({clRed, bsSolid});
+    canvas.Rectangle(-2147483647 - 1, -5, 2147483647, 10);
+    const std::vector<TCanvasPoint> far = {{-2000000000, 0}, {2000000000, 0}, {0, 2000000000}};
+    canvas.Polygon(far);
+    canvas.Ellipse(-2000000000, -2000000000, 2000000000, 2000000000);
+    EXPECT_EQ(bitmap.Pixel(25, 30), clRed);
+
+    // An empty bitmap takes every call and draws nothing.
+    TBitmap empty(0, 0);
+    EXPECT_TRUE(empty.IsEmpty());
+    empty.Canvas().MoveTo(0, 0);
+    empty.Canvas().LineTo(10, 10);
+    empty.Canvas().TextOut(0, 0, "A");
+    EXPECT_EQ(empty.Pixel(0, 0), clBlack);
+    TBitmap tooLarge(100000, 100000);
+    EXPECT_TRUE(tooLarge.IsEmpty());
+}
+
+TEST(RasterCanvas, WindowsFaceNamesResolveToTheIpaFontsAtFixedPixelSizes)
+{
+    TBitmap bitmap(60, 40);
+    Fill(bitmap, clWhite);
+    TCanvas& canvas = bitmap.Canvas();
+    TFont font;
+    font.Name = "\x82\x6c\x82\x72 \x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e"; // ＭＳ Ｐゴシック
+    font.Height = -12;
+    font.Color = clWindowText;
+    canvas.SetFont(font);
+    // IPAPGothic at 12 pixels: "A" advances 8, "ご" 11.
+    EXPECT_EQ(canvas.TextWidth("A"), 8);
+    EXPECT_EQ(canvas.TextWidth("\x82\xB2"), 11);
+    EXPECT_EQ(canvas.TextWidth("A\x82\xB2" "A"), 27);
+    font.Name = "\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e"; // ＭＳ ゴシック: fixed pitch
+    canvas.SetFont(font);
+    EXPECT_EQ(canvas.TextWidth("A"), 6);
+    EXPECT_EQ(canvas.TextWidth("\x82\xB2"), 12);
+
+    // The character cell's top-left corner sits at the point; turned a
+    // quarter clockwise (escapement -900) the cell hangs left of it.
+    canvas.TextOut(10, 5, "\x82\xB2");
+    canvas.SetFont(font, -900);
+    canvas.TextOut(45, 20, "\x82\xB2");
+    int upright = 0;
+    int turned = 0;
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        for (int x = 0; x < bitmap.Width(); ++x) {
+            if (bitmap.Pixel(x, y) == clWhite)
+                continue;
+            if (x >= 10 && x < 22 && y >= 5 && y < 18)
+                ++upright;
+            else if (x > 45 - 14 && x <= 45 && y >= 20 && y < 32)
+                ++turned;
+            else
+                ADD_FAILURE() << "ink outside both cells at " << x << "," << y;
+        }
+    }
+    EXPECT_GT(upright, 15);
+    EXPECT_GT(turned, 15);
+}
+
+TEST(BitmapX, ResizeKeepsThePictureAtTheTopLeft)
+{
+    TBitmapX surface;
+    surface.InitBitmap(40, 30);
+    EXPECT_EQ(surface.Bitmap().Pixel(39, 29), clWhite);
+    surface.Canvas().SetBrush({clRed, bsSolid});
+    surface.Canvas().FillRect(10, 10, 40, 30);
+
+    surface.BitmapResize(20, 20);
+    EXPECT_EQ(surface.Bitmap().Width(), 20);
+    EXPECT_EQ(surface.Bitmap().Pixel(19, 19), clRed);
+    EXPECT_EQ(surface.Bitmap().Pixel(9, 9), clWhite);
+
+    surface.BitmapResize(50, 60);
+    EXPECT_EQ(surface.Bitmap().Height(), 60);
+    EXPECT_EQ(surface.Bitmap().Pixel(19, 19), clRed);
+    EXPECT_EQ(surface.Bitmap().Pixel(20, 19), clWhite); // cut off before, white now
+    EXPECT_EQ(surface.Bitmap().Pixel(49, 59), clWhite);
+
+    surface.WhiteClear2(clWindow);
+    EXPECT_EQ(surface.Bitmap().Pixel(19, 19), clWhite);
+    EXPECT_EQ(TBitmapX::GetDisplayInfo(surface.Canvas(), HORZRES), 1920);
+    EXPECT_EQ(TBitmapX::GetDisplayInfo(surface.Canvas(), HORZSIZE), 508);
+}
+
+} // namespace
+} // namespace qm
