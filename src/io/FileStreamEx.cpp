@@ -43,7 +43,13 @@ int Combined(std::initializer_list<int> statuses)
 
 TFileStreamEx::TFileStreamEx() = default;
 
-TFileStreamEx::~TFileStreamEx() = default; // QSaveFile discards what was not committed
+TFileStreamEx::~TFileStreamEx()
+{
+    // A created file that was not closed is dropped by QSaveFile; writes to an
+    // existing file still reach it.
+    if (file_ && !dynamic_cast<QSaveFile*>(file_.get()))
+        FlushWrites();
+}
 
 void TFileStreamEx::Reset()
 {
@@ -84,6 +90,7 @@ int TFileStreamEx::InitFile(const QString& fileName, std::uint16_t mode)
     size_ = file_->size();
     fileName_ = fileName;
     fault_ = TStreamFault::sfNone;
+    writeFailed_ = false;
     return kDone;
 }
 
@@ -91,7 +98,7 @@ int TFileStreamEx::CloseFile()
 {
     if (!file_)
         return kRefused;
-    bool written = FlushWrites() && fault_ != TStreamFault::sfDeviceError;
+    bool written = FlushWrites() && !writeFailed_;
     if (auto* saveFile = dynamic_cast<QSaveFile*>(file_.get())) {
         if (written)
             written = saveFile->commit(); // flushed to disk, then renamed over the target
@@ -136,8 +143,10 @@ bool TFileStreamEx::FlushWrites()
     const bool written = file_->write(writeBuffer_.data(), size) == size;
     writeBuffer_.clear();
     size_ = std::max<std::int64_t>(size_, file_->pos());
-    if (!written)
+    if (!written) {
+        writeFailed_ = true;
         SetFault(TStreamFault::sfDeviceError);
+    }
     return written;
 }
 

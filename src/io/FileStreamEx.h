@@ -44,7 +44,8 @@ public:
     static constexpr int kFault = -2;
 
     TFileStreamEx();
-    // A created file that was not closed is discarded; the target stays as it was.
+    // A created file that was not closed is discarded; the target stays as it
+    // was. Writes to an existing file are flushed.
     ~TFileStreamEx();
     TFileStreamEx(const TFileStreamEx&) = delete;
     TFileStreamEx& operator=(const TFileStreamEx&) = delete;
@@ -98,6 +99,7 @@ private:
     QString fileName_;
     std::int64_t size_ = 0; // asking the file system for it costs a call each time
     TStreamFault fault_ = TStreamFault::sfNone;
+    bool writeFailed_ = false;
     // Values are tiny; these keep the operating system calls few.
     std::string writeBuffer_;
     std::string readAhead_;

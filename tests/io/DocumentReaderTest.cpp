@@ -344,6 +344,7 @@ TEST_F(DocumentReaderTest, ADocumentNeedsAnObjectRoot)
         EXPECT_EQ(error.Detail(), "");
         EXPECT_EQ(std::string(error.what()), "ファイル " + dir_.Path("missing.dof").toStdString() + " は開けません");
     }
+    EXPECT_THROW(ReadDocument(dir_.Root()), TFileError); // a folder
 }
 
 TEST_F(DocumentReaderTest, DeepNestingIsReadAndWrittenWithoutRecursion)
