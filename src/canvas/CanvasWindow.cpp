@@ -1,5 +1,6 @@
 #include "CanvasWindow.h"
 
+#include "platform/IniFile.h"
 #include "render/BitmapX.h"
 #include "render/DocumentRenderer.h"
 
@@ -23,6 +24,23 @@ struct TCanvasWindow::TRenderKey {
 
     friend bool operator==(const TRenderKey&, const TRenderKey&) = default;
 };
+
+TCanvasSettings TCanvasSettings::Read(const TIniFile& settingsFile)
+{
+    const TCanvasSettings defaults;
+    return {settingsFile.ReadInteger("Canvas", "Width", defaults.Width),
+            settingsFile.ReadInteger("Canvas", "Height", defaults.Height),
+            settingsFile.ReadInteger("Canvas", "Grid", defaults.Grid)};
+}
+
+bool TCanvasSettings::Write(TIniFile& settingsFile) const
+{
+    settingsFile.BeginUpdate();
+    settingsFile.WriteInteger("Canvas", "Width", Width);
+    settingsFile.WriteInteger("Canvas", "Height", Height);
+    settingsFile.WriteInteger("Canvas", "Grid", Grid);
+    return settingsFile.EndUpdate();
+}
 
 std::int32_t SnapToGrid(std::int32_t step, std::int32_t coordinate)
 {

@@ -29,11 +29,17 @@ struct TCanvasSwitches {
     std::uint64_t TracePictureRevision = 0;
 };
 
+class TIniFile;
+
 // "Width", "Height" and "Grid" of section "Canvas" in the settings file.
 struct TCanvasSettings {
     std::int32_t Width = 400;
     std::int32_t Height = 400;
     std::int32_t Grid = 10;
+
+    static TCanvasSettings Read(const TIniFile& settingsFile);
+    // False when the settings file could not be written.
+    bool Write(TIniFile& settingsFile) const;
 };
 
 // The canvas window's logic without widgets: the off-screen surface and the

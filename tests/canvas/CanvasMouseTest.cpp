@@ -1,5 +1,6 @@
 #include "CanvasTestSupport.h"
 
+#include "platform/IniFile.h"
 #include "platform/ShiftJis.h"
 
 #include <gtest/gtest.h>
@@ -263,6 +264,68 @@ TEST(SelectionEditing, ToggleMarksTwiceRestoresThePictureByteForByte)
     f.canvas.ToggleMarks();
     f.canvas.Repaint();
     EXPECT_EQ(f.canvas.Picture().Pixel(95, 95), clBlue); // a handle corner on white
+}
+
+} // namespace
+} // namespace qm
+
+namespace qm {
+namespace {
+
+TEST(CanvasWindow, SettingsComeFromTheFileWithDefaultsAndAGridOfAtLeastOne)
+{
+    const auto folder = test::TCanvasFixture::WriteTemplate();
+    TIniFile missing((folder / "none.ini").string());
+    const TCanvasSettings defaults = TCanvasSettings::Read(missing);
+    EXPECT_EQ(defaults.Width, 400);
+    EXPECT_EQ(defaults.Height, 400);
+    EXPECT_EQ(defaults.Grid, 10);
+
+    TIniFile file((folder / "quillmark.ini").string());
+    ASSERT_TRUE((TCanvasSettings{640, 480, 0}.Write(file)));
+    TIniFile reread((folder / "quillmark.ini").string());
+    const TCanvasSettings read = TCanvasSettings::Read(reread);
+    EXPECT_EQ(read.Width, 640);
+    EXPECT_EQ(read.Grid, 0);
+
+    TObjectTree tree;
+    TMainState main;
+    test::TFakeTextBox textBox;
+    TCanvasWindow canvas(tree, main, textBox, read, {});
+    EXPECT_EQ(canvas.GridStep, 1);
+    EXPECT_EQ(canvas.ImageWidth(), 640);
+    EXPECT_EQ(canvas.ImageHeight(), 480);
+    EXPECT_GT(canvas.MmPerPixel, 0.2f);
+    EXPECT_LT(canvas.MmPerPixel, 0.3f);
+}
+
+TEST(CanvasWindow, SkippedRendersGiveTheSamePixelsAsFreshOnes)
+{
+    test::TCanvasFixture f;
+    f.DrawRectangle(100, 100, 200, 150);
+    f.canvas.Repaint();
+    f.canvas.ToggleMarks();
+    const auto once = f.PicturePixels();
+    f.canvas.Repaint(); // unchanged drawing: presented, not rendered again
+    f.canvas.ToggleMarks();
+    EXPECT_EQ(f.PicturePixels(), once);
+    EXPECT_TRUE(f.canvas.SurfaceIsCurrent());
+
+    // Every kind of change is seen: the drawing, the background, the grid.
+    f.canvas.BackColor = clRed;
+    EXPECT_FALSE(f.canvas.SurfaceIsCurrent());
+    f.canvas.Repaint();
+    f.canvas.ToggleMarks();
+    EXPECT_EQ(f.canvas.Picture().Pixel(5, 5), clRed);
+    f.canvas.Switches.ShowGrid = false;
+    f.canvas.Repaint();
+    f.canvas.ToggleMarks();
+    EXPECT_EQ(f.canvas.Picture().Pixel(0, 0), clRed);
+    f.canvas.MoveSelection(0, 0);
+    f.tree.MoveItem(30, 0, f.canvas.Selection().First());
+    f.canvas.Repaint();
+    f.canvas.ToggleMarks();
+    EXPECT_EQ(f.canvas.Picture().Pixel(100, 120), clRed);
 }
 
 } // namespace
