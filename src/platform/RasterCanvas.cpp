@@ -285,10 +285,18 @@ void TRasterCanvas::DrawCharacter(QPainter& painter, TRasterFontCache::TFace& fa
     const QPointF baseline = cellTopLeft + QPointF(0, face.metrics.ascent());
     if (!glyph.run.isEmpty()) {
         painter.drawGlyphRun(baseline, glyph.run);
-        return;
+    } else {
+        painter.setFont(face.plainFont);
+        painter.drawText(baseline, glyph.text);
     }
-    painter.setFont(face.font);
-    painter.drawText(baseline, glyph.text);
+    const QColor colour = painter.pen().color();
+    const double thickness = face.metrics.lineWidth();
+    if (face.underline)
+        painter.fillRect(QRectF(baseline.x(), baseline.y() + face.metrics.underlinePos(), glyph.advance, thickness),
+                         colour);
+    if (face.strikeOut)
+        painter.fillRect(QRectF(baseline.x(), baseline.y() - face.metrics.strikeOutPos(), glyph.advance, thickness),
+                         colour);
 }
 
 std::int32_t TRasterCanvas::TextWidth(std::string_view text)

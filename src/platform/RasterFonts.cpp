@@ -83,8 +83,20 @@ QFont ToQFont(const TFont& font)
     return qfont;
 }
 
+namespace {
+
+QFont WithoutDecorations(QFont font)
+{
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+} // namespace
+
 TRasterFontCache::TFace::TFace(const QFont& qfont)
-    : font(qfont), metrics(qfont), rawFont(QRawFont::fromFont(qfont))
+    : plainFont(WithoutDecorations(qfont)), metrics(qfont), rawFont(QRawFont::fromFont(plainFont)),
+      underline(qfont.underline()), strikeOut(qfont.strikeOut())
 {
 }
 
@@ -114,8 +126,6 @@ const TRasterFontCache::TGlyph& TRasterFontCache::Glyph(TFace& face, std::string
         glyph.run.setRawFont(face.rawFont);
         glyph.run.setGlyphIndexes(indexes);
         glyph.run.setPositions({QPointF(0, 0)});
-        glyph.run.setUnderline(face.font.underline());
-        glyph.run.setStrikeOut(face.font.strikeOut());
     }
     return glyph;
 }

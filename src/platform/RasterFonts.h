@@ -37,12 +37,17 @@ public:
         std::int32_t advance = 0;
     };
 
+    // Underline and strike-out are drawn by the canvas under each character
+    // cell, as GDI does; Qt's own decorations land in the wrong place under
+    // a transformed painter. `plainFont` is the font without them.
     struct TFace {
         explicit TFace(const QFont& qfont);
 
-        QFont font;
+        QFont plainFont;
         QFontMetrics metrics;
         QRawFont rawFont;
+        bool underline = false;
+        bool strikeOut = false;
         std::unordered_map<std::uint32_t, TGlyph> glyphs;
     };
 

@@ -219,6 +219,30 @@ TEST(RasterCanvas, WindowsFaceNamesResolveToTheIpaFontsAtFixedPixelSizes)
     EXPECT_GT(turned, 15);
 }
 
+TEST(RasterCanvas, UnderlineRunsUnderEachCharacterCell)
+{
+    TBitmap bitmap(80, 40);
+    Fill(bitmap, clWhite);
+    TCanvas& canvas = bitmap.Canvas();
+    TFont font;
+    font.Name = "\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e"; // ＭＳ ゴシック: 6 and 12 wide
+    font.Height = -12;
+    font.Style = fsUnderline;
+    font.Color = clBlack;
+    canvas.SetFont(font);
+    canvas.TextOut(20, 5, "A");
+    canvas.TextOut(26, 5, "\x82\xB2");
+    // Some row below the glyphs is inked exactly across both cells, 20 .. 37.
+    bool found = false;
+    for (int y = 12; y < 22 && !found; ++y) {
+        bool whole = true;
+        for (int x = 20; x < 38; ++x)
+            whole = whole && bitmap.Pixel(x, y) != clWhite;
+        found = whole && bitmap.Pixel(19, y) == clWhite && bitmap.Pixel(38, y) == clWhite;
+    }
+    EXPECT_TRUE(found);
+}
+
 TEST(BitmapX, ResizeKeepsThePictureAtTheTopLeft)
 {
     TBitmapX surface;
