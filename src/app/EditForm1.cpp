@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -162,11 +163,15 @@ QPushButton* NewButton(const char* name, const char* caption, QWidget* parent)
     return button;
 }
 
-// A small sample of the colour on a colour button.
+// A small sample of the colour on a colour button, framed so that white
+// shows on a white button.
 QIcon ColorSwatch(TColor color)
 {
     QPixmap swatch(14, 14);
     swatch.fill(ToQColor(color));
+    QPainter painter(&swatch);
+    painter.setPen(QColor(0x80, 0x80, 0x80));
+    painter.drawRect(0, 0, swatch.width() - 1, swatch.height() - 1);
     return QIcon(swatch);
 }
 

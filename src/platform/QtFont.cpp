@@ -2,6 +2,8 @@
 
 #include "ShiftJis.h"
 
+#include <QFontInfo>
+
 #include <cmath>
 #include <limits>
 
@@ -13,7 +15,8 @@ TFont FromQFont(const QFont& qfont, const TFont& base)
     const QString family = qfont.family();
     // A Windows face name shows as the font standing in for it; picking that
     // font keeps the name the document had.
-    const bool standsInForBase = QFont::substitutes(QString::fromStdString(Cp932ToUtf8(base.Name))).contains(family);
+    const QStringList standIns = QFont::substitutes(QString::fromStdString(Cp932ToUtf8(base.Name)));
+    const bool standsInForBase = standIns.contains(family, Qt::CaseInsensitive);
     if (!family.isEmpty() && !standsInForBase)
         font.Name = Utf8ToCp932(family.toStdString());
     if (qfont.pixelSize() > 0) {
@@ -38,6 +41,8 @@ TFont FromQFont(const QFont& qfont, const TFont& base)
 QFont ToQFontInPoints(const TFont& font)
 {
     QFont qfont = ToQFont(font);
+    // A dialog lists real families only: name the one that stands in.
+    qfont.setFamily(QFontInfo(qfont).family());
     const std::int32_t points = font.Size();
     if (points > 0)
         qfont.setPointSize(points);

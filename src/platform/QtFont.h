@@ -12,7 +12,8 @@ namespace qm {
 // the face name and height when the QFont has none.
 TFont FromQFont(const QFont& qfont, const TFont& base);
 
-// ToQFont (RasterFonts.h) sized in points, as a font dialog lists sizes: the
+// ToQFont (RasterFonts.h) as a font dialog shows it: the family that really
+// draws it (a Windows name resolves to its stand-in), sized in points, the
 // TFont's Size at 96 pixels per inch.
 QFont ToQFontInPoints(const TFont& font);
 

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "app/UserDialogs.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace qm::test {
+
+// Answers the program's questions from scripts; an empty script answers as a
+// user who cancels.
+class TScriptedDialogs : public TUserDialogs {
+public:
+    std::deque<bool> confirmAnswers;
+    std::deque<std::optional<TColor>> colorAnswers;
+    std::deque<std::optional<TFont>> fontAnswers;
+    std::vector<QString> questions;
+    std::optional<TFont> presetFont;
+    int colorRequests = 0;
+    int fontRequests = 0;
+
+    bool Confirm(const QString& question) override
+    {
+        questions.push_back(question);
+        return Next(confirmAnswers).value_or(false);
+    }
+    std::optional<TColor> ChooseColor() override
+    {
+        ++colorRequests;
+        return Next(colorAnswers).value_or(std::nullopt);
+    }
+    void PresetFont(const TFont& font) override { presetFont = font; }
+    std::optional<TFont> ChooseFont() override
+    {
+        ++fontRequests;
+        return Next(fontAnswers).value_or(std::nullopt);
+    }
+
+private:
+    template <typename T>
+    static std::optional<T> Next(std::deque<T>& script)
+    {
+        if (script.empty())
+            return std::nullopt;
+        T answer = script.front();
+        script.pop_front();
+        return answer;
+    }
+};
+
+// Runs `interact` once the next modal dialog is showing, then closes that
+// dialog if `interact` left it open (a failed expectation must not hang the
+// test in the dialog's event loop).
+template <typename Interact>
+void WhenModalShows(Interact interact)
+{
+    QTimer::singleShot(0, [interact] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        interact(dialog);
+        if (QWidget* still = QApplication::activeModalWidget(); still && still == dialog)
+            still->close();
+    });
+}
+
+} // namespace qm::test
