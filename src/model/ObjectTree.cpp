@@ -309,20 +309,26 @@ std::int32_t TObjectTree::NextFreeId() const
 void TObjectTree::RegisterId(TTreeNode* node)
 {
     ids_.Add(node->data_->Id);
-    nodesById_.emplace(node->data_->Id, node);
+    std::vector<TTreeNode*>& sameId = nodesById_[node->data_->Id];
+    node->idSlot_ = sameId.size();
+    sameId.push_back(node);
 }
 
 void TObjectTree::UnregisterId(TTreeNode* node)
 {
     const std::int32_t id = node->data_->Id;
     ids_.Remove(id);
-    auto [first, last] = nodesById_.equal_range(id);
-    for (auto entry = first; entry != last; ++entry) {
-        if (entry->second == node) {
-            nodesById_.erase(entry);
-            break;
-        }
-    }
+    const auto found = nodesById_.find(id);
+    if (found == nodesById_.end())
+        return;
+    std::vector<TTreeNode*>& sameId = found->second;
+    if (node->idSlot_ >= sameId.size() || sameId[node->idSlot_] != node)
+        return;
+    sameId[node->idSlot_] = sameId.back();
+    sameId[node->idSlot_]->idSlot_ = node->idSlot_;
+    sameId.pop_back();
+    if (sameId.empty())
+        nodesById_.erase(found);
 }
 
 void TObjectTree::SetItemId(TTreeNode* node, std::int32_t id)
@@ -336,13 +342,13 @@ void TObjectTree::SetItemId(TTreeNode* node, std::int32_t id)
 
 TTreeNode* TObjectTree::FindItemById(std::int32_t id) const
 {
-    auto [first, last] = nodesById_.equal_range(id);
-    if (first == last)
+    const auto sameId = nodesById_.find(id);
+    if (sameId == nodesById_.end())
         return LastNode();
-    TTreeNode* found = first->second;
-    for (auto entry = std::next(first); entry != last; ++entry) {
-        if (PrecedesInTreeOrder(entry->second, found, top_->firstChild_))
-            found = entry->second;
+    TTreeNode* found = sameId->second.front();
+    for (TTreeNode* other : sameId->second) {
+        if (other != found && PrecedesInTreeOrder(other, found, top_->firstChild_))
+            found = other;
     }
     return found;
 }

@@ -190,7 +190,8 @@ private:
     std::size_t nodeCount_ = 0;
     std::uint64_t revision_ = 0;
     TIdRegistry ids_;
-    std::unordered_multimap<std::int32_t, TTreeNode*> nodesById_;
+    // Nodes by id; a node leaves its list in constant time however many share the id.
+    std::unordered_map<std::int32_t, std::vector<TTreeNode*>> nodesById_;
     std::vector<TTreeObserver*> observers_;
     std::function<void(TTreeNode*)> toggleSelection_;
     // Boxes of the drawing in hit-test order, valid for hitBoxesRevision_.

@@ -44,6 +44,7 @@ private:
     TTreeNode* next_ = nullptr;
     TTreeNode* prev_ = nullptr;
     int childCount_ = 0;
+    std::size_t idSlot_ = 0; // position among the tree's nodes with the same id
 };
 
 } // namespace qm
