@@ -1,5 +1,6 @@
 #pragma once
 
+#include "canvas/MainState.h"
 #include "platform/GraphicsObjects.h"
 
 #include <QString>
@@ -15,12 +16,8 @@ namespace qm {
 // The colour and font dialogs are one each for the whole program and keep
 // what they last held: the colour dialog opens on the colour last chosen in
 // it, the font dialog on the font it last held.
-class TUserDialogs {
+class TUserDialogs : public TQuestions {
 public:
-    virtual ~TUserDialogs() = default;
-
-    // The confirmation dialog with `question`; true only after "OK".
-    virtual bool Confirm(const QString& question) = 0;
 
     // The colour dialog; the chosen colour, or nothing when cancelled.
     virtual std::optional<TColor> ChooseColor() = 0;

@@ -175,7 +175,7 @@ void TEditCommands::NewGroup()
 
 void TEditCommands::EmptyTrash()
 {
-    if (!questions_.Confirm("ごみ箱を空にしますがよろしいですか？"))
+    if (!questions_.Confirm(QStringLiteral("ごみ箱を空にしますがよろしいですか？")))
         return;
     TTreeNode* trash = tree_.TrashNode();
     if (!trash)

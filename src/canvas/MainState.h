@@ -2,6 +2,8 @@
 
 #include "platform/GraphicsObjects.h"
 
+#include <QString>
+
 #include <cstdint>
 #include <string>
 
@@ -55,8 +57,8 @@ public:
 class TQuestions {
 public:
     virtual ~TQuestions() = default;
-    // True when the user confirms `question` (UTF-8) with OK.
-    virtual bool Confirm(const std::string& question) = 0;
+    // The confirmation dialog with `question`; true only after "OK".
+    virtual bool Confirm(const QString& question) = 0;
 };
 
 } // namespace qm

@@ -40,9 +40,9 @@ public:
 
 class TScriptedQuestions final : public TQuestions {
 public:
-    bool Confirm(const std::string& question) override
+    bool Confirm(const QString& question) override
     {
-        asked.push_back(question);
+        asked.push_back(question.toStdString());
         if (answers.empty())
             return false;
         const bool answer = answers.front();
