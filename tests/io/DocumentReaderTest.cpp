@@ -366,5 +366,26 @@ TEST_F(DocumentReaderTest, DeepNestingIsReadAndWrittenWithoutRecursion)
     EXPECT_EQ(ReadDocument(path).Tree->NodeCount(), static_cast<std::size_t>(kDepth));
 }
 
+TEST_F(DocumentReaderTest, OneIdOnEveryNodeIsReadSavedAndFreedInLinearTime)
+{
+    // Lookups, renumbering and freeing must not rescan the nodes that share an id.
+    constexpr std::int32_t kNodes = 100000;
+    TBytes bytes = Start();
+    bytes.Int(10).Int(-3).Str("Object").Int(5).Int(0);
+    for (std::int32_t k = 1; k < kNodes; ++k)
+        bytes.Int(10).Int(0).Str("d").Int(5).Int(5).Int(11).Int(5).Int(k).Int(k);
+    bytes.Int(1);
+    TDocument document = ReadDocument(WithBytes(bytes.Data()));
+    const TObjectTree& tree = *document.Tree;
+    ASSERT_EQ(tree.NodeCount(), static_cast<std::size_t>(kNodes));
+    EXPECT_EQ(tree.ObjectRoot()->ChildCount(), kNodes - 1); // every parent id 5 is the root
+    EXPECT_EQ(tree.ObjectRoot()->Data()->X, kNodes - 1);    // and so is every id 5 record
+    const QString path = dir_.Path("renumbered.dof");
+    WriteDocument(path, *document.Tree, kCanvas);
+    EXPECT_EQ(tree.LastNode()->Data()->Id, kNodes);
+    document.Tree.reset();
+    EXPECT_EQ(ReadDocument(path).Tree->NodeCount(), static_cast<std::size_t>(kNodes));
+}
+
 } // namespace
 } // namespace qm
