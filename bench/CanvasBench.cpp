@@ -25,7 +25,7 @@ public:
 };
 
 struct TBigDrawing {
-    TBigDrawing() : canvas(tree, main, textBox, TCanvasSettings{800, 600, 10}, QStringList{})
+    TBigDrawing() : canvas(tree, main, textBox, TCanvasGeometry{800, 600, 10}, QStringList{})
     {
         std::mt19937 random(7);
         for (int i = 0; i < kItems; ++i) {

@@ -25,20 +25,18 @@ struct TCanvasWindow::TRenderKey {
     friend bool operator==(const TRenderKey&, const TRenderKey&) = default;
 };
 
-TCanvasSettings TCanvasSettings::Read(const TIniFile& settingsFile)
+TCanvasGeometry ReadCanvasSettings(const TIniFile& settingsFile)
 {
-    const TCanvasSettings defaults;
-    return {settingsFile.ReadInteger("Canvas", "Width", defaults.Width),
-            settingsFile.ReadInteger("Canvas", "Height", defaults.Height),
-            settingsFile.ReadInteger("Canvas", "Grid", defaults.Grid)};
+    return {settingsFile.ReadInteger("Canvas", "Width", 400), settingsFile.ReadInteger("Canvas", "Height", 400),
+            settingsFile.ReadInteger("Canvas", "Grid", 10)};
 }
 
-bool TCanvasSettings::Write(TIniFile& settingsFile) const
+bool WriteCanvasSettings(TIniFile& settingsFile, const TCanvasGeometry& canvas)
 {
     settingsFile.BeginUpdate();
-    settingsFile.WriteInteger("Canvas", "Width", Width);
-    settingsFile.WriteInteger("Canvas", "Height", Height);
-    settingsFile.WriteInteger("Canvas", "Grid", Grid);
+    settingsFile.WriteInteger("Canvas", "Width", canvas.Width);
+    settingsFile.WriteInteger("Canvas", "Height", canvas.Height);
+    settingsFile.WriteInteger("Canvas", "Grid", canvas.Grid);
     return settingsFile.EndUpdate();
 }
 
@@ -49,7 +47,7 @@ std::int32_t SnapToGrid(std::int32_t step, std::int32_t coordinate)
     return q - static_cast<float>(i) >= 0.5f ? i + 1 : i;
 }
 
-TCanvasWindow::TCanvasWindow(TObjectTree& tree, TMainState& main, TTextBox& textBox, const TCanvasSettings& settings,
+TCanvasWindow::TCanvasWindow(TObjectTree& tree, TMainState& main, TTextBox& textBox, const TCanvasGeometry& settings,
                              QStringList templateFolders)
     : tree_(tree), main_(main), textBox_(textBox), templateFolders_(std::move(templateFolders)),
       surface_(std::make_unique<TBitmapX>()), selection_(tree)

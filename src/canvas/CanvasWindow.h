@@ -4,6 +4,7 @@
 #include "MarkLayer.h"
 #include "Selection.h"
 
+#include "io/DocumentRecords.h"
 #include "model/ObjectTree.h"
 #include "platform/Bitmap.h"
 
@@ -31,16 +32,11 @@ struct TCanvasSwitches {
 
 class TIniFile;
 
-// "Width", "Height" and "Grid" of section "Canvas" in the settings file.
-struct TCanvasSettings {
-    std::int32_t Width = 400;
-    std::int32_t Height = 400;
-    std::int32_t Grid = 10;
-
-    static TCanvasSettings Read(const TIniFile& settingsFile);
-    // False when the settings file could not be written.
-    bool Write(TIniFile& settingsFile) const;
-};
+// "Width", "Height" and "Grid" of section "Canvas" in the settings file
+// (400, 400 and 10 when absent).
+TCanvasGeometry ReadCanvasSettings(const TIniFile& settingsFile);
+// False when the settings file could not be written.
+bool WriteCanvasSettings(TIniFile& settingsFile, const TCanvasGeometry& canvas);
 
 // The canvas window's logic without widgets: the off-screen surface and the
 // visible picture, the selection, the marks, and the mouse handlers that make
@@ -57,7 +53,7 @@ public:
 
     // `templateFolders`: where the rectangle and circle tools look for
     // "Rect.udf" (the built-in copy serves when none has it).
-    TCanvasWindow(TObjectTree& tree, TMainState& main, TTextBox& textBox, const TCanvasSettings& settings,
+    TCanvasWindow(TObjectTree& tree, TMainState& main, TTextBox& textBox, const TCanvasGeometry& settings,
                   QStringList templateFolders);
     ~TCanvasWindow() override;
     TCanvasWindow(const TCanvasWindow&) = delete;

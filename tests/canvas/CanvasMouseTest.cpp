@@ -276,15 +276,15 @@ TEST(CanvasWindow, SettingsComeFromTheFileWithDefaultsAndAGridOfAtLeastOne)
 {
     const auto folder = test::TCanvasFixture::WriteTemplate();
     TIniFile missing((folder / "none.ini").string());
-    const TCanvasSettings defaults = TCanvasSettings::Read(missing);
+    const TCanvasGeometry defaults = ReadCanvasSettings(missing);
     EXPECT_EQ(defaults.Width, 400);
     EXPECT_EQ(defaults.Height, 400);
     EXPECT_EQ(defaults.Grid, 10);
 
     TIniFile file((folder / "quillmark.ini").string());
-    ASSERT_TRUE((TCanvasSettings{640, 480, 0}.Write(file)));
+    ASSERT_TRUE(WriteCanvasSettings(file, TCanvasGeometry{640, 480, 0}));
     TIniFile reread((folder / "quillmark.ini").string());
-    const TCanvasSettings read = TCanvasSettings::Read(reread);
+    const TCanvasGeometry read = ReadCanvasSettings(reread);
     EXPECT_EQ(read.Width, 640);
     EXPECT_EQ(read.Grid, 0);
 

@@ -71,7 +71,7 @@ public:
 struct TCanvasFixture {
     TCanvasFixture()
         : templateFolder(WriteTemplate()),
-          canvas(tree, main, textBox, TCanvasSettings{400, 400, 10},
+          canvas(tree, main, textBox, TCanvasGeometry{400, 400, 10},
                  QStringList{QString::fromStdString(templateFolder.string())}),
           commands(tree, canvas, main, textBox, questions)
     {
