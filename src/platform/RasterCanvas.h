@@ -46,12 +46,22 @@ private:
     // the brush, in the canvas's pen mode.
     QPainter* StrokePainter();
     QPainter* FillPainter();
+    // Runs `draw`, a fill with the current brush over rows top .. bottom.
+    template <typename FillFn>
+    void Fill(QPainter& painter, std::int32_t top, std::int32_t bottom, FillFn&& draw);
     const QVector<QPoint>& ToQPoints(std::span<const TCanvasPoint> points);
     void DrawCharacter(QPainter& painter, TRasterFontCache::TFace& face, const TRasterFontCache::TGlyph& glyph,
                        const QPointF& cellTopLeft);
 
+    // What the painter was last set up for, so that a run of strokes with
+    // one pen or fills with one brush does not set it up again.
+    enum class TSetup { Other, Stroke, Fill };
+
     QImage& image_;
     QPainter painter_;
+    TSetup setup_ = TSetup::Other;
+    TPen setupPen_;
+    TBrush setupBrush_;
     TRasterFontCache fonts_;
     QVector<QPoint> pointBuffer_;
 };
