@@ -6,6 +6,7 @@
 #include "platform/ShiftJis.h"
 
 #include <QColorDialog>
+#include <QFileDialog>
 #include <QFontDialog>
 
 namespace qm {
@@ -22,7 +23,43 @@ TFont InitialDialogFont()
     return font;
 }
 
+// "description|mask|description|mask" as Qt's name filters "description (mask)".
+QStringList NameFilters(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        filters << QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
+    return filters;
+}
+
 } // namespace
+
+std::optional<QString> TQtUserDialogs::ChooseOpenFile(const QString& title, const QString& filter,
+                                                      const QString& initialDir)
+{
+    QFileDialog dialog(parent_, title, initialDir);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(NameFilters(filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+std::optional<TUserDialogs::TSaveChoice> TQtUserDialogs::ChooseSaveFile(const QString& title, const QString& filter,
+                                                                       const QString& initialDir)
+{
+    QFileDialog dialog(parent_, title, initialDir);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QStringList filters = NameFilters(filter);
+    dialog.setNameFilters(filters);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const auto index = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
+    return TSaveChoice{dialog.selectedFiles().constFirst(), index < 0 ? 1 : index + 1};
+}
 
 TQtUserDialogs::TQtUserDialogs(QWidget* parent, TMessageForm1& messageForm)
     : parent_(parent), messageForm_(messageForm), dialogFont_(InitialDialogFont())

@@ -17,6 +17,10 @@ public:
     TQtUserDialogs(QWidget* parent, TMessageForm1& messageForm);
 
     bool Confirm(const QString& question) override;
+    std::optional<QString> ChooseOpenFile(const QString& title, const QString& filter,
+                                          const QString& initialDir) override;
+    std::optional<TSaveChoice> ChooseSaveFile(const QString& title, const QString& filter,
+                                              const QString& initialDir) override;
     std::optional<TColor> ChooseColor() override;
     void PresetFont(const TFont& font) override;
     std::optional<TFont> ChooseFont() override;

@@ -18,6 +18,20 @@ namespace qm {
 // it, the font dialog on the font it last held.
 class TUserDialogs : public TQuestions {
 public:
+    // A file chosen in a save dialog, with the 1-based index of the file type
+    // the user picked in its filter.
+    struct TSaveChoice {
+        QString Path;
+        int FilterIndex = 1;
+    };
+
+    // Filters are written "description|mask|description|mask", masks such as
+    // "*dof". The open dialog; the chosen existing file, or nothing.
+    virtual std::optional<QString> ChooseOpenFile(const QString& title, const QString& filter,
+                                                   const QString& initialDir) = 0;
+    // The save dialog, which asks before overwriting; or nothing when cancelled.
+    virtual std::optional<TSaveChoice> ChooseSaveFile(const QString& title, const QString& filter,
+                                                      const QString& initialDir) = 0;
 
     // The colour dialog; the chosen colour, or nothing when cancelled.
     virtual std::optional<TColor> ChooseColor() = 0;

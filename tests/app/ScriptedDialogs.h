@@ -18,6 +18,9 @@ namespace qm::test {
 class TScriptedDialogs : public TUserDialogs {
 public:
     std::deque<bool> confirmAnswers;
+    std::deque<std::optional<QString>> openAnswers;
+    std::deque<std::optional<TSaveChoice>> saveAnswers;
+    std::vector<QString> initialDirs;
     std::deque<std::optional<TColor>> colorAnswers;
     std::deque<std::optional<TFont>> fontAnswers;
     std::vector<QString> questions;
@@ -29,6 +32,16 @@ public:
     {
         questions.push_back(question);
         return Next(confirmAnswers).value_or(false);
+    }
+    std::optional<QString> ChooseOpenFile(const QString&, const QString&, const QString& initialDir) override
+    {
+        initialDirs.push_back(initialDir);
+        return Next(openAnswers).value_or(std::nullopt);
+    }
+    std::optional<TSaveChoice> ChooseSaveFile(const QString&, const QString&, const QString& initialDir) override
+    {
+        initialDirs.push_back(initialDir);
+        return Next(saveAnswers).value_or(std::nullopt);
     }
     std::optional<TColor> ChooseColor() override
     {
