@@ -1,9 +1,11 @@
 #include "RasterCanvas.h"
 
 #include "Cp932Characters.h"
+#include "PixelRaster.h"
 #include "QtBitmap.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <utility>
 
@@ -102,26 +104,18 @@ bool NormalizedBox(std::int32_t& left, std::int32_t& top, std::int32_t& right, s
     return left < right && top < bottom;
 }
 
-// Qt hands the spans of a fill to its thread pool when one batch holds 96
-// rows or more and the fill blends (hatches do). On a loaded machine the
-// hand-over costs more than the fill; bands of fewer rows keep it in this
-// thread. The pixels are the same.
-constexpr int kBandRows = 64;
-
-template <typename FillFn>
-void FillInBands(QPainter& painter, const QImage& image, int top, int bottom, FillFn&& draw)
+std::uint32_t ToArgb(TColor color)
 {
-    top = std::max(top, 0);
-    bottom = std::min(bottom, image.height());
-    if (bottom - top <= kBandRows) {
-        draw();
-        return;
-    }
-    for (int band = top; band < bottom; band += kBandRows) {
-        painter.setClipRect(QRect(0, band, image.width(), kBandRows));
-        draw();
-    }
-    painter.setClipping(false);
+    const TColor rgb = ColorToRGB(color);
+    return 0xFF000000u | (static_cast<std::uint32_t>(RedOf(rgb)) << 16) | (static_cast<std::uint32_t>(GreenOf(rgb)) << 8)
+        | static_cast<std::uint32_t>(BlueOf(rgb));
+}
+
+// Solid pens are drawn by the canvas itself; styled ones (only played
+// metafiles use them) by Qt's dash patterns.
+bool IsPlainPen(const TPen& pen)
+{
+    return pen.Style == psSolid || pen.Style == psInsideFrame;
 }
 
 } // namespace
@@ -194,13 +188,21 @@ QPainter* TRasterCanvas::FillPainter()
     return painter;
 }
 
-template <typename FillFn>
-void TRasterCanvas::Fill(QPainter& painter, std::int32_t top, std::int32_t bottom, FillFn&& draw)
+TPixelView TRasterCanvas::Pixels()
 {
-    if (Brush().Style == bsSolid && Pen().Mode == TPenMode::pmCopy)
-        draw();
+    if (image_.isNull())
+        return {};
+    return {reinterpret_cast<std::uint32_t*>(image_.bits()), image_.width(), image_.height(),
+            static_cast<std::ptrdiff_t>(image_.bytesPerLine() / 4)};
+}
+
+void TRasterCanvas::StrokeSegment(TCanvasPoint from, TCanvasPoint to)
+{
+    const TPixelPaint paint{ToArgb(Pen().Color), Pen().Mode};
+    if (Pen().Width <= 1)
+        DrawThinLine(Pixels(), from, to, paint);
     else
-        FillInBands(painter, image_, top, bottom, draw);
+        DrawWideLine(Pixels(), from, to, Pen().Width, paint);
 }
 
 const QVector<QPoint>& TRasterCanvas::ToQPoints(std::span<const TCanvasPoint> points)
@@ -215,9 +217,12 @@ void TRasterCanvas::LineTo(std::int32_t x, std::int32_t y)
 {
     const TCanvasPoint from = PenPos();
     SetPenPos({x, y});
-    // Qt would set the one pixel of a zero-length line; GDI sets none.
     if ((from.x == x && from.y == y) || Pen().Style == psClear)
         return;
+    if (IsPlainPen(Pen())) {
+        StrokeSegment(from, {x, y});
+        return;
+    }
     if (QPainter* painter = StrokePainter())
         painter->drawLine(from.x, from.y, x, y);
 }
@@ -226,24 +231,29 @@ void TRasterCanvas::Polygon(std::span<const TCanvasPoint> points)
 {
     if (points.empty())
         return;
-    const QVector<QPoint>& corners = ToQPoints(points);
-    if (Brush().Style != bsClear) {
-        if (QPainter* painter = FillPainter()) {
-            const auto [lowest, highest] = std::minmax_element(
-                points.begin(), points.end(), [](const TCanvasPoint& a, const TCanvasPoint& b) { return a.y < b.y; });
-            Fill(*painter, lowest->y, highest->y, [&] { painter->drawPolygon(corners, Qt::OddEvenFill); });
-        }
+    FillPolygon(Pixels(), points, Brush().Style, {ToArgb(Brush().Color), Pen().Mode});
+    if (Pen().Style == psClear)
+        return;
+    // Wide edges drawn one by one would invert their shared ends twice in
+    // not-xor mode; Qt strokes the outline as one path.
+    if (IsPlainPen(Pen()) && (Pen().Width <= 1 || Pen().Mode == TPenMode::pmCopy)) {
+        for (std::size_t i = 0; i < points.size(); ++i)
+            StrokeSegment(points[i], points[(i + 1) % points.size()]);
+        return;
     }
-    if (Pen().Style != psClear) {
-        if (QPainter* painter = StrokePainter())
-            painter->drawPolygon(corners);
-    }
+    if (QPainter* painter = StrokePainter())
+        painter->drawPolygon(ToQPoints(points));
 }
 
 void TRasterCanvas::Polyline(std::span<const TCanvasPoint> points)
 {
     if (points.size() < 2 || Pen().Style == psClear)
         return;
+    if (IsPlainPen(Pen()) && Pen().Width <= 1) {
+        for (std::size_t i = 0; i + 1 < points.size(); ++i)
+            StrokeSegment(points[i], points[i + 1]);
+        return;
+    }
     if (QPainter* painter = StrokePainter())
         painter->drawPolyline(ToQPoints(points));
 }
@@ -258,7 +268,7 @@ void TRasterCanvas::Rectangle(std::int32_t left, std::int32_t top, std::int32_t 
     const QRect box(left, top, right - left - 1, bottom - top - 1);
     if (Brush().Style != bsClear) {
         if (QPainter* painter = FillPainter())
-            Fill(*painter, top, bottom, [&] { painter->drawRect(box); });
+            painter->drawRect(box);
     }
     if (Pen().Style != psClear) {
         if (QPainter* painter = StrokePainter())
@@ -273,7 +283,7 @@ void TRasterCanvas::Ellipse(std::int32_t left, std::int32_t top, std::int32_t ri
     const QRect box(left, top, right - left - 1, bottom - top - 1);
     if (Brush().Style != bsClear) {
         if (QPainter* painter = FillPainter())
-            Fill(*painter, top, bottom, [&] { painter->drawEllipse(box); });
+            painter->drawEllipse(box);
     }
     if (Pen().Style != psClear) {
         if (QPainter* painter = StrokePainter())
@@ -283,17 +293,12 @@ void TRasterCanvas::Ellipse(std::int32_t left, std::int32_t top, std::int32_t ri
 
 void TRasterCanvas::FillRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
 {
-    if (Brush().Style == bsClear || left >= right || top >= bottom)
+    if (left >= right || top >= bottom)
         return;
-    if (!NormalizedBox(left, top, right, bottom))
-        return;
-    QPainter* painter = Painter();
-    if (!painter)
-        return;
-    setup_ = TSetup::Other;
-    painter->setCompositionMode(CompositionOf(TPenMode::pmCopy, Brush().Style != bsSolid));
-    painter->resetTransform();
-    Fill(*painter, top, bottom, [&] { painter->fillRect(left, top, right - left, bottom - top, ToQBrush(Brush())); });
+    // GDI fills rectangles regardless of the pen mode.
+    const std::array<TCanvasPoint, 4> corners = {
+        TCanvasPoint{left, top}, TCanvasPoint{right, top}, TCanvasPoint{right, bottom}, TCanvasPoint{left, bottom}};
+    FillPolygon(Pixels(), corners, Brush().Style, {ToArgb(Brush().Color), TPenMode::pmCopy});
 }
 
 void TRasterCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view character)

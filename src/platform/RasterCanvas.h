@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Canvas.h"
+#include "PixelRaster.h"
 #include "RasterFonts.h"
 
 #include <QImage>
@@ -13,8 +14,10 @@ namespace qm {
 // GDI drawing on a QImage (Format_RGB32): shapes without anti-aliasing, pens
 // wider than one pixel with round ends and joins, hatch brushes as 8 x 8
 // patterns anchored at the image origin that leave their gaps untouched, pen
-// mode not-xor as the not-source-xor-destination raster operation, system
-// colours resolved at each drawing call. Text is smoothed in grayscale.
+// mode not-xor (drawing twice restores the pixels), system colours resolved
+// at each drawing call. Text is smoothed in grayscale. Lines, polygon fills
+// and rectangle fills are rasterised by PixelRaster; text, pictures, marks'
+// rectangles and ellipses and styled pens go through QPainter.
 class TRasterCanvas final : public TCanvas {
 public:
     // The image must outlive the canvas; call Finish before it is resized,
@@ -46,9 +49,9 @@ private:
     // the brush, in the canvas's pen mode.
     QPainter* StrokePainter();
     QPainter* FillPainter();
-    // Runs `draw`, a fill with the current brush over rows top .. bottom.
-    template <typename FillFn>
-    void Fill(QPainter& painter, std::int32_t top, std::int32_t bottom, FillFn&& draw);
+    TPixelView Pixels();
+    // One segment with the current plain pen, end pixel left out.
+    void StrokeSegment(TCanvasPoint from, TCanvasPoint to);
     const QVector<QPoint>& ToQPoints(std::span<const TCanvasPoint> points);
     void DrawCharacter(QPainter& painter, TRasterFontCache::TFace& face, const TRasterFontCache::TGlyph& glyph,
                        const QPointF& cellTopLeft);

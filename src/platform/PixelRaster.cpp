@@ -1,0 +1,296 @@
+#include "PixelRaster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+#include <limits>
+#include <utility>
+#include <vector>
+
+namespace qm {
+
+namespace {
+
+// Products of two int32 differences need more than 64 bits.
+using TWide = __int128;
+
+std::int64_t CeilDiv(TWide numerator, std::int64_t denominator)
+{
+    TWide quotient = numerator / denominator;
+    if (numerator % denominator != 0 && numerator > 0)
+        ++quotient;
+    return static_cast<std::int64_t>(quotient);
+}
+
+std::int64_t FloorDiv(TWide numerator, std::int64_t denominator)
+{
+    TWide quotient = numerator / denominator;
+    if (numerator % denominator != 0 && numerator < 0)
+        --quotient;
+    return static_cast<std::int64_t>(quotient);
+}
+
+void Put(std::uint32_t& pixel, TPixelPaint paint)
+{
+    if (paint.mode == TPenMode::pmCopy)
+        pixel = paint.argb;
+    else
+        pixel = ~(paint.argb ^ pixel) | 0xFF000000u;
+}
+
+// Pixels first .. last (inclusive) of row y where `mask` has the column's bit.
+void PaintSpan(const TPixelView& view, std::int64_t y, std::int64_t first, std::int64_t last, std::uint8_t mask,
+               TPixelPaint paint)
+{
+    first = std::max<std::int64_t>(first, 0);
+    last = std::min<std::int64_t>(last, view.width - 1);
+    if (first > last || y < 0 || y >= view.height || mask == 0)
+        return;
+    std::uint32_t* row = view.bits + y * view.stride;
+    if (mask == 0xFF && paint.mode == TPenMode::pmCopy) {
+        std::fill(row + first, row + last + 1, paint.argb);
+        return;
+    }
+    for (std::int64_t x = first; x <= last; ++x) {
+        if ((mask >> (x & 7)) & 1)
+            Put(row[x], paint);
+    }
+}
+
+bool IsEmpty(const TPixelView& view)
+{
+    return !view.bits || view.width <= 0 || view.height <= 0;
+}
+
+// The x range where k (x - origin) + m lies in [low, high]; false for none.
+bool SolveBand(double k, double m, double low, double high, double origin, double& from, double& to)
+{
+    if (k == 0) {
+        if (m < low || m > high)
+            return false;
+        from = -std::numeric_limits<double>::infinity();
+        to = std::numeric_limits<double>::infinity();
+        return true;
+    }
+    const double a = origin + (low - m) / k;
+    const double b = origin + (high - m) / k;
+    from = std::min(a, b);
+    to = std::max(a, b);
+    return true;
+}
+
+// One polygon edge walked row by row: the first pixel column right of the
+// crossing, ceil(x - 0.5), kept exact as a quotient and a remainder.
+struct TEdge {
+    std::int64_t firstRow = 0;
+    std::int64_t lastRow = 0;
+    std::int64_t column = 0;
+    std::int64_t remainder = 0; // column * denominator - numerator
+    std::int64_t denominator = 0;
+    std::int64_t columnStep = 0;
+    std::int64_t remainderStep = 0;
+
+    void Advance()
+    {
+        remainder -= remainderStep;
+        if (remainder < 0) {
+            remainder += denominator;
+            ++column;
+        }
+        column += columnStep;
+    }
+};
+
+// The edge from a to b, or false when it crosses no row centre in the view.
+bool MakeEdge(TCanvasPoint a, TCanvasPoint b, std::int32_t height, TEdge& edge)
+{
+    if (a.y == b.y)
+        return false;
+    if (a.y > b.y)
+        std::swap(a, b);
+    // Row centres y + 0.5 in [a.y, b.y): rows a.y .. b.y - 1.
+    edge.firstRow = std::max<std::int64_t>(a.y, 0);
+    edge.lastRow = std::min<std::int64_t>(b.y, height) - 1;
+    if (edge.firstRow > edge.lastRow)
+        return false;
+    const std::int64_t dy = std::int64_t{b.y} - a.y;
+    const std::int64_t dx = std::int64_t{b.x} - a.x;
+    // The crossing at row y is a.x + (y + 0.5 - a.y) dx / dy, so
+    // ceil(x - 0.5) = ceil(numerator / (2 dy)) with a numerator that grows
+    // by 2 dx per row.
+    edge.denominator = 2 * dy;
+    const TWide numerator = TWide{2} * a.x * dy - dy + (TWide{2} * (edge.firstRow - a.y) + 1) * dx;
+    edge.column = CeilDiv(numerator, edge.denominator);
+    edge.remainder = static_cast<std::int64_t>(TWide{edge.column} * edge.denominator - numerator);
+    edge.columnStep = FloorDiv(TWide{2} * dx, edge.denominator);
+    edge.remainderStep = 2 * dx - edge.columnStep * edge.denominator;
+    return true;
+}
+
+} // namespace
+
+std::uint8_t HatchRowMask(TBrushStyle style, std::int32_t y)
+{
+    const int row = y & 7;
+    const auto forward = static_cast<std::uint8_t>(1u << row);
+    const auto backward = static_cast<std::uint8_t>(1u << (7 - row));
+    const std::uint8_t horizontal = row == 3 ? 0xFF : 0x00;
+    const std::uint8_t vertical = 1u << 4;
+    switch (style) {
+    case bsClear:
+        return 0x00;
+    case bsHorizontal:
+        return horizontal;
+    case bsVertical:
+        return vertical;
+    case bsFDiagonal:
+        return forward;
+    case bsBDiagonal:
+        return backward;
+    case bsCross:
+        return horizontal | vertical;
+    case bsDiagCross:
+        return forward | backward;
+    default:
+        return 0xFF;
+    }
+}
+
+void DrawThinLine(const TPixelView& view, TCanvasPoint from, TCanvasPoint to, TPixelPaint paint)
+{
+    if (IsEmpty(view))
+        return;
+    const std::int64_t dx = std::int64_t{to.x} - from.x;
+    const std::int64_t dy = std::int64_t{to.y} - from.y;
+    if (dx == 0 && dy == 0)
+        return;
+    const bool xMajor = std::abs(dx) >= std::abs(dy);
+    const std::int64_t steps = xMajor ? std::abs(dx) : std::abs(dy);
+    const std::int64_t minorSteps = xMajor ? std::abs(dy) : std::abs(dx);
+    const std::int64_t majorSign = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const std::int64_t minorSign = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const std::int64_t majorStart = xMajor ? from.x : from.y;
+    const std::int64_t minorStart = xMajor ? from.y : from.x;
+    const std::int64_t majorSize = xMajor ? view.width : view.height;
+    const std::int64_t minorSize = xMajor ? view.height : view.width;
+
+    // Steps i = 0 .. steps - 1 (the end pixel is left out) whose major
+    // coordinate lies in the view.
+    std::int64_t first = 0;
+    std::int64_t last = steps - 1;
+    if (majorSign > 0) {
+        first = std::max(first, -majorStart);
+        last = std::min(last, majorSize - 1 - majorStart);
+    } else {
+        first = std::max(first, majorStart - majorSize + 1);
+        last = std::min(last, majorStart);
+    }
+    if (first > last)
+        return;
+
+    // Minor offset at step i: i * minorSteps / steps rounded, halves down.
+    const std::int64_t denominator = 2 * steps;
+    const TWide numerator = TWide{2} * first * minorSteps + steps - 1;
+    auto offset = static_cast<std::int64_t>(numerator / denominator);
+    auto remainder = static_cast<std::int64_t>(numerator % denominator);
+    for (std::int64_t i = first; i <= last; ++i) {
+        const std::int64_t major = majorStart + majorSign * i;
+        const std::int64_t minor = minorStart + minorSign * offset;
+        if (minor >= 0 && minor < minorSize) {
+            const std::int64_t x = xMajor ? major : minor;
+            const std::int64_t y = xMajor ? minor : major;
+            Put(view.bits[y * view.stride + x], paint);
+        }
+        remainder += 2 * minorSteps;
+        if (remainder >= denominator) {
+            remainder -= denominator;
+            ++offset;
+        }
+    }
+}
+
+void DrawWideLine(const TPixelView& view, TCanvasPoint from, TCanvasPoint to, std::int32_t width, TPixelPaint paint)
+{
+    if (IsEmpty(view) || (from.x == to.x && from.y == to.y))
+        return;
+    const double radius = width / 2.0;
+    const double shift = width % 2 == 0 ? 0.5 : 0.0;
+    const double ax = from.x + shift;
+    const double ay = from.y + shift;
+    const double bx = to.x + shift;
+    const double by = to.y + shift;
+    const double length = std::hypot(bx - ax, by - ay);
+    const double ux = (bx - ax) / length;
+    const double uy = (by - ay) / length;
+
+    const auto firstRow = std::max<double>(std::ceil(std::min(ay, by) - radius), 0);
+    const auto lastRow = std::min<double>(std::floor(std::max(ay, by) + radius), view.height - 1);
+    for (double y = firstRow; y <= lastRow; ++y) {
+        double low = std::numeric_limits<double>::infinity();
+        double high = -std::numeric_limits<double>::infinity();
+        for (const auto& [cx, cy] : {std::pair{ax, ay}, std::pair{bx, by}}) {
+            const double dy = y - cy;
+            if (std::abs(dy) <= radius) {
+                const double half = std::sqrt(radius * radius - dy * dy);
+                low = std::min(low, cx - half);
+                high = std::max(high, cx + half);
+            }
+        }
+        // The band between the end circles: along the segment 0 .. length,
+        // across it within the radius.
+        double alongFrom = 0;
+        double alongTo = 0;
+        double acrossFrom = 0;
+        double acrossTo = 0;
+        if (SolveBand(ux, (y - ay) * uy, 0, length, ax, alongFrom, alongTo)
+            && SolveBand(uy, -(y - ay) * ux, -radius, radius, ax, acrossFrom, acrossTo)) {
+            const double bandFrom = std::max(alongFrom, acrossFrom);
+            const double bandTo = std::min(alongTo, acrossTo);
+            if (bandFrom <= bandTo) {
+                low = std::min(low, bandFrom);
+                high = std::max(high, bandTo);
+            }
+        }
+        if (low <= high)
+            PaintSpan(view, static_cast<std::int64_t>(y), static_cast<std::int64_t>(std::ceil(low)),
+                      static_cast<std::int64_t>(std::floor(high)), 0xFF, paint);
+    }
+}
+
+void FillPolygon(const TPixelView& view, std::span<const TCanvasPoint> points, TBrushStyle style, TPixelPaint paint)
+{
+    if (IsEmpty(view) || points.size() < 3 || style == bsClear)
+        return;
+    std::vector<TEdge> edges;
+    edges.reserve(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        TEdge edge;
+        if (MakeEdge(points[i], points[(i + 1) % points.size()], view.height, edge))
+            edges.push_back(edge);
+    }
+    if (edges.empty())
+        return;
+    std::sort(edges.begin(), edges.end(), [](const TEdge& a, const TEdge& b) { return a.firstRow < b.firstRow; });
+
+    std::vector<TEdge*> active;
+    std::vector<std::int64_t> crossings;
+    std::size_t next = 0;
+    for (std::int64_t y = edges.front().firstRow; next < edges.size() || !active.empty(); ++y) {
+        if (active.empty() && next < edges.size())
+            y = std::max(y, edges[next].firstRow);
+        while (next < edges.size() && edges[next].firstRow == y)
+            active.push_back(&edges[next++]);
+        crossings.clear();
+        for (const TEdge* edge : active)
+            crossings.push_back(edge->column);
+        std::sort(crossings.begin(), crossings.end());
+        const std::uint8_t mask = HatchRowMask(style, static_cast<std::int32_t>(y));
+        for (std::size_t k = 0; k + 1 < crossings.size(); k += 2)
+            PaintSpan(view, y, crossings[k], crossings[k + 1] - 1, mask, paint);
+        for (TEdge* edge : active)
+            edge->Advance();
+        std::erase_if(active, [y](const TEdge* edge) { return edge->lastRow == y; });
+    }
+}
+
+} // namespace qm

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "Canvas.h"
+#include "GraphicsObjects.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace qm {
+
+// 32-bit pixels 0xFFRRGGBB in rows `stride` pixels apart (a QImage of
+// Format_RGB32).
+struct TPixelView {
+    std::uint32_t* bits = nullptr;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::ptrdiff_t stride = 0;
+};
+
+// What a drawn pixel becomes: the colour (0xFFRRGGBB), or with not-xor the
+// inverse of colour xor pixel, which drawing twice undoes.
+struct TPixelPaint {
+    std::uint32_t argb = 0xFF000000;
+    TPenMode mode = TPenMode::pmCopy;
+};
+
+// The shapes that make up nearly every drawing, rasterised here with GDI's
+// rules instead of through QPainter: a render draws hundreds of thousands
+// of them, and QPainter's set-up per call costs more than their pixels.
+// Pixel (x, y) has its centre at (x + 0.5, y + 0.5) for fills and at (x, y)
+// for lines, as in GDI. Coordinates may lie anywhere in the int32 range;
+// only rows and columns inside the view are visited.
+
+// A one-pixel line without its end pixel (Bresenham, major axis stepping).
+void DrawThinLine(const TPixelView& view, TCanvasPoint from, TCanvasPoint to, TPixelPaint paint);
+// A line `width` pixels wide with round ends: every pixel whose point lies
+// within width / 2 of the segment. An even width has one row or column more
+// below and right of the axis than above and left of it.
+void DrawWideLine(const TPixelView& view, TCanvasPoint from, TCanvasPoint to, std::int32_t width, TPixelPaint paint);
+// The alternate-rule interior of a polygon: pixels whose centres lie inside,
+// so right and bottom edges are left out. Hatch styles paint only their
+// 8 x 8 pattern, anchored at the view's origin, and leave the rest.
+void FillPolygon(const TPixelView& view, std::span<const TCanvasPoint> points, TBrushStyle style, TPixelPaint paint);
+
+// The columns (bit c: x % 8 == c) that a brush style paints on a row.
+std::uint8_t HatchRowMask(TBrushStyle style, std::int32_t y);
+
+} // namespace qm
