@@ -5,9 +5,12 @@
 #include "platform/QtFont.h"
 #include "platform/ShiftJis.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
+#include <QMessageBox>
 
 namespace qm {
 
@@ -31,6 +34,13 @@ QStringList NameFilters(const QString& filter)
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
         filters << QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
     return filters;
+}
+
+// Dialogs asked for from a modal dialog belong to it, so they open in front of it.
+QWidget* OwnerOf(QWidget* parent)
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal ? modal : parent;
 }
 
 } // namespace
@@ -93,6 +103,25 @@ std::optional<TFont> TQtUserDialogs::ChooseFont()
         return std::nullopt;
     dialogFont_ = FromQFont(font, dialogFont_);
     return dialogFont_;
+}
+
+std::optional<QString> TQtUserDialogs::ChoosePictureFile(const QString& title, const QString& filter)
+{
+    QFileDialog dialog(OwnerOf(parent_), title, pictureFolder_);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // The descriptions already name their patterns.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(NameFilters(filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString path = dialog.selectedFiles().constFirst();
+    pictureFolder_ = QFileInfo(path).absolutePath();
+    return path;
+}
+
+void TQtUserDialogs::ShowError(const QString& message)
+{
+    QMessageBox::critical(OwnerOf(parent_), QGuiApplication::applicationDisplayName(), message);
 }
 
 } // namespace qm

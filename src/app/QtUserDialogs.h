@@ -24,6 +24,9 @@ public:
     std::optional<TColor> ChooseColor() override;
     void PresetFont(const TFont& font) override;
     std::optional<TFont> ChooseFont() override;
+    // Opens in the folder of the picture chosen last.
+    std::optional<QString> ChoosePictureFile(const QString& title, const QString& filter) override;
+    void ShowError(const QString& message) override;
 
     TColor DialogColor() const { return dialogColor_; }
     const TFont& DialogFont() const { return dialogFont_; }
@@ -33,6 +36,7 @@ private:
     TMessageForm1& messageForm_;
     TColor dialogColor_ = clBlack;
     TFont dialogFont_;
+    QString pictureFolder_;
 };
 
 } // namespace qm

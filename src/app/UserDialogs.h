@@ -40,6 +40,14 @@ public:
     virtual void PresetFont(const TFont& font) = 0;
     // The font dialog; the chosen font, or nothing when cancelled.
     virtual std::optional<TFont> ChooseFont() = 0;
+
+    // The picture open dialog with `title` and `filter` (pairs of description
+    // and patterns, all separated by "|", as the forms list them); the chosen
+    // path, or nothing when cancelled.
+    virtual std::optional<QString> ChoosePictureFile(const QString& title, const QString& filter) = 0;
+
+    // The application's error message box with `message`.
+    virtual void ShowError(const QString& message) = 0;
 };
 
 } // namespace qm

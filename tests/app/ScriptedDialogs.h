@@ -9,6 +9,7 @@
 
 #include <deque>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace qm::test {
@@ -27,6 +28,10 @@ public:
     std::optional<TFont> presetFont;
     int colorRequests = 0;
     int fontRequests = 0;
+    std::deque<std::optional<QString>> pictureAnswers;
+    // Title and filter of each picture dialog asked for.
+    std::vector<std::pair<QString, QString>> pictureRequests;
+    std::vector<QString> errors;
 
     bool Confirm(const QString& question) override
     {
@@ -54,6 +59,12 @@ public:
         ++fontRequests;
         return Next(fontAnswers).value_or(std::nullopt);
     }
+    std::optional<QString> ChoosePictureFile(const QString& title, const QString& filter) override
+    {
+        pictureRequests.emplace_back(title, filter);
+        return Next(pictureAnswers).value_or(std::nullopt);
+    }
+    void ShowError(const QString& message) override { errors.push_back(message); }
 
 private:
     template <typename T>

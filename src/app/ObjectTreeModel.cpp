@@ -1,0 +1,155 @@
+#include "ObjectTreeModel.h"
+
+#include "platform/QtText.h"
+
+namespace qm {
+
+TObjectTreeModel::TObjectTreeModel(TObjectTree& tree, QObject* parent) : QAbstractItemModel(parent), tree_(tree)
+{
+    tree_.AddObserver(this);
+}
+
+TObjectTreeModel::~TObjectTreeModel()
+{
+    tree_.RemoveObserver(this);
+}
+
+TTreeNode* TObjectTreeModel::FirstChildOf(const TTreeNode* parent) const
+{
+    return parent ? parent->FirstChild() : tree_.FirstTopLevelNode();
+}
+
+TChildRows& TObjectTreeModel::ChildRowsOf(const TTreeNode* parent, const TTreeNode* pending) const
+{
+    const auto [entry, added] = childRows_.try_emplace(parent);
+    TChildRows& rows = entry->second;
+    if (added) {
+        for (TTreeNode* child = FirstChildOf(parent); child; child = child->NextSibling())
+            if (child != pending)
+                slots_[child] = rows.Append(child);
+    }
+    return rows;
+}
+
+int TObjectTreeModel::RowOf(const TTreeNode* node) const
+{
+    TChildRows& rows = ChildRowsOf(node->Parent());
+    return rows.RowOf(slots_.at(node));
+}
+
+TTreeNode* TObjectTreeModel::NodeAt(const QModelIndex& index) const
+{
+    return index.isValid() ? static_cast<TTreeNode*>(index.internalPointer()) : nullptr;
+}
+
+QModelIndex TObjectTreeModel::IndexOf(const TTreeNode* node) const
+{
+    if (!node)
+        return {};
+    return createIndex(RowOf(node), 0, const_cast<TTreeNode*>(node));
+}
+
+QModelIndex TObjectTreeModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (column != 0 || (parent.isValid() && parent.model() != this))
+        return {};
+    TTreeNode* child = ChildRowsOf(NodeAt(parent)).At(row);
+    return child ? createIndex(row, 0, child) : QModelIndex();
+}
+
+QModelIndex TObjectTreeModel::parent(const QModelIndex& child) const
+{
+    const TTreeNode* node = NodeAt(child);
+    return node ? IndexOf(node->Parent()) : QModelIndex();
+}
+
+int TObjectTreeModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.column() > 0)
+        return 0;
+    const TTreeNode* node = NodeAt(parent);
+    // A list not yet indexed has no change in flight: the node's own count
+    // is the view's, and indexing can wait until a row is asked for.
+    if (node && !childRows_.contains(node))
+        return node->ChildCount();
+    return ChildRowsOf(node).Count();
+}
+
+int TObjectTreeModel::columnCount(const QModelIndex&) const
+{
+    return 1;
+}
+
+bool TObjectTreeModel::hasChildren(const QModelIndex& parent) const
+{
+    return rowCount(parent) > 0;
+}
+
+QVariant TObjectTreeModel::data(const QModelIndex& index, int role) const
+{
+    const TTreeNode* node = NodeAt(index);
+    if (!node || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    return Cp932ToQString(node->Text());
+}
+
+bool TObjectTreeModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    TTreeNode* node = NodeAt(index);
+    if (!node || role != Qt::EditRole || !tree_.CanEditCaption(node))
+        return false;
+    tree_.SetCaption(node, QStringToCp932(value.toString()));
+    return true;
+}
+
+Qt::ItemFlags TObjectTreeModel::flags(const QModelIndex& index) const
+{
+    const TTreeNode* node = NodeAt(index);
+    if (!node)
+        return Qt::NoItemFlags;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (tree_.CanEditCaption(node))
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+void TObjectTreeModel::NodeAdded(TTreeNode* node)
+{
+    const TTreeNode* parentNode = node->Parent();
+    TChildRows& rows = ChildRowsOf(parentNode, node);
+    const int row = rows.Count();
+    beginInsertRows(IndexOf(parentNode), row, row);
+    slots_[node] = rows.Append(node);
+    endInsertRows();
+}
+
+void TObjectTreeModel::NodeRemoving(TTreeNode* node)
+{
+    const TTreeNode* parentNode = node->Parent();
+    TChildRows& rows = ChildRowsOf(parentNode);
+    const auto slot = slots_.find(node);
+    const int row = rows.RowOf(slot->second);
+    beginRemoveRows(IndexOf(parentNode), row, row);
+    rows.Remove(slot->second);
+    slots_.erase(slot);
+    childRows_.erase(node);
+    endRemoveRows();
+    if (rows.WantsCompaction())
+        rows.Compact([this](const TTreeNode* child, std::size_t newSlot) { slots_[child] = newSlot; });
+}
+
+void TObjectTreeModel::NodeRenamed(TTreeNode* node)
+{
+    const QModelIndex index = IndexOf(node);
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+}
+
+void TObjectTreeModel::TreeReset()
+{
+    beginResetModel();
+    childRows_.clear();
+    slots_.clear();
+    endResetModel();
+}
+
+} // namespace qm

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "ChildRows.h"
+
+#include "model/ObjectTree.h"
+
+#include <QAbstractItemModel>
+
+#include <unordered_map>
+
+namespace qm {
+
+// The object tree as a Qt item model: one row per node, captioned with the
+// node's text. It follows the tree as its observer, so a change reaches the
+// view as the insertion, removal or change of one row, and views keep their
+// expanded and selected nodes. Only a replaced document resets the model.
+//
+// Captions may be edited except those of the three fixed nodes; an edited
+// caption becomes the item's Name.
+//
+// Rows of a parent's children are indexed on first use (TChildRows), so
+// rows and parents cost O(log n) however long a list of siblings grows.
+class TObjectTreeModel final : public QAbstractItemModel, private TTreeObserver {
+    Q_OBJECT
+
+public:
+    // `tree` must outlive the model.
+    explicit TObjectTreeModel(TObjectTree& tree, QObject* parent = nullptr);
+    ~TObjectTreeModel() override;
+
+    TObjectTree& Tree() const { return tree_; }
+    // The node of an index (null for the invalid index), and back.
+    TTreeNode* NodeAt(const QModelIndex& index) const;
+    QModelIndex IndexOf(const TTreeNode* node) const;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    bool hasChildren(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    void NodeAdded(TTreeNode* node) override;
+    void NodeRemoving(TTreeNode* node) override;
+    void NodeRenamed(TTreeNode* node) override;
+    void TreeReset() override;
+
+    // The rows of `parent`'s children (null: the top level), indexed now if
+    // they were not yet; `pending` is a child already in the tree that the
+    // view is yet to be told of.
+    TChildRows& ChildRowsOf(const TTreeNode* parent, const TTreeNode* pending = nullptr) const;
+    int RowOf(const TTreeNode* node) const;
+    TTreeNode* FirstChildOf(const TTreeNode* parent) const;
+
+    TObjectTree& tree_;
+    // Indexed children by parent, and each indexed node's slot among them.
+    mutable std::unordered_map<const TTreeNode*, TChildRows> childRows_;
+    mutable std::unordered_map<const TTreeNode*, std::size_t> slots_;
+};
+
+} // namespace qm
