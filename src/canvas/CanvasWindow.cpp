@@ -107,6 +107,13 @@ void TCanvasWindow::FillImage()
     canvas.SetBrush(TBrush{BackColor, bsSolid});
     canvas.FillRect(0, 0, picture_.Width(), picture_.Height());
     canvas.SetBrush(previous);
+    PictureChanged();
+}
+
+void TCanvasWindow::PictureChanged()
+{
+    if (OnPictureChanged)
+        OnPictureChanged();
 }
 
 void TCanvasWindow::PresentCanvas()
@@ -120,6 +127,7 @@ void TCanvasWindow::PresentCanvas()
     picture_.Canvas().DrawBitmap(0, 0, surface_->Bitmap());
     selectionMarks_.Forget();
     pointMarks_.Forget();
+    PictureChanged();
 }
 
 TCanvasWindow::TRenderKey TCanvasWindow::CurrentRenderKey() const

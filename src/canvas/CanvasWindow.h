@@ -83,6 +83,8 @@ public:
 
     // Opens the object editor on the selection (the main window wires it).
     std::function<void()> OnEditSelection;
+    // Told whenever the picture's pixels or size change, so a window can show it.
+    std::function<void()> OnPictureChanged;
 
     // --- View ------------------------------------------------------------
     // Sizes the picture, white background, flags off. The surface keeps its
@@ -149,6 +151,7 @@ private:
     // turned about the parent's, vertices turned by the item's roll, no stretch.
     std::vector<TCanvasPoint> OutlinePoints(const TTreeNode* node) const;
     void DrawInverted(const TMarkLayer& shapes);
+    void PictureChanged();
 
     void CreationMouseDown(const TMouse& mouse, std::int32_t x, std::int32_t y, std::int32_t sx, std::int32_t sy);
     void CreationMouseMove(std::int32_t sx, std::int32_t sy);

@@ -33,6 +33,10 @@ public:
     virtual void RaiseFontStyleButtons() {}
     // Enables or disables the three "貼り付け(&P)" items.
     virtual void SetPasteEnabled(bool enabled) { (void)enabled; }
+    // Enables or disables "上書き保存(&S)" and the save tool button.
+    virtual void SetSaveEnabled(bool enabled) { (void)enabled; }
+    // Shows the tree window and the canvas window.
+    virtual void ShowDocumentWindows() {}
 };
 
 // The canvas window's borderless memo for editing an item's text in place.

@@ -10,6 +10,7 @@ namespace qm {
 void TCanvasWindow::DrawInverted(const TMarkLayer& shapes)
 {
     shapes.Draw(picture_.Canvas());
+    PictureChanged();
 }
 
 void TCanvasWindow::AddSelectionMarks(TMarkLayer& layer, const TTreeNode* node) const
@@ -57,6 +58,7 @@ void TCanvasWindow::ToggleMarks()
 {
     if (selectionMarks_.Shown()) {
         selectionMarks_.Erase(picture_.Canvas());
+        PictureChanged();
         return;
     }
     for (const TTreeNode* node : selection_.Nodes())
@@ -69,6 +71,7 @@ void TCanvasWindow::TogglePointMarks(std::int32_t kind, std::int32_t index)
     (void)index;
     if (pointMarks_.Shown()) {
         pointMarks_.Erase(picture_.Canvas());
+        PictureChanged();
         return;
     }
     const TTreeNode* node = selection_.First();
