@@ -1,0 +1,246 @@
+#include "CanvasForm1.h"
+
+#include "canvas/EditCommands.h"
+#include "platform/QtBitmap.h"
+#include "platform/QtFont.h"
+#include "platform/QtText.h"
+#include "platform/RasterFonts.h"
+#include "platform/ShiftJis.h"
+
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace qm {
+
+namespace {
+
+// "ＭＳ Ｐゴシック", 12 pixels, Shift-JIS: the window's font and the memo's
+// first font.
+TFont WindowFont()
+{
+    TFont font;
+    font.Name = Utf8ToCp932("ＭＳ Ｐゴシック");
+    font.Height = -12;
+    font.Charset = SHIFTJIS_CHARSET;
+    return font;
+}
+
+TCanvasWindow::TMouse MouseOf(const QMouseEvent* event, bool doubleClick, bool pressed)
+{
+    TCanvasWindow::TMouse mouse;
+    const Qt::MouseButtons buttons = pressed ? Qt::MouseButtons(event->button()) : event->buttons();
+    if (buttons & Qt::LeftButton)
+        mouse.Buttons |= TCanvasWindow::mbLeft;
+    if (buttons & Qt::RightButton)
+        mouse.Buttons |= TCanvasWindow::mbRight;
+    if (buttons & Qt::MiddleButton)
+        mouse.Buttons |= TCanvasWindow::mbMiddle;
+    mouse.Shift = event->modifiers().testFlag(Qt::ShiftModifier);
+    mouse.DoubleClick = doubleClick;
+    return mouse;
+}
+
+} // namespace
+
+// --- TCanvasPicture ---------------------------------------------------------------
+
+TCanvasPicture::TCanvasPicture(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(false);
+}
+
+void TCanvasPicture::SyncSize()
+{
+    if (canvas_ && size() != QSize(canvas_->ImageWidth(), canvas_->ImageHeight()))
+        setFixedSize(canvas_->ImageWidth(), canvas_->ImageHeight());
+}
+
+void TCanvasPicture::paintEvent(QPaintEvent* event)
+{
+    if (!canvas_)
+        return;
+    QPainter painter(this);
+    painter.drawImage(event->rect(), BitmapImage(canvas_->Picture()), event->rect());
+}
+
+void TCanvasPicture::Press(QMouseEvent* event, bool doubleClick)
+{
+    if (!canvas_)
+        return;
+    const QPoint at = event->position().toPoint();
+    canvas_->Image1MouseDown(MouseOf(event, doubleClick, true), at.x(), at.y());
+    if (event->button() == Qt::RightButton)
+        emit ContextMenuRequested(event->globalPosition().toPoint());
+}
+
+void TCanvasPicture::mousePressEvent(QMouseEvent* event)
+{
+    Press(event, false);
+}
+
+void TCanvasPicture::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    Press(event, true);
+}
+
+void TCanvasPicture::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!canvas_)
+        return;
+    const QPoint at = event->position().toPoint();
+    canvas_->Image1MouseMove(MouseOf(event, false, false), at.x(), at.y());
+}
+
+void TCanvasPicture::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!canvas_)
+        return;
+    const QPoint at = event->position().toPoint();
+    canvas_->Image1MouseUp(MouseOf(event, false, true), at.x(), at.y());
+}
+
+// --- TCanvasForm1 ----------------------------------------------------------------
+
+TCanvasForm1::TCanvasForm1(TObjectTree& tree, TMainState& main, const TCanvasGeometry& settings,
+                           QStringList templateFolders, QWidget* parent)
+    : QWidget(parent, Qt::Window), memoFont_(WindowFont())
+{
+    setWindowTitle(QStringLiteral("キャンバス"));
+    setFont(ToQFont(WindowFont()));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    scrollBox_ = new QScrollArea(this);
+    scrollBox_->setFrameShape(QFrame::NoFrame);
+    scrollBox_->setWidgetResizable(false);
+    picture_ = new TCanvasPicture(scrollBox_);
+    scrollBox_->setWidget(picture_);
+    layout->addWidget(scrollBox_);
+    auto* statusBar = new QStatusBar(this);
+    statusBar->showMessage(QStringLiteral("　起動完了"));
+    statusBar->setSizeGripEnabled(true);
+    layout->addWidget(statusBar);
+
+    memo_ = new QPlainTextEdit(picture_);
+    memo_->setFrameShape(QFrame::NoFrame);
+    memo_->setStyleSheet(QStringLiteral("QPlainTextEdit { background: white; color: black; }"));
+    memo_->setFont(ToQFont(memoFont_));
+    memo_->hide();
+
+    canvas_ = std::make_unique<TCanvasWindow>(tree, main, *this, settings, std::move(templateFolders));
+    picture_->SetCanvas(canvas_.get());
+    canvas_->OnPictureChanged = [this] {
+        picture_->SyncSize();
+        picture_->update();
+    };
+    picture_->SyncSize();
+    connect(picture_, &TCanvasPicture::ContextMenuRequested, this, &TCanvasForm1::ShowContextMenu);
+    BuildContextMenu();
+    resize(std::min(canvas_->ImageWidth(), 800) + 24, std::min(canvas_->ImageHeight(), 600) + 48);
+}
+
+TCanvasForm1::~TCanvasForm1()
+{
+    // The canvas logic calls back into the memo while it is torn down.
+    canvas_->OnPictureChanged = nullptr;
+    picture_->SetCanvas(nullptr);
+    canvas_.reset();
+}
+
+void TCanvasForm1::BuildContextMenu()
+{
+    contextMenu_ = new QMenu(this);
+    contextMenu_->addAction(QStringLiteral("オブジェクトの編集(&O)"), this, [this] { canvas_->EditSelection(); });
+    contextMenu_->addSeparator();
+    contextMenu_->addAction(QStringLiteral("切り取り(&C)"), this, [this] {
+        if (commands_)
+            commands_->CutSelection();
+    });
+    pasteAction_ = contextMenu_->addAction(QStringLiteral("貼り付け(&P)"), this, [this] {
+        if (commands_)
+            commands_->PasteClipboard();
+    });
+    pasteAction_->setEnabled(false);
+    contextMenu_->addAction(QStringLiteral("削除(&D)"), this, [this] {
+        if (commands_)
+            commands_->DeleteSelection();
+    });
+    contextMenu_->addAction(QStringLiteral("コピー(&C)"), this, [this] {
+        if (commands_)
+            commands_->CopySelection();
+    });
+    contextMenu_->addSeparator();
+    contextMenu_->addAction(QStringLiteral("グループ化"), this, [this] {
+        if (commands_)
+            commands_->GroupSelection();
+    });
+}
+
+void TCanvasForm1::ShowContextMenu(const QPoint& globalPosition)
+{
+    contextMenu_->popup(globalPosition);
+}
+
+void TCanvasForm1::SetPasteEnabled(bool enabled)
+{
+    pasteAction_->setEnabled(enabled);
+}
+
+void TCanvasForm1::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    hide();
+}
+
+void TCanvasForm1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (firstShow_) {
+        firstShow_ = false;
+        canvas_->Repaint();
+    }
+}
+
+bool TCanvasForm1::HasFocus() const
+{
+    return memoShown_ && memo_->hasFocus();
+}
+
+void TCanvasForm1::Show(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height,
+                        const std::string& text)
+{
+    memo_->setGeometry(left, top, width, height);
+    memo_->setPlainText(ItemTextToQString(text));
+    memo_->document()->setModified(false);
+    memoOriginal_ = text;
+    memoShown_ = true;
+    memo_->show();
+    memo_->setFocus();
+}
+
+void TCanvasForm1::Hide()
+{
+    memo_->clear();
+    memo_->hide();
+    memoShown_ = false;
+}
+
+std::string TCanvasForm1::Text() const
+{
+    return memo_->document()->isModified() ? QStringToItemText(memo_->toPlainText()) : memoOriginal_;
+}
+
+void TCanvasForm1::SetFont(const TFont& font)
+{
+    memoFont_ = font;
+    memo_->setFont(ToQFont(font));
+}
+
+} // namespace qm

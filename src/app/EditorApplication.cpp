@@ -1,0 +1,197 @@
+#include "EditorApplication.h"
+
+#include "AboutBox.h"
+#include "CanvasForm1.h"
+#include "CanvasForm2.h"
+#include "EditForm1.h"
+#include "MainForm1.h"
+#include "MessageForm1.h"
+#include "ProgressForm1.h"
+#include "QtUserDialogs.h"
+#include "TreeForm1.h"
+
+#include "canvas/EditCommands.h"
+#include "io/FileError.h"
+#include "platform/IniFile.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QMessageBox>
+
+namespace qm {
+
+TEditorApplication::TEditorApplication(const TPlaces& places, TFileCommands::TExporters exporters,
+                                       TPictureLoader loadPicture)
+    : places_(places), tree_(std::make_unique<TObjectTree>()), mainForm_(std::make_unique<TMainForm1>())
+{
+    const TCanvasGeometry settings = ReadCanvasSettings(TIniFile(places_.SettingsFile.toStdString()));
+    canvasForm_ = std::make_unique<TCanvasForm1>(*tree_, *mainForm_, settings, places_.TemplateFolders);
+    messageForm_ = std::make_unique<TMessageForm1>(mainForm_.get());
+    dialogs_ = std::make_unique<TQtUserDialogs>(mainForm_.get(), *messageForm_);
+    commands_ = std::make_unique<TEditCommands>(*tree_, canvasForm_->Canvas(), *mainForm_, *canvasForm_, *dialogs_);
+    editForm_ = std::make_unique<TEditForm1>(*tree_, *dialogs_, mainForm_.get());
+    treeForm_ = std::make_unique<TTreeForm1>(*tree_, canvasForm_->Canvas(), *commands_, *editForm_);
+    canvasForm2_ = std::make_unique<TCanvasForm2>(canvasForm_->Canvas(), *dialogs_, std::move(loadPicture),
+                                                  mainForm_.get());
+    progressForm_ = std::make_unique<TProgressForm1>(mainForm_.get());
+    aboutBox_ = std::make_unique<TAboutBox>(mainForm_.get());
+    files_ = std::make_unique<TFileCommands>(*tree_, canvasForm_->Canvas(), *mainForm_, *dialogs_,
+                                             places_.SettingsFile, places_.ExecutableDir, std::move(exporters));
+    canvasForm_->SetCommands(commands_.get());
+    WireMainWindow();
+}
+
+TEditorApplication::~TEditorApplication()
+{
+    // The tree outlives every window that shows or edits it.
+    files_.reset();
+    aboutBox_.reset();
+    progressForm_.reset();
+    canvasForm2_.reset();
+    treeForm_.reset();
+    editForm_.reset();
+    commands_.reset();
+    dialogs_.reset();
+    messageForm_.reset();
+    canvasForm_.reset();
+    mainForm_.reset();
+}
+
+void TEditorApplication::Guarded(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const TFileError& error) {
+        QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("Quillmark"), QString::fromUtf8(error.what()));
+    } catch (const std::bad_alloc&) {
+        QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("Quillmark"),
+                              QStringLiteral("メモリが足りません。"));
+    }
+}
+
+void TEditorApplication::WireMainWindow()
+{
+    TCanvasWindow& canvas = canvasForm_->Canvas();
+    auto guarded = [this](std::function<void()> command) {
+        return [this, command = std::move(command)] { Guarded(command); };
+    };
+    TMainWindowCommands c;
+    c.New = guarded([this] { files_->New1Click(); });
+    c.Open = guarded([this] { files_->Open1Click(); });
+    c.Save = guarded([this] { files_->Save1Click(); });
+    c.SaveAs = guarded([this] { files_->SaveAs1Click(); });
+    c.Cut = [this] { commands_->CutSelection(); };
+    c.Copy = [this] { commands_->CopySelection(); };
+    c.Paste = [this] { commands_->PasteClipboard(); };
+    c.Delete = [this] { commands_->DeleteSelection(); };
+    c.ShowTree = [this] {
+        treeForm_->show();
+        treeForm_->raise();
+        treeForm_->activateWindow();
+    };
+    c.ShowCanvas = [this] {
+        canvasForm_->show();
+        canvasForm_->raise();
+        canvasForm_->activateWindow();
+    };
+    c.ToggleGrid = [this] { ToggleGrid(); };
+    c.ToggleTraceImage = [this] { ToggleTraceImage(); };
+    c.Font = [this] { ChooseFont(); };
+    c.Background = [this] { ChooseBackground(); };
+    c.CanvasSettings = guarded([this] { canvasForm2_->Execute(); });
+    c.EditObject = [&canvas] { canvas.EditSelection(); };
+    c.InsertExtensionObject = guarded([this] { files_->Load1Click(); });
+    c.SaveExtensionObject = guarded([this] { files_->N1Click(); });
+    c.NewGroup = [this] { commands_->NewGroup(); };
+    c.Group = [this] { commands_->GroupSelection(); };
+    c.Ungroup = [this] { commands_->UngroupSelection(); };
+    c.About = [this] { aboutBox_->exec(); };
+    c.FontBarChanged = [this] { FontBarChanged(); };
+    c.Closing = [this] { CloseProgram(); };
+    mainForm_->SetCommands(std::move(c));
+
+    mainForm_->PasteEnabledChanged = [this](bool enabled) {
+        treeForm_->SetPasteEnabled(enabled);
+        canvasForm_->SetPasteEnabled(enabled);
+    };
+    mainForm_->DocumentWindowsShown = [this] {
+        treeForm_->show();
+        canvasForm_->show();
+    };
+    canvas.OnEditSelection = [this, &canvas] {
+        const std::vector<TTreeNode*> selection = canvas.Selection().Nodes();
+        EditSelection(*editForm_, *tree_, selection);
+        canvas.Repaint();
+    };
+    editForm_->SetTextEntryFontReceiver([this](const TFont& font) { canvasForm_->SetFont(font); });
+    canvasForm2_->SetTraceMenuCheckReceiver([this, &canvas](bool checked) {
+        mainForm_->SetTraceImageChecked(checked);
+        canvas.Switches.TraceImageMenuChecked = checked;
+    });
+}
+
+void TEditorApplication::Show()
+{
+    mainForm_->show();
+    treeForm_->move(mainForm_->x(), mainForm_->y() + mainForm_->frameGeometry().height() + 8);
+    treeForm_->show();
+    canvasForm_->move(treeForm_->x() + treeForm_->frameGeometry().width() + 8, treeForm_->y());
+    canvasForm_->show();
+}
+
+void TEditorApplication::OpenAtStart(const QString& path)
+{
+    Guarded([this, &path] { files_->OpenDocument(path); });
+}
+
+void TEditorApplication::FontBarChanged()
+{
+    TCanvasWindow& canvas = canvasForm_->Canvas();
+    if (canvas.Creating || canvas.Selection().Empty())
+        return;
+    const TFont font = mainForm_->FontBarFont(canvas.Selection().First()->Data()->Font);
+    canvasForm_->SetFont(font);
+    for (TTreeNode* node : canvas.Selection().Nodes())
+        tree_->ApplyFont(font, node);
+    if (!canvasForm_->Visible())
+        canvas.Repaint();
+}
+
+void TEditorApplication::ToggleGrid()
+{
+    // The dialog's check box holds the switch and redraws the canvas.
+    QCheckBox* grid = canvasForm2_->CheckBox1();
+    grid->click();
+    mainForm_->SetGridChecked(grid->isChecked());
+}
+
+void TEditorApplication::ToggleTraceImage()
+{
+    // The dialog's check box sets the menu's check mark and redraws the canvas.
+    canvasForm2_->CheckBox2()->click();
+}
+
+void TEditorApplication::ChooseFont()
+{
+    dialogs_->PresetFont(mainForm_->FontBarFont(dialogs_->DialogFont()));
+    if (const std::optional<TFont> font = dialogs_->ChooseFont())
+        canvasForm_->SetFont(*font);
+}
+
+void TEditorApplication::ChooseBackground()
+{
+    TCanvasWindow& canvas = canvasForm_->Canvas();
+    if (const std::optional<TColor> color = dialogs_->ChooseColor())
+        canvas.BackColor = *color;
+    canvas.Repaint();
+}
+
+void TEditorApplication::CloseProgram()
+{
+    const TCanvasWindow& canvas = canvasForm_->Canvas();
+    TIniFile settings(places_.SettingsFile.toStdString());
+    WriteCanvasSettings(settings, {canvas.ImageWidth(), canvas.ImageHeight(), canvas.GridStep});
+    QApplication::quit();
+}
+
+} // namespace qm

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "FileCommands.h"
+
+#include "platform/Canvas.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace qm {
+
+class TAboutBox;
+class TCanvasForm1;
+class TCanvasForm2;
+class TEditCommands;
+class TEditForm1;
+class TMainForm1;
+class TMessageForm1;
+class TObjectTree;
+class TProgressForm1;
+class TQtUserDialogs;
+class TTreeForm1;
+
+// The running editor: every window, one instance each, and the commands
+// between them. Windows are made in the start-up order (main window, tree
+// window with the document's three fixed nodes, canvas window from the
+// settings file, object editor, canvas settings, confirmation, progress and
+// version dialogs); the tree itself comes first because the windows show it.
+class TEditorApplication {
+public:
+    struct TPlaces {
+        QString SettingsFile;        // "quillmark.ini"
+        QString ExecutableDir;       // where the file dialogs start
+        QStringList TemplateFolders; // where "Rect.udf" is looked for
+    };
+
+    // Reads a trace picture by its extension; throws TFileError.
+    using TPictureLoader = std::function<std::unique_ptr<TGraphic>(const QString& path)>;
+
+    TEditorApplication(const TPlaces& places, TFileCommands::TExporters exporters, TPictureLoader loadPicture);
+    ~TEditorApplication();
+    TEditorApplication(const TEditorApplication&) = delete;
+    TEditorApplication& operator=(const TEditorApplication&) = delete;
+
+    // Shows the main window, then the tree and canvas windows.
+    void Show();
+    // Opens a document given on the command line; a file error is shown.
+    void OpenAtStart(const QString& path);
+
+    TMainForm1& MainForm() { return *mainForm_; }
+    TTreeForm1& TreeForm() { return *treeForm_; }
+    TCanvasForm1& CanvasForm() { return *canvasForm_; }
+    TEditForm1& EditForm() { return *editForm_; }
+    TCanvasForm2& SettingsForm() { return *canvasForm2_; }
+    TObjectTree& Tree() { return *tree_; }
+    TEditCommands& Commands() { return *commands_; }
+    TFileCommands& Files() { return *files_; }
+
+    // Runs a command; a file that cannot be read or written is reported in a
+    // message box and the program goes on.
+    void Guarded(const std::function<void()>& command);
+
+private:
+    void WireMainWindow();
+    void FontBarChanged();
+    void ToggleGrid();
+    void ToggleTraceImage();
+    void ChooseFont();
+    void ChooseBackground();
+    void CloseProgram();
+
+    TPlaces places_;
+    std::unique_ptr<TObjectTree> tree_;
+    std::unique_ptr<TMainForm1> mainForm_;
+    std::unique_ptr<TCanvasForm1> canvasForm_;
+    std::unique_ptr<TMessageForm1> messageForm_;
+    std::unique_ptr<TQtUserDialogs> dialogs_;
+    std::unique_ptr<TEditCommands> commands_;
+    std::unique_ptr<TEditForm1> editForm_;
+    std::unique_ptr<TTreeForm1> treeForm_;
+    std::unique_ptr<TCanvasForm2> canvasForm2_;
+    std::unique_ptr<TProgressForm1> progressForm_;
+    std::unique_ptr<TAboutBox> aboutBox_;
+    std::unique_ptr<TFileCommands> files_;
+};
+
+} // namespace qm

@@ -1,0 +1,182 @@
+#include "FileCommands.h"
+
+#include "SettingsFile.h"
+
+#include "io/DocumentReader.h"
+#include "io/DocumentWriter.h"
+#include "io/ExtensionObject.h"
+#include "platform/IniFile.h"
+#include "render/BitmapX.h"
+
+namespace qm {
+
+namespace {
+
+const QString kDocumentFilter = QStringLiteral("Quillmarkオブジェクトファイル(dof)|*dof");
+const QString kSaveAsFilter = QStringLiteral(
+    "Quillmarkオブジェクトファイル(dof)|*dof|ビットマップ型式(bmp)|*bmp|拡張メタファイル型式(emf)|*emf");
+const QString kExtensionObjectFilter = QStringLiteral("ユーザー定義ファイル(ud2)|*ud2");
+
+TIniFile OpenSettings(const QString& path)
+{
+    return TIniFile(path.toStdString());
+}
+
+} // namespace
+
+QString WithExtension(const QString& path, const QString& extension)
+{
+    return path.endsWith(extension, Qt::CaseSensitive) ? path : path + extension;
+}
+
+TFileCommands::TFileCommands(TObjectTree& tree, TCanvasWindow& canvas, TMainState& main, TUserDialogs& dialogs,
+                             QString settingsPath, QString executableDir, TExporters exporters)
+    : tree_(tree), canvas_(canvas), main_(main), dialogs_(dialogs), settingsPath_(std::move(settingsPath)),
+      executableDir_(std::move(executableDir)), exporters_(std::move(exporters))
+{
+}
+
+TCanvasGeometry TFileCommands::CanvasGeometry() const
+{
+    return {canvas_.ImageWidth(), canvas_.ImageHeight(), canvas_.GridStep};
+}
+
+void TFileCommands::ApplyCanvasGeometry(const TCanvasGeometry& geometry)
+{
+    canvas_.ResizeCanvas(geometry.Width, geometry.Height);
+    canvas_.GridStep = std::max(geometry.Grid, 1);
+}
+
+void TFileCommands::New1Click()
+{
+    if (dialogs_.Confirm(QStringLiteral("現在の編集中のデータは失われますがよろしいですか？")))
+        NewDocument();
+}
+
+void TFileCommands::NewDocument()
+{
+    main_.CreateMode = false;
+    main_.SetPasteEnabled(false);
+    main_.CurrentItemType = 0;
+    main_.ShowDocumentWindows();
+    main_.SetSaveEnabled(false);
+    tree_.NewDocument();
+    const TCanvasGeometry settings = ReadCanvasSettings(OpenSettings(settingsPath_));
+    canvas_.ClearSelection();
+    ApplyCanvasGeometry(settings);
+    canvas_.BackColor = clWhite;
+    canvas_.Repaint();
+}
+
+void TFileCommands::Open1Click()
+{
+    TIniFile settings = OpenSettings(settingsPath_);
+    const QString initialDir = FolderOf(ReadPathSetting(settings, "LastDir"), executableDir_);
+    if (!dialogs_.Confirm(QStringLiteral("現在の編集中のデータは失われますがよろしいですか？")))
+        return;
+    if (const std::optional<QString> path = dialogs_.ChooseOpenFile(QString(), kDocumentFilter, initialDir))
+        OpenDocument(*path);
+}
+
+void TFileCommands::OpenDocument(const QString& path)
+{
+    TDocument document = ReadDocument(path); // throws before anything is discarded
+    main_.CreateMode = false;
+    main_.CurrentItemType = 0;
+    main_.SetPasteEnabled(false);
+    main_.ShowDocumentWindows();
+    tree_.ReplaceContents(*document.Tree);
+    canvas_.ClearSelection();
+    if (document.Canvas)
+        ApplyCanvasGeometry(*document.Canvas);
+    canvas_.BackColor = clWhite;
+    TIniFile settings = OpenSettings(settingsPath_);
+    WritePathSetting(settings, "LastDir", path);
+    canvas_.Repaint();
+    main_.SetSaveEnabled(true);
+}
+
+void TFileCommands::Save1Click()
+{
+    const QString path = ReadPathSetting(OpenSettings(settingsPath_), "LastDir");
+    if (path.endsWith(QStringLiteral(".dof"), Qt::CaseSensitive))
+        WriteDocument(path, tree_, CanvasGeometry());
+}
+
+void TFileCommands::SaveAs1Click()
+{
+    TIniFile settings = OpenSettings(settingsPath_);
+    const QString initialDir = FolderOf(ReadPathSetting(settings, "LastDir"), executableDir_);
+    const std::optional<TUserDialogs::TSaveChoice> choice = dialogs_.ChooseSaveFile(QString(), kSaveAsFilter, initialDir);
+    if (!choice)
+        return;
+    switch (choice->FilterIndex) {
+    case 2: {
+        const QString path = WithExtension(choice->Path, QStringLiteral(".bmp"));
+        ExportBitmap(path);
+        WritePathSetting(settings, "LastDir", path);
+        break;
+    }
+    case 3: {
+        const QString path = WithExtension(choice->Path, QStringLiteral(".emf"));
+        exporters_.Metafile(path, tree_, canvas_.ImageWidth(), canvas_.ImageHeight());
+        WritePathSetting(settings, "LastDir", path);
+        break;
+    }
+    default: {
+        const QString path = WithExtension(choice->Path, QStringLiteral(".dof"));
+        WriteDocument(path, tree_, CanvasGeometry());
+        WritePathSetting(settings, "LastDir", path);
+        main_.SetSaveEnabled(true);
+        break;
+    }
+    }
+}
+
+void TFileCommands::ExportBitmap(const QString& path)
+{
+    // The surface holds no grid lines while it is written; the user's grid
+    // switch comes back as it was, also when the export fails.
+    const bool showGrid = canvas_.Switches.ShowGrid;
+    struct TRestoreGrid {
+        TCanvasWindow& canvas;
+        bool showGrid;
+        ~TRestoreGrid()
+        {
+            canvas.Switches.ShowGrid = showGrid;
+            canvas.Repaint();
+        }
+    } restore{canvas_, showGrid};
+    canvas_.Switches.ShowGrid = false;
+    canvas_.Repaint();
+    exporters_.Bitmap(canvas_.Surface().Bitmap(), path);
+}
+
+void TFileCommands::N1Click()
+{
+    if (canvas_.Selection().Size() != 1)
+        return;
+    TIniFile settings = OpenSettings(settingsPath_);
+    const QString initialDir = FolderOf(ReadPathSetting(settings, "LastDir2"), executableDir_);
+    const std::optional<TUserDialogs::TSaveChoice> choice =
+        dialogs_.ChooseSaveFile(QStringLiteral("拡張オブジェクトの保存"), kExtensionObjectFilter, initialDir);
+    if (!choice)
+        return;
+    const QString path = WithExtension(choice->Path, QStringLiteral(".ud2"));
+    WriteExtensionObject(path, tree_, canvas_.Selection().First());
+    WritePathSetting(settings, "LastDir2", path);
+}
+
+void TFileCommands::Load1Click()
+{
+    TIniFile settings = OpenSettings(settingsPath_);
+    const QString initialDir = FolderOf(ReadPathSetting(settings, "LastDir2"), executableDir_);
+    const std::optional<QString> path = dialogs_.ChooseOpenFile(QString(), kExtensionObjectFilter, initialDir);
+    if (!path)
+        return;
+    InsertExtensionObject(*path, tree_, tree_.ObjectRoot());
+    canvas_.Repaint();
+    WritePathSetting(settings, "LastDir2", *path);
+}
+
+} // namespace qm

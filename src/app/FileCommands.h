@@ -1,0 +1,71 @@
+#pragma once
+
+#include "UserDialogs.h"
+
+#include "canvas/CanvasWindow.h"
+#include "canvas/MainState.h"
+#include "model/ObjectTree.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace qm {
+
+// The file menu's commands and the extension object commands, without
+// widgets: every question goes through TUserDialogs, and every failure to
+// read or write a file is thrown as TFileError for the one guard around
+// commands to show. The settings file is opened by each command and closed
+// at its end.
+class TFileCommands {
+public:
+    // Bitmap and metafile export of the canvas drawing; they throw TFileError.
+    struct TExporters {
+        std::function<void(const TBitmap& surface, const QString& path)> Bitmap;
+        std::function<void(const QString& path, const TObjectTree& tree, std::int32_t width, std::int32_t height)>
+            Metafile;
+    };
+
+    TFileCommands(TObjectTree& tree, TCanvasWindow& canvas, TMainState& main, TUserDialogs& dialogs,
+                  QString settingsPath, QString executableDir, TExporters exporters);
+
+    // "新規作成(&N)": asks, then NewDocument.
+    void New1Click();
+    // The new-document initialiser: an empty tree, the canvas from the
+    // settings file, tools and paste off, Save disabled.
+    void NewDocument();
+    // "開く(&O)...": reads the chosen document first, so a file that cannot
+    // be read leaves the open drawing as it was.
+    void Open1Click();
+    // Opens `path` in place of the drawing (the second half of Open).
+    void OpenDocument(const QString& path);
+    // "上書き保存(&S)": writes the document named by "LastDir" when that is one.
+    void Save1Click();
+    // "名前をつけて保存(&A)...": document, bitmap or metafile by file type.
+    void SaveAs1Click();
+    // "拡張オブジェクトとして保存": the one selected node.
+    void N1Click();
+    // "拡張オブジェクトの挿入".
+    void Load1Click();
+
+    // The canvas as the document's canvas record holds it.
+    TCanvasGeometry CanvasGeometry() const;
+
+private:
+    void ApplyCanvasGeometry(const TCanvasGeometry& geometry);
+    void ExportBitmap(const QString& path);
+
+    TObjectTree& tree_;
+    TCanvasWindow& canvas_;
+    TMainState& main_;
+    TUserDialogs& dialogs_;
+    QString settingsPath_;
+    QString executableDir_;
+    TExporters exporters_;
+};
+
+// Appends `extension` (".dof", ".bmp", ...) unless the name's last four
+// characters are exactly it, case included: "a.DOF" becomes "a.DOF.dof".
+QString WithExtension(const QString& path, const QString& extension);
+
+} // namespace qm

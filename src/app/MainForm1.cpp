@@ -1,0 +1,305 @@
+#include "MainForm1.h"
+
+#include "ToolImages.h"
+
+#include "platform/ShiftJis.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QMenuBar>
+#include <QSpinBox>
+#include <QToolBar>
+
+namespace qm {
+
+namespace {
+
+constexpr int kStripHeight = 80;
+// FindFontIndex never finds the first eight entries of the list.
+constexpr int kFirstSearchedFont = 8;
+
+// The faces documents name, drawn by their stand-ins; offered with the
+// screen's own fonts so a user can choose them.
+const QStringList kWindowsFaceNames = {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("ＭＳ ゴシック"),
+                                       QStringLiteral("ＭＳ 明朝"), QStringLiteral("ＭＳ Ｐ明朝")};
+
+struct TShapeTool {
+    int Image;
+    const char* Hint;
+    std::int32_t ItemType;
+};
+
+// ToolButton14 and ToolButton1 .. ToolButton6, in tool bar order.
+constexpr TShapeTool kShapeTools[] = {
+    {tiItemSelect, "アイテム選択", 6}, {tiRectangle, "長方形", 0}, {tiEllipse, "円", 1},  {tiLine, "直線", 2},
+    {tiArrow, "矢印", 3},            {tiCurve, "曲線", 4},      {tiPolygon, "多角形", 5},
+};
+
+} // namespace
+
+TMainForm1::TMainForm1(QWidget* parent) : QMainWindow(parent)
+{
+    setWindowTitle(QStringLiteral("Quillmark1.1.0.0"));
+    setWindowIcon(ApplicationIcon());
+    BuildMenus();
+    BuildToolBars();
+    move(200, 67);
+    resize(696, kStripHeight);
+    setFixedHeight(kStripHeight);
+}
+
+QAction* TMainForm1::AddMenuItem(QMenu* menu, const QString& caption, TCommand command, const QKeySequence& shortcut)
+{
+    QAction* action = menu->addAction(caption, this, [this, command] { Run(command); });
+    if (!shortcut.isEmpty()) {
+        action->setShortcut(shortcut);
+        // The keys work from every window of the program, as the menu's shortcuts did.
+        action->setShortcutContext(Qt::ApplicationShortcut);
+    }
+    return action;
+}
+
+void TMainForm1::Run(TCommand command)
+{
+    if (commands_.*command)
+        (commands_.*command)();
+}
+
+void TMainForm1::BuildMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    AddMenuItem(file, QStringLiteral("新規作成(&N)"), &TMainWindowCommands::New);
+    AddMenuItem(file, QStringLiteral("開く(&O)..."), &TMainWindowCommands::Open);
+    saveAction_ = AddMenuItem(file, QStringLiteral("上書き保存(&S)"), &TMainWindowCommands::Save);
+    saveAction_->setEnabled(false);
+    AddMenuItem(file, QStringLiteral("名前をつけて保存(&A)..."), &TMainWindowCommands::SaveAs);
+    file->addSeparator();
+    file->addAction(QStringLiteral("終了(&X)"), this, &QWidget::close);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+    QAction* undo = edit->addAction(QStringLiteral("元に戻す(&U)"));
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    undo->setEnabled(false);
+    edit->addSeparator();
+    AddMenuItem(edit, QStringLiteral("切り取り(&T)"), &TMainWindowCommands::Cut, QKeySequence(Qt::CTRL | Qt::Key_X));
+    AddMenuItem(edit, QStringLiteral("コピー(&C)"), &TMainWindowCommands::Copy, QKeySequence(Qt::CTRL | Qt::Key_C));
+    pasteAction_ =
+        AddMenuItem(edit, QStringLiteral("貼り付け(&P)"), &TMainWindowCommands::Paste, QKeySequence(Qt::CTRL | Qt::Key_V));
+    pasteAction_->setEnabled(false);
+    AddMenuItem(edit, QStringLiteral("削除(&D)"), &TMainWindowCommands::Delete, QKeySequence(Qt::Key_Delete));
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    AddMenuItem(view, QStringLiteral("ツリービュー(&T)"), &TMainWindowCommands::ShowTree);
+    AddMenuItem(view, QStringLiteral("キャンバス(&C)"), &TMainWindowCommands::ShowCanvas);
+    view->addSeparator();
+    gridAction_ = AddMenuItem(view, QStringLiteral("グリッド(&G)"), &TMainWindowCommands::ToggleGrid);
+    gridAction_->setCheckable(true);
+    gridAction_->setChecked(true);
+    traceAction_ = AddMenuItem(view, QStringLiteral("トレース画像"), &TMainWindowCommands::ToggleTraceImage);
+    traceAction_->setCheckable(true);
+
+    QMenu* format = menuBar()->addMenu(QStringLiteral("書式(&O)"));
+    AddMenuItem(format, QStringLiteral("フォント(&F)"), &TMainWindowCommands::Font);
+    AddMenuItem(format, QStringLiteral("背景(&B)"), &TMainWindowCommands::Background);
+    AddMenuItem(format, QStringLiteral("キャンバスの設定"), &TMainWindowCommands::CanvasSettings);
+
+    QMenu* object = menuBar()->addMenu(QStringLiteral("オブジェクト(&O)"));
+    AddMenuItem(object, QStringLiteral("オブジェクトの編集(&O)"), &TMainWindowCommands::EditObject);
+    object->addSeparator();
+    AddMenuItem(object, QStringLiteral("拡張オブジェクトの挿入"), &TMainWindowCommands::InsertExtensionObject);
+    AddMenuItem(object, QStringLiteral("拡張オブジェクトとして保存"), &TMainWindowCommands::SaveExtensionObject);
+    object->addSeparator();
+    AddMenuItem(object, QStringLiteral("グループの作成"), &TMainWindowCommands::NewGroup);
+    AddMenuItem(object, QStringLiteral("グループ化"), &TMainWindowCommands::Group);
+    AddMenuItem(object, QStringLiteral("グループ解除"), &TMainWindowCommands::Ungroup);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    AddMenuItem(help, QStringLiteral("バージョン情報(&A)..."), &TMainWindowCommands::About);
+}
+
+void TMainForm1::BuildToolBars()
+{
+    addToolBar(BuildFileBar());
+    addToolBar(BuildShapeBar());
+    addToolBar(BuildFontBar());
+}
+
+QToolBar* TMainForm1::BuildFileBar()
+{
+    auto* bar = new QToolBar(this);
+    bar->setIconSize(QSize(16, 16));
+    bar->setMovable(false);
+    bar->addAction(ToolImage(tiNew), QStringLiteral("新規作成"), this, [this] { Run(&TMainWindowCommands::New); });
+    bar->addAction(ToolImage(tiOpen), QStringLiteral("開く"), this, [this] { Run(&TMainWindowCommands::Open); });
+    saveButton_ = bar->addAction(ToolImage(tiSave), QStringLiteral("保存"), this,
+                                 [this] { Run(&TMainWindowCommands::Save); });
+    saveButton_->setEnabled(false);
+    return bar;
+}
+
+QToolBar* TMainForm1::BuildShapeBar()
+{
+    auto* bar = new QToolBar(this);
+    bar->setObjectName(QStringLiteral("ToolBar1"));
+    bar->setIconSize(QSize(16, 16));
+    bar->setMovable(false);
+    shapeTools_ = new QActionGroup(this);
+    // A click on the pressed button raises it: no tool stays chosen.
+    shapeTools_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (const TShapeTool& tool : kShapeTools) {
+        QAction* button = bar->addAction(ToolImage(tool.Image), QString::fromUtf8(tool.Hint));
+        button->setCheckable(true);
+        button->setData(tool.ItemType);
+        shapeTools_->addAction(button);
+        shapeButtons_.append(button);
+        connect(button, &QAction::triggered, this, &TMainForm1::ToolButton1MouseUp);
+    }
+    return bar;
+}
+
+QToolBar* TMainForm1::BuildFontBar()
+{
+    auto* bar = new QToolBar(this);
+    bar->setIconSize(QSize(16, 16));
+    bar->setMovable(false);
+    fontList_ = new QComboBox(bar);
+    fontList_->setToolTip(QStringLiteral("フォント"));
+    fontList_->setEditable(false);
+    fontList_->setFixedWidth(145);
+    fontList_->addItems(QFontDatabase::families());
+    fontList_->addItems(kWindowsFaceNames);
+    fontList_->setCurrentIndex(FindFontIndex(QStringLiteral("ＭＳ ゴシック")));
+    bar->addWidget(fontList_);
+    fontSize_ = new QSpinBox(bar);
+    fontSize_->setToolTip(QStringLiteral("フォントサイズ"));
+    fontSize_->setRange(1, 100);
+    fontSize_->setValue(8);
+    bar->addWidget(fontSize_);
+    bar->addSeparator();
+    auto styleButton = [this, bar](int image, const char* hint) {
+        QAction* button = bar->addAction(ToolImage(image), QString::fromUtf8(hint));
+        button->setCheckable(true);
+        connect(button, &QAction::triggered, this, &TMainForm1::ComboBox1Change);
+        return button;
+    };
+    boldButton_ = styleButton(tiBold, "太字");
+    italicButton_ = styleButton(tiItalic, "斜体");
+    underlineButton_ = styleButton(tiUnderline, "下線");
+    connect(fontList_, &QComboBox::currentIndexChanged, this, &TMainForm1::ComboBox1Change);
+    connect(fontSize_, &QSpinBox::valueChanged, this, &TMainForm1::ComboBox1Change);
+    return bar;
+}
+
+void TMainForm1::ToolButton1MouseUp()
+{
+    CreateMode = false;
+    for (QAction* button : shapeButtons_) {
+        if (!button->isChecked())
+            continue;
+        CurrentItemType = button->data().toInt();
+        CreateMode = CurrentItemType != 6;
+        return;
+    }
+}
+
+void TMainForm1::ReleaseTool()
+{
+    TMainState::ReleaseTool();
+    for (QAction* button : shapeButtons_)
+        button->setChecked(false);
+}
+
+void TMainForm1::ComboBox1Change()
+{
+    // Loading the bar from a selected item is no change by the user.
+    if (!loadingFontBar_)
+        Run(&TMainWindowCommands::FontBarChanged);
+}
+
+int TMainForm1::FindFontIndex(const QString& name) const
+{
+    for (int index = kFirstSearchedFont; index < fontList_->count(); ++index) {
+        if (fontList_->itemText(index) == name)
+            return index;
+    }
+    return -1;
+}
+
+void TMainForm1::LoadFontBar(const TFont& font)
+{
+    loadingFontBar_ = true;
+    const int index = FindFontIndex(QString::fromStdString(Cp932ToUtf8(font.Name)));
+    if (index >= 0)
+        fontList_->setCurrentIndex(index);
+    fontSize_->setValue(font.Size());
+    boldButton_->setChecked(font.Has(fsBold));
+    italicButton_->setChecked(font.Has(fsItalic));
+    underlineButton_->setChecked(font.Has(fsUnderline));
+    loadingFontBar_ = false;
+}
+
+void TMainForm1::RaiseFontStyleButtons()
+{
+    boldButton_->setChecked(false);
+    italicButton_->setChecked(false);
+    underlineButton_->setChecked(false);
+}
+
+TFont TMainForm1::FontBarFont(const TFont& base) const
+{
+    TFont font = base;
+    if (fontList_->currentIndex() >= 0)
+        font.Name = Utf8ToCp932(fontList_->currentText().toStdString());
+    font.SetSize(fontSize_->value());
+    auto setStyle = [&font](TFontStyle flag, bool on) {
+        font.Style = on ? static_cast<TFontStyles>(font.Style | flag) : static_cast<TFontStyles>(font.Style & ~flag);
+    };
+    setStyle(fsBold, boldButton_->isChecked());
+    setStyle(fsItalic, italicButton_->isChecked());
+    setStyle(fsUnderline, underlineButton_->isChecked());
+    return font;
+}
+
+void TMainForm1::SetPasteEnabled(bool enabled)
+{
+    pasteAction_->setEnabled(enabled);
+    if (PasteEnabledChanged)
+        PasteEnabledChanged(enabled);
+}
+
+void TMainForm1::SetSaveEnabled(bool enabled)
+{
+    saveAction_->setEnabled(enabled);
+    saveButton_->setEnabled(enabled);
+}
+
+void TMainForm1::ShowDocumentWindows()
+{
+    if (DocumentWindowsShown)
+        DocumentWindowsShown();
+}
+
+void TMainForm1::SetGridChecked(bool checked)
+{
+    gridAction_->setChecked(checked);
+}
+
+void TMainForm1::SetTraceImageChecked(bool checked)
+{
+    traceAction_->setChecked(checked);
+}
+
+bool TMainForm1::TraceImageChecked() const
+{
+    return traceAction_->isChecked();
+}
+
+void TMainForm1::closeEvent(QCloseEvent* event)
+{
+    Run(&TMainWindowCommands::Closing);
+    QMainWindow::closeEvent(event);
+}
+
+} // namespace qm

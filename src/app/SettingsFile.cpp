@@ -1,0 +1,56 @@
+#include "SettingsFile.h"
+
+#include "platform/IniFile.h"
+#include "platform/QtText.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QStringDecoder>
+
+namespace qm {
+
+QString ExecutableDir()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+QString SettingsFilePath()
+{
+    const QString besideProgram = QDir(ExecutableDir()).filePath(QStringLiteral("quillmark.ini"));
+    if (QFileInfo(ExecutableDir()).isWritable())
+        return besideProgram;
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QDir().mkpath(folder);
+    return QDir(folder).filePath(QStringLiteral("quillmark.ini"));
+}
+
+QString FolderOf(const QString& rememberedPath, const QString& fallback)
+{
+    const qsizetype separator = std::max(rememberedPath.lastIndexOf(QLatin1Char('/')),
+                                         rememberedPath.lastIndexOf(QLatin1Char('\\')));
+    return separator < 0 ? fallback : rememberedPath.left(separator);
+}
+
+QString ReadPathSetting(const TIniFile& settings, const char* key)
+{
+    const std::string stored = settings.ReadString("File", key, "");
+    const bool ascii = std::all_of(stored.begin(), stored.end(), [](char c) { return (c & 0x80) == 0; });
+    if (!ascii) {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString decoded = utf8(QByteArray::fromStdString(stored));
+        if (!utf8.hasError())
+            return decoded;
+    }
+    return Cp932ToQString(stored);
+}
+
+bool WritePathSetting(TIniFile& settings, const char* key, const QString& path)
+{
+    const std::string cp932 = QStringToCp932(path);
+    const bool fits = Cp932ToQString(cp932) == path;
+    return settings.WriteString("File", key, fits ? cp932 : path.toStdString());
+}
+
+} // namespace qm

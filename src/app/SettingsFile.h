@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+namespace qm {
+
+// Where the program keeps "quillmark.ini": beside the executable, or, when
+// that folder cannot be written (an installed copy), in the user's
+// configuration folder.
+QString SettingsFilePath();
+
+// The folder the file dialogs start in when no earlier file is remembered.
+QString ExecutableDir();
+
+// The folder part of a remembered path (the text before its last separator),
+// or `fallback` when nothing is remembered.
+QString FolderOf(const QString& rememberedPath, const QString& fallback);
+
+class TIniFile;
+
+// A file path kept in section "File" of the settings file ("LastDir",
+// "LastDir2"). Paths are stored in CP932 like the rest of the file; a path
+// that CP932 cannot hold is stored in UTF-8 instead, so it is never mangled
+// into another file's name. Empty when the key is absent.
+QString ReadPathSetting(const TIniFile& settings, const char* key);
+bool WritePathSetting(TIniFile& settings, const char* key, const QString& path);
+
+} // namespace qm
