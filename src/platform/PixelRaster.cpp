@@ -14,20 +14,28 @@ namespace {
 // Products of two int32 differences need more than 64 bits.
 using TWide = __int128;
 
-std::int64_t CeilDiv(TWide numerator, std::int64_t denominator)
+// Divisions for a positive denominator; 128-bit division is slow, and
+// drawings rarely need it.
+template <typename Int>
+Int CeilDivide(Int numerator, Int denominator)
 {
-    TWide quotient = numerator / denominator;
+    Int quotient = numerator / denominator;
     if (numerator % denominator != 0 && numerator > 0)
         ++quotient;
-    return static_cast<std::int64_t>(quotient);
+    return quotient;
+}
+
+std::int64_t CeilDiv(TWide numerator, std::int64_t denominator)
+{
+    constexpr TWide kLimit = std::numeric_limits<std::int64_t>::max();
+    if (numerator <= kLimit && numerator >= -kLimit)
+        return CeilDivide(static_cast<std::int64_t>(numerator), denominator);
+    return static_cast<std::int64_t>(CeilDivide(numerator, TWide{denominator}));
 }
 
 std::int64_t FloorDiv(TWide numerator, std::int64_t denominator)
 {
-    TWide quotient = numerator / denominator;
-    if (numerator % denominator != 0 && numerator < 0)
-        --quotient;
-    return static_cast<std::int64_t>(quotient);
+    return -CeilDiv(-numerator, denominator);
 }
 
 void Put(std::uint32_t& pixel, TPixelPaint paint)
@@ -42,17 +50,22 @@ void Put(std::uint32_t& pixel, TPixelPaint paint)
 void PaintSpan(const TPixelView& view, std::int64_t y, std::int64_t first, std::int64_t last, std::uint8_t mask,
                TPixelPaint paint)
 {
+    if (mask == 0)
+        return;
     first = std::max<std::int64_t>(first, 0);
     last = std::min<std::int64_t>(last, view.width - 1);
-    if (first > last || y < 0 || y >= view.height || mask == 0)
+    if (first > last || y < 0 || y >= view.height)
         return;
     std::uint32_t* row = view.bits + y * view.stride;
     if (mask == 0xFF && paint.mode == TPenMode::pmCopy) {
         std::fill(row + first, row + last + 1, paint.argb);
         return;
     }
-    for (std::int64_t x = first; x <= last; ++x) {
-        if ((mask >> (x & 7)) & 1)
+    // Visit only the columns of the pattern: one in eight per bit.
+    for (int column = 0; column < 8; ++column) {
+        if (((mask >> column) & 1) == 0)
+            continue;
+        for (std::int64_t x = first + ((column - first) & 7); x <= last; x += 8)
             Put(row[x], paint);
     }
 }
@@ -191,20 +204,25 @@ void DrawThinLine(const TPixelView& view, TCanvasPoint from, TCanvasPoint to, TP
     // Minor offset at step i: i * minorSteps / steps rounded, halves down.
     const std::int64_t denominator = 2 * steps;
     const TWide numerator = TWide{2} * first * minorSteps + steps - 1;
-    auto offset = static_cast<std::int64_t>(numerator / denominator);
-    auto remainder = static_cast<std::int64_t>(numerator % denominator);
+    std::int64_t offset = FloorDiv(numerator, denominator);
+    auto remainder = static_cast<std::int64_t>(numerator - TWide{offset} * denominator);
+    // Walk an index: one pixel along the major axis per step, one row or
+    // column along the minor axis when the offset grows. The minor
+    // coordinate may lie outside the view; only pixels inside are touched.
+    const std::int64_t majorStride = (xMajor ? 1 : view.stride) * majorSign;
+    const std::int64_t minorStride = (xMajor ? view.stride : 1) * minorSign;
+    std::int64_t minor = minorStart + minorSign * offset;
+    const std::int64_t major = majorStart + majorSign * first;
+    std::int64_t index = xMajor ? minor * view.stride + major : major * view.stride + minor;
     for (std::int64_t i = first; i <= last; ++i) {
-        const std::int64_t major = majorStart + majorSign * i;
-        const std::int64_t minor = minorStart + minorSign * offset;
-        if (minor >= 0 && minor < minorSize) {
-            const std::int64_t x = xMajor ? major : minor;
-            const std::int64_t y = xMajor ? minor : major;
-            Put(view.bits[y * view.stride + x], paint);
-        }
+        if (minor >= 0 && minor < minorSize)
+            Put(view.bits[index], paint);
+        index += majorStride;
         remainder += 2 * minorSteps;
         if (remainder >= denominator) {
             remainder -= denominator;
-            ++offset;
+            minor += minorSign;
+            index += minorStride;
         }
     }
 }
@@ -257,6 +275,36 @@ void DrawWideLine(const TPixelView& view, TCanvasPoint from, TCanvasPoint to, st
     }
 }
 
+void BlendCoverage(const TPixelView& view, std::int64_t left, std::int64_t top, std::int32_t width,
+                   std::int32_t height, const std::uint8_t* coverage, std::uint32_t argb)
+{
+    if (IsEmpty(view))
+        return;
+    const std::int64_t firstRow = std::max<std::int64_t>(top, 0);
+    const std::int64_t endRow = std::min<std::int64_t>(top + height, view.height);
+    const std::int64_t firstColumn = std::max<std::int64_t>(left, 0);
+    const std::int64_t endColumn = std::min<std::int64_t>(left + width, view.width);
+    const auto mix = [](std::uint32_t from, std::uint32_t to, std::uint32_t amount, int shift) {
+        const std::uint32_t a = (from >> shift) & 0xFF;
+        const std::uint32_t b = (to >> shift) & 0xFF;
+        return ((a * (255 - amount) + b * amount + 127) / 255) << shift;
+    };
+    for (std::int64_t y = firstRow; y < endRow; ++y) {
+        std::uint32_t* row = view.bits + y * view.stride;
+        const std::uint8_t* source = coverage + (y - top) * width - left;
+        for (std::int64_t x = firstColumn; x < endColumn; ++x) {
+            const std::uint32_t amount = source[x];
+            if (amount == 0)
+                continue;
+            if (amount == 255) {
+                row[x] = argb;
+                continue;
+            }
+            row[x] = 0xFF000000u | mix(row[x], argb, amount, 16) | mix(row[x], argb, amount, 8) | mix(row[x], argb, amount, 0);
+        }
+    }
+}
+
 void FillPolygon(const TPixelView& view, std::span<const TCanvasPoint> points, TBrushStyle style, TPixelPaint paint)
 {
     if (IsEmpty(view) || points.size() < 3 || style == bsClear)
@@ -275,21 +323,41 @@ void FillPolygon(const TPixelView& view, std::span<const TCanvasPoint> points, T
     std::vector<TEdge*> active;
     std::vector<std::int64_t> crossings;
     std::size_t next = 0;
+    std::int64_t nextEnd = std::numeric_limits<std::int64_t>::max();
     for (std::int64_t y = edges.front().firstRow; next < edges.size() || !active.empty(); ++y) {
         if (active.empty() && next < edges.size())
             y = std::max(y, edges[next].firstRow);
-        while (next < edges.size() && edges[next].firstRow == y)
-            active.push_back(&edges[next++]);
-        crossings.clear();
-        for (const TEdge* edge : active)
-            crossings.push_back(edge->column);
-        std::sort(crossings.begin(), crossings.end());
+        while (next < edges.size() && edges[next].firstRow == y) {
+            active.push_back(&edges[next]);
+            nextEnd = std::min(nextEnd, edges[next].lastRow);
+            ++next;
+        }
         const std::uint8_t mask = HatchRowMask(style, static_cast<std::int32_t>(y));
-        for (std::size_t k = 0; k + 1 < crossings.size(); k += 2)
-            PaintSpan(view, y, crossings[k], crossings[k + 1] - 1, mask, paint);
+        if (active.size() == 2) {
+            // A convex outline crosses each row twice: no list to sort.
+            const std::int64_t a = active[0]->column;
+            const std::int64_t b = active[1]->column;
+            PaintSpan(view, y, std::min(a, b), std::max(a, b) - 1, mask, paint);
+        } else {
+            crossings.clear();
+            for (const TEdge* edge : active) {
+                // Few crossings per row: insertion keeps them sorted.
+                auto at = crossings.end();
+                while (at != crossings.begin() && *(at - 1) > edge->column)
+                    --at;
+                crossings.insert(at, edge->column);
+            }
+            for (std::size_t k = 0; k + 1 < crossings.size(); k += 2)
+                PaintSpan(view, y, crossings[k], crossings[k + 1] - 1, mask, paint);
+        }
         for (TEdge* edge : active)
             edge->Advance();
-        std::erase_if(active, [y](const TEdge* edge) { return edge->lastRow == y; });
+        if (y == nextEnd) {
+            std::erase_if(active, [y](const TEdge* edge) { return edge->lastRow == y; });
+            nextEnd = std::numeric_limits<std::int64_t>::max();
+            for (const TEdge* edge : active)
+                nextEnd = std::min(nextEnd, edge->lastRow);
+        }
     }
 }
 

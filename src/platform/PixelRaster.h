@@ -43,6 +43,11 @@ void DrawWideLine(const TPixelView& view, TCanvasPoint from, TCanvasPoint to, st
 // 8 x 8 pattern, anchored at the view's origin, and leave the rest.
 void FillPolygon(const TPixelView& view, std::span<const TCanvasPoint> points, TBrushStyle style, TPixelPaint paint);
 
+// Blends a colour over the pixels of a box by a coverage of 0 (pixel kept)
+// to 255 (colour), one byte per pixel, row after row: smoothed text.
+void BlendCoverage(const TPixelView& view, std::int64_t left, std::int64_t top, std::int32_t width,
+                   std::int32_t height, const std::uint8_t* coverage, std::uint32_t argb);
+
 // The columns (bit c: x % 8 == c) that a brush style paints on a row.
 std::uint8_t HatchRowMask(TBrushStyle style, std::int32_t y);
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <limits>
 #include <utility>
 
@@ -131,6 +132,7 @@ void TRasterCanvas::Finish()
 {
     if (painter_.isActive())
         painter_.end();
+    pixelsKnown_ = false;
 }
 
 QPainter* TRasterCanvas::Painter()
@@ -139,6 +141,7 @@ QPainter* TRasterCanvas::Painter()
         return &painter_;
     if (image_.isNull() || !painter_.begin(&image_))
         return nullptr;
+    pixelsKnown_ = false; // beginning may have given the image its own copy of the pixels
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setRenderHint(QPainter::TextAntialiasing, true);
     painter_.setBackgroundMode(Qt::TransparentMode);
@@ -190,10 +193,14 @@ QPainter* TRasterCanvas::FillPainter()
 
 TPixelView TRasterCanvas::Pixels()
 {
-    if (image_.isNull())
-        return {};
-    return {reinterpret_cast<std::uint32_t*>(image_.bits()), image_.width(), image_.height(),
-            static_cast<std::ptrdiff_t>(image_.bytesPerLine() / 4)};
+    // Kept until Finish: whoever reads, copies or resizes the image ends
+    // painting first, so until then the pixels stay where they are.
+    if (!pixelsKnown_ && !image_.isNull()) {
+        pixels_ = {reinterpret_cast<std::uint32_t*>(image_.bits()), image_.width(), image_.height(),
+                   static_cast<std::ptrdiff_t>(image_.bytesPerLine() / 4)};
+        pixelsKnown_ = true;
+    }
+    return pixelsKnown_ ? pixels_ : TPixelView{};
 }
 
 void TRasterCanvas::StrokeSegment(TCanvasPoint from, TCanvasPoint to)
@@ -303,57 +310,23 @@ void TRasterCanvas::FillRect(std::int32_t left, std::int32_t top, std::int32_t r
 
 void TRasterCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view character)
 {
-    QPainter* painter = Painter();
-    if (!painter || character.empty())
+    const TPixelView pixels = Pixels();
+    if (!pixels.bits || character.empty())
         return;
     TRasterFontCache::TFace& face = fonts_.Face(Font());
-    setup_ = TSetup::Other;
-    painter->setPen(ToQColor(Font().Color));
-    // GDI draws text regardless of the pen mode.
-    painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
-
-    // Positive escapement turns counter-clockwise; Qt turns clockwise.
-    const std::int32_t escapement = FontEscapement() % 3600;
-    QTransform cellToImage;
-    cellToImage.translate(x, y);
-    if (escapement != 0)
-        cellToImage.rotate(-escapement / 10.0);
-    painter->setTransform(cellToImage);
-
-    const double height = face.metrics.height();
+    const std::uint32_t colour = ToArgb(Font().Color);
+    const std::int32_t escapement = ((FontEscapement() % 3600) + 3600) % 3600;
+    // Further characters of a longer text follow along the turned baseline.
+    const double angle = escapement / 10.0 * (3.14159265358979323846 / 180.0);
     std::int64_t advance = 0;
     ForEachCp932Character(character, [&](std::string_view one) {
-        const TRasterFontCache::TGlyph& glyph = fonts_.Glyph(face, one);
-        // Characters far outside the image cost a glyph lookup each and show
-        // nothing: skip them, which matters for very long texts.
-        const double reach = glyph.advance + height;
-        const QPointF centre = cellToImage.map(QPointF(static_cast<double>(advance) + glyph.advance / 2.0, height / 2));
-        if (centre.x() + reach >= 0 && centre.x() - reach <= image_.width() && centre.y() + reach >= 0
-            && centre.y() - reach <= image_.height())
-            DrawCharacter(*painter, face, glyph, QPointF(static_cast<double>(advance), 0));
-        advance += glyph.advance;
+        const std::int64_t cellX = x + static_cast<std::int64_t>(advance * std::cos(angle));
+        const std::int64_t cellY = y - static_cast<std::int64_t>(advance * std::sin(angle));
+        const TRasterFontCache::TGlyphMask& mask = fonts_.Mask(face, one, escapement);
+        BlendCoverage(pixels, cellX + mask.left, cellY + mask.top, mask.width, mask.height, mask.coverage.data(),
+                      colour);
+        advance += fonts_.Glyph(face, one).advance;
     });
-    painter->resetTransform();
-}
-
-void TRasterCanvas::DrawCharacter(QPainter& painter, TRasterFontCache::TFace& face,
-                                  const TRasterFontCache::TGlyph& glyph, const QPointF& cellTopLeft)
-{
-    const QPointF baseline = cellTopLeft + QPointF(0, face.metrics.ascent());
-    if (!glyph.run.isEmpty()) {
-        painter.drawGlyphRun(baseline, glyph.run);
-    } else {
-        painter.setFont(face.plainFont);
-        painter.drawText(baseline, glyph.text);
-    }
-    const QColor colour = painter.pen().color();
-    const double thickness = face.metrics.lineWidth();
-    if (face.underline)
-        painter.fillRect(QRectF(baseline.x(), baseline.y() + face.metrics.underlinePos(), glyph.advance, thickness),
-                         colour);
-    if (face.strikeOut)
-        painter.fillRect(QRectF(baseline.x(), baseline.y() - face.metrics.strikeOutPos(), glyph.advance, thickness),
-                         colour);
 }
 
 std::int32_t TRasterCanvas::TextWidth(std::string_view text)

@@ -15,9 +15,10 @@ namespace qm {
 // wider than one pixel with round ends and joins, hatch brushes as 8 x 8
 // patterns anchored at the image origin that leave their gaps untouched, pen
 // mode not-xor (drawing twice restores the pixels), system colours resolved
-// at each drawing call. Text is smoothed in grayscale. Lines, polygon fills
-// and rectangle fills are rasterised by PixelRaster; text, pictures, marks'
-// rectangles and ellipses and styled pens go through QPainter.
+// at each drawing call. Text is smoothed in grayscale. Lines, polygon fills,
+// rectangle fills and text (from glyph images that Qt draws once) are
+// rasterised by PixelRaster; pictures, marks' rectangles and ellipses and
+// styled pens go through QPainter.
 class TRasterCanvas final : public TCanvas {
 public:
     // The image must outlive the canvas; call Finish before it is resized,
@@ -53,8 +54,6 @@ private:
     // One segment with the current plain pen, end pixel left out.
     void StrokeSegment(TCanvasPoint from, TCanvasPoint to);
     const QVector<QPoint>& ToQPoints(std::span<const TCanvasPoint> points);
-    void DrawCharacter(QPainter& painter, TRasterFontCache::TFace& face, const TRasterFontCache::TGlyph& glyph,
-                       const QPointF& cellTopLeft);
 
     // What the painter was last set up for, so that a run of strokes with
     // one pen or fills with one brush does not set it up again.
@@ -63,6 +62,8 @@ private:
     QImage& image_;
     QPainter painter_;
     TSetup setup_ = TSetup::Other;
+    TPixelView pixels_;
+    bool pixelsKnown_ = false;
     TPen setupPen_;
     TBrush setupBrush_;
     TRasterFontCache fonts_;

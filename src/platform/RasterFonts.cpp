@@ -3,12 +3,20 @@
 #include "Cp932Characters.h"
 #include "ShiftJis.h"
 
+#include <QImage>
+#include <QPainter>
+#include <QTransform>
+
 #include <algorithm>
 #include <mutex>
 
 namespace qm {
 
 namespace {
+
+// Masks kept per face before the oldest set is dropped; documents turn text
+// to a handful of angles, so this is only reached by damaged ones.
+constexpr std::size_t kMaxMasksPerFace = 8192;
 
 // GDI picks a default size for height 0.
 constexpr int kDefaultFontPixels = 12;
@@ -128,6 +136,86 @@ const TRasterFontCache::TGlyph& TRasterFontCache::Glyph(TFace& face, std::string
         glyph.run.setPositions({QPointF(0, 0)});
     }
     return glyph;
+}
+
+
+namespace {
+
+// The non-zero part of an 8-bit image, as a mask whose box is offset by
+// `origin`.
+TRasterFontCache::TGlyphMask Trimmed(const QImage& image, QPoint origin)
+{
+    const int width = image.width();
+    const int height = image.height();
+    int left = width;
+    int right = -1;
+    int top = height;
+    int bottom = -1;
+    for (int y = 0; y < height; ++y) {
+        const uchar* row = image.constScanLine(y);
+        for (int x = 0; x < width; ++x) {
+            if (row[x] == 0)
+                continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    TRasterFontCache::TGlyphMask mask;
+    if (right < left)
+        return mask;
+    mask.left = origin.x() + left;
+    mask.top = origin.y() + top;
+    mask.width = right - left + 1;
+    mask.height = bottom - top + 1;
+    mask.coverage.reserve(static_cast<std::size_t>(mask.width) * static_cast<std::size_t>(mask.height));
+    for (int y = top; y <= bottom; ++y) {
+        const uchar* row = image.constScanLine(y);
+        mask.coverage.insert(mask.coverage.end(), row + left, row + right + 1);
+    }
+    return mask;
+}
+
+} // namespace
+
+const TRasterFontCache::TGlyphMask& TRasterFontCache::Mask(TFace& face, std::string_view character,
+                                                           std::int32_t escapement)
+{
+    const std::uint64_t key = (static_cast<std::uint64_t>(escapement) << 32) | Cp932CharCode(character);
+    if (const auto found = face.masks.find(key); found != face.masks.end())
+        return found->second;
+    if (face.masks.size() >= kMaxMasksPerFace)
+        face.masks.clear();
+
+    const TGlyph& glyph = Glyph(face, character);
+    const double height = face.metrics.height();
+    // Cell coordinates turned as GDI turns the text, counter-clockwise.
+    QTransform turn;
+    turn.rotate(-escapement / 10.0);
+    // The cell with a margin for overhanging glyphs, italic ones above all.
+    const QRect box = turn.mapRect(QRectF(-height, -height, glyph.advance + 2 * height, 3 * height)).toAlignedRect();
+    QImage image(box.size(), QImage::Format_Alpha8);
+    image.fill(0);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::TextAntialiasing, true);
+        painter.setPen(Qt::black);
+        painter.setTransform(turn * QTransform::fromTranslate(-box.left(), -box.top()));
+        const QPointF baseline(0, face.metrics.ascent());
+        if (!glyph.run.isEmpty()) {
+            painter.drawGlyphRun(baseline, glyph.run);
+        } else {
+            painter.setFont(face.plainFont);
+            painter.drawText(baseline, glyph.text);
+        }
+        const double thickness = face.metrics.lineWidth();
+        if (face.underline)
+            painter.fillRect(QRectF(0, baseline.y() + face.metrics.underlinePos(), glyph.advance, thickness), Qt::black);
+        if (face.strikeOut)
+            painter.fillRect(QRectF(0, baseline.y() - face.metrics.strikeOutPos(), glyph.advance, thickness), Qt::black);
+    }
+    return face.masks.emplace(key, Trimmed(image, box.topLeft())).first->second;
 }
 
 } // namespace qm

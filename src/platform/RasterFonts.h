@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace qm {
 
@@ -27,8 +28,8 @@ QFont ToQFont(const TFont& font);
 
 // Fonts, glyphs and widths of the Qt canvas, kept between calls: text is
 // drawn and measured one character at a time, and building a QFont, its
-// metrics or the Unicode text of a CP932 character each time would dominate
-// the cost of a render.
+// metrics, the Unicode text of a CP932 character or the image of a turned
+// glyph each time would dominate the cost of a render.
 class TRasterFontCache {
 public:
     struct TGlyph {
@@ -37,9 +38,19 @@ public:
         std::int32_t advance = 0;
     };
 
-    // Underline and strike-out are drawn by the canvas under each character
-    // cell, as GDI does; Qt's own decorations land in the wrong place under
-    // a transformed painter. `plainFont` is the font without them.
+    // A character as drawn at one escapement: its coverage (0 .. 255) over a
+    // box placed relative to the top-left corner of its cell. Cell corners
+    // are whole pixels, so the same coverage serves at every position.
+    struct TGlyphMask {
+        std::int32_t left = 0;
+        std::int32_t top = 0;
+        std::int32_t width = 0;
+        std::int32_t height = 0;
+        std::vector<std::uint8_t> coverage;
+    };
+
+    // Underline and strike-out are drawn under each character cell, as GDI
+    // does; `plainFont` is the font without them.
     struct TFace {
         explicit TFace(const QFont& qfont);
 
@@ -49,11 +60,15 @@ public:
         bool underline = false;
         bool strikeOut = false;
         std::unordered_map<std::uint32_t, TGlyph> glyphs;
+        std::unordered_map<std::uint64_t, TGlyphMask> masks;
     };
 
     TFace& Face(const TFont& font);
     // The glyph of one CP932 character (one byte or a double-byte pair).
     const TGlyph& Glyph(TFace& face, std::string_view character);
+    // The coverage of one character turned by `escapement` tenths of a
+    // degree counter-clockwise (0 .. 3599).
+    const TGlyphMask& Mask(TFace& face, std::string_view character, std::int32_t escapement);
 
 private:
     std::unordered_map<std::string, std::unique_ptr<TFace>> faces_;
