@@ -1,0 +1,113 @@
+// Writes examples/sample.dof: one drawing with every kind of item, every
+// curve style, arrowheads, dashes, fill patterns, a group, turned and
+// stretched items and Japanese text.
+#include "io/DocumentWriter.h"
+#include "model/ObjectTree.h"
+#include "platform/ShiftJis.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <initializer_list>
+
+namespace qm {
+namespace {
+
+TTreeNode* AddFigure(TObjectTree& tree, TTreeNode* parent, const char* caption, std::int32_t type,
+                     std::initializer_list<TPoint> vertices)
+{
+    TTreeNode* node = tree.AddItem(parent, Utf8ToCp932(caption), type);
+    const TPoint first = *vertices.begin();
+    tree.MoveItem(first.x, first.y, node);
+    for (const TPoint& p : vertices)
+        tree.AddPoint(p.x, p.y, node);
+    tree.PointToCenter(node);
+    return node;
+}
+
+void Style(TTreeNode* node, TColor pen, std::int32_t width, TPenStyle penStyle, TColor fill, TBrushStyle fillStyle)
+{
+    TItemObject& item = *node->Data();
+    item.Pen = {pen, width, penStyle, TPenMode::pmCopy};
+    item.Brush = {fill, fillStyle};
+}
+
+void Label(TTreeNode* node, const char* text)
+{
+    node->Data()->Text = Utf8ToCp932(text);
+}
+
+void BuildSample(TObjectTree& tree)
+{
+    TTreeNode* root = tree.ObjectRoot();
+    TTreeNode* box = AddFigure(tree, root, "四角形", itRectangle, {{30, 30}, {30, 110}, {190, 110}, {190, 30}});
+    Style(box, RGB(0, 0, 128), 3, psSolid, RGB(255, 255, 200), bsSolid);
+    Label(box, "こんにちは\r\nQuillmark");
+
+    TTreeNode* hatched = AddFigure(tree, root, "斜線の四角形", itRectangle, {{220, 30}, {220, 110}, {360, 110}, {360, 30}});
+    Style(hatched, clBlack, 1, psDash, RGB(0, 128, 0), bsDiagCross);
+
+    TTreeNode* ellipse = AddFigure(tree, root, "楕円", itEllipse, {{400, 30}, {400, 110}, {560, 110}, {560, 30}});
+    Style(ellipse, RGB(128, 0, 0), 2, psSolid, RGB(255, 220, 220), bsSolid);
+    ellipse->Data()->Roll = 20;
+    Label(ellipse, "回転した楕円");
+
+    TTreeNode* line = AddFigure(tree, root, "新しい直線", itLine, {{40, 160}, {200, 200}});
+    Style(line, clBlue, 5, psSolid, clWhite, bsSolid);
+
+    TTreeNode* arrow = AddFigure(tree, root, "新しい矢印", itArrow, {{230, 200}, {360, 150}});
+    Style(arrow, clRed, 2, psSolid, clRed, bsSolid);
+    arrow->Data()->PStyle = 1;
+
+    TTreeNode* spline = AddFigure(tree, root, "自然曲線", itCurve, {{400, 200}, {450, 140}, {500, 210}, {560, 150}});
+    Style(spline, RGB(128, 0, 128), 2, psSolid, clWhite, bsSolid);
+    spline->Data()->CurveStyle = csSpline;
+    spline->Data()->DStyle = 1;
+
+    TTreeNode* bezier = AddFigure(tree, root, "ベジェ曲線", itCurve, {{40, 250}, {120, 330}, {200, 250}});
+    Style(bezier, RGB(0, 128, 128), 3, psSolid, clWhite, bsSolid);
+    bezier->Data()->CurveStyle = csBezier;
+    bezier->Data()->C1[0] = {bezier->Data()->Points[0].x, bezier->Data()->Points[0].y - 60};
+    bezier->Data()->C2[1] = {bezier->Data()->Points[2].x, bezier->Data()->Points[2].y - 60};
+
+    TTreeNode* polygon = AddFigure(tree, root, "新しい多角形", itPolygon, {{240, 330}, {300, 240}, {360, 330}});
+    Style(polygon, clBlack, 1, psSolid, RGB(0, 0, 255), bsHorizontal);
+    Label(polygon, "三角");
+
+    TTreeNode* group = tree.AddItem(root, Utf8ToCp932("新しいグループ"), itGroup);
+    TTreeNode* member1 = AddFigure(tree, group, "縦縞", itRectangle, {{400, 250}, {400, 330}, {470, 330}, {470, 250}});
+    Style(member1, clBlack, 1, psSolid, RGB(255, 128, 0), bsVertical);
+    TTreeNode* member2 = AddFigure(tree, group, "格子", itEllipse, {{480, 250}, {480, 330}, {560, 330}, {560, 250}});
+    Style(member2, clBlack, 1, psDot, RGB(0, 0, 0), bsCross);
+    tree.AddPoint(400, 250, group);
+    tree.AddPoint(560, 330, group);
+
+    TTreeNode* stretched = AddFigure(tree, root, "伸縮と回転", itPolygon,
+                                     {{80, 380}, {120, 360}, {160, 380}, {150, 420}, {90, 420}});
+    Style(stretched, RGB(64, 64, 64), 2, psDashDot, RGB(200, 255, 200), bsFDiagonal);
+    stretched->Data()->StretchX = 1.5f;
+    stretched->Data()->StretchY = 0.8f;
+    stretched->Data()->Roll = 30;
+    Label(stretched, "伸縮");
+}
+
+} // namespace
+} // namespace qm
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_sample OUTPUT.dof\n");
+        return 2;
+    }
+    qm::TObjectTree tree;
+    qm::BuildSample(tree);
+    try {
+        qm::WriteDocument(QString::fromLocal8Bit(argv[1]), tree, {600, 450, 10});
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
