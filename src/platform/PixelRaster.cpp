@@ -103,14 +103,14 @@ struct TEdge {
     std::int64_t columnStep = 0;
     std::int64_t remainderStep = 0;
 
+    // Without a branch: whether the remainder borrows follows the slope's
+    // fraction, which the processor cannot predict.
     void Advance()
     {
         remainder -= remainderStep;
-        if (remainder < 0) {
-            remainder += denominator;
-            ++column;
-        }
-        column += columnStep;
+        const std::int64_t borrow = remainder >> 63; // -1 when negative
+        remainder += denominator & borrow;
+        column += columnStep - borrow;
     }
 };
 
@@ -218,12 +218,11 @@ void DrawThinLine(const TPixelView& view, TCanvasPoint from, TCanvasPoint to, TP
         if (minor >= 0 && minor < minorSize)
             Put(view.bits[index], paint);
         index += majorStride;
-        remainder += 2 * minorSteps;
-        if (remainder >= denominator) {
-            remainder -= denominator;
-            minor += minorSign;
-            index += minorStride;
-        }
+        remainder += 2 * minorSteps - denominator;
+        const std::int64_t carry = ~(remainder >> 63); // -1 when the minor coordinate moves on
+        remainder += denominator & ~carry;
+        minor += minorSign & carry;
+        index += minorStride & carry;
     }
 }
 
