@@ -16,6 +16,11 @@ struct TBitmapAccess {
         bitmap.impl_->canvas.Finish();
         return bitmap.impl_->image;
     }
+    static QImage& Image(TBitmap& bitmap)
+    {
+        bitmap.impl_->canvas.Finish();
+        return bitmap.impl_->image;
+    }
 };
 
 TBitmap::TBitmap() : impl_(std::make_unique<Impl>()) {}
@@ -77,6 +82,14 @@ void TBitmap::DrawOn(TCanvas& canvas, std::int32_t x, std::int32_t y) const
 const QImage& BitmapImage(const TBitmap& bitmap)
 {
     return TBitmapAccess::FinishedImage(bitmap);
+}
+
+std::unique_ptr<TBitmap> BitmapFromImage(const QImage& image)
+{
+    auto bitmap = std::make_unique<TBitmap>();
+    if (!image.isNull() && std::int64_t{image.width()} * image.height() <= TBitmap::kMaxPixels)
+        TBitmapAccess::Image(*bitmap) = image.convertToFormat(QImage::Format_RGB32);
+    return bitmap;
 }
 
 } // namespace qm

@@ -10,4 +10,8 @@ namespace qm {
 // the bitmap's canvas has ended, so the image is complete and may be copied.
 const QImage& BitmapImage(const TBitmap& bitmap);
 
+// A bitmap with the image's pixels (as RGB32). An image beyond what one
+// bitmap may hold (TBitmap::kMaxPixels) gives an empty bitmap.
+std::unique_ptr<TBitmap> BitmapFromImage(const QImage& image);
+
 } // namespace qm
