@@ -70,6 +70,64 @@ TEST(RasterCanvas, LinesLeaveOutTheirEndPixelAndWidePensAreRound)
     EXPECT_EQ(CountPixels(dots, clBlack), 0);
 }
 
+TEST(RasterCanvas, ThinLinesSetOnePixelPerStepAlongTheLongerAxis)
+{
+    TBitmap bitmap(40, 40);
+    Fill(bitmap, clWhite);
+    TCanvas& canvas = bitmap.Canvas();
+    canvas.SetPen({clBlack, 1, psSolid, TPenMode::pmCopy});
+    // Shallow: ten columns, rows 0, 0, 1, 1, 1, 1, 2, 2, 2, 3 (i * 3 / 10
+    // rounded, halves down), the end pixel (10, 3) left out.
+    canvas.MoveTo(0, 0);
+    canvas.LineTo(10, 3);
+    const int rows[] = {0, 0, 1, 1, 1, 1, 2, 2, 2, 3};
+    for (int x = 0; x < 10; ++x)
+        for (int y = 0; y < 5; ++y)
+            EXPECT_EQ(bitmap.Pixel(x, y), y == rows[x] ? clBlack : clWhite) << x << "," << y;
+    EXPECT_EQ(bitmap.Pixel(10, 3), clWhite);
+
+    // Steep and backwards: one pixel per row from (30, 30) up to (27, 21).
+    canvas.MoveTo(30, 30);
+    canvas.LineTo(27, 21);
+    int inked = 0;
+    for (int y = 20; y <= 30; ++y) {
+        int perRow = 0;
+        for (int x = 25; x <= 31; ++x)
+            perRow += bitmap.Pixel(x, y) == clBlack ? 1 : 0;
+        EXPECT_EQ(perRow, y >= 22 ? 1 : 0) << y;
+        inked += perRow;
+    }
+    EXPECT_EQ(inked, 9);
+    EXPECT_EQ(bitmap.Pixel(30, 30), clBlack);
+}
+
+TEST(RasterCanvas, PolygonsFillByTheAlternateRule)
+{
+    // A five-pointed star drawn in one go: its centre pentagon is crossed
+    // twice and stays empty.
+    TBitmap bitmap(100, 100);
+    Fill(bitmap, clWhite);
+    TCanvas& canvas = bitmap.Canvas();
+    canvas.SetPen({clBlack, 1, psClear, TPenMode::pmCopy});
+    canvas.SetBrush({clRed, bsSolid});
+    const std::vector<TCanvasPoint> star = {{50, 0}, {79, 90}, {2, 34}, {98, 34}, {21, 90}};
+    canvas.Polygon(star);
+    EXPECT_EQ(bitmap.Pixel(50, 50), clWhite);
+    EXPECT_EQ(bitmap.Pixel(50, 15), clRed); // top point
+    EXPECT_EQ(bitmap.Pixel(20, 40), clRed); // left point
+    EXPECT_EQ(bitmap.Pixel(5, 80), clWhite);
+
+    // Degenerate outlines fill nothing.
+    TBitmap flat(20, 20);
+    Fill(flat, clWhite);
+    flat.Canvas().SetBrush({clRed, bsSolid});
+    const std::vector<TCanvasPoint> line = {{0, 5}, {19, 5}, {10, 5}};
+    flat.Canvas().SetPen({clBlack, 1, psClear, TPenMode::pmCopy});
+    flat.Canvas().Polygon(line);
+    flat.Canvas().Polygon(std::vector<TCanvasPoint>{{3, 3}, {9, 9}});
+    EXPECT_EQ(CountPixels(flat, clRed), 0);
+}
+
 TEST(RasterCanvas, NotXorDrawnTwiceRestoresTheImageByteForByte)
 {
     TBitmapX surface;
