@@ -1,0 +1,163 @@
+#include "CommandLine.h"
+
+#include "io/BitmapExport.h"
+#include "io/DocumentReader.h"
+#include "io/DocumentWriter.h"
+#include "io/FileError.h"
+#include "platform/RasterFonts.h"
+#include "render/BitmapX.h"
+#include "render/DocumentRenderer.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+
+#include <cstdint>
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+namespace {
+
+constexpr std::string_view kConvertOption = "--convert";
+// A document without a canvas record gets the settings file's defaults.
+constexpr TCanvasGeometry kDefaultCanvas{400, 400, 10};
+// Larger canvases are refused before anything is allocated for them.
+constexpr std::int32_t kMaxCanvasSide = 32767;
+constexpr std::int64_t kMaxCanvasPixels = std::int64_t{1} << 25;
+
+enum class TOutputKind { Bitmap, Png, Metafile, Document };
+
+QString Text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+[[noreturn]] void Refuse(TFileError::TKind kind, const QString& path, const QString& reason)
+{
+    throw TFileError(kind, path, reason.toStdString());
+}
+
+TOutputKind OutputKindOf(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("bmp"))
+        return TOutputKind::Bitmap;
+    if (suffix == QLatin1String("png"))
+        return TOutputKind::Png;
+    if (suffix == QLatin1String("emf"))
+        return TOutputKind::Metafile;
+    if (suffix == QLatin1String("dof"))
+        return TOutputKind::Document;
+    Refuse(TFileError::TKind::CannotCreate, path, Text("出力の種類は拡張子 .bmp, .png, .emf, .dof で選びます"));
+}
+
+void CheckInput(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        Refuse(TFileError::TKind::CannotOpen, path, Text("ファイルがありません"));
+    if (!info.isFile() || !info.isReadable())
+        Refuse(TFileError::TKind::CannotOpen, path, Text("ファイルを読めません"));
+}
+
+void CheckOutputFolder(const QString& path)
+{
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    if (!folder.isDir())
+        Refuse(TFileError::TKind::CannotCreate, path, Text("フォルダ %1 がありません").arg(folder.filePath()));
+    if (!folder.isWritable())
+        Refuse(TFileError::TKind::CannotCreate, path, Text("フォルダ %1 に書き込めません").arg(folder.filePath()));
+}
+
+// The drawing as the canvas shows it after a bitmap export's redraw: white
+// background, no grid, no trace picture, every active item.
+void RenderDrawing(const TDocument& document, const TCanvasGeometry& canvas, const QString& output,
+                   TBitmapX& surface)
+{
+    if (canvas.Width < 0 || canvas.Height < 0 || canvas.Width > kMaxCanvasSide || canvas.Height > kMaxCanvasSide
+        || std::int64_t{canvas.Width} * canvas.Height > kMaxCanvasPixels) {
+        Refuse(TFileError::TKind::CannotCreate, output,
+               Text("キャンバスの大きさ %1 × %2 は大きすぎます").arg(canvas.Width).arg(canvas.Height));
+    }
+    surface.InitBitmap(canvas.Width, canvas.Height);
+    TCanvasBackground background;
+    background.GridStep = canvas.Grid;
+    ClearCanvas(surface, background);
+    TDocumentRenderer(*document.Tree, surface).RepaintAll();
+}
+
+void Convert(const QString& input, const QString& output)
+{
+    const TOutputKind kind = OutputKindOf(output);
+    CheckInput(input);
+    CheckOutputFolder(output);
+    TDocument document = ReadDocument(input);
+    const TCanvasGeometry canvas = document.Canvas.value_or(kDefaultCanvas);
+    switch (kind) {
+    case TOutputKind::Document:
+        WriteDocument(output, *document.Tree, canvas);
+        break;
+    case TOutputKind::Bitmap:
+    case TOutputKind::Png: {
+        TBitmapX surface;
+        RenderDrawing(document, canvas, output, surface);
+        ExportBitmap(surface.Bitmap(), output,
+                     kind == TOutputKind::Png ? TBitmapFileFormat::Png : TBitmapFileFormat::Bmp);
+        break;
+    }
+    case TOutputKind::Metafile:
+        // NOT SUPPORTED YET: waits for the metafile export (ExportMetafile).
+        Refuse(TFileError::TKind::CannotCreate, output, Text("メタファイルへの変換はまだできません"));
+    }
+}
+
+// The error as one line: the message, then the reason after a colon.
+std::string OneLine(const TFileError& error)
+{
+    std::string line = TFileError(error.Kind(), error.Path()).what();
+    std::string detail = error.Detail();
+    for (char& c : detail) {
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    }
+    if (!detail.empty())
+        line += ": " + detail;
+    return line;
+}
+
+} // namespace
+
+std::optional<int> RunCommandLine(int argc, char** argv)
+{
+    if (argc < 2 || argv[1] != kConvertOption)
+        return std::nullopt;
+    if (argc != 4) {
+        std::fprintf(stderr, "quillmark: 使い方: quillmark --convert INPUT.dof OUTPUT\n");
+        return 2;
+    }
+    // Fonts and painting need a GUI application, but no display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int applicationArgc = 1;
+    std::optional<QGuiApplication> application;
+    if (!QCoreApplication::instance())
+        application.emplace(applicationArgc, argv);
+    InstallFontSubstitutes();
+
+    const QString input = QString::fromLocal8Bit(argv[2]);
+    const QString output = QString::fromLocal8Bit(argv[3]);
+    try {
+        Convert(input, output);
+        return 0;
+    } catch (const TFileError& error) {
+        std::fprintf(stderr, "quillmark: %s\n", OneLine(error).c_str());
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "quillmark: %s: %s\n", input.toLocal8Bit().constData(), error.what());
+    }
+    return 1;
+}
+
+} // namespace qm

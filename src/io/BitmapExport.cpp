@@ -1,0 +1,23 @@
+#include "BitmapExport.h"
+
+#include "FileError.h"
+
+#include "platform/Bitmap.h"
+
+#include <QSaveFile>
+
+namespace qm {
+
+void ExportBitmap(const TBitmap& surface, const QString& path, TBitmapFileFormat format)
+{
+    if (surface.IsEmpty()) {
+        throw TFileError(TFileError::TKind::CannotCreate, path,
+                         QStringLiteral("キャンバスの幅か高さが 0 です").toStdString());
+    }
+    const QByteArray bytes = EncodeBitmapFile(surface, format);
+    QSaveFile file(path);
+    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw TFileError(TFileError::TKind::CannotCreate, path);
+}
+
+} // namespace qm
