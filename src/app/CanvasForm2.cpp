@@ -186,7 +186,7 @@ bool TCanvasForm2::Execute()
     LoadSpin(upDown2_, 0, kMaxHeight, canvas_.ImageHeight());
     LoadSpin(upDown3_, kMinGrid, kMaxGrid, canvas_.GridStep);
     const bool confirmed = exec() == QDialog::Accepted;
-    RedrawCanvas();
+    canvas_.Repaint();
     return confirmed;
 }
 
@@ -225,7 +225,7 @@ void TCanvasForm2::Edit1Change()
 void TCanvasForm2::CheckBox1Click()
 {
     canvas_.Switches.ShowGrid = checkBox1_->isChecked();
-    RedrawCanvas();
+    canvas_.Repaint();
 }
 
 void TCanvasForm2::CheckBox2Click()
@@ -236,7 +236,7 @@ void TCanvasForm2::CheckBox2Click()
     button3_->setEnabled(switchOn);
     SetTraceMenuChecked(switchOn);
     canvas_.Switches.UseTraceImage = checkBox2_->isChecked();
-    RedrawCanvas();
+    canvas_.Repaint();
 }
 
 void TCanvasForm2::SetTraceMenuChecked(bool checked)
@@ -276,7 +276,7 @@ void TCanvasForm2::UsePicture(std::unique_ptr<TGraphic> picture, const QString& 
     ++canvas_.Switches.TracePictureRevision;
     edit4_->setText(QDir::toNativeSeparators(path));
     ShowPreview();
-    RedrawCanvas();
+    canvas_.Repaint();
 }
 
 void TCanvasForm2::ShowPreview()
@@ -299,13 +299,6 @@ void TCanvasForm2::Button1Click()
     canvas_.ResizeCanvas(upDown1_->value(), upDown2_->value());
     canvas_.GridStep = upDown3_->value();
     accept();
-}
-
-void TCanvasForm2::RedrawCanvas()
-{
-    canvas_.Repaint();
-    if (OnCanvasChanged)
-        OnCanvasChanged();
 }
 
 } // namespace qm

@@ -54,8 +54,6 @@ public:
 
     // Sets the main window's "トレース画像" check mark (CheckBox2Click does).
     void SetTraceMenuCheckReceiver(std::function<void(bool)> receiver) { traceMenuCheckReceiver_ = std::move(receiver); }
-    // Called after every redraw of the canvas, so the canvas window shows it.
-    std::function<void()> OnCanvasChanged;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -75,7 +73,6 @@ private:
     void SetTraceMenuChecked(bool checked);
     void UsePicture(std::unique_ptr<TGraphic> picture, const QString& path);
     void ShowPreview();
-    void RedrawCanvas();
 
     TCanvasWindow& canvas_;
     TUserDialogs& dialogs_;

@@ -73,11 +73,14 @@ TTreeForm1::TTreeForm1(TObjectTree& tree, TCanvasWindow& canvas, TEditCommands& 
     connect(treeView1_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& position) { popupMenu1_->popup(treeView1_->viewport()->mapToGlobal(position)); });
     // The document's items are what the window is for: "Object" opens
-    // whenever it is made anew.
+    // whenever the document is made anew.
     connect(model_, &QAbstractItemModel::modelReset, this, &TTreeForm1::ExpandObjectRoot);
-    connect(model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent) {
-        if (!parent.isValid())
-            ExpandObjectRoot();
+    // A node made at the top level is the Object root of a new document.
+    connect(model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent, int first, int last) {
+        if (parent.isValid())
+            return;
+        for (int row = first; row <= last; ++row)
+            treeView1_->expand(model_->index(row, 0));
     });
 
     auto* layout = new QVBoxLayout(this);
@@ -128,12 +131,6 @@ void TTreeForm1::SetPasteEnabled(bool enabled)
     paste1_->setEnabled(enabled);
 }
 
-void TTreeForm1::CanvasChanged()
-{
-    if (OnCanvasChanged)
-        OnCanvasChanged();
-}
-
 void TTreeForm1::TreeView1MouseDown(Qt::MouseButton button, bool doubleClick)
 {
     TTreeNode* node = SelectedNode();
@@ -145,7 +142,6 @@ void TTreeForm1::TreeView1MouseDown(Qt::MouseButton button, bool doubleClick)
     } else {
         canvas_.SelectFromTree(node);
     }
-    CanvasChanged();
 }
 
 bool TTreeForm1::TreeView1Expanding(const QModelIndex& index) const
@@ -161,25 +157,21 @@ void TTreeForm1::New1Click()
 void TTreeForm1::Cut1Click()
 {
     commands_.CutSelection();
-    CanvasChanged();
 }
 
 void TTreeForm1::Paste1Click()
 {
     commands_.PasteClipboard();
-    CanvasChanged();
 }
 
 void TTreeForm1::Copy1Click()
 {
     commands_.CopySelection();
-    CanvasChanged();
 }
 
 void TTreeForm1::Delete1Click()
 {
     commands_.DeleteSelection();
-    CanvasChanged();
 }
 
 void TTreeForm1::O1Click()
@@ -189,7 +181,6 @@ void TTreeForm1::O1Click()
         return;
     editor_.Execute(node);
     canvas_.Repaint();
-    CanvasChanged();
 }
 
 void TTreeForm1::N4Click()
@@ -200,7 +191,6 @@ void TTreeForm1::N4Click()
 void TTreeForm1::Undo1Click()
 {
     commands_.Restore(SelectedNode());
-    CanvasChanged();
 }
 
 } // namespace qm

@@ -2,8 +2,6 @@
 
 #include <QWidget>
 
-#include <functional>
-
 class QAction;
 class QMenu;
 class QModelIndex;
@@ -45,10 +43,6 @@ public:
     // "貼り付け(&P)" follows the main window's other two paste items.
     void SetPasteEnabled(bool enabled);
 
-    // Called after every handler that may have redrawn the canvas, so the
-    // canvas window shows the new picture.
-    std::function<void()> OnCanvasChanged;
-
     // Handlers of the view (public: the view forwards its mouse to them).
     void TreeView1MouseDown(Qt::MouseButton button, bool doubleClick);
     bool TreeView1Expanding(const QModelIndex& index) const;
@@ -56,7 +50,6 @@ public:
 private:
     void BuildPopupMenu1();
     void ExpandObjectRoot();
-    void CanvasChanged();
 
     void New1Click();
     void Cut1Click();
