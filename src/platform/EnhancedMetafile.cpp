@@ -146,7 +146,8 @@ private:
     {
         std::uint32_t size = 0;
         std::uint32_t type = 0;
-        return U_emf_record_sizeok(record.Data(), record.Data() + record.Size(), &size, &type, 0) != 0
+        // The last argument says the record is in this machine's byte order.
+        return U_emf_record_sizeok(record.Data(), record.Data() + record.Size(), &size, &type, 1) != 0
                && U_emf_record_safe(record.Data()) != 0;
     }
 
