@@ -21,13 +21,14 @@
 namespace qm {
 
 TEditorApplication::TEditorApplication(const TPlaces& places, TFileCommands::TExporters exporters,
-                                       TPictureLoader loadPicture)
+                                       TPictureLoader loadPicture, TDialogsFactory makeDialogs)
     : places_(places), tree_(std::make_unique<TObjectTree>()), mainForm_(std::make_unique<TMainForm1>())
 {
     const TCanvasGeometry settings = ReadCanvasSettings(TIniFile(places_.SettingsFile.toStdString()));
     canvasForm_ = std::make_unique<TCanvasForm1>(*tree_, *mainForm_, settings, places_.TemplateFolders);
     messageForm_ = std::make_unique<TMessageForm1>(mainForm_.get());
-    dialogs_ = std::make_unique<TQtUserDialogs>(mainForm_.get(), *messageForm_);
+    dialogs_ = makeDialogs ? makeDialogs(mainForm_.get(), *messageForm_)
+                           : std::make_unique<TQtUserDialogs>(mainForm_.get(), *messageForm_);
     commands_ = std::make_unique<TEditCommands>(*tree_, canvasForm_->Canvas(), *mainForm_, *canvasForm_, *dialogs_);
     editForm_ = std::make_unique<TEditForm1>(*tree_, *dialogs_, mainForm_.get());
     treeForm_ = std::make_unique<TTreeForm1>(*tree_, canvasForm_->Canvas(), *commands_, *editForm_);
@@ -173,7 +174,7 @@ void TEditorApplication::ToggleTraceImage()
 
 void TEditorApplication::ChooseFont()
 {
-    dialogs_->PresetFont(mainForm_->FontBarFont(dialogs_->DialogFont()));
+    dialogs_->PresetFont(mainForm_->FontBarFont(canvasForm_->Font()));
     if (const std::optional<TFont> font = dialogs_->ChooseFont())
         canvasForm_->SetFont(*font);
 }

@@ -9,6 +9,8 @@
 
 #include <memory>
 
+class QWidget;
+
 namespace qm {
 
 class TAboutBox;
@@ -20,7 +22,6 @@ class TMainForm1;
 class TMessageForm1;
 class TObjectTree;
 class TProgressForm1;
-class TQtUserDialogs;
 class TTreeForm1;
 
 // The running editor: every window, one instance each, and the commands
@@ -39,7 +40,11 @@ public:
     // Reads a trace picture by its extension; throws TFileError.
     using TPictureLoader = std::function<std::unique_ptr<TGraphic>(const QString& path)>;
 
-    TEditorApplication(const TPlaces& places, TFileCommands::TExporters exporters, TPictureLoader loadPicture);
+    // Makes the questions' answerer; by default the program's real dialogs.
+    using TDialogsFactory = std::function<std::unique_ptr<TUserDialogs>(QWidget* parent, TMessageForm1& messageForm)>;
+
+    TEditorApplication(const TPlaces& places, TFileCommands::TExporters exporters, TPictureLoader loadPicture,
+                       TDialogsFactory makeDialogs = {});
     ~TEditorApplication();
     TEditorApplication(const TEditorApplication&) = delete;
     TEditorApplication& operator=(const TEditorApplication&) = delete;
@@ -76,7 +81,7 @@ private:
     std::unique_ptr<TMainForm1> mainForm_;
     std::unique_ptr<TCanvasForm1> canvasForm_;
     std::unique_ptr<TMessageForm1> messageForm_;
-    std::unique_ptr<TQtUserDialogs> dialogs_;
+    std::unique_ptr<TUserDialogs> dialogs_;
     std::unique_ptr<TEditCommands> commands_;
     std::unique_ptr<TEditForm1> editForm_;
     std::unique_ptr<TTreeForm1> treeForm_;

@@ -1,0 +1,271 @@
+// The whole editor driven as a user would: tool bar, canvas mouse, menus,
+// file commands with scripted dialog answers.
+#include "ScriptedDialogs.h"
+
+#include "app/CanvasForm1.h"
+#include "app/EditorApplication.h"
+#include "app/MainForm1.h"
+#include "app/ObjectTreeModel.h"
+#include "app/SettingsFile.h"
+#include "app/TreeForm1.h"
+#include "canvas/EditCommands.h"
+#include "io/FileError.h"
+#include "platform/IniFile.h"
+#include "platform/ShiftJis.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace qm {
+namespace {
+
+// A tree as captions, types and geometry, for comparing two documents.
+std::string Describe(const TTreeNode* node, int depth = 0)
+{
+    std::string text;
+    for (; node; node = node->NextSibling()) {
+        const TItemObject& item = *node->Data();
+        text += std::string(static_cast<std::size_t>(depth), ' ') + node->Text() + " " + std::to_string(item.ItemType)
+            + " " + std::to_string(item.X) + "," + std::to_string(item.Y) + " n" + std::to_string(item.Count)
+            + " a" + std::to_string(item.Active) + "\n";
+        text += Describe(node->FirstChild(), depth + 1);
+    }
+    return text;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest()
+        : app(Places(), Exporters(), [](const QString& path) -> std::unique_ptr<TGraphic> {
+              throw TFileError(TFileError::TKind::CannotOpen, path);
+          },
+              [this](QWidget*, TMessageForm1&) {
+                  auto scripted = std::make_unique<test::TScriptedDialogs>();
+                  dialogs = scripted.get();
+                  return scripted;
+              })
+    {
+        app.Show();
+    }
+
+    TEditorApplication::TPlaces Places()
+    {
+        return {folder.filePath(QStringLiteral("quillmark.ini")), folder.path(), QStringList{}};
+    }
+    TFileCommands::TExporters Exporters()
+    {
+        TFileCommands::TExporters exporters;
+        exporters.Bitmap = [this](const TBitmap& surface, const QString& path) {
+            exportedGridPixel = surface.Pixel(0, 0);
+            std::ofstream(path.toStdString()) << "bmp";
+        };
+        exporters.Metafile = [](const QString& path, const TObjectTree&, std::int32_t, std::int32_t) {
+            std::ofstream(path.toStdString()) << "emf";
+        };
+        return exporters;
+    }
+
+    QAction* MenuItem(const QString& caption) const
+    {
+        for (QAction* menu : app.MainForm().menuBar()->actions()) {
+            for (QAction* item : menu->menu()->actions()) {
+                if (item->text() == caption)
+                    return item;
+            }
+        }
+        ADD_FAILURE() << caption.toStdString();
+        return nullptr;
+    }
+    QAction* ToolButton(const QString& hint) const
+    {
+        for (QToolBar* bar : app.MainForm().findChildren<QToolBar*>()) {
+            for (QAction* action : bar->actions()) {
+                if (action->text() == hint)
+                    return action;
+            }
+        }
+        ADD_FAILURE() << hint.toStdString();
+        return nullptr;
+    }
+    QWidget* Picture() const { return app.CanvasForm().findChild<TCanvasPicture*>(); }
+    void Drag(QPoint from, QPoint to)
+    {
+        QTest::mousePress(Picture(), Qt::LeftButton, {}, from);
+        QMouseEvent move(QEvent::MouseMove, to, Picture()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(Picture(), &move);
+        QTest::mouseRelease(Picture(), Qt::LeftButton, {}, to);
+    }
+    TTreeNode* DrawRectangle(QPoint from, QPoint to)
+    {
+        ToolButton(QStringLiteral("長方形"))->trigger();
+        Drag(from, to);
+        return app.Tree().ObjectRoot()->LastChild();
+    }
+    QString Path(const char* name) const { return folder.filePath(QString::fromUtf8(name)); }
+    QString LastDir() const
+    {
+        return ReadPathSetting(TIniFile(folder.filePath(QStringLiteral("quillmark.ini")).toStdString()), "LastDir");
+    }
+
+    QTemporaryDir folder;
+    test::TScriptedDialogs* dialogs = nullptr;
+    TColor exportedGridPixel = 0;
+    mutable TEditorApplication app;
+};
+
+TEST_F(MainWindowTest, TheRectangleToolDrawsAnItemThatTheTreeShows)
+{
+    EXPECT_EQ(app.MainForm().windowTitle(), QStringLiteral("Quillmark1.1.0.0"));
+    QAction* rectangle = ToolButton(QStringLiteral("長方形"));
+    rectangle->trigger();
+    EXPECT_TRUE(app.MainForm().CreateMode);
+    EXPECT_EQ(app.MainForm().CurrentItemType, 0);
+    Drag({40, 40}, {120, 90});
+    EXPECT_FALSE(rectangle->isChecked()); // the tool is given up
+    EXPECT_FALSE(app.MainForm().CreateMode);
+    TTreeNode* node = app.Tree().ObjectRoot()->LastChild();
+    ASSERT_EQ(node->Data()->ItemType, itRectangle);
+    EXPECT_EQ(node->Data()->X, 80);
+    EXPECT_EQ(node->Data()->Y, 65);
+    const QModelIndex index = app.TreeForm().Model().IndexOf(node);
+    ASSERT_TRUE(index.isValid());
+    EXPECT_EQ(index.data().toString(), QString::fromStdString(Cp932ToUtf8(node->Text())));
+
+    // A second click on the pressed tool raises it and turns creation off,
+    // keeping the item type.
+    ToolButton(QStringLiteral("直線"))->trigger();
+    ToolButton(QStringLiteral("直線"))->trigger();
+    EXPECT_FALSE(app.MainForm().CreateMode);
+    EXPECT_EQ(app.MainForm().CurrentItemType, 2);
+}
+
+TEST_F(MainWindowTest, SaveAsNewAndOpenGiveTheSameDrawingBack)
+{
+    DrawRectangle({40, 40}, {120, 90});
+    DrawRectangle({200, 100}, {260, 200});
+    app.Commands().DeleteSelection();
+    const std::string before = Describe(app.Tree().ObjectRoot());
+
+    dialogs->saveAnswers.push_back(TUserDialogs::TSaveChoice{Path("plan"), 1});
+    MenuItem(QStringLiteral("名前をつけて保存(&A)..."))->trigger();
+    EXPECT_TRUE(QFile::exists(Path("plan.dof")));
+    EXPECT_EQ(LastDir(), Path("plan.dof"));
+    EXPECT_TRUE(app.MainForm().SaveAction()->isEnabled());
+
+    MenuItem(QStringLiteral("コピー(&C)"))->trigger();
+    EXPECT_TRUE(app.MainForm().PasteAction()->isEnabled());
+    dialogs->confirmAnswers = {false};
+    MenuItem(QStringLiteral("新規作成(&N)"))->trigger();
+    EXPECT_EQ(Describe(app.Tree().ObjectRoot()), before + "");
+    dialogs->confirmAnswers = {true};
+    MenuItem(QStringLiteral("新規作成(&N)"))->trigger();
+    EXPECT_EQ(app.Tree().NodeCount(), 3u);
+    EXPECT_FALSE(app.MainForm().SaveAction()->isEnabled());
+    EXPECT_FALSE(app.MainForm().PasteAction()->isEnabled());
+
+    dialogs->confirmAnswers = {true};
+    dialogs->openAnswers.push_back(Path("plan.dof"));
+    MenuItem(QStringLiteral("開く(&O)..."))->trigger();
+    EXPECT_EQ(Describe(app.Tree().ObjectRoot()), before);
+    EXPECT_TRUE(app.MainForm().SaveAction()->isEnabled());
+    EXPECT_EQ(dialogs->initialDirs.back(), folder.path());
+
+    // Save writes the opened file again, byte for byte the same.
+    QFile saved(Path("plan.dof"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray first = saved.readAll();
+    saved.close();
+    QFile::remove(Path("plan.dof"));
+    MenuItem(QStringLiteral("上書き保存(&S)"))->trigger();
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), first);
+}
+
+TEST_F(MainWindowTest, ExtensionsAreAppendedUnlessExactAndExportsKeepTheGridSwitch)
+{
+    EXPECT_EQ(WithExtension(QStringLiteral("a.DOF"), QStringLiteral(".dof")), QStringLiteral("a.DOF.dof"));
+    EXPECT_EQ(WithExtension(QStringLiteral("a.dof"), QStringLiteral(".dof")), QStringLiteral("a.dof"));
+    dialogs->saveAnswers.push_back(TUserDialogs::TSaveChoice{Path("a.DOF"), 1});
+    MenuItem(QStringLiteral("名前をつけて保存(&A)..."))->trigger();
+    EXPECT_TRUE(QFile::exists(Path("a.DOF.dof")));
+
+    // A bitmap is written without grid lines; the grid switch comes back as it was.
+    TCanvasWindow& canvas = app.CanvasForm().Canvas();
+    ASSERT_TRUE(canvas.Switches.ShowGrid);
+    dialogs->saveAnswers.push_back(TUserDialogs::TSaveChoice{Path("plan"), 2});
+    MenuItem(QStringLiteral("名前をつけて保存(&A)..."))->trigger();
+    EXPECT_TRUE(QFile::exists(Path("plan.bmp")));
+    EXPECT_EQ(exportedGridPixel, clWhite);
+    EXPECT_TRUE(canvas.Switches.ShowGrid);
+    EXPECT_EQ(canvas.Picture().Pixel(0, 0), clSilver);
+    MenuItem(QStringLiteral("グリッド(&G)"))->trigger();
+    EXPECT_FALSE(canvas.Switches.ShowGrid);
+    dialogs->saveAnswers.push_back(TUserDialogs::TSaveChoice{Path("plan2.bmp"), 2});
+    MenuItem(QStringLiteral("名前をつけて保存(&A)..."))->trigger();
+    EXPECT_FALSE(canvas.Switches.ShowGrid);
+
+    // After a metafile export, Save does nothing until a document is saved.
+    dialogs->saveAnswers.push_back(TUserDialogs::TSaveChoice{Path("plan"), 3});
+    MenuItem(QStringLiteral("名前をつけて保存(&A)..."))->trigger();
+    EXPECT_TRUE(QFile::exists(Path("plan.emf")));
+    EXPECT_EQ(LastDir(), Path("plan.emf"));
+    QFile::remove(Path("a.DOF.dof"));
+    MenuItem(QStringLiteral("上書き保存(&S)"))->trigger();
+    EXPECT_FALSE(QFile::exists(Path("a.DOF.dof")));
+}
+
+TEST_F(MainWindowTest, AFailedOpenLeavesTheDrawingAndSaysWhy)
+{
+    DrawRectangle({40, 40}, {120, 90});
+    const std::string before = Describe(app.Tree().ObjectRoot());
+    std::ofstream(Path("broken.dof").toStdString(), std::ios::binary) << "\x03\x00\x00\x00\xff\xff";
+    dialogs->confirmAnswers = {true};
+    dialogs->openAnswers.push_back(Path("broken.dof"));
+    QString shown;
+    test::WhenModalShows([&shown](QWidget* box) {
+        if (auto* message = qobject_cast<QMessageBox*>(box))
+            shown = message->text();
+    });
+    MenuItem(QStringLiteral("開く(&O)..."))->trigger();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("ファイル ") + Path("broken.dof") + QStringLiteral(" は開けません")))
+        << shown.toStdString();
+    EXPECT_EQ(Describe(app.Tree().ObjectRoot()), before);
+}
+
+TEST_F(MainWindowTest, ClipboardAndTrashThroughTheMenusAndTheFontBar)
+{
+    TTreeNode* first = DrawRectangle({40, 40}, {120, 90});
+    const std::int32_t firstId = first->Data()->Id;
+    MenuItem(QStringLiteral("コピー(&C)"))->trigger();
+    EXPECT_TRUE(app.MainForm().PasteAction()->isEnabled());
+    MenuItem(QStringLiteral("貼り付け(&P)"))->trigger();
+    TTreeNode* pasted = app.Tree().ObjectRoot()->LastChild();
+    EXPECT_NE(pasted->Data()->Id, firstId);
+    EXPECT_EQ(pasted->Data()->X, 90);
+
+    // The font bar changes the selected item's font.
+    app.MainForm().FontSize()->setValue(20);
+    EXPECT_EQ(pasted->Data()->Font.Size(), 20);
+    EXPECT_EQ(first->Data()->Font.Size(), 9);
+
+    const std::string caption = pasted->Text();
+    MenuItem(QStringLiteral("削除(&D)"))->trigger(); // the pasted node is moved, so gone
+    EXPECT_EQ(app.Tree().TrashNode()->LastChild()->Text(), caption);
+    EXPECT_TRUE(app.CanvasForm().Canvas().Selection().Empty());
+    // Font bar changes with nothing selected change nothing.
+    const std::uint64_t revision = app.Tree().Revision();
+    app.MainForm().FontSize()->setValue(30);
+    EXPECT_EQ(app.Tree().Revision(), revision);
+}
+
+} // namespace
+} // namespace qm
