@@ -33,7 +33,10 @@ enum : std::uint32_t { TA_RIGHT = 2, TA_CENTER = 6, TA_BOTTOM = 8, TA_BASELINE =
 // Canvas coordinates are held to this range: far outside any picture, yet
 // small enough that a painter never meets an overflow.
 constexpr double kFarCoordinate = 1 << 24;
-constexpr int kMaxPenWidth = 1 << 15;
+// Pens and characters larger than these are no use on any canvas, and a
+// hostile size would cost the canvas a huge stroke or glyph.
+constexpr int kMaxPenWidth = 1024;
+constexpr int kMaxFontHeight = 1024;
 // Beyond these a hostile file only costs memory and time.
 constexpr std::size_t kMaxSavedStates = 1024;
 constexpr std::size_t kMaxPathPoints = std::size_t{1} << 20;
@@ -354,7 +357,7 @@ TFont TMetafileDevice::CanvasFont() const
     const TLogicalFont& logical = state_.Font;
     if (logical.Height != 0) {
         const double height = logical.Height * std::abs(mapping_.ScaleY);
-        const std::int32_t pixels = std::clamp(ToPixel(height), -kMaxPenWidth, kMaxPenWidth);
+        const std::int32_t pixels = std::clamp(ToPixel(height), -kMaxFontHeight, kMaxFontHeight);
         font.Height = pixels != 0 ? pixels : (height < 0 ? -1 : 1);
     }
     font.Name = logical.Name;
@@ -616,10 +619,16 @@ void TMetafileDevice::TextOut(TLogicalPoint reference, std::span<const TTextChar
     const double referenceY = reference.y * mapping_.ScaleY + mapping_.OffsetY;
     const double startX = referenceX + along * alongX + down * downX;
     const double startY = referenceY + along * alongY + down * downY;
+    // A character whose cell cannot reach the canvas is not drawn at all.
+    const double reach = 2.0 * std::abs(font.Height);
     double pen = 0;
     for (std::size_t i = 0; i < characters.size(); ++i) {
-        if (!characters[i].Cp932.empty())
-            canvas_.TextOut(ToPixel(startX + pen * alongX), ToPixel(startY + pen * alongY), characters[i].Cp932);
+        const double x = startX + pen * alongX;
+        const double y = startY + pen * alongY;
+        const double cell = reach + std::abs(advances[i]);
+        if (!characters[i].Cp932.empty() && x + cell >= 0 && y + cell >= 0 && x - cell <= canvas_.Width()
+            && y - cell <= canvas_.Height())
+            canvas_.TextOut(ToPixel(x), ToPixel(y), characters[i].Cp932);
         pen += advances[i];
     }
 }
