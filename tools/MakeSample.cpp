@@ -60,15 +60,15 @@ void BuildSample(TObjectTree& tree)
     arrow->Data()->PStyle = 1;
 
     TTreeNode* spline = AddFigure(tree, root, "自然曲線", itCurve, {{400, 200}, {450, 140}, {500, 210}, {560, 150}});
-    Style(spline, RGB(128, 0, 128), 2, psSolid, clWhite, bsSolid);
+    Style(spline, RGB(128, 0, 128), 2, psSolid, clWhite, bsClear);
     spline->Data()->CurveStyle = csSpline;
     spline->Data()->DStyle = 1;
 
     TTreeNode* bezier = AddFigure(tree, root, "ベジェ曲線", itCurve, {{40, 250}, {120, 330}, {200, 250}});
-    Style(bezier, RGB(0, 128, 128), 3, psSolid, clWhite, bsSolid);
+    Style(bezier, RGB(0, 128, 128), 3, psSolid, clWhite, bsClear);
     bezier->Data()->CurveStyle = csBezier;
-    bezier->Data()->C1[0] = {bezier->Data()->Points[0].x, bezier->Data()->Points[0].y - 60};
-    bezier->Data()->C2[1] = {bezier->Data()->Points[2].x, bezier->Data()->Points[2].y - 60};
+    bezier->Data()->C1[0] = {bezier->Data()->Points[0].x + 10, bezier->Data()->Points[0].y + 70};
+    bezier->Data()->C2[1] = {bezier->Data()->Points[2].x - 10, bezier->Data()->Points[2].y + 70};
 
     TTreeNode* polygon = AddFigure(tree, root, "新しい多角形", itPolygon, {{240, 330}, {300, 240}, {360, 330}});
     Style(polygon, clBlack, 1, psSolid, RGB(0, 0, 255), bsHorizontal);

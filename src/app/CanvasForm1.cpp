@@ -137,13 +137,21 @@ TCanvasForm1::TCanvasForm1(TObjectTree& tree, TMainState& main, const TCanvasGeo
     canvas_ = std::make_unique<TCanvasWindow>(tree, main, *this, settings, std::move(templateFolders));
     picture_->SetCanvas(canvas_.get());
     canvas_->OnPictureChanged = [this] {
-        picture_->SyncSize();
+        if (picture_->size() != QSize(canvas_->ImageWidth(), canvas_->ImageHeight()))
+            FitToPicture();
         picture_->update();
     };
-    picture_->SyncSize();
+    FitToPicture();
     connect(picture_, &TCanvasPicture::ContextMenuRequested, this, &TCanvasForm1::ShowContextMenu);
     BuildContextMenu();
-    resize(std::min(canvas_->ImageWidth(), 800) + 24, std::min(canvas_->ImageHeight(), 600) + 48);
+}
+
+void TCanvasForm1::FitToPicture()
+{
+    picture_->SyncSize();
+    // Large enough for the whole canvas, within reason; scroll bars do the rest.
+    const QSize chrome = size() - scrollBox_->viewport()->size();
+    resize(std::min(canvas_->ImageWidth(), 1000) + chrome.width(), std::min(canvas_->ImageHeight(), 700) + chrome.height());
 }
 
 TCanvasForm1::~TCanvasForm1()

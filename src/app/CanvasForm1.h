@@ -76,6 +76,7 @@ protected:
 
 private:
     void BuildContextMenu();
+    void FitToPicture();
     void ShowContextMenu(const QPoint& globalPosition);
 
     QScrollArea* scrollBox_ = nullptr;

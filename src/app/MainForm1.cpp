@@ -16,7 +16,6 @@ namespace qm {
 
 namespace {
 
-constexpr int kStripHeight = 80;
 // FindFontIndex never finds the first eight entries of the list.
 constexpr int kFirstSearchedFont = 8;
 
@@ -45,9 +44,13 @@ TMainForm1::TMainForm1(QWidget* parent) : QMainWindow(parent)
     setWindowIcon(ApplicationIcon());
     BuildMenus();
     BuildToolBars();
+    // A strip of the menu bar and the tool bars only: its height is fixed,
+    // its width free.
+    setCentralWidget(new QWidget(this));
+    centralWidget()->setFixedHeight(0);
     move(200, 67);
-    resize(696, kStripHeight);
-    setFixedHeight(kStripHeight);
+    resize(696, sizeHint().height());
+    setFixedHeight(sizeHint().height());
 }
 
 QAction* TMainForm1::AddMenuItem(QMenu* menu, const QString& caption, TCommand command, const QKeySequence& shortcut)

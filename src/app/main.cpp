@@ -1,9 +1,34 @@
-#include <cstdio>
+// Quillmark: `quillmark [FILE.dof]` opens the editor; `quillmark --convert
+// IN.dof OUT` renders without a display.
+#include "CommandLine.h"
+#include "EditorApplication.h"
+#include "SettingsFile.h"
+#include "Translations.h"
 
-// The windows are not built yet: say what would start.
+#include "io/BitmapExport.h"
+#include "io/PictureLoader.h"
+#include "io/ShapeTemplate.h"
+#include "platform/RasterFonts.h"
+
+#include <QApplication>
+
 int main(int argc, char** argv)
 {
-    std::printf("Quillmark1.1.0.0: the editor windows are not built yet; would open %s\n",
-                argc > 1 ? argv[1] : "a new drawing");
-    return 0;
+    if (const std::optional<int> status = qm::RunCommandLine(argc, argv))
+        return *status;
+
+    QApplication application(argc, argv);
+    qm::InstallFontSubstitutes();
+    qm::InstallJapaneseTranslations(application);
+
+    const QString executableDir = qm::ExecutableDir();
+    qm::TFileCommands::TExporters exporters;
+    exporters.Bitmap = [](const qm::TBitmap& surface, const QString& path) { qm::ExportBitmap(surface, path); };
+    qm::TEditorApplication editor({qm::SettingsFilePath(), executableDir, qm::RectTemplateFolders(executableDir)},
+                                  std::move(exporters), qm::LoadPicture);
+    editor.Show();
+    const QStringList arguments = application.arguments();
+    if (arguments.size() > 1)
+        editor.OpenAtStart(arguments.at(1));
+    return application.exec();
 }
