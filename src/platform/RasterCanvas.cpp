@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <limits>
 #include <utility>
 
 namespace qm {
@@ -331,10 +330,7 @@ void TRasterCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view cha
 
 std::int32_t TRasterCanvas::TextWidth(std::string_view text)
 {
-    TRasterFontCache::TFace& face = fonts_.Face(Font());
-    std::int64_t width = 0;
-    ForEachCp932Character(text, [&](std::string_view one) { width += fonts_.Glyph(face, one).advance; });
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(width, 0, std::numeric_limits<std::int32_t>::max()));
+    return fonts_.TextWidth(Font(), text);
 }
 
 void TRasterCanvas::DrawBitmap(std::int32_t x, std::int32_t y, const TBitmap& bitmap)

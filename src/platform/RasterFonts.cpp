@@ -8,6 +8,7 @@
 #include <QTransform>
 
 #include <algorithm>
+#include <limits>
 #include <mutex>
 
 namespace qm {
@@ -118,6 +119,14 @@ TRasterFontCache::TFace& TRasterFontCache::Face(const TFont& font)
     lastFace_ = face.get();
     lastFont_ = font;
     return *face;
+}
+
+std::int32_t TRasterFontCache::TextWidth(const TFont& font, std::string_view text)
+{
+    TFace& face = Face(font);
+    std::int64_t width = 0;
+    ForEachCp932Character(text, [&](std::string_view one) { width += Glyph(face, one).advance; });
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(width, 0, std::numeric_limits<std::int32_t>::max()));
 }
 
 const TRasterFontCache::TGlyph& TRasterFontCache::Glyph(TFace& face, std::string_view character)

@@ -64,6 +64,9 @@ public:
     };
 
     TFace& Face(const TFont& font);
+    // Width of CP932 text in the font, upright: the sum of the advances of
+    // its characters, as GDI measures.
+    std::int32_t TextWidth(const TFont& font, std::string_view text);
     // The glyph of one CP932 character (one byte or a double-byte pair).
     const TGlyph& Glyph(TFace& face, std::string_view character);
     // The coverage of one character turned by `escapement` tenths of a
