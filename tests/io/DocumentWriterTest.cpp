@@ -8,12 +8,6 @@
 
 #include <QDir>
 
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace qm {
 namespace {
 
@@ -21,6 +15,7 @@ using test::AppendDefaultNodeRecords;
 using test::FileBytes;
 using test::PutFile;
 using test::TBytes;
+using test::TReadOnlyFolder;
 
 constexpr TCanvasGeometry kCanvas{800, 600, 20};
 
@@ -31,48 +26,6 @@ TTreeNode* AddShape(TObjectTree& tree, TTreeNode* parent, std::int32_t type, std
         tree.AddPoint(p.x, p.y, node);
     return node;
 }
-
-// Makes a folder refuse new files for the lifetime of the object: by its mode,
-// or, where the mode does not bind (the superuser), by the immutable flag.
-class TReadOnlyFolder {
-public:
-    explicit TReadOnlyFolder(const QString& path) : path_(path.toStdString())
-    {
-        ::chmod(path_.c_str(), 0555);
-        if (::access(path_.c_str(), W_OK) != 0) {
-            active_ = true;
-            return;
-        }
-        const int fd = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY);
-        int flags = 0;
-        if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
-            flags |= FS_IMMUTABLE_FL;
-            immutable_ = active_ = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-        }
-        if (fd >= 0)
-            ::close(fd);
-    }
-    ~TReadOnlyFolder()
-    {
-        if (immutable_) {
-            const int fd = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY);
-            int flags = 0;
-            if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
-                flags &= ~FS_IMMUTABLE_FL;
-                ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
-            }
-            if (fd >= 0)
-                ::close(fd);
-        }
-        ::chmod(path_.c_str(), 0755);
-    }
-    bool Active() const { return active_; }
-
-private:
-    std::string path_;
-    bool active_ = false;
-    bool immutable_ = false;
-};
 
 class DocumentWriterTest : public ::testing::Test {
 protected:

@@ -7,6 +7,12 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <bit>
 #include <cstdint>
 #include <string>
@@ -105,6 +111,48 @@ public:
 
 private:
     QTemporaryDir dir_;
+};
+
+// Makes a folder refuse new files for the lifetime of the object: by its mode,
+// or, where the mode does not bind (the superuser), by the immutable flag.
+class TReadOnlyFolder {
+public:
+    explicit TReadOnlyFolder(const QString& path) : path_(path.toStdString())
+    {
+        ::chmod(path_.c_str(), 0555);
+        if (::access(path_.c_str(), W_OK) != 0) {
+            active_ = true;
+            return;
+        }
+        const int fd = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY);
+        int flags = 0;
+        if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags |= FS_IMMUTABLE_FL;
+            immutable_ = active_ = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+        if (fd >= 0)
+            ::close(fd);
+    }
+    ~TReadOnlyFolder()
+    {
+        if (immutable_) {
+            const int fd = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY);
+            int flags = 0;
+            if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+                flags &= ~FS_IMMUTABLE_FL;
+                ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+            }
+            if (fd >= 0)
+                ::close(fd);
+        }
+        ::chmod(path_.c_str(), 0755);
+    }
+    bool Active() const { return active_; }
+
+private:
+    std::string path_;
+    bool active_ = false;
+    bool immutable_ = false;
 };
 
 } // namespace qm::test
