@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QFont>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSpinBox>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -84,25 +86,32 @@ TCanvasForm2::TCanvasForm2(TCanvasWindow& canvas, TUserDialogs& dialogs, TPictur
     setObjectName(QStringLiteral("CanvasForm2"));
     setWindowTitle(QStringLiteral("キャンバスの設定"));
     setFixedSize(365, 225);
+    setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
 
+    image1_ = new QLabel(this);
+    image1_->setObjectName(QStringLiteral("Image1"));
+    image1_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    image1_->setFixedSize(kPreviewSize + 2, kPreviewSize + 2);
+    image1_->setAlignment(Qt::AlignCenter);
     button1_ = NewButton("Button1", "OK", this);
     button1_->setDefault(true);
     button2_ = NewButton("Button2", "キャンセル", this);
     connect(button1_, &QPushButton::clicked, this, &TCanvasForm2::Button1Click);
     connect(button2_, &QPushButton::clicked, this, &QDialog::reject);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(button1_);
-    buttons->addWidget(button2_);
-    auto* traceColumn = new QVBoxLayout;
-    traceColumn->addLayout(BuildTraceControls());
-    traceColumn->addStretch();
-    traceColumn->addLayout(buttons);
+    auto* settings = new QVBoxLayout;
+    settings->addLayout(BuildSizeControls());
+    settings->addLayout(BuildTraceControls());
+    settings->addStretch();
+    auto* previewAndButtons = new QVBoxLayout;
+    previewAndButtons->addWidget(image1_);
+    previewAndButtons->addStretch();
+    previewAndButtons->addWidget(button1_);
+    previewAndButtons->addWidget(button2_);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
-    layout->addLayout(BuildSizeControls(), 1);
-    layout->addLayout(traceColumn);
+    layout->addLayout(settings, 1);
+    layout->addLayout(previewAndButtons);
 
     // The switches start as the canvas has them: grid shown, no trace image.
     canvas_.Switches.ShowGrid = checkBox1_->isChecked();
@@ -123,7 +132,11 @@ QLayout* TCanvasForm2::BuildSizeControls()
     memo1_->setObjectName(QStringLiteral("Memo1"));
     memo1_->setReadOnly(true);
     memo1_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    memo1_->setFixedHeight(4 * memo1_->fontMetrics().lineSpacing() + 12);
+    // Sized for its four lines, so it needs no scroll bars.
+    memo1_->document()->setDocumentMargin(2);
+    memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo1_->setFixedHeight(4 * memo1_->fontMetrics().lineSpacing() + 8);
 
     upDown1_ = NewSpin("UpDown1", 0, kMaxWidth, this);
     upDown2_ = NewSpin("UpDown2", 0, kMaxHeight, this);
@@ -137,18 +150,18 @@ QLayout* TCanvasForm2::BuildSizeControls()
     auto* spins = new QGridLayout;
     spins->addWidget(NewLabel("Label1", "Width", upDown1_, this), 0, 0);
     spins->addWidget(upDown1_, 0, 1);
-    spins->addWidget(NewLabel("Label2", "Height", upDown2_, this), 1, 0);
-    spins->addWidget(upDown2_, 1, 1);
-    spins->addWidget(NewLabel("Label3", "グリッド", upDown3_, this), 2, 0);
-    spins->addWidget(upDown3_, 2, 1);
+    spins->addWidget(NewLabel("Label2", "Height", upDown2_, this), 0, 2);
+    spins->addWidget(upDown2_, 0, 3);
+    spins->addWidget(NewLabel("Label3", "グリッド", upDown3_, this), 1, 0);
+    spins->addWidget(upDown3_, 1, 1);
+    spins->addWidget(checkBox1_, 1, 2, 1, 2);
     spins->setColumnStretch(1, 1);
+    spins->setColumnStretch(3, 1);
 
     auto* column = new QVBoxLayout;
     column->addWidget(label4);
     column->addWidget(memo1_);
     column->addLayout(spins);
-    column->addWidget(checkBox1_);
-    column->addStretch();
     return column;
 }
 
@@ -163,12 +176,6 @@ QLayout* TCanvasForm2::BuildTraceControls()
     button3_ = NewButton("Button3", "参照", this);
     button3_->setEnabled(false);
     connect(button3_, &QPushButton::clicked, this, &TCanvasForm2::Button3Click);
-    image1_ = new QLabel(this);
-    image1_->setObjectName(QStringLiteral("Image1"));
-    image1_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    image1_->setLineWidth(1);
-    image1_->setFixedSize(kPreviewSize + 2, kPreviewSize + 2);
-    image1_->setAlignment(Qt::AlignCenter);
 
     auto* file = new QHBoxLayout;
     file->addWidget(edit4_, 1);
@@ -176,7 +183,6 @@ QLayout* TCanvasForm2::BuildTraceControls()
     auto* column = new QVBoxLayout;
     column->addWidget(checkBox2_);
     column->addLayout(file);
-    column->addWidget(image1_, 0, Qt::AlignHCenter);
     return column;
 }
 
@@ -201,6 +207,7 @@ void TCanvasForm2::AddMemoLine(const char* caption, float millimetres)
 {
     memo1_->appendPlainText(QString::fromUtf8(caption) + QString::fromStdString(FormatFloat(millimetres))
                             + QStringLiteral("mm"));
+    memo1_->moveCursor(QTextCursor::Start);
 }
 
 void TCanvasForm2::FormShow()

@@ -195,7 +195,8 @@ TEST_F(TreeForm1Test, LeftClickSelectsOnTheCanvasOnlyForActiveOrdinaryNodes)
     EXPECT_EQ(form.SelectedNode(), first);
     EXPECT_EQ(CanvasSelection(), std::vector<TTreeNode*>{second});
     // The platform follows a right click with a context menu request.
-    QContextMenuEvent request(QContextMenuEvent::Mouse, View()->visualRect(IndexOf(first)).center());
+    const QPoint under = View()->visualRect(IndexOf(first)).center();
+    QContextMenuEvent request(QContextMenuEvent::Mouse, under, View()->viewport()->mapToGlobal(under));
     QApplication::sendEvent(View()->viewport(), &request);
     EXPECT_TRUE(form.PopupMenu1()->isVisible());
     form.PopupMenu1()->close();
