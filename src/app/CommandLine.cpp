@@ -129,6 +129,14 @@ std::string OneLine(const TFileError& error)
     return line;
 }
 
+// Standard error carries the conversion's own message only; Qt's notes on
+// its environment (no runtime folder, no display) are not the user's concern.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "quillmark: %s\n", message.simplified().toLocal8Bit().constData());
+}
+
 } // namespace
 
 std::optional<int> RunCommandLine(int argc, char** argv)
@@ -141,6 +149,7 @@ std::optional<int> RunCommandLine(int argc, char** argv)
     }
     // Fonts and painting need a GUI application, but no display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QuietQtMessages);
     int applicationArgc = 1;
     std::optional<QGuiApplication> application;
     if (!QCoreApplication::instance())
