@@ -1,0 +1,48 @@
+// Speed of exporting the canvas as a Windows bitmap: an 800 x 600 surface
+// encoded, and encoded and written beside the target and renamed over it.
+#include "io/BitmapExport.h"
+#include "platform/Bitmap.h"
+#include "platform/BitmapFile.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QTemporaryDir>
+
+namespace qm {
+namespace {
+
+// A white surface with filled and hatched shapes, so no row is alike.
+std::unique_ptr<TBitmap> Surface()
+{
+    auto surface = std::make_unique<TBitmap>(800, 600);
+    TCanvas& canvas = surface->Canvas();
+    canvas.SetBrush({clWhite, bsSolid});
+    canvas.FillRect(0, 0, 800, 600);
+    for (int i = 0; i < 40; ++i) {
+        canvas.SetPen({RGB(i * 6, 80, 255 - i * 6), 1 + i % 4, psSolid, TPenMode::pmCopy});
+        canvas.SetBrush({RGB(255 - i * 5, i * 5, 128), static_cast<TBrushStyle>(i % 8)});
+        canvas.Ellipse(i * 19, i * 13, i * 19 + 120, i * 13 + 90);
+    }
+    return surface;
+}
+
+void BM_EncodeBmp800x600(benchmark::State& state)
+{
+    const auto surface = Surface();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(EncodeBitmapFile(*surface, TBitmapFileFormat::Bmp));
+}
+BENCHMARK(BM_EncodeBmp800x600)->Unit(benchmark::kMillisecond);
+
+void BM_ExportBmp800x600(benchmark::State& state)
+{
+    const auto surface = Surface();
+    const QTemporaryDir dir;
+    const QString path = dir.path() + "/canvas.bmp";
+    for (auto _ : state)
+        ExportBitmap(*surface, path);
+}
+BENCHMARK(BM_ExportBmp800x600)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace qm
