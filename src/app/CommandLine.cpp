@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "canvas/MetafileExport.h"
 #include "io/BitmapExport.h"
 #include "io/DocumentReader.h"
 #include "io/DocumentWriter.h"
@@ -73,16 +74,21 @@ void CheckOutputFolder(const QString& path)
         Refuse(TFileError::TKind::CannotCreate, path, Text("フォルダ %1 に書き込めません").arg(folder.filePath()));
 }
 
-// The drawing as the canvas shows it after a bitmap export's redraw: white
-// background, no grid, no trace picture, every active item.
-void RenderDrawing(const TDocument& document, const TCanvasGeometry& canvas, const QString& output,
-                   TBitmapX& surface)
+// A picture of the drawing is as large as the canvas record says: refuse a
+// size no picture should have before anything is made for it.
+void CheckPictureSize(const TCanvasGeometry& canvas, const QString& output)
 {
     if (canvas.Width < 0 || canvas.Height < 0 || canvas.Width > kMaxCanvasSide || canvas.Height > kMaxCanvasSide
         || std::int64_t{canvas.Width} * canvas.Height > kMaxCanvasPixels) {
         Refuse(TFileError::TKind::CannotCreate, output,
                Text("キャンバスの大きさ %1 × %2 は大きすぎます").arg(canvas.Width).arg(canvas.Height));
     }
+}
+
+// The drawing as the canvas shows it after a bitmap export's redraw: white
+// background, no grid, no trace picture, every active item.
+void RenderDrawing(const TDocument& document, const TCanvasGeometry& canvas, TBitmapX& surface)
+{
     surface.InitBitmap(canvas.Width, canvas.Height);
     TCanvasBackground background;
     background.GridStep = canvas.Grid;
@@ -103,15 +109,17 @@ void Convert(const QString& input, const QString& output)
         break;
     case TOutputKind::Bitmap:
     case TOutputKind::Png: {
+        CheckPictureSize(canvas, output);
         TBitmapX surface;
-        RenderDrawing(document, canvas, output, surface);
+        RenderDrawing(document, canvas, surface);
         ExportBitmap(surface.Bitmap(), output,
                      kind == TOutputKind::Png ? TBitmapFileFormat::Png : TBitmapFileFormat::Bmp);
         break;
     }
     case TOutputKind::Metafile:
-        // NOT SUPPORTED YET: waits for the metafile export (ExportMetafile).
-        Refuse(TFileError::TKind::CannotCreate, output, Text("メタファイルへの変換はまだできません"));
+        CheckPictureSize(canvas, output);
+        ExportMetafile(output, *document.Tree, canvas.Width, canvas.Height);
+        break;
     }
 }
 

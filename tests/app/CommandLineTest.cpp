@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "io/DocumentReader.h"
 #include "io/DocumentWriter.h"
+#include "platform/Picture.h"
 #include "platform/QtBitmap.h"
 #include "platform/ShiftJis.h"
 #include "render/BitmapX.h"
@@ -86,13 +87,14 @@ protected:
     QTemporaryDir dir_;
 };
 
-TEST_F(CommandLineTest, ConvertsToBitmapPngAndTheSameDocumentBytes)
+TEST_F(CommandLineTest, ConvertsToBitmapPngMetafileAndTheSameDocumentBytes)
 {
     const QString input = WriteDrawing("図面.dof");
     const QString bmp = dir_.filePath("図面.bmp");
     const QString png = dir_.filePath("図面.PNG");
+    const QString emf = dir_.filePath("図面.emf");
     const QString dof = dir_.filePath("again.dof");
-    for (const QString& output : {bmp, png, dof}) {
+    for (const QString& output : {bmp, png, emf, dof}) {
         const TRun run = Convert({"--convert", input, output});
         EXPECT_EQ(run.ExitCode, 0) << output.toStdString();
         EXPECT_TRUE(run.Errors.isEmpty()) << run.Errors.toStdString();
@@ -106,6 +108,11 @@ TEST_F(CommandLineTest, ConvertsToBitmapPngAndTheSameDocumentBytes)
     EXPECT_EQ(bitmap.pixel(0, 0), qRgb(255, 255, 255)); // no grid line in the corner
     EXPECT_EQ(QImage(png).convertToFormat(QImage::Format_RGB32), bitmap);
     EXPECT_EQ(Bytes(dof), Bytes(input));
+    // An enhanced metafile of the canvas size, as a reader takes it.
+    const TPictureRead metafile = ReadPictureFile(emf);
+    ASSERT_TRUE(metafile.Picture) << metafile.Error;
+    EXPECT_EQ(metafile.Picture->Width(), 300);
+    EXPECT_EQ(metafile.Picture->Height(), 200);
 }
 
 TEST_F(CommandLineTest, FailuresSayWhichFileAndWhyOnOneLineAndLeaveNoOutput)
@@ -129,6 +136,7 @@ TEST_F(CommandLineTest, FailuresSayWhichFileAndWhyOnOneLineAndLeaveNoOutput)
         {{"--convert", corrupt.fileName(), dir_.filePath("b.bmp")}, corrupt.fileName()},
         {{"--convert", input, outputInNoFolder}, outputInNoFolder},
         {{"--convert", absurd, dir_.filePath("c.bmp")}, dir_.filePath("c.bmp")},
+        {{"--convert", absurd, dir_.filePath("c.emf")}, dir_.filePath("c.emf")},
         {{"--convert", input, dir_.filePath("d.gif")}, dir_.filePath("d.gif")},
     };
     for (const TCase& failing : cases) {
