@@ -132,85 +132,8 @@ class TEmfPlayer {
 public:
     TEmfPlayer(TMetafileDevice& device, std::uint32_t handles) : device_(device), objects_(handles) {}
 
+    // Records the player does not know are skipped.
     void Play(std::uint32_t type, const TRecordBytes& record)
-    {
-        if (Known(type))
-            Dispatch(type, record);
-    }
-
-private:
-    // libuemf's checks of a record: too short for its type, or with counts
-    // that run past it. They read fields before they check them, so they run
-    // only after our own reads have shown those fields to lie in the record.
-    static bool Sound(const TRecordBytes& record)
-    {
-        std::uint32_t size = 0;
-        std::uint32_t type = 0;
-        // The last argument says the record is in this machine's byte order.
-        return U_emf_record_sizeok(record.Data(), record.Data() + record.Size(), &size, &type, 1) != 0
-               && U_emf_record_safe(record.Data()) != 0;
-    }
-
-    static bool Known(std::uint32_t type)
-    {
-        switch (type) {
-        case U_EMR_POLYBEZIER:
-        case U_EMR_POLYGON:
-        case U_EMR_POLYLINE:
-        case U_EMR_POLYBEZIERTO:
-        case U_EMR_POLYLINETO:
-        case U_EMR_POLYPOLYLINE:
-        case U_EMR_POLYPOLYGON:
-        case U_EMR_SETWINDOWEXTEX:
-        case U_EMR_SETWINDOWORGEX:
-        case U_EMR_SETVIEWPORTEXTEX:
-        case U_EMR_SETVIEWPORTORGEX:
-        case U_EMR_SETMAPMODE:
-        case U_EMR_SETBKMODE:
-        case U_EMR_SETROP2:
-        case U_EMR_SETTEXTALIGN:
-        case U_EMR_SETTEXTCOLOR:
-        case U_EMR_SETBKCOLOR:
-        case U_EMR_MOVETOEX:
-        case U_EMR_SCALEVIEWPORTEXTEX:
-        case U_EMR_SCALEWINDOWEXTEX:
-        case U_EMR_SAVEDC:
-        case U_EMR_RESTOREDC:
-        case U_EMR_SELECTOBJECT:
-        case U_EMR_CREATEPEN:
-        case U_EMR_CREATEBRUSHINDIRECT:
-        case U_EMR_DELETEOBJECT:
-        case U_EMR_ELLIPSE:
-        case U_EMR_RECTANGLE:
-        case U_EMR_CREATEPALETTE:
-        case U_EMR_LINETO:
-        case U_EMR_BEGINPATH:
-        case U_EMR_ENDPATH:
-        case U_EMR_CLOSEFIGURE:
-        case U_EMR_FILLPATH:
-        case U_EMR_STROKEANDFILLPATH:
-        case U_EMR_STROKEPATH:
-        case U_EMR_ABORTPATH:
-        case U_EMR_EXTCREATEFONTINDIRECTW:
-        case U_EMR_EXTTEXTOUTA:
-        case U_EMR_EXTTEXTOUTW:
-        case U_EMR_POLYBEZIER16:
-        case U_EMR_POLYGON16:
-        case U_EMR_POLYLINE16:
-        case U_EMR_POLYBEZIERTO16:
-        case U_EMR_POLYLINETO16:
-        case U_EMR_POLYPOLYLINE16:
-        case U_EMR_POLYPOLYGON16:
-        case U_EMR_CREATEMONOBRUSH:
-        case U_EMR_CREATEDIBPATTERNBRUSHPT:
-        case U_EMR_EXTCREATEPEN:
-            return true;
-        default:
-            return false;
-        }
-    }
-
-    void Dispatch(std::uint32_t type, const TRecordBytes& record)
     {
         switch (type) {
         case U_EMR_POLYBEZIER:
@@ -292,6 +215,19 @@ private:
             PlayPath(type);
             break;
         }
+    }
+
+private:
+    // libuemf's checks of a record: too short for its type, or with counts
+    // that run past it. They read fields before they check them, so they run
+    // only after our own reads have shown those fields to lie in the record.
+    static bool Sound(const TRecordBytes& record)
+    {
+        std::uint32_t size = 0;
+        std::uint32_t type = 0;
+        // The last argument says the record is in this machine's byte order.
+        return U_emf_record_sizeok(record.Data(), record.Data() + record.Size(), &size, &type, 1) != 0
+               && U_emf_record_safe(record.Data()) != 0;
     }
 
     template <typename Coordinate>
