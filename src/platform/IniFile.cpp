@@ -178,7 +178,9 @@ void TIniFile::Load()
         readable_ = false;
         return;
     }
-    const QByteArray bytes = file.read(kMaxFileSize + 1);
+    // As much as the file holds and one byte more, which shows a file that
+    // grew past the limit; asking for the limit itself would set aside 64 MB.
+    const QByteArray bytes = file.read(info.size() + 1);
     if (bytes.size() > kMaxFileSize || file.error() != QFileDevice::NoError) {
         readable_ = false;
         return;
