@@ -125,10 +125,7 @@ void TEditorApplication::WireMainWindow()
         canvas.Repaint();
     };
     editForm_->SetTextEntryFontReceiver([this](const TFont& font) { canvasForm_->SetFont(font); });
-    canvasForm2_->SetTraceMenuCheckReceiver([this, &canvas](bool checked) {
-        mainForm_->SetTraceImageChecked(checked);
-        canvas.Switches.TraceImageMenuChecked = checked;
-    });
+    canvasForm2_->SetTraceMenuCheckReceiver([this](bool checked) { mainForm_->SetTraceImageChecked(checked); });
 }
 
 void TEditorApplication::Show()
