@@ -437,13 +437,13 @@ private:
 
         const std::uint64_t count = text->nChars;
         const std::uint64_t unitSize = wide ? 2 : 1;
-        if (!record.Holds(text->offString, count, unitSize))
+        if (count == 0 || !record.Holds(text->offString, count, unitSize))
             return;
 
         // One advance per character unit, or per pair with vertical advances.
         std::vector<double> advances;
         const std::uint64_t perUnit = (text->fOptions & U_ETO_PDY) != 0 ? 2 : 1;
-        if (*offDx != 0 && count > 0 && record.Holds(*offDx, count * perUnit, 4)) {
+        if (*offDx != 0 && record.Holds(*offDx, count * perUnit, 4)) {
             advances.resize(static_cast<std::size_t>(count));
             for (std::size_t i = 0; i < advances.size(); ++i)
                 advances[i] = *record.Get<std::int32_t>(*offDx + i * perUnit * 4);
