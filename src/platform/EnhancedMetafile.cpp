@@ -516,9 +516,9 @@ std::optional<TEnhancedMetafileInfo> ReadEnhancedMetafile(std::span<const char> 
 
     std::size_t faultAt = 0;
     if (!ForEachRecord(bytes, header.emr.nSize, faultAt, [](std::uint32_t, const TRecordBytes&) {})) {
-        error = (faultAt >= bytes.size() ? QStringLiteral("メタファイルの終わりのレコードがありません")
-                                         : QStringLiteral("%1 バイト目のレコードの大きさが正しくありません").arg(faultAt))
-                    .toStdString();
+        error = faultAt >= bytes.size()
+                    ? QStringLiteral("メタファイルの終わりのレコードがありません").toStdString()
+                    : QStringLiteral("%1 バイト目のレコードの大きさが正しくありません").arg(faultAt).toStdString();
         return std::nullopt;
     }
 

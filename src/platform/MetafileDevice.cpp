@@ -316,7 +316,8 @@ void TMetafileDevice::SelectStock(std::uint32_t index)
 
 TCanvasPoint TMetafileDevice::ToCanvas(TLogicalPoint point) const
 {
-    return {ToPixel(point.x * mapping_.ScaleX + mapping_.OffsetX), ToPixel(point.y * mapping_.ScaleY + mapping_.OffsetY)};
+    return {ToPixel(point.x * mapping_.ScaleX + mapping_.OffsetX),
+            ToPixel(point.y * mapping_.ScaleY + mapping_.OffsetY)};
 }
 
 const std::vector<TCanvasPoint>& TMetafileDevice::ToCanvas(std::span<const TLogicalPoint> points)

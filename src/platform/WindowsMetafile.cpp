@@ -284,7 +284,8 @@ private:
         const auto count = record.Get<std::int16_t>(offsetof(U_WMRPOLYGON, nPoints));
         if (!count || *count < 0)
             return;
-        const auto points = record.Points<std::int16_t>(offsetof(U_WMRPOLYGON, aPoints), std::uint64_t(*count));
+        const auto points =
+            record.Points<std::int16_t>(offsetof(U_WMRPOLYGON, aPoints), static_cast<std::uint64_t>(*count));
         if (!points)
             return;
         if (type == U_WMR_POLYGON)
@@ -435,9 +436,9 @@ std::optional<TWindowsMetafileInfo> ReadWindowsMetafile(std::span<const char> by
     info.Objects = header.nObjects;
     std::size_t faultAt = 0;
     if (!ForEachRecord(bytes, info.FirstRecord, faultAt, [](std::uint16_t, const TRecordBytes&) {})) {
-        error = (faultAt >= bytes.size() ? QStringLiteral("メタファイルの終わりのレコードがありません")
-                                         : QStringLiteral("%1 バイト目のレコードの大きさが正しくありません").arg(faultAt))
-                    .toStdString();
+        error = faultAt >= bytes.size()
+                    ? QStringLiteral("メタファイルの終わりのレコードがありません").toStdString()
+                    : QStringLiteral("%1 バイト目のレコードの大きさが正しくありません").arg(faultAt).toStdString();
         return std::nullopt;
     }
     if (key == kPlaceableKey) {

@@ -63,7 +63,8 @@ protected:
         ellipse->Data()->Brush = {clBlue, bsDiagCross};
         TTreeNode* line = test::AddShape(tree, root, itLine, {{10, 180}, {290, 150}});
         line->Data()->Pen = {clRed, 2, psDash, TPenMode::pmCopy};
-        TTreeNode* trashed = test::AddShape(tree, tree.TrashNode(), itRectangle, {{0, 0}, {300, 0}, {300, 200}, {0, 200}});
+        TTreeNode* trashed =
+            test::AddShape(tree, tree.TrashNode(), itRectangle, {{0, 0}, {300, 0}, {300, 200}, {0, 200}});
         trashed->Data()->Active = false;
         trashed->Data()->Brush = {clBlack, bsSolid};
         const QString path = dir_.filePath(name);

@@ -109,7 +109,8 @@ std::vector<std::size_t> EmfRecords(const QByteArray& bytes, std::uint32_t type)
 std::vector<std::size_t> WmfRecords(const QByteArray& bytes, std::uint8_t type)
 {
     std::vector<std::size_t> offsets;
-    for (std::size_t offset = U_SIZE_WMRPLACEABLE + U_SIZE_WMRHEADER; offset + 6 <= static_cast<std::size_t>(bytes.size());) {
+    const auto size = static_cast<std::size_t>(bytes.size());
+    for (std::size_t offset = U_SIZE_WMRPLACEABLE + U_SIZE_WMRHEADER; offset + 6 <= size;) {
         std::uint32_t words = 0;
         std::memcpy(&words, bytes.constData() + offset, 4);
         if (static_cast<std::uint8_t>(bytes[static_cast<qsizetype>(offset + 4)]) == type)

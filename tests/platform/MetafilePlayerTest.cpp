@@ -31,7 +31,8 @@ char* WidePen(std::uint32_t* index, EMFHANDLES* handles, std::uint32_t width, TC
 
 char* Brush(std::uint32_t* index, EMFHANDLES* handles, std::uint32_t style, TColor color, std::uint32_t hatch = 0)
 {
-    return createbrushindirect_set(index, handles, logbrush_set(style, Colorref(color), static_cast<std::int32_t>(hatch)));
+    const U_LOGBRUSH brush = logbrush_set(style, Colorref(color), static_cast<std::int32_t>(hatch));
+    return createbrushindirect_set(index, handles, brush);
 }
 
 char* Font(std::uint32_t* index, EMFHANDLES* handles, std::int32_t height, std::int32_t escapement,
@@ -126,8 +127,9 @@ TEST(MetafilePlayerTest, EmfHatchOnAnOpaqueBackgroundFillsItsGapsWithTheBackgrou
 {
     TEmfWriter emf(100, 100);
     emf.Add(U_EMRSETBKCOLOR_set(Colorref(clSilver)));
-    emf.Add(selectobject_set(emf.Make([](auto* i, auto* h) { return Brush(i, h, U_BS_HATCHED, clRed, U_HS_BDIAGONAL); }),
-                             emf.Handles()));
+    const std::uint32_t hatch =
+        emf.Make([](auto* i, auto* h) { return Brush(i, h, U_BS_HATCHED, clRed, U_HS_BDIAGONAL); });
+    emf.Add(selectobject_set(hatch, emf.Handles()));
     emf.Add(Box(U_EMR_RECTANGLE, 0, 0, 40, 40));
 
     const std::vector<TCanvasCall> calls = Played(emf.Finish(), TMetafileFormat::Enhanced);
