@@ -27,6 +27,9 @@ constexpr std::int32_t kDeviceMillimetres = 254;
 // Hundredths of a millimetre per pixel of that device.
 constexpr double kFrameUnitsPerPixel = 2540.0 / kPixelsPerInch;
 
+// The most the recording buffer grows by at once.
+constexpr std::size_t kMaxGrowth = std::size_t{1} << 28;
+
 // Objects of one kind kept for reuse before the least recently used goes.
 constexpr std::size_t kKeptObjects = 8;
 
@@ -243,6 +246,10 @@ TMetafileCanvas::Recording::~Recording()
 
 void TMetafileCanvas::Recording::Add(char* record)
 {
+    // libuemf grows its buffer by a fixed step; a step as large as the
+    // buffer keeps a long recording linear in time.
+    if (track)
+        track->chunk = static_cast<std::uint32_t>(std::clamp<std::size_t>(track->allocated, track->chunk, kMaxGrowth));
     if (!record || spoiled || emf_append(reinterpret_cast<U_ENHMETARECORD*>(record), track, U_REC_FREE) != 0) {
         std::free(record);
         spoiled = true;
