@@ -15,9 +15,11 @@ void ExportBitmap(const TBitmap& surface, const QString& path, TBitmapFileFormat
                          QStringLiteral("キャンバスの幅か高さが 0 です").toStdString());
     }
     const QByteArray bytes = EncodeBitmapFile(surface, format);
-    QSaveFile file(path);
-    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (bytes.isEmpty())
         throw TFileError(TFileError::TKind::CannotCreate, path);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw TFileError(TFileError::TKind::CannotCreate, path, file.errorString().toStdString());
 }
 
 } // namespace qm

@@ -1,3 +1,4 @@
+#include "../io/IoTestSupport.h"
 #include "../model/TreeTestSupport.h"
 
 #include "app/CommandLine.h"
@@ -136,8 +137,6 @@ TEST_F(CommandLineTest, FailuresSayWhichFileAndWhyOnOneLineAndLeaveNoOutput)
         {{"--convert", missing, dir_.filePath("a.bmp")}, missing},
         {{"--convert", corrupt.fileName(), dir_.filePath("b.bmp")}, corrupt.fileName()},
         {{"--convert", input, outputInNoFolder}, outputInNoFolder},
-        {{"--convert", absurd, dir_.filePath("c.bmp")}, dir_.filePath("c.bmp")},
-        {{"--convert", absurd, dir_.filePath("c.emf")}, dir_.filePath("c.emf")},
         {{"--convert", input, dir_.filePath("d.gif")}, dir_.filePath("d.gif")},
     };
     for (const TCase& failing : cases) {
@@ -149,8 +148,26 @@ TEST_F(CommandLineTest, FailuresSayWhichFileAndWhyOnOneLineAndLeaveNoOutput)
         EXPECT_TRUE(message.contains(failing.Named)) << message.toStdString();
         EXPECT_TRUE(message.contains(": ")) << message.toStdString(); // a reason follows
     }
-    EXPECT_TRUE(Convert({"--convert", absurd, dir_.filePath("c.bmp")}).Errors.contains("100000"));
+    // An absurd canvas is refused by the reader or before a picture is made.
+    for (const char* output : {"c.bmp", "c.emf"}) {
+        const TRun run = Convert({"--convert", absurd, dir_.filePath(output)});
+        EXPECT_NE(run.ExitCode, 0);
+        EXPECT_TRUE(run.Errors.contains("100000 × 100000")) << run.Errors.toStdString();
+        EXPECT_TRUE(run.Errors.contains(absurd) || run.Errors.contains(dir_.filePath(output)));
+    }
     EXPECT_EQ(Files(), before);
+
+    // A folder that takes no new file.
+    QTemporaryDir lockedDir;
+    const QString locked = lockedDir.filePath("out.bmp");
+    test::TReadOnlyFolder readOnly(lockedDir.path());
+    if (!readOnly.Active())
+        GTEST_SKIP() << "this file system lets every write through";
+    const TRun run = Convert({"--convert", input, locked});
+    EXPECT_NE(run.ExitCode, 0);
+    EXPECT_TRUE(run.Errors.contains(locked)) << run.Errors.toStdString();
+    EXPECT_TRUE(run.Errors.contains(": ")) << run.Errors.toStdString();
+    EXPECT_TRUE(QDir(lockedDir.path()).isEmpty());
 }
 
 TEST_F(CommandLineTest, OnlyTheConvertOptionIsAConversion)
