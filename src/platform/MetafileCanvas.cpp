@@ -132,52 +132,52 @@ struct TFreeRecord {
 };
 using TRecordBuffer = std::unique_ptr<char, TFreeRecord>;
 
+// The objects of one kind that the recording holds: what each was made
+// from, its handle, and which one the device has selected.
+class TObjectSet {
+public:
+    struct TObject {
+        std::string description;
+        std::uint32_t handle = 0;
+        std::uint64_t lastUse = 0;
+    };
+
+    explicit TObjectSet(std::uint32_t initialStock) : selected_(initialStock) {}
+
+    std::uint32_t Selected() const { return selected_; }
+    void SetSelected(std::uint32_t handle) { selected_ = handle; }
+    // The kept object made from the description, or null.
+    TObject* Find(const std::string& description)
+    {
+        const auto found = std::find_if(objects_.begin(), objects_.end(),
+                                        [&](const TObject& object) { return object.description == description; });
+        return found == objects_.end() ? nullptr : &*found;
+    }
+    bool Full() const { return objects_.size() >= kKeptObjects; }
+    // Removes the least recently used object that is not selected and returns its handle.
+    std::uint32_t TakeLeastRecentlyUsed()
+    {
+        auto oldest = objects_.end();
+        for (auto object = objects_.begin(); object != objects_.end(); ++object) {
+            if (object->handle != selected_ && (oldest == objects_.end() || object->lastUse < oldest->lastUse))
+                oldest = object;
+        }
+        const std::uint32_t handle = oldest->handle;
+        objects_.erase(oldest);
+        return handle;
+    }
+    void Add(TObject object) { objects_.push_back(std::move(object)); }
+    const std::vector<TObject>& Objects() const { return objects_; }
+    void Clear() { objects_.clear(); }
+
+private:
+    std::vector<TObject> objects_;
+    std::uint32_t selected_;
+};
+
 } // namespace
 
 struct TMetafileCanvas::Recording {
-    // The objects of one kind that the recording holds: what each was made
-    // from, its handle, and which one the device has selected.
-    class TObjectSet {
-    public:
-        struct TObject {
-            std::string description;
-            std::uint32_t handle = 0;
-            std::uint64_t lastUse = 0;
-        };
-
-        explicit TObjectSet(std::uint32_t initialStock) : selected_(initialStock) {}
-
-        std::uint32_t Selected() const { return selected_; }
-        void SetSelected(std::uint32_t handle) { selected_ = handle; }
-        // The kept object made from the description, or null.
-        TObject* Find(const std::string& description)
-        {
-            const auto found = std::find_if(objects_.begin(), objects_.end(),
-                                            [&](const TObject& object) { return object.description == description; });
-            return found == objects_.end() ? nullptr : &*found;
-        }
-        bool Full() const { return objects_.size() >= kKeptObjects; }
-        // Removes the least recently used object that is not selected and returns its handle.
-        std::uint32_t TakeLeastRecentlyUsed()
-        {
-            auto oldest = objects_.end();
-            for (auto object = objects_.begin(); object != objects_.end(); ++object) {
-                if (object->handle != selected_ && (oldest == objects_.end() || object->lastUse < oldest->lastUse))
-                    oldest = object;
-            }
-            const std::uint32_t handle = oldest->handle;
-            objects_.erase(oldest);
-            return handle;
-        }
-        void Add(TObject object) { objects_.push_back(std::move(object)); }
-        const std::vector<TObject>& Objects() const { return objects_; }
-        void Clear() { objects_.clear(); }
-
-    private:
-        std::vector<TObject> objects_;
-        std::uint32_t selected_;
-    };
-
     Recording(std::int32_t width, std::int32_t height);
     ~Recording();
     Recording(const Recording&) = delete;
@@ -447,6 +447,9 @@ TMetafileCanvas::TMetafileCanvas(std::int32_t width, std::int32_t height)
     : width_(std::max(width, 1)), height_(std::max(height, 1)),
       recording_(std::make_unique<Recording>(width_, height_))
 {
+    // Without a buffer there is nothing to record into: Finish gives no bytes.
+    if (recording_->spoiled)
+        recording_.reset();
 }
 
 TMetafileCanvas::~TMetafileCanvas() = default;
@@ -474,7 +477,7 @@ void TMetafileCanvas::LineTo(std::int32_t x, std::int32_t y)
 
 void TMetafileCanvas::Polygon(std::span<const TCanvasPoint> points)
 {
-    if (!recording_ || points.size() < 2)
+    if (!recording_ || points.size() < 2 || (Pen().Style == psClear && Brush().Style == bsClear))
         return;
     recording_->UsePen(Pen());
     recording_->UseBrush(Brush());
@@ -564,7 +567,12 @@ void TMetafileCanvas::DrawBitmap(std::int32_t x, std::int32_t y, const TBitmap& 
     const auto infoSize = sizeof(U_BITMAPINFOHEADER);
     const auto pixelBytes = static_cast<std::uint32_t>(file.size() - kBitmapFileHeaderSize - infoSize);
     const U_POINTL size = pointl_set(bitmap.Width(), bitmap.Height());
-    const U_RECTL bounds = rectl_set(pointl_set(x, y), pointl_set(x + bitmap.Width() - 1, y + bitmap.Height() - 1));
+    const auto farEdge = [](std::int32_t start, std::int32_t length) {
+        return static_cast<std::int32_t>(
+            std::min<std::int64_t>(std::int64_t{start} + length - 1, std::numeric_limits<std::int32_t>::max()));
+    };
+    const U_RECTL bounds =
+        rectl_set(pointl_set(x, y), pointl_set(farEdge(x, bitmap.Width()), farEdge(y, bitmap.Height())));
     recording_->Add(U_EMRSTRETCHDIBITS_set(bounds, pointl_set(x, y), size, pointl_set(0, 0), size, U_DIB_RGB_COLORS,
                                            U_SRCCOPY, reinterpret_cast<PU_BITMAPINFO>(dib), pixelBytes,
                                            dib + infoSize));
