@@ -1,0 +1,352 @@
+// Writes the seed inputs of the fuzz targets into fuzz/corpus with the
+// project's own writers (metafiles with libuemf, which the picture loaders
+// read): small, valid files that reach every kind of record.
+//   make_fuzz_seeds <repository root>
+#include "canvas/CanvasWindow.h"
+#include "io/DocumentWriter.h"
+#include "io/ExtensionObject.h"
+#include "model/ObjectTree.h"
+#include "platform/Bitmap.h"
+#include "platform/BitmapFile.h"
+#include "platform/IniFile.h"
+#include "platform/ShiftJis.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+
+#include <uemf.h>
+#include <uwmf.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+#include <vector>
+
+namespace qm {
+namespace {
+
+QString corpus;
+
+QString SeedPath(const char* target, const char* name)
+{
+    QDir(corpus).mkpath(QString::fromLatin1(target));
+    return QDir(corpus).filePath(QString::fromLatin1(target) + "/" + QString::fromLatin1(name));
+}
+
+void PutSeed(const char* target, const char* name, const char* bytes, std::size_t size)
+{
+    QFile file(SeedPath(target, name));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || file.write(bytes, static_cast<qint64>(size)) != static_cast<qint64>(size)) {
+        std::fprintf(stderr, "cannot write %s/%s\n", target, name);
+        std::exit(1);
+    }
+}
+
+TTreeNode* AddFigure(TObjectTree& tree, TTreeNode* parent, const char* caption, std::int32_t type,
+                     std::initializer_list<TPoint> vertices)
+{
+    TTreeNode* node = tree.AddItem(parent, Utf8ToCp932(caption), type);
+    for (const TPoint& p : vertices)
+        tree.AddPoint(p.x, p.y, node);
+    tree.PointToCenter(node);
+    return node;
+}
+
+// A group holding every kind of item, one with text, one turned and stretched.
+TTreeNode* AddEveryKind(TObjectTree& tree, TTreeNode* parent)
+{
+    TTreeNode* group = tree.AddItem(parent, Utf8ToCp932("グループ"), itGroup);
+    AddFigure(tree, group, "四角", itRectangle, {{10, 10}, {60, 10}, {60, 40}, {10, 40}});
+    TTreeNode* ellipse = AddFigure(tree, group, "円", itEllipse, {{70, 10}, {110, 10}, {110, 50}, {70, 50}});
+    ellipse->Data()->Brush = {clRed, bsDiagCross};
+    TTreeNode* arrow = AddFigure(tree, group, "矢印", itArrow, {{10, 60}, {80, 90}});
+    arrow->Data()->PStyle = 1;
+    arrow->Data()->DStyle = 2;
+    arrow->Data()->Pen = {clBlue, 3, psDash, TPenMode::pmCopy};
+    TTreeNode* curve = AddFigure(tree, parent, "曲線", itCurve, {{10, 100}, {40, 130}, {70, 100}, {100, 130}});
+    curve->Data()->CurveStyle = csBezier;
+    TTreeNode* polygon = AddFigure(tree, parent, "多角形", itPolygon, {{120, 100}, {160, 140}, {120, 140}});
+    polygon->Data()->CurveStyle = csSpline;
+    polygon->Data()->Text = Utf8ToCp932("文字\r\n二行目");
+    polygon->Data()->Font.Style = fsBold | fsUnderline;
+    polygon->Data()->Roll = 30;
+    polygon->Data()->StretchX = 1.5f;
+    AddFigure(tree, parent, "線", itLine, {{0, 0}, {5, 5}});
+    return group;
+}
+
+void WriteDocuments(const QString& sample)
+{
+    TObjectTree fresh;
+    WriteDocument(SeedPath("document", "fresh.dof"), fresh, {400, 400, 10});
+
+    TObjectTree every;
+    AddEveryKind(every, every.ObjectRoot());
+    TTreeNode* deep = every.ObjectRoot();
+    for (int level = 0; level < 6; ++level)
+        deep = every.AddItem(deep, "g", itGroup);
+    every.MoveSubtree(every.TrashNode(), AddFigure(every, every.ObjectRoot(), "捨て", itLine, {{1, 1}, {2, 2}}));
+    WriteDocument(SeedPath("document", "every-kind.dof"), every, {320, 200, 8});
+
+    QFile::remove(SeedPath("document", "sample.dof"));
+    QFile::copy(sample, SeedPath("document", "sample.dof"));
+}
+
+void WriteExtensionObjects()
+{
+    TObjectTree tree;
+    TTreeNode* group = AddEveryKind(tree, tree.ObjectRoot());
+    TTreeNode* line = AddFigure(tree, tree.ObjectRoot(), "線", itLine, {{3, 4}, {50, 60}});
+    for (const auto& [name, node] : {std::pair{"group.ud2", group}, std::pair{"line.ud2", line}}) {
+        QFile::remove(SeedPath("extension_object", name));
+        WriteExtensionObject(SeedPath("extension_object", name), tree, node);
+    }
+}
+
+void WriteTemplatesAndSettings(const QString& rectTemplate)
+{
+    QFile::remove(SeedPath("shape_template", "Rect.udf"));
+    QFile::copy(rectTemplate, SeedPath("shape_template", "Rect.udf"));
+    TIniFile own(SeedPath("shape_template", "own-type.udf").toStdString());
+    own.BeginUpdate();
+    own.WriteInteger("System", "FileType", 1);
+    own.WriteString("Item", "Name", Utf8ToCp932("三角"));
+    own.WriteInteger("Item", "ItemType", itCurve);
+    own.WriteInteger("Item", "Count", 3);
+    for (const auto& [i, x, y] : {std::tuple{0, 0, 0}, std::tuple{1, 40, -20}, std::tuple{2, -7, 35}}) {
+        own.WriteInteger("Item", "PX" + std::to_string(i), x);
+        own.WriteInteger("Item", "PY" + std::to_string(i), y);
+    }
+    own.WriteBool("Item", "CurveStyle", true);
+    own.EndUpdate();
+
+    TIniFile settings(SeedPath("settings", "quillmark.ini").toStdString());
+    settings.BeginUpdate();
+    WriteCanvasSettings(settings, {640, 480, 16});
+    settings.WriteString("File", "LastDir", Utf8ToCp932("/home/user/図面/plan.dof"));
+    settings.WriteString("File", "LastDir2", "/tmp/shape.ud2");
+    settings.EndUpdate();
+}
+
+void WriteBitmaps()
+{
+    TBitmap bitmap(5, 3);
+    TCanvas& canvas = bitmap.Canvas();
+    canvas.SetBrush({clWhite, bsSolid});
+    canvas.FillRect(0, 0, 5, 3);
+    canvas.SetBrush({clRed, bsSolid});
+    canvas.FillRect(1, 1, 3, 2);
+    const QByteArray bytes = EncodeBitmapFile(bitmap, TBitmapFileFormat::Bmp);
+    PutSeed("picture_bmp", "small.bmp", bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+U_COLORREF Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b)
+{
+    return colorref3_set(r, g, b);
+}
+
+class TEmf {
+public:
+    TEmf(std::int32_t width, std::int32_t height)
+    {
+        emf_start("/dev/null", 4096, 4096, &track_);
+        emf_htable_create(64, 64, &handles_);
+        const U_RECTL bounds = rectl_set(pointl_set(0, 0), pointl_set(width - 1, height - 1));
+        const U_RECTL frame = rectl_set(pointl_set(0, 0), pointl_set(width * 2540 / 96 - 1, height * 2540 / 96 - 1));
+        Add(U_EMRHEADER_set(bounds, frame, nullptr, 0, nullptr, sizel_set(960, 960), sizel_set(254, 254), 0));
+    }
+    ~TEmf()
+    {
+        emf_free(&track_);
+        emf_htable_free(&handles_);
+    }
+    void Add(char* record) { emf_append(reinterpret_cast<U_ENHMETARECORD*>(record), track_, U_REC_FREE); }
+    EMFHANDLES* Handles() { return handles_; }
+    void Save(const char* name)
+    {
+        Add(U_EMREOF_set(0, nullptr, track_));
+        emf_finish(track_, handles_);
+        PutSeed("picture_emf", name, track_->buf, track_->used);
+    }
+
+private:
+    EMFTRACK* track_ = nullptr;
+    EMFHANDLES* handles_ = nullptr;
+};
+
+void WriteEnhancedMetafiles()
+{
+    {
+        TEmf emf(120, 80);
+        std::uint32_t pen = 0;
+        emf.Add(createpen_set(&pen, emf.Handles(), logpen_set(U_PS_DASH, point32_set(1, 1), Rgb(255, 0, 0))));
+        emf.Add(selectobject_set(pen, emf.Handles()));
+        std::uint32_t brush = 0;
+        emf.Add(createbrushindirect_set(&brush, emf.Handles(), logbrush_set(U_BS_HATCHED, Rgb(0, 0, 255), U_HS_CROSS)));
+        emf.Add(selectobject_set(brush, emf.Handles()));
+        const U_POINTL triangle[] = {{10, 10}, {60, 10}, {35, 50}};
+        emf.Add(U_EMRPOLYGON_set(U_RCL_DEF, 3, triangle));
+        const U_POINT16 zigzag[] = {{0, 70}, {20, 60}, {40, 70}, {60, 60}};
+        emf.Add(U_EMRPOLYLINE16_set(U_RCL_DEF, 4, zigzag));
+        emf.Add(U_EMRPOLYBEZIER16_set(U_RCL_DEF, 4, zigzag));
+        emf.Add(U_EMRRECTANGLE_set(rectl_set(pointl_set(70, 5), pointl_set(110, 30))));
+        PU_EXTLOGPEN wide = extlogpen_set(U_PS_GEOMETRIC | U_PS_SOLID | U_PS_ENDCAP_ROUND | U_PS_JOIN_ROUND, 5,
+                                          U_BS_SOLID, Rgb(0, 128, 0), 0, 0, nullptr);
+        std::uint32_t widePen = 0;
+        emf.Add(extcreatepen_set(&widePen, emf.Handles(), nullptr, 0, nullptr, wide));
+        std::free(wide);
+        emf.Add(selectobject_set(widePen, emf.Handles()));
+        emf.Add(selectobject_set(U_NULL_BRUSH, emf.Handles()));
+        emf.Add(U_EMRELLIPSE_set(rectl_set(pointl_set(70, 35), pointl_set(110, 75))));
+        emf.Add(U_EMRMOVETOEX_set(pointl_set(5, 75)));
+        emf.Add(U_EMRLINETO_set(pointl_set(115, 75)));
+        const std::uint32_t counts[] = {3, 3};
+        const U_POINT16 rings[] = {{0, 0}, {10, 0}, {0, 10}, {20, 20}, {30, 20}, {20, 30}};
+        emf.Add(U_EMRPOLYPOLYGON16_set(U_RCL_DEF, 2, counts, 6, rings));
+        emf.Add(deleteobject_set(&pen, emf.Handles()));
+        emf.Save("shapes.emf");
+    }
+    {
+        TEmf emf(200, 100);
+        emf.Add(U_EMRSETBKMODE_set(U_TRANSPARENT));
+        emf.Add(U_EMRSETTEXTCOLOR_set(Rgb(0, 0, 255)));
+        emf.Add(U_EMRSETTEXTALIGN_set(U_TA_BASELINE));
+        std::uint16_t* face = U_Utf8ToUtf16le("ＭＳ ゴシック", 0, nullptr);
+        U_LOGFONT logfont = logfont_set(-24, 0, 900, 900, U_FW_BOLD, 1, 0, 0, U_SHIFTJIS_CHARSET, 0, 0, 0, 0, face);
+        std::free(face);
+        std::uint32_t font = 0;
+        emf.Add(extcreatefontindirectw_set(&font, emf.Handles(), reinterpret_cast<const char*>(&logfont), nullptr));
+        emf.Add(selectobject_set(font, emf.Handles()));
+        std::size_t length = 0;
+        std::uint16_t* text = U_Utf8ToUtf16le("日本A", 0, &length);
+        std::vector<std::uint32_t> advances(length, 20);
+        char* emrtext = emrtext_set(pointl_set(30, 60), static_cast<U_NUM_STR>(length), 2, text, U_ETO_NO_RECT,
+                                    U_RCL_DEF, advances.data());
+        emf.Add(U_EMREXTTEXTOUTW_set(U_RCL_DEF, U_GM_COMPATIBLE, 1, 1, reinterpret_cast<PU_EMRTEXT>(emrtext)));
+        std::free(text);
+        std::free(emrtext);
+        emf.Save("text.emf");
+    }
+    {
+        TEmf emf(100, 100);
+        emf.Add(U_EMRSAVEDC_set());
+        emf.Add(U_EMRSETMAPMODE_set(U_MM_ANISOTROPIC));
+        emf.Add(U_EMRSETWINDOWEXTEX_set(sizel_set(1000, 1000)));
+        emf.Add(U_EMRSETWINDOWORGEX_set(pointl_set(-20, -10)));
+        emf.Add(U_EMRSETVIEWPORTEXTEX_set(sizel_set(100, 50)));
+        emf.Add(U_EMRSETVIEWPORTORGEX_set(pointl_set(10, 5)));
+        emf.Add(U_EMRSETROP2_set(U_R2_NOTXORPEN));
+        emf.Add(U_EMRBEGINPATH_set());
+        emf.Add(U_EMRMOVETOEX_set(pointl_set(100, 100)));
+        emf.Add(U_EMRLINETO_set(pointl_set(900, 100)));
+        emf.Add(U_EMRLINETO_set(pointl_set(500, 800)));
+        emf.Add(U_EMRCLOSEFIGURE_set());
+        emf.Add(U_EMRENDPATH_set());
+        emf.Add(U_EMRSTROKEANDFILLPATH_set(U_RCL_DEF));
+        emf.Add(U_EMRRESTOREDC_set(-1));
+        emf.Add(U_EMRSETMAPMODE_set(U_MM_HIMETRIC));
+        emf.Add(U_EMRRECTANGLE_set(rectl_set(pointl_set(0, 0), pointl_set(1000, -1000))));
+        emf.Save("mapping.emf");
+    }
+}
+
+class TWmf {
+public:
+    TWmf(std::int32_t width, std::int32_t height)
+    {
+        wmf_start("/dev/null", 4096, 4096, &track_);
+        U_PAIRF size{static_cast<float>(width) / 96, static_cast<float>(height) / 96};
+        wmf_header_append(reinterpret_cast<U_METARECORD*>(U_WMRHEADER_set(&size, 96)), track_, U_REC_FREE);
+    }
+    ~TWmf() { wmf_free(&track_); }
+    void Add(char* record) { wmf_append(reinterpret_cast<U_METARECORD*>(record), track_, U_REC_FREE); }
+    void Save(const char* name, std::uint16_t objects)
+    {
+        Add(U_WMREOF_set());
+        wmf_finish(track_);
+        std::memcpy(track_->buf + U_SIZE_WMRPLACEABLE + offsetof(U_WMRHEADER, nObjects), &objects, sizeof(objects));
+        PutSeed("picture_wmf", name, track_->buf, track_->used);
+    }
+
+private:
+    WMFTRACK* track_ = nullptr;
+};
+
+void WriteWindowsMetafiles()
+{
+    {
+        TWmf wmf(120, 80);
+        wmf.Add(U_WMRCREATEPENINDIRECT_set(U_PEN_set(U_PS_DASHDOT, 2, Rgb(0, 0, 0))));
+        wmf.Add(U_WMRSELECTOBJECT_set(0));
+        wmf.Add(U_WMRCREATEBRUSHINDIRECT_set(U_WLOGBRUSH_set(U_BS_HATCHED, Rgb(0, 255, 0), U_HS_VERTICAL)));
+        wmf.Add(U_WMRSELECTOBJECT_set(1));
+        wmf.Add(U_WMRRECTANGLE_set(U_RECT16{1, 2, 30, 40}));
+        wmf.Add(U_WMRELLIPSE_set(U_RECT16{40, 0, 100, 60}));
+        const U_POINT16 line[] = {{0, 70}, {50, 60}, {110, 75}};
+        wmf.Add(U_WMRPOLYLINE_set(3, line));
+        wmf.Add(U_WMRPOLYGON_set(3, line));
+        const std::uint16_t counts[] = {3, 3};
+        const U_POINT16 rings[] = {{0, 0}, {10, 0}, {0, 10}, {20, 20}, {30, 20}, {20, 30}};
+        wmf.Add(U_WMRPOLYPOLYGON_set(2, counts, rings));
+        wmf.Add(U_WMRMOVETO_set(point16_set(5, 5)));
+        wmf.Add(U_WMRLINETO_set(point16_set(115, 75)));
+        wmf.Add(U_WMRDELETEOBJECT_set(0));
+        wmf.Save("shapes.wmf", 4);
+    }
+    {
+        TWmf wmf(200, 100);
+        const std::string face = Utf8ToCp932("ＭＳ 明朝");
+        std::string text = Utf8ToCp932("日本A");
+        wmf.Add(U_WMRSETBKMODE_set(U_TRANSPARENT));
+        U_FONT* font = U_FONT_set(-20, 0, 450, 450, 400, 0, 1, 0, U_SHIFTJIS_CHARSET, 0, 0, 0, 0,
+                                  const_cast<char*>(face.c_str()));
+        wmf.Add(U_WMRCREATEFONTINDIRECT_set(font));
+        std::free(font);
+        wmf.Add(U_WMRSELECTOBJECT_set(0));
+        wmf.Add(U_WMRSETTEXTCOLOR_set(Rgb(255, 0, 0)));
+        wmf.Add(U_WMRSETTEXTALIGN_set(U_TA_BASELINE));
+        wmf.Add(U_WMRTEXTOUT_set(point16_set(30, 40), text.data()));
+        std::int16_t advances[] = {20, 0, 20, 0, 9};
+        wmf.Add(U_WMREXTTEXTOUT_set(point16_set(30, 70), 5, 0, text.data(), advances, U_RECT16{}));
+        wmf.Save("text.wmf", 2);
+    }
+    {
+        TWmf wmf(100, 100);
+        wmf.Add(U_WMRSAVEDC_set());
+        wmf.Add(U_WMRSETMAPMODE_set(U_MM_ANISOTROPIC));
+        wmf.Add(U_WMRSETWINDOWORG_set(point16_set(-500, 0)));
+        wmf.Add(U_WMRSETWINDOWEXT_set(point16_set(2000, 1000)));
+        wmf.Add(U_WMRSETVIEWPORTORG_set(point16_set(0, 10)));
+        wmf.Add(U_WMRSETVIEWPORTEXT_set(point16_set(100, 50)));
+        wmf.Add(U_WMRSETROP2_set(U_R2_NOTXORPEN));
+        wmf.Add(U_WMRRECTANGLE_set(U_RECT16{200, 100, 1000, 500}));
+        wmf.Add(U_WMRRESTOREDC_set(-1));
+        wmf.Add(U_WMRELLIPSE_set(U_RECT16{0, 0, 50, 50}));
+        wmf.Save("mapping.wmf", 1);
+    }
+}
+
+} // namespace
+} // namespace qm
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_fuzz_seeds <repository root>\n");
+        return 2;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    const QDir root(QString::fromLocal8Bit(argv[1]));
+    qm::corpus = root.filePath("fuzz/corpus");
+    qm::WriteDocuments(root.filePath("examples/sample.dof"));
+    qm::WriteExtensionObjects();
+    qm::WriteTemplatesAndSettings(root.filePath("data/Rect.udf"));
+    qm::WriteBitmaps();
+    qm::WriteEnhancedMetafiles();
+    qm::WriteWindowsMetafiles();
+    return 0;
+}
