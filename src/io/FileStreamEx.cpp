@@ -322,7 +322,10 @@ int TFileStreamEx::ReadFont(TFont& font)
                                  ReadBool(styles[1]), ReadBool(styles[2]), ReadBool(styles[3])});
     if (status != kDone)
         return status;
-    font.Name = std::move(name);
+    // A name of zero bytes only reads as empty; like an empty one it keeps the
+    // face, since an empty name would be saved as one that keeps the face.
+    if (!name.empty())
+        font.Name = std::move(name);
     font.SetSize(size);
     font.Color = static_cast<TColor>(color);
     const TFontStyle flags[4] = {fsBold, fsItalic, fsUnderline, fsStrikeOut};

@@ -72,8 +72,9 @@ public:
     // A stored length of 0 leaves `text` as it was; otherwise `text` becomes the
     // stored bytes up to the first zero byte.
     int ReadString(std::string& text);
-    // The stored face name replaces the font's unless it is empty; size and
-    // colour are set; a true style flag adds its style, a false one removes none.
+    // The stored face name replaces the font's unless it is empty (or starts
+    // with a zero byte); size and colour are set; a true style flag adds its
+    // style, a false one removes none.
     int ReadFont(TFont& font);
 
     // origin 0: from the beginning, 1: from the current position, 2: from the end.
