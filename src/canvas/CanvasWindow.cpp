@@ -27,8 +27,14 @@ struct TCanvasWindow::TRenderKey {
 
 TCanvasGeometry ReadCanvasSettings(const TIniFile& settingsFile)
 {
-    return {settingsFile.ReadInteger("Canvas", "Width", 400), settingsFile.ReadInteger("Canvas", "Height", 400),
-            settingsFile.ReadInteger("Canvas", "Grid", 10)};
+    TCanvasGeometry settings{settingsFile.ReadInteger("Canvas", "Width", 400),
+                             settingsFile.ReadInteger("Canvas", "Height", 400),
+                             settingsFile.ReadInteger("Canvas", "Grid", 10)};
+    if (!IsCanvasSizeAllowed(settings.Width, settings.Height)) {
+        settings.Width = 400;
+        settings.Height = 400;
+    }
+    return settings;
 }
 
 bool WriteCanvasSettings(TIniFile& settingsFile, const TCanvasGeometry& canvas)

@@ -33,7 +33,8 @@ struct TCanvasSwitches {
 class TIniFile;
 
 // "Width", "Height" and "Grid" of section "Canvas" in the settings file
-// (400, 400 and 10 when absent).
+// (400, 400 and 10 when absent; 400 by 400 for a size that
+// IsCanvasSizeAllowed refuses).
 TCanvasGeometry ReadCanvasSettings(const TIniFile& settingsFile);
 // False when the settings file could not be written.
 bool WriteCanvasSettings(TIniFile& settingsFile, const TCanvasGeometry& canvas);

@@ -57,6 +57,8 @@ private:
             stream_.ReadInteger(canvas.Height);
             stream_.ReadInteger(canvas.Grid);
             CheckStream(stream_);
+            if (!IsCanvasSizeAllowed(canvas.Width, canvas.Height))
+                RefuseCanvas(canvas);
             document_.Canvas = canvas;
             break;
         }
@@ -102,6 +104,17 @@ private:
         tree.SetItemId(node, id);
         index_.Add(node, parent, id);
         tree.MarkFixedNode(node);
+    }
+
+    // The bitmaps for it could not be made, or would take the memory away.
+    [[noreturn]] void RefuseCanvas(const TCanvasGeometry& canvas) const
+    {
+        const QString detail = QStringLiteral("キャンバスの大きさ %1 × %2 は扱えません (一辺 %3、全体で %4 ピクセルまで)")
+                                   .arg(canvas.Width)
+                                   .arg(canvas.Height)
+                                   .arg(kCanvasSideLimit)
+                                   .arg(kCanvasPixelLimit);
+        throw TFileError(TFileError::TKind::CannotOpen, path_, detail.toStdString());
     }
 
     QString path_;

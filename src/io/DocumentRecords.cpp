@@ -118,6 +118,12 @@ void ReadText(TFileStreamEx& stream, TItemObject* item)
 
 } // namespace
 
+bool IsCanvasSizeAllowed(std::int32_t width, std::int32_t height)
+{
+    return width >= 0 && height >= 0 && width <= kCanvasSideLimit && height <= kCanvasSideLimit
+        && std::int64_t{width} * height <= kCanvasPixelLimit;
+}
+
 std::int32_t ControlPointQuadruples(std::int32_t itemType, std::int32_t count)
 {
     if (count <= 0)

@@ -39,6 +39,13 @@ struct TCanvasGeometry {
     friend bool operator==(const TCanvasGeometry&, const TCanvasGeometry&) = default;
 };
 
+// The largest canvas a document or the settings may ask for: 32767 pixels a
+// side and 2^25 pixels in all, so each of the canvas's bitmaps stays within
+// 128 MB. A negative side is no size at all.
+inline constexpr std::int32_t kCanvasSideLimit = 32767;
+inline constexpr std::int64_t kCanvasPixelLimit = std::int64_t{1} << 25;
+bool IsCanvasSizeAllowed(std::int32_t width, std::int32_t height);
+
 // Control-point quadruples of an item's control-points record: one per segment,
 // Count - 1 for open figures and Count for a polygon, none without vertices.
 std::int32_t ControlPointQuadruples(std::int32_t itemType, std::int32_t count);

@@ -1,5 +1,6 @@
 #include "ShapeTemplate.h"
 
+#include "FileError.h"
 #include "IniKeys.h"
 
 #include "model/ObjectTree.h"
@@ -65,8 +66,15 @@ TTreeNode* ReadRectTemplate(const QStringList& folders, TObjectTree& tree, std::
     const QString fileName = QString::fromLatin1(kRectTemplateName.data(), kRectTemplateName.size());
     for (const QString& folder : folders) {
         const QString path = QDir(folder).filePath(fileName);
-        if (QFileInfo(path).isFile())
+        if (!QFileInfo(path).isFile())
+            continue;
+        // A damaged file must not take the tools away (nor throw out of a
+        // mouse handler): the built-in copy stands in, as for a missing one.
+        try {
             return ReadShapeTemplate(path, tree, itemType, canvasWidth, canvasHeight);
+        } catch (const TFileError&) {
+            break;
+        }
     }
     // The settings reader works on files: hand it the built-in copy as one.
     QTemporaryFile builtIn(QDir::temp().filePath("quillmark-XXXXXX.udf"));

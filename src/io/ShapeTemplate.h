@@ -35,7 +35,7 @@ QStringList RectTemplateFolders(const QString& executableDir);
 std::string_view BuiltInRectTemplate();
 
 // The tools' template: "Rect.udf" from the first of `folders` that has it, or
-// the built-in copy when none has.
+// the built-in copy when none has or that one cannot be read.
 TTreeNode* ReadRectTemplate(const QStringList& folders, TObjectTree& tree, std::int32_t itemType,
                             std::int32_t canvasWidth, std::int32_t canvasHeight);
 
