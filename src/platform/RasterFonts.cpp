@@ -18,11 +18,18 @@ namespace {
 // Masks kept per face before the oldest set is dropped; documents turn text
 // to a handful of angles, so this is only reached by damaged ones.
 constexpr std::size_t kMaxMasksPerFace = 8192;
+// Coverage bytes kept over all faces: a damaged file naming thousands of
+// large characters would otherwise hold gigabytes.
+constexpr std::size_t kMaxMaskBytes = std::size_t{256} << 20;
+// Faces kept; a document uses a few, a damaged one any number of sizes and names.
+constexpr std::size_t kMaxFaces = 256;
 
 // GDI picks a default size for height 0.
 constexpr int kDefaultFontPixels = 12;
-// Bigger glyphs only come from damaged files; they would cost seconds each.
-constexpr int kMaxFontPixels = 4096;
+// Bigger glyphs only come from damaged files: a character taller than the
+// largest canvas the settings offer, whose mask would cost tens of
+// megabytes and a noticeable time each.
+constexpr int kMaxFontPixels = 1024;
 
 // Windows face names, UTF-8, and the IPA faces that stand in for them.
 constexpr std::pair<const char*, const char*> kSubstitutes[] = {
@@ -113,7 +120,12 @@ TRasterFontCache::TFace& TRasterFontCache::Face(const TFont& font)
 {
     if (lastFace_ && SameFace(font, lastFont_))
         return *lastFace_;
-    std::unique_ptr<TFace>& face = faces_[FaceKey(font)];
+    const std::string key = FaceKey(font);
+    if (faces_.size() >= kMaxFaces && !faces_.contains(key)) {
+        faces_.clear();
+        maskBytes_ = 0;
+    }
+    std::unique_ptr<TFace>& face = faces_[key];
     if (!face)
         face = std::make_unique<TFace>(ToQFont(font));
     lastFace_ = face.get();
@@ -195,7 +207,7 @@ const TRasterFontCache::TGlyphMask& TRasterFontCache::Mask(TFace& face, std::str
     if (const auto found = face.masks.find(key); found != face.masks.end())
         return found->second;
     if (face.masks.size() >= kMaxMasksPerFace)
-        face.masks.clear();
+        DropMasks(face);
 
     const TGlyph& glyph = Glyph(face, character);
     const double height = face.metrics.height();
@@ -224,7 +236,20 @@ const TRasterFontCache::TGlyphMask& TRasterFontCache::Mask(TFace& face, std::str
         if (face.strikeOut)
             painter.fillRect(QRectF(0, baseline.y() - face.metrics.strikeOutPos(), glyph.advance, thickness), Qt::black);
     }
-    return face.masks.emplace(key, Trimmed(image, box.topLeft())).first->second;
+    TGlyphMask mask = Trimmed(image, box.topLeft());
+    if (maskBytes_ + mask.coverage.size() > kMaxMaskBytes) {
+        for (auto& entry : faces_)
+            DropMasks(*entry.second);
+    }
+    maskBytes_ += mask.coverage.size();
+    return face.masks.emplace(key, std::move(mask)).first->second;
+}
+
+void TRasterFontCache::DropMasks(TFace& face)
+{
+    for (const auto& entry : face.masks)
+        maskBytes_ -= entry.second.coverage.size();
+    face.masks.clear();
 }
 
 } // namespace qm

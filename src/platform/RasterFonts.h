@@ -74,7 +74,10 @@ public:
     const TGlyphMask& Mask(TFace& face, std::string_view character, std::int32_t escapement);
 
 private:
+    void DropMasks(TFace& face);
+
     std::unordered_map<std::string, std::unique_ptr<TFace>> faces_;
+    std::size_t maskBytes_ = 0; // coverage held by the masks of every face
     // Text is drawn in runs of one font: most lookups repeat the last one.
     TFace* lastFace_ = nullptr;
     TFont lastFont_;
