@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
-#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -25,10 +24,8 @@ namespace {
 
 constexpr std::string_view kConvertOption = "--convert";
 // A document without a canvas record gets the settings file's defaults.
+// (The reader refuses a canvas record too large for a picture.)
 constexpr TCanvasGeometry kDefaultCanvas{400, 400, 10};
-// Larger canvases are refused before anything is allocated for them.
-constexpr std::int32_t kMaxCanvasSide = 32767;
-constexpr std::int64_t kMaxCanvasPixels = std::int64_t{1} << 25;
 
 enum class TOutputKind { Bitmap, Png, Metafile, Document };
 
@@ -74,17 +71,6 @@ void CheckOutputFolder(const QString& path)
         Refuse(TFileError::TKind::CannotCreate, path, Text("フォルダ %1 に書き込めません").arg(folder.filePath()));
 }
 
-// A picture of the drawing is as large as the canvas record says: refuse a
-// size no picture should have before anything is made for it.
-void CheckPictureSize(const TCanvasGeometry& canvas, const QString& output)
-{
-    if (canvas.Width < 0 || canvas.Height < 0 || canvas.Width > kMaxCanvasSide || canvas.Height > kMaxCanvasSide
-        || std::int64_t{canvas.Width} * canvas.Height > kMaxCanvasPixels) {
-        Refuse(TFileError::TKind::CannotCreate, output,
-               Text("キャンバスの大きさ %1 × %2 は大きすぎます").arg(canvas.Width).arg(canvas.Height));
-    }
-}
-
 // The drawing as the canvas shows it after a bitmap export's redraw: white
 // background, no grid, no trace picture, every active item.
 void RenderDrawing(const TDocument& document, const TCanvasGeometry& canvas, TBitmapX& surface)
@@ -109,7 +95,6 @@ void Convert(const QString& input, const QString& output)
         break;
     case TOutputKind::Bitmap:
     case TOutputKind::Png: {
-        CheckPictureSize(canvas, output);
         TBitmapX surface;
         RenderDrawing(document, canvas, surface);
         ExportBitmap(surface.Bitmap(), output,
@@ -117,7 +102,6 @@ void Convert(const QString& input, const QString& output)
         break;
     }
     case TOutputKind::Metafile:
-        CheckPictureSize(canvas, output);
         ExportMetafile(output, *document.Tree, canvas.Width, canvas.Height);
         break;
     }
