@@ -11,6 +11,7 @@
 #include "app/SettingsFile.h"
 #include "app/Translations.h"
 #include "app/TreeForm1.h"
+#include "canvas/MetafileExport.h"
 #include "io/BitmapExport.h"
 #include "io/PictureLoader.h"
 #include "io/ShapeTemplate.h"
@@ -59,6 +60,7 @@ int main(int argc, char** argv)
     const QString executableDir = qm::ExecutableDir();
     qm::TFileCommands::TExporters exporters;
     exporters.Bitmap = [](const qm::TBitmap& surface, const QString& path) { qm::ExportBitmap(surface, path); };
+    exporters.Metafile = qm::ExportMetafile;
     qm::TEditorApplication editor({out.filePath(QStringLiteral("quillmark.ini")), executableDir,
                                    qm::RectTemplateFolders(executableDir)},
                                   std::move(exporters), qm::LoadPicture);

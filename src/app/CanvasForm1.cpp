@@ -20,17 +20,6 @@ namespace qm {
 
 namespace {
 
-// "ＭＳ Ｐゴシック", 12 pixels, Shift-JIS: the window's font and the memo's
-// first font.
-TFont WindowFont()
-{
-    TFont font;
-    font.Name = Utf8ToCp932("ＭＳ Ｐゴシック");
-    font.Height = -12;
-    font.Charset = SHIFTJIS_CHARSET;
-    return font;
-}
-
 TCanvasWindow::TMouse MouseOf(const QMouseEvent* event, bool doubleClick, bool pressed)
 {
     TCanvasWindow::TMouse mouse;
@@ -110,10 +99,11 @@ void TCanvasPicture::mouseReleaseEvent(QMouseEvent* event)
 
 TCanvasForm1::TCanvasForm1(TObjectTree& tree, TMainState& main, const TCanvasGeometry& settings,
                            QStringList templateFolders, QWidget* parent)
-    : QWidget(parent, Qt::Window), memoFont_(WindowFont())
+    // The window's font and the memo's first font: "ＭＳ Ｐゴシック", 12 pixels.
+    : QWidget(parent, Qt::Window), memoFont_(DefaultItemFont())
 {
     setWindowTitle(QStringLiteral("キャンバス"));
-    setFont(ToQFont(WindowFont()));
+    setFont(ToQFont(DefaultItemFont()));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -1,6 +1,7 @@
 #include "QtUserDialogs.h"
 
 #include "MessageForm1.h"
+#include "model/ItemObject.h"
 #include "platform/QtColor.h"
 #include "platform/QtFont.h"
 #include "platform/ShiftJis.h"
@@ -15,16 +16,6 @@
 namespace qm {
 
 namespace {
-
-// FontDialog1's font at start: "ＭＳ Ｐゴシック", 12 pixels, Shift-JIS.
-TFont InitialDialogFont()
-{
-    TFont font;
-    font.Name = Utf8ToCp932("ＭＳ Ｐゴシック");
-    font.Height = -12;
-    font.Charset = SHIFTJIS_CHARSET;
-    return font;
-}
 
 // "description|mask|description|mask" as Qt's name filters "description (mask)".
 QStringList NameFilters(const QString& filter)
@@ -72,7 +63,7 @@ std::optional<TUserDialogs::TSaveChoice> TQtUserDialogs::ChooseSaveFile(const QS
 }
 
 TQtUserDialogs::TQtUserDialogs(QWidget* parent, TMessageForm1& messageForm)
-    : parent_(parent), messageForm_(messageForm), dialogFont_(InitialDialogFont())
+    : parent_(parent), messageForm_(messageForm), dialogFont_(DefaultItemFont())
 {
 }
 

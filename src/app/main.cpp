@@ -5,6 +5,7 @@
 #include "SettingsFile.h"
 #include "Translations.h"
 
+#include "canvas/MetafileExport.h"
 #include "io/BitmapExport.h"
 #include "io/PictureLoader.h"
 #include "io/ShapeTemplate.h"
@@ -24,6 +25,7 @@ int main(int argc, char** argv)
     const QString executableDir = qm::ExecutableDir();
     qm::TFileCommands::TExporters exporters;
     exporters.Bitmap = [](const qm::TBitmap& surface, const QString& path) { qm::ExportBitmap(surface, path); };
+    exporters.Metafile = qm::ExportMetafile;
     qm::TEditorApplication editor({qm::SettingsFilePath(), executableDir, qm::RectTemplateFolders(executableDir)},
                                   std::move(exporters), qm::LoadPicture);
     editor.Show();

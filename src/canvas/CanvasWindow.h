@@ -163,6 +163,8 @@ private:
     void EditingMouseMove(std::int32_t sx, std::int32_t sy);
     void EditingMouseUp();
     void ToggleDragMarks();
+    // A press on a vertex or control-point mark starts a point drag.
+    bool StartPointEditing(std::int32_t x, std::int32_t y);
 
     TObjectTree& tree_;
     TMainState& main_;

@@ -51,26 +51,29 @@ void TEditCommands::EmptyTemp()
     }
 }
 
-void TEditCommands::CopySelection()
+bool TEditCommands::StartClipboard()
 {
     if (TextBoxHasFocus())
-        return;
+        return false;
     main_.PasteOffsetX = 10;
     main_.PasteOffsetY = 10;
     EmptyTemp();
     canvas_.ToggleMarks();
+    return true;
+}
+
+void TEditCommands::CopySelection()
+{
+    if (!StartClipboard())
+        return;
     ForEachSelectedNode([this](TTreeNode* node) { Deactivate(tree_, tree_.CopySubtree(tree_.TempNode(), node)); });
     main_.SetPasteEnabled(true);
 }
 
 void TEditCommands::CutSelection()
 {
-    if (TextBoxHasFocus())
+    if (!StartClipboard())
         return;
-    main_.PasteOffsetX = 10;
-    main_.PasteOffsetY = 10;
-    EmptyTemp();
-    canvas_.ToggleMarks();
     ForEachSelectedNode([this](TTreeNode* node) { Deactivate(tree_, tree_.MoveSubtree(tree_.TempNode(), node)); });
     canvas_.ClearSelection();
     canvas_.Repaint();

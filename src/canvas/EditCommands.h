@@ -35,6 +35,9 @@ private:
     // Clipboard keys belong to the text while the in-place editor has the focus.
     bool TextBoxHasFocus() const { return textBox_.HasFocus(); }
     void EmptyTemp();
+    // The common start of copy and cut: a fresh clipboard offset, an empty
+    // Temp node, the marks erased. False while the text box has the focus.
+    bool StartClipboard();
     // Moves every still-selected node of a copy of the selection with `move`.
     template <typename Move>
     void ForEachSelectedNode(Move&& move);

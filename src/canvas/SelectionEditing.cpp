@@ -94,11 +94,7 @@ void TCanvasWindow::EditingMouseDown(const TMouse& mouse, std::int32_t x, std::i
             ToggleMarks();
             return;
         }
-        HitPoints(x, y);
-        if (IsPointKind(HitKind)) {
-            PointEditing = true;
-            TogglePointMarks(HitKind, HitIndex);
-        }
+        StartPointEditing(x, y);
         return;
     }
     if (mouse.Shift)
@@ -110,12 +106,8 @@ void TCanvasWindow::EditingMouseDown(const TMouse& mouse, std::int32_t x, std::i
             InPlaceText(true);
         return;
     }
-    HitPoints(x, y);
-    if (IsPointKind(HitKind)) {
-        PointEditing = true;
-        TogglePointMarks(HitKind, HitIndex);
+    if (StartPointEditing(x, y))
         return;
-    }
     HitMarks(x, y);
     if (HitKind == 1 || mouse.Shift) {
         ToggleMarks();
@@ -123,6 +115,16 @@ void TCanvasWindow::EditingMouseDown(const TMouse& mouse, std::int32_t x, std::i
     } else {
         MarksShown = false;
     }
+}
+
+bool TCanvasWindow::StartPointEditing(std::int32_t x, std::int32_t y)
+{
+    HitPoints(x, y);
+    if (!IsPointKind(HitKind))
+        return false;
+    PointEditing = true;
+    TogglePointMarks(HitKind, HitIndex);
+    return true;
 }
 
 void TCanvasWindow::ToggleDragMarks()
