@@ -4,7 +4,7 @@
 #include "canvas/CanvasWindow.h"
 #include "io/FileError.h"
 #include "platform/FloatFormat.h"
-#include "platform/QtBitmap.h"
+#include "platform/QtPicture.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -288,17 +288,9 @@ void TCanvasForm2::UsePicture(std::unique_ptr<TGraphic> picture, const QString& 
 
 void TCanvasForm2::ShowPreview()
 {
-    // The picture at its own size on white, then stretched to the preview.
-    TBitmap full(picture_->Width(), picture_->Height());
-    TCanvas& canvas = full.Canvas();
-    canvas.SetBrush(TBrush{clWhite, bsSolid});
-    canvas.FillRect(0, 0, full.Width(), full.Height());
-    picture_->DrawOn(canvas, 0, 0);
-    const QImage& image = BitmapImage(full);
-    image1_->setPixmap(image.isNull() ? QPixmap()
-                                      : QPixmap::fromImage(image.scaled(kPreviewSize, kPreviewSize,
-                                                                        Qt::IgnoreAspectRatio,
-                                                                        Qt::SmoothTransformation)));
+    // Played straight at the preview's size: a large picture costs no large image.
+    const QImage image = StretchedPictureImage(*picture_, kPreviewSize, kPreviewSize);
+    image1_->setPixmap(image.isNull() ? QPixmap() : QPixmap::fromImage(image));
 }
 
 void TCanvasForm2::Button1Click()
