@@ -214,8 +214,13 @@ const TRasterFontCache::TGlyphMask& TRasterFontCache::Mask(TFace& face, std::str
     // Cell coordinates turned as GDI turns the text, counter-clockwise.
     QTransform turn;
     turn.rotate(-escapement / 10.0);
-    // The cell with a margin for overhanging glyphs, italic ones above all.
-    const QRect box = turn.mapRect(QRectF(-height, -height, glyph.advance + 2 * height, 3 * height)).toAlignedRect();
+    // The pixels the character covers, by the metrics' promise, with the cell
+    // and a margin for smoothing. (A box of the cell's whole surroundings
+    // made a large character cost tens of milliseconds.)
+    QRectF covered = QRectF(face.metrics.boundingRect(glyph.text)).translated(0, face.metrics.ascent());
+    covered |= QRectF(0, 0, glyph.advance, height);
+    const double margin = 2 + height / 16;
+    const QRect box = turn.mapRect(covered.adjusted(-margin, -margin, margin, margin)).toAlignedRect();
     QImage image(box.size(), QImage::Format_Alpha8);
     image.fill(0);
     {
