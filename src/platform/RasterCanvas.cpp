@@ -19,6 +19,13 @@ constexpr int kMaxPenWidth = 32767;
 // width and height fit in an int; it lies far outside any picture.
 constexpr std::int32_t kFarCoordinate = 1 << 29;
 
+// Whether `box`, placed at the cell corner (x, y), reaches into the picture.
+bool Touches(const TPixelView& pixels, const QRect& box, std::int64_t x, std::int64_t y)
+{
+    return x + box.right() >= 0 && y + box.bottom() >= 0 && x + box.left() < pixels.width
+        && y + box.top() < pixels.height;
+}
+
 QColor ToQColor(TColor color)
 {
     const TColor rgb = ColorToRGB(color);
@@ -321,9 +328,14 @@ void TRasterCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view cha
     ForEachCp932Character(character, [&](std::string_view one) {
         const std::int64_t cellX = x + static_cast<std::int64_t>(advance * std::cos(angle));
         const std::int64_t cellY = y - static_cast<std::int64_t>(advance * std::sin(angle));
-        const TRasterFontCache::TGlyphMask& mask = fonts_.Mask(face, one, escapement);
-        BlendCoverage(pixels, cellX + mask.left, cellY + mask.top, mask.width, mask.height, mask.coverage.data(),
-                      colour);
+        // A character off the picture gets no mask made: the long text of a
+        // damaged file at a large size would cost seconds.
+        if (fonts_.HasMask(face, one, escapement)
+            || Touches(pixels, fonts_.MaskBox(face, one, escapement), cellX, cellY)) {
+            const TRasterFontCache::TGlyphMask& mask = fonts_.Mask(face, one, escapement);
+            BlendCoverage(pixels, cellX + mask.left, cellY + mask.top, mask.width, mask.height,
+                          mask.coverage.data(), colour);
+        }
         advance += fonts_.Glyph(face, one).advance;
     });
 }

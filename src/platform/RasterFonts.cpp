@@ -198,29 +198,51 @@ TRasterFontCache::TGlyphMask Trimmed(const QImage& image, QPoint origin)
     return mask;
 }
 
-} // namespace
-
-const TRasterFontCache::TGlyphMask& TRasterFontCache::Mask(TFace& face, std::string_view character,
-                                                           std::int32_t escapement)
+std::uint64_t MaskKey(std::string_view character, std::int32_t escapement)
 {
-    const std::uint64_t key = (static_cast<std::uint64_t>(escapement) << 32) | Cp932CharCode(character);
-    if (const auto found = face.masks.find(key); found != face.masks.end())
-        return found->second;
-    if (face.masks.size() >= kMaxMasksPerFace)
-        DropMasks(face);
+    return (static_cast<std::uint64_t>(escapement) << 32) | Cp932CharCode(character);
+}
 
-    const TGlyph& glyph = Glyph(face, character);
-    const double height = face.metrics.height();
-    // Cell coordinates turned as GDI turns the text, counter-clockwise.
+// Cell coordinates turned as GDI turns the text, counter-clockwise.
+QTransform TurnOf(std::int32_t escapement)
+{
     QTransform turn;
     turn.rotate(-escapement / 10.0);
+    return turn;
+}
+
+} // namespace
+
+bool TRasterFontCache::HasMask(const TFace& face, std::string_view character, std::int32_t escapement) const
+{
+    return face.masks.contains(MaskKey(character, escapement));
+}
+
+QRect TRasterFontCache::MaskBox(TFace& face, std::string_view character, std::int32_t escapement)
+{
+    const TGlyph& glyph = Glyph(face, character);
+    const double height = face.metrics.height();
     // The pixels the character covers, by the metrics' promise, with the cell
     // and a margin for smoothing. (A box of the cell's whole surroundings
     // made a large character cost tens of milliseconds.)
     QRectF covered = QRectF(face.metrics.boundingRect(glyph.text)).translated(0, face.metrics.ascent());
     covered |= QRectF(0, 0, glyph.advance, height);
     const double margin = 2 + height / 16;
-    const QRect box = turn.mapRect(covered.adjusted(-margin, -margin, margin, margin)).toAlignedRect();
+    return TurnOf(escapement).mapRect(covered.adjusted(-margin, -margin, margin, margin)).toAlignedRect();
+}
+
+const TRasterFontCache::TGlyphMask& TRasterFontCache::Mask(TFace& face, std::string_view character,
+                                                           std::int32_t escapement)
+{
+    const std::uint64_t key = MaskKey(character, escapement);
+    if (const auto found = face.masks.find(key); found != face.masks.end())
+        return found->second;
+    if (face.masks.size() >= kMaxMasksPerFace)
+        DropMasks(face);
+
+    const TGlyph& glyph = Glyph(face, character);
+    const QTransform turn = TurnOf(escapement);
+    const QRect box = MaskBox(face, character, escapement);
     QImage image(box.size(), QImage::Format_Alpha8);
     image.fill(0);
     {

@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QGlyphRun>
 #include <QRawFont>
+#include <QRect>
 #include <QString>
 
 #include <cstdint>
@@ -72,6 +73,10 @@ public:
     // The coverage of one character turned by `escapement` tenths of a
     // degree counter-clockwise (0 .. 3599).
     const TGlyphMask& Mask(TFace& face, std::string_view character, std::int32_t escapement);
+    bool HasMask(const TFace& face, std::string_view character, std::int32_t escapement) const;
+    // The box Mask() covers, relative to the cell's top-left corner, found
+    // from the metrics without drawing.
+    QRect MaskBox(TFace& face, std::string_view character, std::int32_t escapement);
 
 private:
     void DropMasks(TFace& face);
