@@ -190,13 +190,14 @@ void TIniFile::Load()
 
 void TIniFile::Parse(std::string_view text)
 {
+    // Lines end with CR LF, LF or a lone CR: a value never holds a line
+    // break, so whatever is read can be written back.
     while (!text.empty()) {
-        const std::size_t newline = text.find('\n');
-        std::string_view line = text.substr(0, newline);
-        text = newline == std::string_view::npos ? std::string_view() : text.substr(newline + 1);
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
-        AddLine(line);
+        const std::size_t end = text.find_first_of("\r\n");
+        AddLine(text.substr(0, end));
+        if (end == std::string_view::npos)
+            break;
+        text.remove_prefix(text.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1);
     }
 }
 
