@@ -1,5 +1,6 @@
 // The canvas on a drawing of 100 000 items: a click that selects, one drag
 // step, the release after a move, and a full render for comparison.
+#include "../tests/canvas/CanvasTestSupport.h"
 #include "canvas/CanvasWindow.h"
 
 #include <QGuiApplication>
@@ -12,17 +13,6 @@ namespace qm {
 namespace {
 
 constexpr int kItems = 100000;
-
-class TQuietTextBox final : public TTextBox {
-public:
-    bool Visible() const override { return false; }
-    bool HasFocus() const override { return false; }
-    void Show(std::int32_t, std::int32_t, std::int32_t, std::int32_t, const std::string&) override {}
-    void Hide() override {}
-    std::string Text() const override { return {}; }
-    TFont Font() const override { return {}; }
-    void SetFont(const TFont&) override {}
-};
 
 struct TBigDrawing {
     TBigDrawing() : canvas(tree, main, textBox, TCanvasGeometry{800, 600, 10}, QStringList{})
@@ -48,7 +38,7 @@ struct TBigDrawing {
 
     TObjectTree tree;
     TMainState main;
-    TQuietTextBox textBox;
+    test::TFakeTextBox textBox;
     TCanvasWindow canvas;
     TTreeNode* target = nullptr;
 };

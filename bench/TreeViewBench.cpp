@@ -1,6 +1,7 @@
 // The tree window on documents of 100 000 items: opening one (the model is
 // reset and the view lays out and paints), adding the items one by one while
 // the window shows them, and a new document deleting them all.
+#include "../tests/canvas/CanvasTestSupport.h"
 #include "../tests/app/ScriptedDialogs.h"
 #include "app/EditForm1.h"
 #include "app/TreeForm1.h"
@@ -19,17 +20,6 @@ namespace {
 
 constexpr int kItems = 100000;
 
-class TQuietTextBox final : public TTextBox {
-public:
-    bool Visible() const override { return false; }
-    bool HasFocus() const override { return false; }
-    void Show(std::int32_t, std::int32_t, std::int32_t, std::int32_t, const std::string&) override {}
-    void Hide() override {}
-    std::string Text() const override { return {}; }
-    TFont Font() const override { return {}; }
-    void SetFont(const TFont&) override {}
-};
-
 struct TShownTree {
     TShownTree()
         : canvas(tree, main, textBox, TCanvasGeometry{400, 400, 10}, QStringList{}),
@@ -44,7 +34,7 @@ struct TShownTree {
 
     TObjectTree tree;
     TMainState main;
-    TQuietTextBox textBox;
+    test::TFakeTextBox textBox;
     test::TScriptedDialogs dialogs;
     TCanvasWindow canvas;
     TEditCommands commands;
