@@ -225,7 +225,10 @@ QRect TRasterFontCache::MaskBox(TFace& face, std::string_view character, std::in
     // The pixels the character covers, by the metrics' promise, with the cell
     // and a margin for smoothing. (A box of the cell's whole surroundings
     // made a large character cost tens of milliseconds.)
-    QRectF covered = QRectF(face.metrics.boundingRect(glyph.text)).translated(0, face.metrics.ascent());
+    // One character's ink: the text form would lay a tab out to a tab stop.
+    const QRect ink = glyph.text.size() == 1 ? face.metrics.boundingRect(glyph.text.front())
+                                             : face.metrics.boundingRect(glyph.text);
+    QRectF covered = QRectF(ink).translated(0, face.metrics.ascent());
     covered |= QRectF(0, 0, glyph.advance, height);
     const double margin = 2 + height / 16;
     return TurnOf(escapement).mapRect(covered.adjusted(-margin, -margin, margin, margin)).toAlignedRect();
