@@ -19,6 +19,31 @@ TPictureRead Failure(const QString& reason)
     return {nullptr, reason.toStdString()};
 }
 
+std::uint32_t LittleEndian(const QByteArray& bytes, qsizetype offset, int size)
+{
+    std::uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i)
+        value = value << 8 | static_cast<std::uint8_t>(bytes[offset + i]);
+    return value;
+}
+
+// Whether the rows of an uncompressed bitmap, as its headers lay them out,
+// lie in the file. The reader would make up the missing ones, each costing
+// as much as a real one: a few bytes could ask for millions of pixels.
+bool HoldsItsRows(const QByteArray& bytes, const QSize& size)
+{
+    constexpr qsizetype kInfoHeader = 14 + 40; // file header, BITMAPINFOHEADER
+    if (bytes.size() < kInfoHeader || LittleEndian(bytes, 14, 4) < 40)
+        return true; // an older header or none: left to the reader
+    const std::uint32_t compression = LittleEndian(bytes, 30, 4);
+    constexpr std::uint32_t kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
+    if (compression != kRgb && compression != kBitFields && compression != kAlphaBitFields)
+        return true;
+    const std::int64_t bitsPerPixel = LittleEndian(bytes, 28, 2);
+    const std::int64_t rowBytes = (size.width() * bitsPerPixel + 31) / 32 * 4;
+    return std::int64_t{LittleEndian(bytes, 10, 4)} + rowBytes * size.height() <= bytes.size();
+}
+
 TPictureRead ReadBitmap(QByteArray bytes)
 {
     QBuffer buffer(&bytes);
@@ -28,6 +53,8 @@ TPictureRead ReadBitmap(QByteArray bytes)
         return Failure(QStringLiteral("ビットマップとして読めません"));
     if (std::int64_t{size.width()} * size.height() > kMaxPicturePixels)
         return Failure(QStringLiteral("画像が大きすぎます (%1 × %2)").arg(size.width()).arg(size.height()));
+    if (!HoldsItsRows(bytes, size))
+        return Failure(QStringLiteral("ファイルが途中で切れています"));
     const QImage image = reader.read();
     if (image.isNull())
         return Failure(QStringLiteral("ビットマップとして読めません"));
