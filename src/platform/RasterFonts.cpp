@@ -8,6 +8,7 @@
 #include <QTransform>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <mutex>
 
@@ -172,16 +173,24 @@ TRasterFontCache::TGlyphMask Trimmed(const QImage& image, QPoint origin)
     int right = -1;
     int top = height;
     int bottom = -1;
+    // Blank rows are passed over whole, and a row with ink is only read in
+    // from both ends up to its first ink: most of a large glyph's box is
+    // never looked at byte by byte.
+    const std::vector<uchar> blank(static_cast<std::size_t>(width), 0);
     for (int y = 0; y < height; ++y) {
         const uchar* row = image.constScanLine(y);
-        for (int x = 0; x < width; ++x) {
-            if (row[x] == 0)
-                continue;
-            left = std::min(left, x);
-            right = std::max(right, x);
-            top = std::min(top, y);
-            bottom = std::max(bottom, y);
-        }
+        if (std::memcmp(row, blank.data(), blank.size()) == 0)
+            continue;
+        int first = 0;
+        while (row[first] == 0)
+            ++first;
+        int last = width - 1;
+        while (row[last] == 0)
+            --last;
+        left = std::min(left, first);
+        right = std::max(right, last);
+        top = std::min(top, y);
+        bottom = y;
     }
     TRasterFontCache::TGlyphMask mask;
     if (right < left)
