@@ -10,6 +10,8 @@
 
 #include <QFileInfo>
 
+#include <cmath>
+#include <limits>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -93,6 +95,14 @@ void WriteItemSection(TSectionWriter& out, const std::string& section, const TTr
     out.Integer(kShared, "DStyle", item.DStyle);
 }
 
+// A stretch as the item holds it, single precision: one beyond its range
+// would become infinite, so like a value that does not convert it gives 0.
+float ReadStretch(const TIniFile& file, const std::string& section, std::string_view key)
+{
+    const double stored = file.ReadFloat(section, key, 0);
+    return std::abs(stored) <= std::numeric_limits<float>::max() ? static_cast<float>(stored) : 0.0f;
+}
+
 // One item of a file being inserted: its values and the number of children it names.
 struct TStoredItem {
     TItemObject Item;
@@ -109,8 +119,8 @@ TStoredItem ReadItemSection(const TIniFile& file, const std::string& section, st
     stored.ChildCount = file.ReadInteger(section, "CoItemCount", 0);
     item.X = file.ReadInteger(section, "X", 0);
     item.Y = file.ReadInteger(section, "Y", 0);
-    item.StretchX = static_cast<float>(file.ReadFloat(section, "StretchX", 0));
-    item.StretchY = static_cast<float>(file.ReadFloat(section, "StretchY", 0));
+    item.StretchX = ReadStretch(file, section, "StretchX");
+    item.StretchY = ReadStretch(file, section, "StretchY");
     item.Roll = file.ReadInteger(section, "Roll", 0);
     item.Brush.Color = static_cast<TColor>(file.ReadInteger(section, "BrushColor", 0));
     item.Brush.Style = BrushStyleFromOrdinal(file.ReadInteger(section, "BrushStyle", 0) & 0xFF);
