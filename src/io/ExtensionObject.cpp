@@ -225,6 +225,8 @@ TTreeNode* InsertExtensionObject(const QString& path, TObjectTree& tree, TTreeNo
         throw TFileError(TFileError::TKind::CannotOpen, path);
     probe.close();
     const TIniFile file(path.toStdString());
+    if (!file.Readable())
+        throw TFileError(TFileError::TKind::CannotOpen, path);
     if (file.ReadInteger(kSystem, "FileType", kExtensionFileType) != kExtensionFileType)
         return nullptr;
     const std::int64_t maxPoints = MaxPointCount(info.size());

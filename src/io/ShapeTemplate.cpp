@@ -26,6 +26,8 @@ TTreeNode* ReadShapeTemplate(const QString& path, TObjectTree& tree, std::int32_
                              std::int32_t canvasHeight)
 {
     const TIniFile file(path.toStdString());
+    if (!file.Readable())
+        throw TFileError(TFileError::TKind::CannotOpen, path);
     const std::string name = file.ReadString("Item", "Name", "error");
     if (file.ReadInteger("System", "FileType", 0) == kOwnItemType)
         itemType = file.ReadInteger("Item", "ItemType", 5);

@@ -20,7 +20,7 @@ class TTreeNode;
 // points, "CurveStyle" read as a Boolean, then moved by half the canvas size so
 // that the template's origin lands in the middle of the canvas. A missing file
 // gives an item named "error" without points. Throws TFileError when the file
-// names more points than it could hold.
+// cannot be read or names more points than it could hold.
 TTreeNode* ReadShapeTemplate(const QString& path, TObjectTree& tree, std::int32_t itemType, std::int32_t canvasWidth,
                              std::int32_t canvasHeight);
 

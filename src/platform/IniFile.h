@@ -24,6 +24,9 @@ public:
     explicit TIniFile(std::string path);
 
     const std::string& FileName() const { return path_; }
+    // False when the file exists but could not be read (a read error, not a
+    // regular file, or beyond the size limit); every read then gives its default.
+    bool Readable() const { return readable_; }
 
     // A missing section or key, or a value that does not convert, gives the default.
     std::string ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const;

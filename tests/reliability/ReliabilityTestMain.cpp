@@ -1,6 +1,8 @@
-// Rendering and pictures need a GUI application; the offscreen platform
-// needs no display.
-#include <QGuiApplication>
+// The editor's windows need a widget application; without a display they
+// run on the offscreen platform.
+#include "platform/RasterFonts.h"
+
+#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -8,7 +10,8 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
+    QApplication application(argc, argv);
+    qm::InstallFontSubstitutes();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,261 @@
+// The whole editor, with its real readers and writers and scripted dialog
+// answers, given files that are cut short, damaged or unreadable: the open
+// drawing stays as it was and the file error is shown.
+#include "ScriptedDialogs.h"
+
+#include "app/CanvasForm1.h"
+#include "app/CanvasForm2.h"
+#include "app/EditorApplication.h"
+#include "app/MainForm1.h"
+#include "app/SettingsFile.h"
+#include "canvas/MetafileExport.h"
+#include "io/BitmapExport.h"
+#include "io/DocumentWriter.h"
+#include "io/PictureLoader.h"
+#include "platform/IniFile.h"
+#include "platform/ShiftJis.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace qm {
+namespace {
+
+// The tree in pre-order as captions, types, places and vertex counts.
+std::string Describe(const TObjectTree& tree)
+{
+    std::string text;
+    std::vector<std::pair<const TTreeNode*, int>> pending{{tree.FirstTopLevelNode(), 0}};
+    while (!pending.empty()) {
+        auto [node, depth] = pending.back();
+        pending.pop_back();
+        if (!node)
+            continue;
+        const TItemObject& item = *node->Data();
+        text += std::string(static_cast<std::size_t>(depth), ' ') + item.Name + " " + std::to_string(item.ItemType) + " "
+            + std::to_string(item.X) + "," + std::to_string(item.Y) + " n" + std::to_string(item.Count) + "\n";
+        pending.push_back({node->NextSibling(), depth});
+        pending.push_back({node->FirstChild(), depth + 1});
+    }
+    return text;
+}
+
+std::string Bytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+}
+
+void Put(const QString& path, const std::string& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+class OpenFaultTest : public ::testing::Test {
+protected:
+    OpenFaultTest()
+        : app(Places(), Exporters(), LoadPicture, [this](QWidget*, TMessageForm1&) {
+              auto scripted = std::make_unique<test::TScriptedDialogs>();
+              dialogs = scripted.get();
+              return scripted;
+          })
+    {
+        app.Show();
+        TObjectTree& tree = app.Tree();
+        TTreeNode* polygon = tree.AddItem(tree.ObjectRoot(), Utf8ToCp932("三角"), itPolygon);
+        for (const auto& [x, y] : {std::pair{40, 40}, {120, 40}, {80, 100}})
+            tree.AddPoint(x, y, polygon);
+        Canvas().Repaint();
+    }
+
+    TEditorApplication::TPlaces Places() const
+    {
+        return {folder.filePath(QStringLiteral("quillmark.ini")), folder.path(), QStringList{}};
+    }
+    static TFileCommands::TExporters Exporters()
+    {
+        TFileCommands::TExporters exporters;
+        exporters.Bitmap = [](const TBitmap& surface, const QString& path) { ExportBitmap(surface, path); };
+        exporters.Metafile = ExportMetafile;
+        return exporters;
+    }
+
+    TCanvasWindow& Canvas() { return app.CanvasForm().Canvas(); }
+    QString Path(const char* name) const { return folder.filePath(QString::fromUtf8(name)); }
+    QString LastDir(const char* key) const
+    {
+        return ReadPathSetting(TIniFile(folder.filePath(QStringLiteral("quillmark.ini")).toStdString()), key);
+    }
+    QAction* MenuItem(const QString& caption) const
+    {
+        for (QAction* menu : app.MainForm().menuBar()->actions()) {
+            for (QAction* item : menu->menu()->actions()) {
+                if (item->text() == caption)
+                    return item;
+            }
+        }
+        ADD_FAILURE() << caption.toStdString();
+        return nullptr;
+    }
+    // A file whose every read fails: the memory of this process read from
+    // its start, which is never mapped. Root reads past any permission bits.
+    QString Unreadable(const char* name) const
+    {
+        const QString path = Path(name);
+        EXPECT_TRUE(QFile::link(QStringLiteral("/proc/self/mem"), path));
+        return path;
+    }
+    // The text of the message box the menu command shows.
+    QString MessageOf(const QString& caption)
+    {
+        QString shown;
+        test::WhenModalShows([&shown](QWidget* box) {
+            if (auto* message = qobject_cast<QMessageBox*>(box))
+                shown = message->text();
+        });
+        MenuItem(caption)->trigger();
+        return shown;
+    }
+    static QString CannotOpen(const QString& path)
+    {
+        return QStringLiteral("ファイル ") + path + QStringLiteral(" は開けません");
+    }
+
+    QTemporaryDir folder;
+    test::TScriptedDialogs* dialogs = nullptr;
+    mutable TEditorApplication app;
+};
+
+TEST_F(OpenFaultTest, ADamagedOrUnreadableDocumentLeavesTheDrawingAndShowsTheFileError)
+{
+    // A good document to be cut short and damaged.
+    TObjectTree saved;
+    TTreeNode* line = saved.AddItem(saved.ObjectRoot(), "line", itLine);
+    saved.AddPoint(0, 0, line);
+    saved.AddPoint(50, 50, line);
+    WriteDocument(Path("good.dof"), saved, {640, 480, 8});
+    const std::string good = Bytes(Path("good.dof"));
+    Put(Path("cut.dof"), good.substr(0, good.size() / 2));
+    std::string billion = good;
+    // The points record's count, right after its code and id.
+    const std::size_t points = billion.rfind(std::string("\x13\0\0\0", 4));
+    ASSERT_NE(points, std::string::npos);
+    billion.replace(points + 8, 4, std::string("\x00\xCA\x9A\x3B", 4));
+    Put(Path("billion.dof"), billion);
+    std::string huge = good;
+    huge.replace(29, 8, std::string("\xA0\x86\x01\x00\xA0\x86\x01\x00", 8)); // a canvas of 100000 x 100000
+    Put(Path("huge.dof"), huge);
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("folder.dof")));
+
+    const std::string drawing = Describe(app.Tree());
+    const std::int32_t width = Canvas().ImageWidth();
+    const std::int32_t height = Canvas().ImageHeight();
+    for (const QString& path : {Path("cut.dof"), Path("billion.dof"), Path("huge.dof"), Unreadable("unreadable.dof"),
+                                Path("folder.dof"), Path("missing.dof")}) {
+        SCOPED_TRACE(path.toStdString());
+        dialogs->confirmAnswers = {true};
+        dialogs->openAnswers.push_back(path);
+        const QString shown = MessageOf(QStringLiteral("開く(&O)..."));
+        EXPECT_TRUE(shown.startsWith(CannotOpen(path))) << shown.toStdString();
+        EXPECT_EQ(Describe(app.Tree()), drawing);
+        EXPECT_EQ(Canvas().ImageWidth(), width);
+        EXPECT_EQ(Canvas().ImageHeight(), height);
+        EXPECT_EQ(LastDir("LastDir"), QString());
+        EXPECT_FALSE(app.MainForm().SaveAction()->isEnabled());
+    }
+    // The good one opens.
+    dialogs->confirmAnswers = {true};
+    dialogs->openAnswers.push_back(Path("good.dof"));
+    MenuItem(QStringLiteral("開く(&O)..."))->trigger();
+    EXPECT_EQ(Describe(app.Tree()), Describe(saved));
+    EXPECT_EQ(Canvas().ImageWidth(), 640);
+}
+
+TEST_F(OpenFaultTest, ADamagedOrUnreadableExtensionObjectInsertsNothingAndShowsTheFileError)
+{
+    Put(Path("billion.ud2"), "[System]\r\nFileType=2\r\n[0]\r\nName=x\r\nCount=1000000000\r\n");
+    Put(Path("child.ud2"), "[0]\r\nName=a\r\nCoItemCount=1\r\nCoItem0=1\r\n[1]\r\nName=b\r\nCount=2000000000\r\n");
+    const std::string drawing = Describe(app.Tree());
+    for (const QString& path : {Path("billion.ud2"), Path("child.ud2"), Unreadable("unreadable.ud2")}) {
+        SCOPED_TRACE(path.toStdString());
+        dialogs->openAnswers.push_back(path);
+        const QString shown = MessageOf(QStringLiteral("拡張オブジェクトの挿入"));
+        EXPECT_TRUE(shown.startsWith(CannotOpen(path))) << shown.toStdString();
+        EXPECT_EQ(Describe(app.Tree()), drawing);
+        EXPECT_EQ(LastDir("LastDir2"), QString());
+    }
+    // One cut short in the middle of its keys holds no end to miss: the
+    // keys it lacks take their defaults, as for any file without them.
+    Put(Path("cut.ud2"), "[System]\r\nFileType=2\r\n[0]\r\nName=cut\r\nItemType=2\r\nCount=2\r\nPX0=5\r\nPY");
+    dialogs->openAnswers.push_back(Path("cut.ud2"));
+    MenuItem(QStringLiteral("拡張オブジェクトの挿入"))->trigger();
+    const TItemObject& inserted = *app.Tree().ObjectRoot()->LastChild()->Data();
+    EXPECT_EQ(inserted.Name, "cut");
+    EXPECT_EQ(inserted.Count, 2);
+    EXPECT_EQ(inserted.Points[0], (TPoint{5, 0}));
+}
+
+TEST_F(OpenFaultTest, ADamagedOrUnreadableTracePictureKeepsThePictureAndShowsTheFileError)
+{
+    // A 40 x 30 bitmap as the canvas exports it, then damaged copies.
+    TBitmap bitmap(40, 30);
+    bitmap.Canvas().SetBrush({clRed, bsSolid});
+    bitmap.Canvas().FillRect(0, 0, 40, 30);
+    ExportBitmap(bitmap, Path("good.bmp"));
+    const std::string good = Bytes(Path("good.bmp"));
+    Put(Path("cut.bmp"), good.substr(0, good.size() / 2));
+    Put(Path("garbage.emf"), std::string(200, '\x5A'));
+    ExportMetafile(Path("good.emf"), app.Tree(), 200, 200);
+    const std::string emf = Bytes(Path("good.emf"));
+    Put(Path("cut.emf"), emf.substr(0, emf.size() - 30));
+    Put(Path("cut.wmf"), std::string("\xD7\xCD\xC6\x9A\0\0", 6));
+
+    // The canvas settings dialog's trace switch and its browse button.
+    TCanvasForm2& settings = app.SettingsForm();
+    settings.findChild<QAbstractButton*>(QStringLiteral("CheckBox2"))->click();
+    QAbstractButton* browse = settings.findChild<QAbstractButton*>(QStringLiteral("Button3"));
+    ASSERT_TRUE(browse->isEnabled());
+    dialogs->pictureAnswers = {Path("good.bmp")};
+    browse->click();
+    const TGraphic* shown = Canvas().Switches.TracePicture;
+    ASSERT_NE(shown, nullptr);
+    ASSERT_TRUE(dialogs->errors.empty());
+    const std::string drawing = Describe(app.Tree());
+    for (const QString& path : {Path("cut.bmp"), Path("garbage.emf"), Path("cut.emf"), Path("cut.wmf"),
+                                Unreadable("unreadable.emf")}) {
+        SCOPED_TRACE(path.toStdString());
+        dialogs->pictureAnswers = {path};
+        browse->click();
+        ASSERT_FALSE(dialogs->errors.empty());
+        EXPECT_TRUE(dialogs->errors.back().startsWith(CannotOpen(path))) << dialogs->errors.back().toStdString();
+        EXPECT_EQ(Canvas().Switches.TracePicture, shown);
+        EXPECT_EQ(settings.Picture(), shown);
+        EXPECT_EQ(Describe(app.Tree()), drawing);
+    }
+}
+
+TEST_F(OpenFaultTest, AFailedSaveAsKeepsTheFileAndTheRememberedPath)
+{
+    // The target is a folder: nothing can be put in its place.
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("taken.dof")));
+    dialogs->saveAnswers.push_back(TUserDialogs::TSaveChoice{Path("taken.dof"), 1});
+    const QString shown = MessageOf(QStringLiteral("名前をつけて保存(&A)..."));
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("ファイル ") + Path("taken.dof") + QStringLiteral(" を作成できません")))
+        << shown.toStdString();
+    EXPECT_EQ(LastDir("LastDir"), QString());
+    EXPECT_FALSE(app.MainForm().SaveAction()->isEnabled());
+    EXPECT_TRUE(QFileInfo(Path("taken.dof")).isDir());
+}
+
+} // namespace
+} // namespace qm
