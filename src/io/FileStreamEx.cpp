@@ -3,6 +3,7 @@
 #include "FileError.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -64,6 +65,10 @@ int TFileStreamEx::InitFile(const QString& fileName, std::uint16_t mode)
 {
     if (file_)
         return kRefused;
+    // A pipe would block the open and a device would never end: only
+    // regular files are read.
+    if (mode != fmCreate && QFileInfo::exists(fileName) && !QFileInfo(fileName).isFile())
+        throw TFileError(TFileError::TKind::CannotOpen, fileName);
     std::unique_ptr<QFileDevice> file;
     QIODevice::OpenMode openMode = QIODevice::Unbuffered;
     switch (mode) {

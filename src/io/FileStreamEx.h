@@ -54,7 +54,7 @@ public:
     // an existing file for reading and writing (position 0, contents kept),
     // fmCreate a new file for writing. -1 when a file is open already (it stays
     // open at its position) or for another mode. Throws TFileError when the file
-    // cannot be opened or created.
+    // cannot be opened or created, or is not a regular file (a pipe or device).
     int InitFile(const QString& fileName, std::uint16_t mode);
     // Closes the file; a created file now replaces its target. Throws
     // TFileError when something written did not reach the file.

@@ -76,6 +76,9 @@ TPictureRead ReadPictureFile(const QString& path)
     if (suffix != QLatin1String("bmp") && suffix != QLatin1String("emf") && suffix != QLatin1String("wmf"))
         return Failure(QStringLiteral("拡張子 .%1 の画像は読めません").arg(QFileInfo(path).suffix()));
 
+    // A pipe would block the open and a device never end.
+    if (QFileInfo::exists(path) && !QFileInfo(path).isFile())
+        return Failure(QStringLiteral("通常のファイルではありません"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return Failure(file.errorString());

@@ -11,6 +11,7 @@
 #include "canvas/MetafileExport.h"
 #include "io/BitmapExport.h"
 #include "io/DocumentWriter.h"
+#include "io/FileError.h"
 #include "io/PictureLoader.h"
 #include "platform/IniFile.h"
 #include "platform/ShiftJis.h"
@@ -25,6 +26,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace qm {
 namespace {
@@ -156,12 +159,15 @@ TEST_F(OpenFaultTest, ADamagedOrUnreadableDocumentLeavesTheDrawingAndShowsTheFil
     huge.replace(29, 8, std::string("\xA0\x86\x01\x00\xA0\x86\x01\x00", 8)); // a canvas of 100000 x 100000
     Put(Path("huge.dof"), huge);
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("folder.dof")));
+    // A pipe would block the open; a device of zeros would be read forever.
+    ASSERT_EQ(mkfifo(QFile::encodeName(Path("pipe.dof")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), Path("zeros.dof")));
 
     const std::string drawing = Describe(app.Tree());
     const std::int32_t width = Canvas().ImageWidth();
     const std::int32_t height = Canvas().ImageHeight();
     for (const QString& path : {Path("cut.dof"), Path("billion.dof"), Path("huge.dof"), Unreadable("unreadable.dof"),
-                                Path("folder.dof"), Path("missing.dof")}) {
+                                Path("folder.dof"), Path("pipe.dof"), Path("zeros.dof"), Path("missing.dof")}) {
         SCOPED_TRACE(path.toStdString());
         dialogs->confirmAnswers = {true};
         dialogs->openAnswers.push_back(path);
@@ -242,6 +248,10 @@ TEST_F(OpenFaultTest, ADamagedOrUnreadableTracePictureKeepsThePictureAndShowsThe
         EXPECT_EQ(settings.Picture(), shown);
         EXPECT_EQ(Describe(app.Tree()), drawing);
     }
+    // The dialog passes over what is not a file; the loader refuses it too
+    // rather than wait on a pipe.
+    ASSERT_EQ(mkfifo(QFile::encodeName(Path("pipe.emf")).constData(), 0600), 0);
+    EXPECT_THROW(LoadPicture(Path("pipe.emf")), TFileError);
 }
 
 TEST_F(OpenFaultTest, AFailedSaveAsKeepsTheFileAndTheRememberedPath)
