@@ -99,6 +99,10 @@ private:
         stream_.ReadInteger(parentId);
         CheckStream(stream_);
         TObjectTree& tree = *document_.Tree;
+        if (tree.NodeCount() >= kMaxDocumentNodes) {
+            const QString detail = QStringLiteral("図形の数が %1 個を超えています").arg(kMaxDocumentNodes);
+            throw TFileError(TFileError::TKind::CannotOpen, path_, detail.toStdString());
+        }
         TTreeNode* parent = index_.Find(parentId);
         TTreeNode* node = tree.AddItem(parent, name, itemType);
         tree.SetItemId(node, id);

@@ -27,7 +27,8 @@ struct TDocument {
 // Throws TFileError ("ファイル %s は開けません", with the reason and the byte
 // offset) when the file cannot be opened, ends before the end record, holds a
 // count or string length that cannot fit in it, a canvas record beyond
-// IsCanvasSizeAllowed, or no Object root. Nothing
+// IsCanvasSizeAllowed, more than kMaxDocumentNodes nodes, or no Object root.
+// Nothing
 // read until then is kept, so the open drawing stays as it was.
 TDocument ReadDocument(const QString& path);
 

@@ -2,6 +2,7 @@
 
 #include "model/ItemObject.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -45,6 +46,12 @@ struct TCanvasGeometry {
 inline constexpr std::int32_t kCanvasSideLimit = 32767;
 inline constexpr std::int64_t kCanvasPixelLimit = std::int64_t{1} << 25;
 bool IsCanvasSizeAllowed(std::int32_t width, std::int32_t height);
+
+// The most nodes a drawing read from files may hold. A node record takes 20
+// bytes of a file and some 650 bytes of memory, so without a bound a file
+// of a few hundred megabytes would take the memory away; at the bound a
+// tree takes about 1.3 GB.
+inline constexpr std::size_t kMaxDocumentNodes = 2'000'000;
 
 // Control-point quadruples of an item's control-points record: one per segment,
 // Count - 1 for open figures and Count for a polygon, none without vertices.

@@ -237,6 +237,13 @@ TTreeNode* InsertExtensionObject(const QString& path, TObjectTree& tree, TTreeNo
         std::int32_t ChildCount;
         std::int32_t NextChild = 0;
     };
+    const auto checkRoom = [&tree, &path] {
+        if (tree.NodeCount() >= kMaxDocumentNodes) {
+            const QString detail = QStringLiteral("図形の数が %1 個を超えます").arg(kMaxDocumentNodes);
+            throw TFileError(TFileError::TKind::CannotOpen, path, detail.toStdString());
+        }
+    };
+    checkRoom();
     std::unordered_set<std::int32_t> sectionsRead{0};
     TStoredItem top = ReadItemSection(file, "0", maxPoints, path);
     TTreeNode* topNode = AddStoredItem(tree, parent, std::move(top.Item));
@@ -254,6 +261,7 @@ TTreeNode* InsertExtensionObject(const QString& path, TObjectTree& tree, TTreeNo
                 current.NextChild = current.ChildCount; // the rest of the children are not read
                 continue;
             }
+            checkRoom();
             TStoredItem child = ReadItemSection(file, std::to_string(section), maxPoints, path);
             TTreeNode* childNode = AddStoredItem(tree, current.Node, std::move(child.Item));
             open.push_back({childNode, std::to_string(section), child.ChildCount});

@@ -27,9 +27,9 @@ void WriteExtensionObject(const QString& path, const TObjectTree& tree, const TT
 // naming a section read already (a loop, or two parents sharing a child) ends
 // the reading of that item's children like a missing one.
 //
-// Throws TFileError ("ファイル %s は開けません") when the file cannot be read or
-// holds a point count that it could not possibly hold the points for; nothing
-// is inserted then.
+// Throws TFileError ("ファイル %s は開けません") when the file cannot be read,
+// holds a point count that it could not possibly hold the points for, or
+// would take the tree past kMaxDocumentNodes; nothing is inserted then.
 TTreeNode* InsertExtensionObject(const QString& path, TObjectTree& tree, TTreeNode* parent);
 
 } // namespace qm

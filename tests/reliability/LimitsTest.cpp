@@ -119,5 +119,36 @@ TEST(LimitsTest, AStringLengthOfTwoGigabytesIsAFileError)
     }
 }
 
+TEST(LimitsTest, ADocumentOfMoreNodesThanTheLimitIsAFileError)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "two million nodes take several gigabytes under the address sanitizer";
+#endif
+    // Bare node records, 20 bytes each: the most memory a file can ask for
+    // per byte. One more than the limit.
+    TScratchDir dir;
+    TBytes bytes = DocumentStart(400, 400);
+    for (std::size_t id = 2; id <= kMaxDocumentNodes + 1; ++id)
+        bytes.Int(10).Int(itGroup).Str("").Int(static_cast<std::int32_t>(id)).Int(1);
+    const QString path = dir.Path(QStringLiteral("many.dof"));
+    PutFile(path, bytes.Int(1).Data());
+    const std::string message = RefusalOf(path);
+    EXPECT_NE(message.find("図形の数が 2000000 個を超えています"), std::string::npos) << message;
+
+    // Inserting an extension object stops at the same limit.
+    TDocument atLimit = ReadDocument([&] {
+        TBytes full = DocumentStart(400, 400);
+        for (std::size_t id = 2; id <= kMaxDocumentNodes; ++id)
+            full.Int(10).Int(itGroup).Str("").Int(static_cast<std::int32_t>(id)).Int(1);
+        PutFile(path, full.Int(1).Data());
+        return path;
+    }());
+    ASSERT_EQ(atLimit.Tree->NodeCount(), kMaxDocumentNodes);
+    const QString object = dir.Path(QStringLiteral("one.ud2"));
+    PutFile(object, "[0]\r\nName=one\r\n");
+    EXPECT_THROW(InsertExtensionObject(object, *atLimit.Tree, atLimit.Tree->ObjectRoot()), TFileError);
+    EXPECT_EQ(atLimit.Tree->NodeCount(), kMaxDocumentNodes);
+}
+
 } // namespace
 } // namespace qm
