@@ -10,6 +10,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <unordered_map>
@@ -109,7 +110,9 @@ struct TStoredItem {
     std::int32_t ChildCount = 0;
 };
 
-TStoredItem ReadItemSection(const TIniFile& file, const std::string& section, std::int64_t maxPoints,
+// `pointsLeft`: how many more points the file may still name; an item's
+// points are taken from it.
+TStoredItem ReadItemSection(const TIniFile& file, const std::string& section, std::int64_t& pointsLeft,
                             const QString& path)
 {
     TStoredItem stored;
@@ -128,8 +131,9 @@ TStoredItem ReadItemSection(const TIniFile& file, const std::string& section, st
     item.Pen.Style = PenStyleFromOrdinal(file.ReadInteger(section, "PenStyle", 0) & 0xFF);
     item.Pen.Width = file.ReadInteger(section, "PenWidth", 0);
     const std::int32_t count = file.ReadInteger(section, "Count", 0);
-    if (count > maxPoints)
+    if (count > pointsLeft)
         ThrowPointCountTooLarge(path, count);
+    pointsLeft -= std::max(count, 0);
     item.Count = count;
     if (count > 0) {
         item.Points.resize(static_cast<std::size_t>(count) + 1); // one spare entry, as the editor always kept
@@ -229,7 +233,10 @@ TTreeNode* InsertExtensionObject(const QString& path, TObjectTree& tree, TTreeNo
         throw TFileError(TFileError::TKind::CannotOpen, path);
     if (file.ReadInteger(kSystem, "FileType", kExtensionFileType) != kExtensionFileType)
         return nullptr;
-    const std::int64_t maxPoints = MaxPointCount(info.size());
+    // One budget for the whole file: each item may not name the most points
+    // a file of this size holds, or a small file of many items would ask for
+    // gigabytes.
+    std::int64_t pointsLeft = MaxPointCount(info.size());
 
     struct TOpenItem {
         TTreeNode* Node;
@@ -245,7 +252,7 @@ TTreeNode* InsertExtensionObject(const QString& path, TObjectTree& tree, TTreeNo
     };
     checkRoom();
     std::unordered_set<std::int32_t> sectionsRead{0};
-    TStoredItem top = ReadItemSection(file, "0", maxPoints, path);
+    TStoredItem top = ReadItemSection(file, "0", pointsLeft, path);
     TTreeNode* topNode = AddStoredItem(tree, parent, std::move(top.Item));
     std::vector<TOpenItem> open{{topNode, "0", top.ChildCount}};
     try {
@@ -262,7 +269,7 @@ TTreeNode* InsertExtensionObject(const QString& path, TObjectTree& tree, TTreeNo
                 continue;
             }
             checkRoom();
-            TStoredItem child = ReadItemSection(file, std::to_string(section), maxPoints, path);
+            TStoredItem child = ReadItemSection(file, std::to_string(section), pointsLeft, path);
             TTreeNode* childNode = AddStoredItem(tree, current.Node, std::move(child.Item));
             open.push_back({childNode, std::to_string(section), child.ChildCount});
         }

@@ -28,7 +28,7 @@ void WriteExtensionObject(const QString& path, const TObjectTree& tree, const TT
 // the reading of that item's children like a missing one.
 //
 // Throws TFileError ("ファイル %s は開けません") when the file cannot be read,
-// holds a point count that it could not possibly hold the points for, or
+// names more points (over all its items) than it could possibly hold, or
 // would take the tree past kMaxDocumentNodes; nothing is inserted then.
 TTreeNode* InsertExtensionObject(const QString& path, TObjectTree& tree, TTreeNode* parent);
 

@@ -14,7 +14,7 @@ std::string NumberedKey(std::string_view name, std::int32_t index)
 std::int64_t MaxPointCount(std::int64_t fileBytes)
 {
     constexpr std::int64_t kBytesPerPoint = 10;
-    constexpr std::int64_t kAlwaysAllowed = 65536;
+    constexpr std::int64_t kAlwaysAllowed = 4096;
     return std::max(fileBytes / kBytesPerPoint, kAlwaysAllowed);
 }
 

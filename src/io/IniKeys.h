@@ -14,7 +14,7 @@ class TIniFile;
 std::string NumberedKey(std::string_view name, std::int32_t index);
 
 // The most points an INI file of `fileBytes` bytes can describe: each needs two
-// entries of at least five bytes. Small files may name up to 65 536 points, so
+// entries of at least five bytes. Small files may name up to 4096 points, so
 // hand-written files that leave the points to their defaults still read.
 std::int64_t MaxPointCount(std::int64_t fileBytes);
 

@@ -93,6 +93,11 @@ TEST(LimitsTest, APointCountOfABillionInAFewBytesIsAFileErrorInEveryFormat)
     PutFile(object, "[0]\r\nCount=1000000000\r\n");
     EXPECT_THROW(InsertExtensionObject(object, tree, tree.ObjectRoot()), TFileError);
     EXPECT_EQ(tree.NodeCount(), nodes);
+    // Counts a small file may name each, but not all together.
+    PutFile(object, "[0]\r\nCoItemCount=2\r\nCoItem0=1\r\nCoItem1=2\r\nCount=3000\r\n"
+                    "[1]\r\nCount=3000\r\n[2]\r\nCount=3000\r\n");
+    EXPECT_THROW(InsertExtensionObject(object, tree, tree.ObjectRoot()), TFileError);
+    EXPECT_EQ(tree.NodeCount(), nodes);
     const QString shape = dir.Path(QStringLiteral("count.udf"));
     PutFile(shape, "[Item]\r\nCount=1000000000\r\n");
     EXPECT_THROW(ReadShapeTemplate(shape, tree, itRectangle, 400, 400), TFileError);
