@@ -27,19 +27,32 @@ std::uint32_t LittleEndian(const QByteArray& bytes, qsizetype offset, int size)
     return value;
 }
 
-// Whether the rows of an uncompressed bitmap, as its headers lay them out,
-// lie in the file. The reader would make up the missing ones, each costing
-// as much as a real one: a few bytes could ask for millions of pixels.
-bool HoldsItsRows(const QByteArray& bytes, const QSize& size)
+// Whether the headers and, for an uncompressed bitmap, the rows as they lay
+// them out lie in the file. The reader would make up what is missing, each
+// row costing as much as a real one: a few bytes could ask for millions of
+// pixels.
+bool IsComplete(const QByteArray& bytes, const QSize& size)
 {
-    constexpr qsizetype kInfoHeader = 14 + 40; // file header, BITMAPINFOHEADER
-    if (bytes.size() < kInfoHeader || LittleEndian(bytes, 14, 4) < 40)
-        return true; // an older header or none: left to the reader
-    const std::uint32_t compression = LittleEndian(bytes, 30, 4);
-    constexpr std::uint32_t kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
-    if (compression != kRgb && compression != kBitFields && compression != kAlphaBitFields)
+    // After the 14-byte file header: the OS/2 core header of 12 bytes (bit
+    // count at 24, never compressed) or BITMAPINFOHEADER and its successors
+    // of 40 bytes and more (bit count at 28, compression at 30).
+    if (bytes.size() < 14 + 12)
+        return false;
+    const std::uint32_t headerSize = LittleEndian(bytes, 14, 4);
+    if (bytes.size() < 14 + std::min<qsizetype>(headerSize, 40))
+        return false; // the header itself is cut short
+    std::int64_t bitsPerPixel = 0;
+    if (headerSize == 12) {
+        bitsPerPixel = LittleEndian(bytes, 24, 2);
+    } else if (headerSize >= 40) {
+        const std::uint32_t compression = LittleEndian(bytes, 30, 4);
+        constexpr std::uint32_t kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
+        if (compression != kRgb && compression != kBitFields && compression != kAlphaBitFields)
+            return true;
+        bitsPerPixel = LittleEndian(bytes, 28, 2);
+    } else {
         return true;
-    const std::int64_t bitsPerPixel = LittleEndian(bytes, 28, 2);
+    }
     const std::int64_t rowBytes = (size.width() * bitsPerPixel + 31) / 32 * 4;
     return std::int64_t{LittleEndian(bytes, 10, 4)} + rowBytes * size.height() <= bytes.size();
 }
@@ -53,7 +66,7 @@ TPictureRead ReadBitmap(QByteArray bytes)
         return Failure(QStringLiteral("ビットマップとして読めません"));
     if (std::int64_t{size.width()} * size.height() > kMaxPicturePixels)
         return Failure(QStringLiteral("画像が大きすぎます (%1 × %2)").arg(size.width()).arg(size.height()));
-    if (!HoldsItsRows(bytes, size))
+    if (!IsComplete(bytes, size))
         return Failure(QStringLiteral("ファイルが途中で切れています"));
     const QImage image = reader.read();
     if (image.isNull())
