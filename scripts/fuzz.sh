@@ -28,6 +28,7 @@ run_target() {
   [[ -d "$root/fuzz/regressions/$target" ]] && dirs+=("$root/fuzz/regressions/$target")
   # The readers write their input to a file: keep those in memory when possible.
   [[ -w /dev/shm ]] && export TMPDIR=/dev/shm
+  export LSAN_OPTIONS="suppressions=$root/fuzz/lsan-suppressions.txt"
   "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=1 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$build/findings/$target/" "${dirs[@]}" \
     >"$build/logs/$target.log" 2>&1 || true
@@ -39,7 +40,7 @@ failed=0
 printf '%-18s %12s %8s %8s  %s\n' target executions cov ft findings
 for target in "${targets[@]}"; do
   log="$build/logs/$target.log"
-  runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo "?")
+  runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | tail -1 | grep -o '[0-9]*$' || echo "?")
   last=$(grep -E '^#[0-9]+' "$log" | tail -1)
   cov=$(grep -o 'cov: [0-9]*' <<<"$last" | grep -o '[0-9]*' || echo "?")
   ft=$(grep -o 'ft: [0-9]*' <<<"$last" | grep -o '[0-9]*' || echo "?")
