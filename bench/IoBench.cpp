@@ -1,4 +1,5 @@
-// Speed of saving and opening documents of 1 000 to 100 000 items, next to
+// Speed of saving and opening documents of 1 000 to 1 000 000 items, and the
+// memory an opened drawing takes, next to
 // the plain algorithms as first described (a file reopened for every record;
 // ids looked up by scanning the tree) as a baseline.
 #include "io/DocumentReader.h"
@@ -12,6 +13,8 @@
 #include <QTemporaryDir>
 
 #include <array>
+
+#include <malloc.h>
 
 namespace qm {
 namespace {
@@ -71,22 +74,28 @@ void BM_SaveDocument(benchmark::State& state)
     ReportFile(state, path, items);
 }
 BENCHMARK(BM_SaveDocument)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveDocument)->Arg(1'000'000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_OpenDocument(benchmark::State& state)
 {
     const auto items = static_cast<int>(state.range(0));
     const QString path = ScratchPath("open.dof");
     WriteDocument(path, *MakeDrawing(items), kCanvas);
+    double treeBytes = 0;
     for (auto _ : state) {
+        const std::size_t before = mallinfo2().uordblks;
         TDocument document = ReadDocument(path);
         benchmark::DoNotOptimize(document.Tree->NodeCount());
         state.PauseTiming(); // freeing the tree is not part of opening it
+        treeBytes = static_cast<double>(mallinfo2().uordblks - before);
         document.Tree.reset();
         state.ResumeTiming();
     }
     ReportFile(state, path, items);
+    state.counters["tree_mb"] = treeBytes / (1 << 20);
 }
 BENCHMARK(BM_OpenDocument)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenDocument)->Arg(1'000'000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // --- Baseline: the plain algorithms -----------------------------------------
 

@@ -3,8 +3,9 @@
 # each target for the given seconds (30 by default), two at a time. Seeds come
 # from fuzz/corpus and fuzz/regressions; new inputs go to
 # build-fuzz/corpus/<target>, crashes, hangs (over 1 s) and out-of-memory
-# inputs (over 2 GB) to build-fuzz/findings/<target>. Fails when any target
-# found one; keep such an input in fuzz/regressions/<target> once fixed.
+# inputs (over 2 GB) to build-fuzz/findings/<target>, emptied as the target
+# starts. Fails when any target found one; keep such an input in
+# fuzz/regressions/<target> once fixed.
 #   scripts/fuzz.sh [seconds] [target...]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -23,6 +24,8 @@ run_target() {
   local target=$1 seconds=$2 root=$3 build=$4
   local seeds
   seeds=$(case "$target" in document_render) echo document ;; *) echo "$target" ;; esac)
+  # Findings of an earlier run are not this run's.
+  rm -rf "$build/findings/$target"
   mkdir -p "$build/corpus/$target" "$build/findings/$target" "$build/logs"
   local dirs=("$build/corpus/$target" "$root/fuzz/corpus/$seeds")
   [[ -d "$root/fuzz/regressions/$target" ]] && dirs+=("$root/fuzz/regressions/$target")

@@ -1,6 +1,8 @@
 // Writes examples/sample.dof: one drawing with every kind of item, every
 // curve style, arrowheads, dashes, fill patterns, a group, turned and
-// stretched items and Japanese text.
+// stretched items and Japanese text. Given a number of copies, it writes the
+// sample that many times over, each copy in a group of its own and shifted a
+// little, for trying the editor on huge drawings.
 #include "io/DocumentWriter.h"
 #include "model/ObjectTree.h"
 #include "platform/ShiftJis.h"
@@ -8,6 +10,7 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <cstdlib>
 #include <initializer_list>
 
 namespace qm {
@@ -37,9 +40,8 @@ void Label(TTreeNode* node, const char* text)
     node->Data()->Text = Utf8ToCp932(text);
 }
 
-void BuildSample(TObjectTree& tree)
+void BuildSample(TObjectTree& tree, TTreeNode* root)
 {
-    TTreeNode* root = tree.ObjectRoot();
     TTreeNode* box = AddFigure(tree, root, "四角形", itRectangle, {{30, 30}, {30, 110}, {190, 110}, {190, 30}});
     Style(box, RGB(0, 0, 128), 3, psSolid, RGB(255, 255, 200), bsSolid);
     Label(box, "こんにちは\r\nQuillmark");
@@ -91,18 +93,34 @@ void BuildSample(TObjectTree& tree)
     Label(stretched, "伸縮");
 }
 
+// The copies sit in groups under the Object root, shifted so they do not all
+// cover the same pixels.
+void BuildCopies(TObjectTree& tree, long copies)
+{
+    if (copies == 1) {
+        BuildSample(tree, tree.ObjectRoot());
+        return;
+    }
+    for (long copy = 0; copy < copies; ++copy) {
+        TTreeNode* group = tree.AddItem(tree.ObjectRoot(), Utf8ToCp932("見本"), itGroup);
+        BuildSample(tree, group);
+        tree.MoveItem(static_cast<int>(copy % 7) * 5, static_cast<int>(copy % 5) * 5, group);
+    }
+}
+
 } // namespace
 } // namespace qm
 
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_sample OUTPUT.dof\n");
+    const long copies = argc == 3 ? std::strtol(argv[2], nullptr, 10) : 1;
+    if (argc < 2 || argc > 3 || copies < 1 || copies > 100000) {
+        std::fprintf(stderr, "usage: make_sample OUTPUT.dof [COPIES, 1 to 100000]\n");
         return 2;
     }
     qm::TObjectTree tree;
-    qm::BuildSample(tree);
+    qm::BuildCopies(tree, copies);
     try {
         qm::WriteDocument(QString::fromLocal8Bit(argv[1]), tree, {600, 450, 10});
     } catch (const std::exception& error) {

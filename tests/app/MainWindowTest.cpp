@@ -74,17 +74,7 @@ protected:
         return exporters;
     }
 
-    QAction* MenuItem(const QString& caption) const
-    {
-        for (QAction* menu : app.MainForm().menuBar()->actions()) {
-            for (QAction* item : menu->menu()->actions()) {
-                if (item->text() == caption)
-                    return item;
-            }
-        }
-        ADD_FAILURE() << caption.toStdString();
-        return nullptr;
-    }
+    QAction* MenuItem(const QString& caption) const { return test::MenuItem(*app.MainForm().menuBar(), caption); }
     QAction* ToolButton(const QString& hint) const
     {
         for (QToolBar* bar : app.MainForm().findChildren<QToolBar*>()) {

@@ -3,9 +3,14 @@
 #include "app/UserDialogs.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTimer>
 #include <QWidget>
+
+#include <gtest/gtest.h>
 
 #include <deque>
 #include <optional>
@@ -90,6 +95,19 @@ void WhenModalShows(Interact interact)
         if (QWidget* still = QApplication::activeModalWidget(); still && still == dialog)
             still->close();
     });
+}
+
+// The item of a menu of `bar` with this caption; a test failure when none has.
+inline QAction* MenuItem(const QMenuBar& bar, const QString& caption)
+{
+    for (QAction* menu : bar.actions()) {
+        for (QAction* item : menu->menu()->actions()) {
+            if (item->text() == caption)
+                return item;
+        }
+    }
+    ADD_FAILURE() << caption.toStdString();
+    return nullptr;
 }
 
 } // namespace qm::test

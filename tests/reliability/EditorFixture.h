@@ -96,17 +96,7 @@ protected:
     {
         return ReadPathSetting(TIniFile(folder.filePath(QStringLiteral("quillmark.ini")).toStdString()), key);
     }
-    QAction* MenuItem(const QString& caption) const
-    {
-        for (QAction* menu : app.MainForm().menuBar()->actions()) {
-            for (QAction* item : menu->menu()->actions()) {
-                if (item->text() == caption)
-                    return item;
-            }
-        }
-        ADD_FAILURE() << caption.toStdString();
-        return nullptr;
-    }
+    QAction* MenuItem(const QString& caption) const { return test::MenuItem(*app.MainForm().menuBar(), caption); }
     // A file whose every read fails: the memory of this process read from
     // its start, which is never mapped. Root reads past any permission bits.
     QString Unreadable(const char* name) const
