@@ -1,6 +1,8 @@
 #include "platform/IniFile.h"
 #include "platform/ShiftJis.h"
 
+#include "ReadOnlyFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -9,7 +11,6 @@
 #include <fstream>
 #include <limits>
 #include <sstream>
-#include <unistd.h>
 
 namespace qm {
 namespace {
@@ -274,27 +275,28 @@ TEST_F(IniFileTest, FailedWriteReturnsFalseAndKeepsTheOldFile)
     const std::string path = folder + "/quillmark.ini";
     const std::string original = "[Canvas]\r\nWidth=400\r\n";
     Put(path, original);
-    std::filesystem::permissions(folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    if (access(folder.c_str(), W_OK) == 0) {
-        std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
-        GTEST_SKIP() << "this user may write into any folder";
+    {
+        test::TReadOnlyFolder readOnly(folder);
+        ASSERT_TRUE(readOnly.Held()) << readOnly.Why();
+        TIniFile ini(path);
+        EXPECT_FALSE(ini.WriteInteger("Canvas", "Width", 640));
+        ini.BeginUpdate();
+        EXPECT_TRUE(ini.WriteInteger("Canvas", "Width", 800));
+        EXPECT_FALSE(ini.EndUpdate());
+        EXPECT_EQ(ini.ReadInteger("Canvas", "Width", 0), 400); // memory follows the file
     }
-    TIniFile ini(path);
-    EXPECT_FALSE(ini.WriteInteger("Canvas", "Width", 640));
-    ini.BeginUpdate();
-    EXPECT_TRUE(ini.WriteInteger("Canvas", "Width", 800));
-    EXPECT_FALSE(ini.EndUpdate());
-    EXPECT_EQ(ini.ReadInteger("Canvas", "Width", 0), 400); // memory follows the file
-    std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
     EXPECT_EQ(Contents(path), original);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1); // no temporary file left
 
-    // A file that exists but cannot be read would be lost by rewriting it.
-    std::filesystem::permissions(path, std::filesystem::perms::owner_write);
-    TIniFile unreadable(path);
+    // A file that exists but cannot be read would be lost by rewriting it:
+    // this process's memory read from its start, which is never mapped, fails
+    // for every user.
+    const std::string unreadablePath = PathOf("unreadable.ini");
+    std::filesystem::create_symlink("/proc/self/mem", unreadablePath);
+    TIniFile unreadable(unreadablePath);
     EXPECT_EQ(unreadable.ReadInteger("Canvas", "Width", 0), 0);
     EXPECT_FALSE(unreadable.WriteInteger("Canvas", "Height", 300));
-    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-    EXPECT_EQ(Contents(path), original);
+    EXPECT_TRUE(std::filesystem::is_symlink(unreadablePath));
 }
 
 TEST_F(IniFileTest, FileThatCannotBeReadIsNeverOverwritten)

@@ -3,6 +3,7 @@
 // byte, reports the failure, and leaves nothing beside it that a later save
 // would trip over.
 #include "FaultSaves.h"
+#include "ReadOnlyFolder.h"
 
 #include "io/FileError.h"
 
@@ -15,9 +16,6 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -157,51 +155,6 @@ protected:
     DocumentSaveFaultTest() : TSaveFaults(TSaveKind::Document) {}
 };
 
-// Holds a folder read-only while it lives: as root through the immutable
-// flag (root writes through any permission bits), otherwise by its mode.
-class TReadOnlyFolder {
-public:
-    explicit TReadOnlyFolder(const QString& folder) : folder_(folder)
-    {
-        if (geteuid() != 0) {
-            held_ = QFile::setPermissions(folder_, QFile::ReadOwner | QFile::ExeOwner);
-            return;
-        }
-        fd_ = open(QFile::encodeName(folder_).constData(), O_RDONLY | O_DIRECTORY);
-        int flags = 0;
-        if (fd_ >= 0 && ioctl(fd_, FS_IOC_GETFLAGS, &flags) == 0) {
-            flags |= FS_IMMUTABLE_FL;
-            held_ = ioctl(fd_, FS_IOC_SETFLAGS, &flags) == 0;
-        }
-        if (!held_)
-            why_ = std::strerror(errno);
-    }
-    ~TReadOnlyFolder()
-    {
-        if (fd_ >= 0) {
-            int flags = 0;
-            if (ioctl(fd_, FS_IOC_GETFLAGS, &flags) == 0) {
-                flags &= ~FS_IMMUTABLE_FL;
-                ioctl(fd_, FS_IOC_SETFLAGS, &flags);
-            }
-            close(fd_);
-        } else {
-            QFile::setPermissions(folder_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        }
-    }
-    TReadOnlyFolder(const TReadOnlyFolder&) = delete;
-    TReadOnlyFolder& operator=(const TReadOnlyFolder&) = delete;
-
-    bool Held() const { return held_; }
-    const std::string& Why() const { return why_; }
-
-private:
-    QString folder_;
-    int fd_ = -1;
-    bool held_ = false;
-    std::string why_;
-};
-
 TEST_P(SaveFaultTest, AFullDiskFailsTheSaveAndKeepsThePreviousFile)
 {
     // A small file system of its own, filled by the save.
@@ -236,7 +189,7 @@ TEST_P(SaveFaultTest, WritesRefusedPastAFileSizeFailTheSaveAndKeepThePreviousFil
 TEST_P(SaveFaultTest, AReadOnlyFolderFailsTheSaveAndKeepsThePreviousFile)
 {
     {
-        TReadOnlyFolder readOnly(folder_);
+        test::TReadOnlyFolder readOnly(QFile::encodeName(folder_).toStdString());
         if (!readOnly.Held())
             GTEST_SKIP() << "the folder cannot be made read-only here (" << readOnly.Why() << ")";
         ExpectFileError(Target(), kSmall + 1);
