@@ -131,6 +131,87 @@ void WriteTemplatesAndSettings(const QString& rectTemplate)
     settings.EndUpdate();
 }
 
+// A BMP file laid out by hand: the file header, an info header of
+// `headerSize` bytes (12, the OS/2 core header, or 40), then `palette` and
+// `pixels`.
+struct TBitmapLayout {
+    std::uint32_t headerSize = 40;
+    std::int32_t width = 0;
+    std::int32_t height = 0; // negative: rows from the top down
+    std::uint16_t bitsPerPixel = 24;
+    std::uint32_t compression = 0;
+    std::vector<std::uint8_t> palette;
+    std::vector<std::uint8_t> pixels;
+};
+
+void PutLittleEndian(std::vector<std::uint8_t>& bytes, std::uint32_t value, int size)
+{
+    for (int i = 0; i < size; ++i)
+        bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+void PutBitmapLayout(const char* name, const TBitmapLayout& layout)
+{
+    const auto pixelOffset = static_cast<std::uint32_t>(14 + layout.headerSize + layout.palette.size());
+    std::vector<std::uint8_t> bytes{'B', 'M'};
+    PutLittleEndian(bytes, pixelOffset + static_cast<std::uint32_t>(layout.pixels.size()), 4);
+    PutLittleEndian(bytes, 0, 4);
+    PutLittleEndian(bytes, pixelOffset, 4);
+    PutLittleEndian(bytes, layout.headerSize, 4);
+    const int sideBytes = layout.headerSize == 12 ? 2 : 4;
+    PutLittleEndian(bytes, static_cast<std::uint32_t>(layout.width), sideBytes);
+    PutLittleEndian(bytes, static_cast<std::uint32_t>(layout.height), sideBytes);
+    PutLittleEndian(bytes, 1, 2); // planes
+    PutLittleEndian(bytes, layout.bitsPerPixel, 2);
+    if (layout.headerSize == 40) {
+        PutLittleEndian(bytes, layout.compression, 4);
+        PutLittleEndian(bytes, static_cast<std::uint32_t>(layout.pixels.size()), 4);
+        PutLittleEndian(bytes, 2835, 4); // 72 dpi each way
+        PutLittleEndian(bytes, 2835, 4);
+        PutLittleEndian(bytes, 0, 4); // colours used: all the bit count allows
+        PutLittleEndian(bytes, 0, 4);
+    }
+    bytes.insert(bytes.end(), layout.palette.begin(), layout.palette.end());
+    bytes.insert(bytes.end(), layout.pixels.begin(), layout.pixels.end());
+    PutSeed("picture_bmp", name, reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+// The layouts a trace picture may come in besides the 24-bit one the program
+// writes: palettes of 1, 4 and 8 bits, both run-length encodings, 16-bit bit
+// fields, 32 bits, the OS/2 core header and rows from the top down.
+void WriteBitmapLayouts()
+{
+    // Palette entries are blue, green, red and a reserved byte; three bytes
+    // under the core header.
+    const std::vector<std::uint8_t> twoColours = {0, 0, 0, 0, 255, 255, 255, 0};
+    std::vector<std::uint8_t> sixteenColours;
+    for (std::uint8_t i = 0; i < 16; ++i)
+        sixteenColours.insert(sixteenColours.end(), {static_cast<std::uint8_t>(i * 16), 0,
+                                                     static_cast<std::uint8_t>(255 - i * 16), 0});
+    std::vector<std::uint8_t> coreColours;
+    for (int i = 0; i < 256; ++i)
+        coreColours.insert(coreColours.end(), {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i), 128});
+    std::vector<std::uint8_t> fullColours;
+    for (int i = 0; i < 256; ++i)
+        fullColours.insert(fullColours.end(), {0, static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), 0});
+
+    PutBitmapLayout("mono.bmp", {40, 12, 2, 1, 0, twoColours, {0xA5, 0xF0, 0, 0, 0x5A, 0x0F, 0, 0}});
+    PutBitmapLayout("core-8bit.bmp", {12, 3, 2, 8, 0, coreColours, {0, 128, 255, 0, 64, 32, 16, 0}});
+    PutBitmapLayout("top-down-4bit.bmp", {40, 5, -2, 4, 0, sixteenColours, {0x01, 0x23, 0x40, 0, 0xFE, 0xDC, 0xB0, 0}});
+    // RLE8: a run, a literal run, end of line, a move, end of the bitmap.
+    PutBitmapLayout("rle8.bmp", {40, 6, 3, 8, 1, fullColours,
+                                 {3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 1, 1, 2, 9, 0, 1}});
+    // RLE4: a run of two alternating colours, a literal run, end of the bitmap.
+    PutBitmapLayout("rle4.bmp", {40, 6, 2, 4, 2, sixteenColours, {4, 0x3C, 0, 3, 0x12, 0x30, 0, 0, 6, 0xF0, 0, 1}});
+    // 16 bits with the 5-6-5 masks after the header.
+    std::vector<std::uint8_t> masks;
+    PutLittleEndian(masks, 0xF800, 4);
+    PutLittleEndian(masks, 0x07E0, 4);
+    PutLittleEndian(masks, 0x001F, 4);
+    PutBitmapLayout("bitfields-16bit.bmp", {40, 2, 2, 16, 3, masks, {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0xFF, 0xFF}});
+    PutBitmapLayout("32bit.bmp", {40, 2, 1, 32, 0, {}, {255, 0, 0, 0, 0, 255, 0, 0}});
+}
+
 void WriteBitmaps()
 {
     TBitmap bitmap(5, 3);
@@ -141,6 +222,7 @@ void WriteBitmaps()
     canvas.FillRect(1, 1, 3, 2);
     const QByteArray bytes = EncodeBitmapFile(bitmap, TBitmapFileFormat::Bmp);
     PutSeed("picture_bmp", "small.bmp", bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    WriteBitmapLayouts();
 }
 
 U_COLORREF Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b)

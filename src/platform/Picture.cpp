@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <limits>
+
 namespace qm {
 
 namespace {
@@ -61,7 +63,11 @@ TPictureRead ReadBitmap(QByteArray bytes)
 {
     QBuffer buffer(&bytes);
     QImageReader reader(&buffer, "bmp");
-    const QSize size = reader.size();
+    // The reader gives the header's height, which is negative for rows
+    // stored from the top down; the picture is that high all the same.
+    QSize size = reader.size();
+    if (size.height() < 0 && size.height() != std::numeric_limits<int>::min())
+        size.setHeight(-size.height());
     if (!size.isValid())
         return Failure(QStringLiteral("ビットマップとして読めません"));
     if (std::int64_t{size.width()} * size.height() > kMaxPicturePixels)

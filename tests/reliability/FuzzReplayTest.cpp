@@ -1,6 +1,10 @@
 // Every seed and every input a fuzzer once failed on, run through its target
-// again, so a fault that comes back fails here without a fuzzer.
+// again, so a fault that comes back fails here without a fuzzer; and the
+// picture seeds, which are sound files, taken as trace pictures.
 #include "FuzzTargets.h"
+
+#include "platform/Bitmap.h"
+#include "platform/Picture.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,6 +52,26 @@ TEST_P(FuzzReplayTest, SeedsAndKeptInputsRunClean)
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzReplayTest, ::testing::ValuesIn(fuzz::FuzzTargets().begin(), fuzz::FuzzTargets().end()),
                          [](const ::testing::TestParamInfo<TFuzzTarget>& info) { return std::string(info.param.Name); });
+
+TEST(PictureSeedTest, EverySeedPictureIsTakenForTracing)
+{
+    for (const char* target : {"picture_bmp", "picture_emf", "picture_wmf"}) {
+        for (const QString& path : FilesIn(Folder("corpus", target))) {
+            SCOPED_TRACE(path.toStdString());
+            const TPictureRead read = ReadPictureFile(path);
+            ASSERT_NE(read.Picture, nullptr) << read.Error;
+            EXPECT_GT(read.Picture->Width(), 0);
+            EXPECT_GT(read.Picture->Height(), 0);
+        }
+    }
+    // Rows stored from the top down come out the right way up: the first
+    // stored pixel is palette colour 0 (red), the first of the next row 15.
+    const TPictureRead topDown = ReadPictureFile(Folder("corpus", "picture_bmp") + "/top-down-4bit.bmp");
+    const auto* bitmap = dynamic_cast<const TBitmap*>(topDown.Picture.get());
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(bitmap->Pixel(0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(bitmap->Pixel(0, 1), RGB(15, 0, 240));
+}
 
 } // namespace
 } // namespace qm
