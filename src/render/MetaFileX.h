@@ -13,7 +13,8 @@ namespace qm {
 // How the metafile surface differs from the raster one: a closing stroke
 // only where the walker stopped short of the end point, and every primitive
 // starting from the platform's default pen, brush and font.
-inline constexpr TSurfaceTraits kMetafileTraits{.AlwaysCloseStroke = false, .DefaultStatePerPrimitive = true};
+inline constexpr TSurfaceTraits kMetafileTraits{
+    .AlwaysCloseStroke = false, .DefaultStatePerPrimitive = true, .LeavesOutHiddenStrokes = false};
 
 // The vector twin of TBitmapX: the primitives of TSurfaceX recorded into an
 // enhanced metafile, stroke by stroke and character by character, in canvas

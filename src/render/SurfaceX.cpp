@@ -135,6 +135,21 @@ bool ClipToBox(double ax, double ay, double bx, double by, double left, double t
     return u0 <= u1;
 }
 
+// Whether every point a walk of `passes` passes along the segment can reach
+// lies beyond `reach` of the canvas. Each pass may round the walked point by
+// half a unit in the last place of coordinates this large, so the segment's
+// box is widened by that drift, and a pixel more for truncation.
+bool WalkStaysBeyond(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, float stepX, float stepY,
+                     std::int64_t passes, double right, double bottom, double reach)
+{
+    const std::int64_t farthest = std::max({std::abs(std::int64_t{x1}), std::abs(std::int64_t{y1}),
+                                            std::abs(std::int64_t{x2}), std::abs(std::int64_t{y2})});
+    const double largest = static_cast<double>(farthest) + std::abs(stepX) + std::abs(stepY) + 1;
+    const double drift = static_cast<double>(passes) * largest * std::ldexp(1.0, -23) + 2;
+    return std::max(x1, x2) + drift < -reach || std::max(y1, y2) + drift < -reach
+           || std::min(x1, x2) - drift > right + reach || std::min(y1, y2) - drift > bottom + reach;
+}
+
 } // namespace
 
 void TSurfaceX::BeginPrimitive()
@@ -177,18 +192,30 @@ void TSurfaceX::DrawLine(std::int32_t x1, std::int32_t y1, std::int32_t x2, std:
         stepY = dy / steps;
     }
 
+    // A stroke that lies wholly beyond this reach of the canvas paints nothing.
+    const double reach = 2.0 * DashWidth(Pen.Width) + std::max(Pen.Width, 1) + 2;
+    const auto hidden = [&canvas, reach](std::int32_t ax, std::int32_t ay, std::int32_t bx, std::int32_t by) {
+        return std::max(ax, bx) < -reach || std::max(ay, by) < -reach || std::min(ax, bx) > canvas.Width() + reach
+               || std::min(ay, by) > canvas.Height() + reach;
+    };
+    const bool leaveOutHidden = traits_.LeavesOutHiddenStrokes;
     TSegmentWalker walker(x1, y1, x2, y2, stepX, stepY);
-    const auto stroke = [this](std::int32_t ax, std::int32_t ay, std::int32_t bx, std::int32_t by) {
-        Stroke(ax, ay, bx, by);
+    const auto stroke = [&](std::int32_t ax, std::int32_t ay, std::int32_t bx, std::int32_t by) {
+        if (!(leaveOutHidden && hidden(ax, ay, bx, by)))
+            Stroke(ax, ay, bx, by);
     };
     if (steps <= kMaxWalkedSteps) {
         // Float steps that vanish against large coordinates would stall the
         // walk; a sound walk needs about `steps` passes.
-        walker.Walk(0, 2 * static_cast<std::int64_t>(std::ceil(steps)) + 4, stroke);
+        const std::int64_t passes = 2 * static_cast<std::int64_t>(std::ceil(steps)) + 4;
+        if (leaveOutHidden
+            && WalkStaysBeyond(x1, y1, x2, y2, stepX, stepY, passes, canvas.Width(), canvas.Height(), reach))
+            walker.SetLastToEnd(); // every stroke would be left out
+        else
+            walker.Walk(0, passes, stroke);
     } else {
         // Only the steps within reach of the canvas, plus one on either
         // side; the rest would draw nothing that shows.
-        const double reach = 2.0 * DashWidth(Pen.Width) + std::max(Pen.Width, 1) + 2;
         double u0 = 0;
         double u1 = 0;
         if (ClipToBox(x1, y1, x2, y2, -reach, -reach, canvas.Width() + reach, canvas.Height() + reach, u0, u1)) {

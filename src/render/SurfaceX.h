@@ -18,6 +18,10 @@ struct TSurfaceTraits {
     // A metafile recording starts every primitive with the platform's
     // default pen, brush and font.
     bool DefaultStatePerPrimitive = false;
+    // The raster leaves out the dash strokes that lie wholly off the canvas:
+    // they paint nothing, and the stroke to the end point, always made,
+    // leaves the pen where they would have. A metafile records them all.
+    bool LeavesOutHiddenStrokes = true;
 };
 
 // The drawing state and the primitives that the raster surface (TBitmapX)

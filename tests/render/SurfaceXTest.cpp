@@ -1,7 +1,11 @@
 #include "RenderTestSupport.h"
 
+#include "render/MetaFileX.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 
@@ -138,11 +142,64 @@ TEST(SegmentWalker, AstronomicalLinesEndInBoundedTimeAndKeepTheirDashPhase)
     ASSERT_FALSE(Strokes(stalled.canvas).empty());
     EXPECT_EQ(Strokes(stalled.canvas).back().to, (TCanvasPoint{1000000001, 50}));
 
+    // 50 steps of 2000: a metafile records all 25 dashes; the raster leaves
+    // out those wholly off the canvas (beyond 2 steps, the pen width and
+    // 2 pixels) and makes the closing stroke.
+    TRecordingSurface recorded(kMetafileTraits);
+    recorded.Pen = DashedPen(1000);
+    recorded.DrawLine(0, 0, 100000, 0);
+    EXPECT_EQ(Strokes(recorded.canvas).size(), 25u);
     TRecordingSurface wide;
     wide.Pen = DashedPen(1000);
     wide.DrawLine(0, 0, 100000, 0);
-    EXPECT_EQ(Strokes(wide.canvas).size(), 26u); // 50 steps of 2000, 25 dashes, the closing stroke
+    EXPECT_EQ(Strokes(wide.canvas), (std::vector<TStroke>{HorizontalStroke(0, 2000, 0), HorizontalStroke(4000, 6000, 0),
+                                                          HorizontalStroke(100000, 100000, 0)}));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST(SegmentWalker, TheRasterLeavesOutOnlyStrokesThatCannotShow)
+{
+    // Far above, far off to the side, steep across, long across, and lines
+    // ending just outside the 1000 x 1000 canvas, at two pen widths.
+    const std::vector<std::array<std::int32_t, 4>> lines = {
+        {-2000000000, -900000000, 2000000000, -800000000}, {1200000, 1200000, 1300000, 1250000},
+        {5, -1500000000, 700, 1400000000},                 {-100000, 50, 100000, 60},
+        {-30000, -29000, 1010, 1005},                      {1020, -500, 1020, 1500},
+        {-2000000000, 400, 2000000000, 410}};
+    for (const auto& [x1, y1, x2, y2] : lines) {
+        for (const std::int32_t width : {1, 7}) {
+            SCOPED_TRACE(::testing::Message() << x1 << "," << y1 << " - " << x2 << "," << y2 << " width " << width);
+            TRecordingSurface raster;
+            TRecordingSurface every({.AlwaysCloseStroke = true, .LeavesOutHiddenStrokes = false});
+            for (TRecordingSurface* surface : {&raster, &every}) {
+                surface->Pen = DashedPen(width);
+                surface->DrawLine(x1, y1, x2, y2);
+            }
+            const std::vector<TStroke> kept = Strokes(raster.canvas);
+            const std::vector<TStroke> all = Strokes(every.canvas);
+            ASSERT_FALSE(kept.empty());
+            EXPECT_EQ(kept.back(), all.back()) << "the closing stroke";
+            // The raster's strokes are the walk's, in order, and none that
+            // touches the canvas is missing.
+            auto next = kept.begin();
+            for (auto stroke = all.begin(); stroke + 1 != all.end(); ++stroke) {
+                const bool touches = std::max(stroke->from.x, stroke->to.x) >= 0
+                                     && std::min(stroke->from.x, stroke->to.x) < 1000
+                                     && std::max(stroke->from.y, stroke->to.y) >= 0
+                                     && std::min(stroke->from.y, stroke->to.y) < 1000;
+                if (next + 1 != kept.end() && *next == *stroke)
+                    ++next;
+                else
+                    EXPECT_FALSE(touches) << *stroke << " was left out";
+            }
+            EXPECT_EQ(next + 1, kept.end()) << "a stroke the walk did not make";
+        }
+    }
+    // A dashed line far from the canvas is not walked at all on the raster.
+    TRecordingSurface far;
+    far.Pen = DashedPen(1);
+    far.DrawLine(-2000000000, -900000000, 2000000000, -800000000);
+    EXPECT_EQ(Strokes(far.canvas).size(), 1u);
 }
 
 TEST(SegmentWalker, MetafileTraitsCloseOnlyWhenNeededAndStartFromDefaultState)
