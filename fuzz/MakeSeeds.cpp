@@ -2,6 +2,8 @@
 // project's own writers (metafiles with libuemf, which the picture loaders
 // read): small, valid files that reach every kind of record.
 //   make_fuzz_seeds <repository root>
+#include "MetafileWriters.h"
+
 #include "canvas/CanvasWindow.h"
 #include "io/DocumentWriter.h"
 #include "io/ExtensionObject.h"
@@ -20,7 +22,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <initializer_list>
 #include <vector>
 
@@ -43,6 +44,11 @@ void PutSeed(const char* target, const char* name, const char* bytes, std::size_
         std::fprintf(stderr, "cannot write %s/%s\n", target, name);
         std::exit(1);
     }
+}
+
+void PutSeed(const char* target, const char* name, const QByteArray& bytes)
+{
+    PutSeed(target, name, bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 TTreeNode* AddFigure(TObjectTree& tree, TTreeNode* parent, const char* caption, std::int32_t type,
@@ -220,8 +226,7 @@ void WriteBitmaps()
     canvas.FillRect(0, 0, 5, 3);
     canvas.SetBrush({clRed, bsSolid});
     canvas.FillRect(1, 1, 3, 2);
-    const QByteArray bytes = EncodeBitmapFile(bitmap, TBitmapFileFormat::Bmp);
-    PutSeed("picture_bmp", "small.bmp", bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    PutSeed("picture_bmp", "small.bmp", EncodeBitmapFile(bitmap, TBitmapFileFormat::Bmp));
     WriteBitmapLayouts();
 }
 
@@ -230,39 +235,10 @@ U_COLORREF Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b)
     return colorref3_set(r, g, b);
 }
 
-class TEmf {
-public:
-    TEmf(std::int32_t width, std::int32_t height)
-    {
-        emf_start("/dev/null", 4096, 4096, &track_);
-        emf_htable_create(64, 64, &handles_);
-        const U_RECTL bounds = rectl_set(pointl_set(0, 0), pointl_set(width - 1, height - 1));
-        const U_RECTL frame = rectl_set(pointl_set(0, 0), pointl_set(width * 2540 / 96 - 1, height * 2540 / 96 - 1));
-        Add(U_EMRHEADER_set(bounds, frame, nullptr, 0, nullptr, sizel_set(960, 960), sizel_set(254, 254), 0));
-    }
-    ~TEmf()
-    {
-        emf_free(&track_);
-        emf_htable_free(&handles_);
-    }
-    void Add(char* record) { emf_append(reinterpret_cast<U_ENHMETARECORD*>(record), track_, U_REC_FREE); }
-    EMFHANDLES* Handles() { return handles_; }
-    void Save(const char* name)
-    {
-        Add(U_EMREOF_set(0, nullptr, track_));
-        emf_finish(track_, handles_);
-        PutSeed("picture_emf", name, track_->buf, track_->used);
-    }
-
-private:
-    EMFTRACK* track_ = nullptr;
-    EMFHANDLES* handles_ = nullptr;
-};
-
 void WriteEnhancedMetafiles()
 {
     {
-        TEmf emf(120, 80);
+        test::TEmfWriter emf(120, 80);
         std::uint32_t pen = 0;
         emf.Add(createpen_set(&pen, emf.Handles(), logpen_set(U_PS_DASH, point32_set(1, 1), Rgb(255, 0, 0))));
         emf.Add(selectobject_set(pen, emf.Handles()));
@@ -289,10 +265,10 @@ void WriteEnhancedMetafiles()
         const U_POINT16 rings[] = {{0, 0}, {10, 0}, {0, 10}, {20, 20}, {30, 20}, {20, 30}};
         emf.Add(U_EMRPOLYPOLYGON16_set(U_RCL_DEF, 2, counts, 6, rings));
         emf.Add(deleteobject_set(&pen, emf.Handles()));
-        emf.Save("shapes.emf");
+        PutSeed("picture_emf", "shapes.emf", emf.Finish());
     }
     {
-        TEmf emf(200, 100);
+        test::TEmfWriter emf(200, 100);
         emf.Add(U_EMRSETBKMODE_set(U_TRANSPARENT));
         emf.Add(U_EMRSETTEXTCOLOR_set(Rgb(0, 0, 255)));
         emf.Add(U_EMRSETTEXTALIGN_set(U_TA_BASELINE));
@@ -310,10 +286,10 @@ void WriteEnhancedMetafiles()
         emf.Add(U_EMREXTTEXTOUTW_set(U_RCL_DEF, U_GM_COMPATIBLE, 1, 1, reinterpret_cast<PU_EMRTEXT>(emrtext)));
         std::free(text);
         std::free(emrtext);
-        emf.Save("text.emf");
+        PutSeed("picture_emf", "text.emf", emf.Finish());
     }
     {
-        TEmf emf(100, 100);
+        test::TEmfWriter emf(100, 100);
         emf.Add(U_EMRSAVEDC_set());
         emf.Add(U_EMRSETMAPMODE_set(U_MM_ANISOTROPIC));
         emf.Add(U_EMRSETWINDOWEXTEX_set(sizel_set(1000, 1000)));
@@ -331,36 +307,14 @@ void WriteEnhancedMetafiles()
         emf.Add(U_EMRRESTOREDC_set(-1));
         emf.Add(U_EMRSETMAPMODE_set(U_MM_HIMETRIC));
         emf.Add(U_EMRRECTANGLE_set(rectl_set(pointl_set(0, 0), pointl_set(1000, -1000))));
-        emf.Save("mapping.emf");
+        PutSeed("picture_emf", "mapping.emf", emf.Finish());
     }
 }
-
-class TWmf {
-public:
-    TWmf(std::int32_t width, std::int32_t height)
-    {
-        wmf_start("/dev/null", 4096, 4096, &track_);
-        U_PAIRF size{static_cast<float>(width) / 96, static_cast<float>(height) / 96};
-        wmf_header_append(reinterpret_cast<U_METARECORD*>(U_WMRHEADER_set(&size, 96)), track_, U_REC_FREE);
-    }
-    ~TWmf() { wmf_free(&track_); }
-    void Add(char* record) { wmf_append(reinterpret_cast<U_METARECORD*>(record), track_, U_REC_FREE); }
-    void Save(const char* name, std::uint16_t objects)
-    {
-        Add(U_WMREOF_set());
-        wmf_finish(track_);
-        std::memcpy(track_->buf + U_SIZE_WMRPLACEABLE + offsetof(U_WMRHEADER, nObjects), &objects, sizeof(objects));
-        PutSeed("picture_wmf", name, track_->buf, track_->used);
-    }
-
-private:
-    WMFTRACK* track_ = nullptr;
-};
 
 void WriteWindowsMetafiles()
 {
     {
-        TWmf wmf(120, 80);
+        test::TWmfWriter wmf(120, 80);
         wmf.Add(U_WMRCREATEPENINDIRECT_set(U_PEN_set(U_PS_DASHDOT, 2, Rgb(0, 0, 0))));
         wmf.Add(U_WMRSELECTOBJECT_set(0));
         wmf.Add(U_WMRCREATEBRUSHINDIRECT_set(U_WLOGBRUSH_set(U_BS_HATCHED, Rgb(0, 255, 0), U_HS_VERTICAL)));
@@ -376,10 +330,10 @@ void WriteWindowsMetafiles()
         wmf.Add(U_WMRMOVETO_set(point16_set(5, 5)));
         wmf.Add(U_WMRLINETO_set(point16_set(115, 75)));
         wmf.Add(U_WMRDELETEOBJECT_set(0));
-        wmf.Save("shapes.wmf", 4);
+        PutSeed("picture_wmf", "shapes.wmf", wmf.Finish(4));
     }
     {
-        TWmf wmf(200, 100);
+        test::TWmfWriter wmf(200, 100);
         const std::string face = Utf8ToCp932("ＭＳ 明朝");
         std::string text = Utf8ToCp932("日本A");
         wmf.Add(U_WMRSETBKMODE_set(U_TRANSPARENT));
@@ -393,10 +347,10 @@ void WriteWindowsMetafiles()
         wmf.Add(U_WMRTEXTOUT_set(point16_set(30, 40), text.data()));
         std::int16_t advances[] = {20, 0, 20, 0, 9};
         wmf.Add(U_WMREXTTEXTOUT_set(point16_set(30, 70), 5, 0, text.data(), advances, U_RECT16{}));
-        wmf.Save("text.wmf", 2);
+        PutSeed("picture_wmf", "text.wmf", wmf.Finish(2));
     }
     {
-        TWmf wmf(100, 100);
+        test::TWmfWriter wmf(100, 100);
         wmf.Add(U_WMRSAVEDC_set());
         wmf.Add(U_WMRSETMAPMODE_set(U_MM_ANISOTROPIC));
         wmf.Add(U_WMRSETWINDOWORG_set(point16_set(-500, 0)));
@@ -407,7 +361,7 @@ void WriteWindowsMetafiles()
         wmf.Add(U_WMRRECTANGLE_set(U_RECT16{200, 100, 1000, 500}));
         wmf.Add(U_WMRRESTOREDC_set(-1));
         wmf.Add(U_WMRELLIPSE_set(U_RECT16{0, 0, 50, 50}));
-        wmf.Save("mapping.wmf", 1);
+        PutSeed("picture_wmf", "mapping.wmf", wmf.Finish(1));
     }
 }
 

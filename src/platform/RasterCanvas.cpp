@@ -330,11 +330,12 @@ void TRasterCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view cha
         const std::int64_t cellY = y - static_cast<std::int64_t>(advance * std::sin(angle));
         // A character off the picture gets no mask made: the long text of a
         // damaged file at a large size would cost seconds.
-        if (fonts_.HasMask(face, one, escapement)
-            || Touches(pixels, fonts_.MaskBox(face, one, escapement), cellX, cellY)) {
-            const TRasterFontCache::TGlyphMask& mask = fonts_.Mask(face, one, escapement);
-            BlendCoverage(pixels, cellX + mask.left, cellY + mask.top, mask.width, mask.height,
-                          mask.coverage.data(), colour);
+        const TRasterFontCache::TGlyphMask* mask = fonts_.FindMask(face, one, escapement);
+        if (!mask && Touches(pixels, fonts_.MaskBox(face, one, escapement), cellX, cellY))
+            mask = &fonts_.Mask(face, one, escapement);
+        if (mask) {
+            BlendCoverage(pixels, cellX + mask->left, cellY + mask->top, mask->width, mask->height,
+                          mask->coverage.data(), colour);
         }
         advance += fonts_.Glyph(face, one).advance;
     });

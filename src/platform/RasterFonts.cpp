@@ -222,9 +222,11 @@ QTransform TurnOf(std::int32_t escapement)
 
 } // namespace
 
-bool TRasterFontCache::HasMask(const TFace& face, std::string_view character, std::int32_t escapement) const
+const TRasterFontCache::TGlyphMask* TRasterFontCache::FindMask(const TFace& face, std::string_view character,
+                                                               std::int32_t escapement) const
 {
-    return face.masks.contains(MaskKey(character, escapement));
+    const auto found = face.masks.find(MaskKey(character, escapement));
+    return found == face.masks.end() ? nullptr : &found->second;
 }
 
 QRect TRasterFontCache::MaskBox(TFace& face, std::string_view character, std::int32_t escapement)
@@ -246,9 +248,8 @@ QRect TRasterFontCache::MaskBox(TFace& face, std::string_view character, std::in
 const TRasterFontCache::TGlyphMask& TRasterFontCache::Mask(TFace& face, std::string_view character,
                                                            std::int32_t escapement)
 {
-    const std::uint64_t key = MaskKey(character, escapement);
-    if (const auto found = face.masks.find(key); found != face.masks.end())
-        return found->second;
+    if (const TGlyphMask* found = FindMask(face, character, escapement))
+        return *found;
     if (face.masks.size() >= kMaxMasksPerFace)
         DropMasks(face);
 
@@ -281,7 +282,7 @@ const TRasterFontCache::TGlyphMask& TRasterFontCache::Mask(TFace& face, std::str
             DropMasks(*entry.second);
     }
     maskBytes_ += mask.coverage.size();
-    return face.masks.emplace(key, std::move(mask)).first->second;
+    return face.masks.emplace(MaskKey(character, escapement), std::move(mask)).first->second;
 }
 
 void TRasterFontCache::DropMasks(TFace& face)

@@ -73,7 +73,8 @@ public:
     // The coverage of one character turned by `escapement` tenths of a
     // degree counter-clockwise (0 .. 3599).
     const TGlyphMask& Mask(TFace& face, std::string_view character, std::int32_t escapement);
-    bool HasMask(const TFace& face, std::string_view character, std::int32_t escapement) const;
+    // The mask made already, or null.
+    const TGlyphMask* FindMask(const TFace& face, std::string_view character, std::int32_t escapement) const;
     // The box Mask() covers, relative to the cell's top-left corner, found
     // from the metrics without drawing.
     QRect MaskBox(TFace& face, std::string_view character, std::int32_t escapement);

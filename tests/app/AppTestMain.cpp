@@ -1,5 +1,6 @@
-// The widgets need a QApplication; without a display they run on the
-// offscreen platform, also when CTest lists the tests.
+// The widgets of the app and reliability tests need a QApplication; without
+// a display they run on the offscreen platform, also when CTest lists the
+// tests.
 #include "platform/RasterFonts.h"
 
 #include <QApplication>
