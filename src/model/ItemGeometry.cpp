@@ -80,7 +80,7 @@ int TObjectTree::AddPoint(std::int32_t x, std::int32_t y, TTreeNode* node)
 {
     if (RefusesItem(node))
         return -1;
-    TItemObject& item = *node->Data();
+    TItemObject& item = EditRecord(node);
     item.Points.resize(static_cast<std::size_t>(item.VertexCount())); // drops a spare entry
     item.Points.push_back({WrapToInt32(std::int64_t{x} - item.X), WrapToInt32(std::int64_t{y} - item.Y)});
     item.Count = static_cast<std::int32_t>(item.Points.size());
@@ -91,8 +91,7 @@ int TObjectTree::CarvePoint(TTreeNode* node)
 {
     if (RefusesItem(node))
         return -1;
-    MarkChanged();
-    TItemObject& item = *node->Data();
+    TItemObject& item = EditRecord(node);
     const int n = item.VertexCount();
     item.C1.assign(static_cast<std::size_t>(n), TPoint{});
     item.C2.assign(static_cast<std::size_t>(n), TPoint{});
@@ -111,11 +110,10 @@ int TObjectTree::PointToCenter(TTreeNode* node)
 {
     if (RefusesItem(node))
         return -1;
-    TItemObject& item = *node->Data();
-    const int n = item.VertexCount();
-    if (n == 0)
+    if (node->Data()->VertexCount() == 0)
         return 0; // no vertices, no mean: the anchor stays
-    MarkChanged();
+    TItemObject& item = EditRecord(node);
+    const int n = item.VertexCount();
     std::int64_t sumX = 0;
     std::int64_t sumY = 0;
     for (int i = 0; i < n; ++i) {

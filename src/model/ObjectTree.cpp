@@ -82,11 +82,13 @@ TObjectTree::TObjectTree() : TObjectTree(Empty)
     CreateFixedNodes();
 }
 
-TObjectTree::TObjectTree(EmptyTag) : top_(new TTreeNode) {}
+TObjectTree::TObjectTree(EmptyTag) : top_(new TTreeNode), recording_(false) {}
 
 TObjectTree::~TObjectTree()
 {
     observers_.clear();
+    ClearHistory();
+    suspended_ = true;
     DeleteAllNodes();
 }
 
@@ -105,14 +107,20 @@ void TObjectTree::DeleteAllNodes()
 
 void TObjectTree::NewDocument()
 {
+    ClearHistory();
+    suspended_ = true;
     DeleteAllNodes();
     itemCounter_ = 0;
     CreateFixedNodes();
+    suspended_ = false;
 }
 
 void TObjectTree::ReplaceContents(TObjectTree& source)
 {
+    ClearHistory();
+    suspended_ = true;
     DeleteAllNodes();
+    suspended_ = false;
     std::swap(top_, source.top_);
     std::swap(objectRoot_, source.objectRoot_);
     std::swap(trashNode_, source.trashNode_);
@@ -173,24 +181,29 @@ TTreeNode* TObjectTree::LastNode() const
 TTreeNode* TObjectTree::NewNode(TTreeNode* parent, std::string_view caption, std::unique_ptr<TItemObject> data)
 {
     TTreeNode* holder = parent ? parent : top_.get();
-    auto* node = new TTreeNode;
+    auto node = std::unique_ptr<TTreeNode>(new TTreeNode);
     node->text_ = caption;
     node->data_ = std::move(data);
-    node->parent_ = holder;
-    node->prev_ = holder->lastChild_;
-    if (holder->lastChild_)
-        holder->lastChild_->next_ = node;
-    else
-        holder->firstChild_ = node;
-    holder->lastChild_ = node;
-    ++holder->childCount_;
+    Link(node.get(), holder, holder->lastChild_);
     ++nodeCount_;
     MarkChanged();
-    RegisterId(node);
+    RegisterId(node.get());
+    RecordLink({node.get(), holder, node->prev_, true});
     IncrementItemCounter();
     for (TTreeObserver* observer : observers_)
-        observer->NodeAdded(node);
-    return node;
+        observer->NodeAdded(node.get());
+    return node.release();
+}
+
+void TObjectTree::Link(TTreeNode* node, TTreeNode* holder, TTreeNode* prev)
+{
+    TTreeNode* next = prev ? prev->next_ : holder->firstChild_;
+    node->parent_ = holder;
+    node->prev_ = prev;
+    node->next_ = next;
+    (prev ? prev->next_ : holder->firstChild_) = node;
+    (next ? next->prev_ : holder->lastChild_) = node;
+    ++holder->childCount_;
 }
 
 void TObjectTree::Unlink(TTreeNode* node)
@@ -204,6 +217,17 @@ void TObjectTree::Unlink(TTreeNode* node)
 
 void TObjectTree::DestroyNode(TTreeNode* node)
 {
+    const TNodeLink link{node, node->parent_, node->prev_, false};
+    DetachNode(node);
+    // A recorded deletion keeps the node in the history, out of the tree.
+    if (Recording())
+        RecordLink(link);
+    else
+        delete node;
+}
+
+void TObjectTree::DetachNode(TTreeNode* node)
+{
     for (TTreeObserver* observer : observers_)
         observer->NodeRemoving(node);
     if (node == objectRoot_)
@@ -216,16 +240,47 @@ void TObjectTree::DestroyNode(TTreeNode* node)
     Unlink(node);
     --nodeCount_;
     MarkChanged();
-    delete node;
 }
 
 void TObjectTree::IncrementItemCounter()
 {
-    if (itemCounter_ < std::numeric_limits<std::int32_t>::max())
+    if (itemCounter_ < std::numeric_limits<std::int32_t>::max()) {
+        RecordItemCounter();
         ++itemCounter_;
+    }
 }
 
-TTreeNode* TObjectTree::AddItem(TTreeNode* parent, std::string_view caption, std::int32_t itemType)
+void TObjectTree::SetItemCounter(std::int32_t value)
+{
+    RecordItemCounter();
+    itemCounter_ = value;
+    MarkChanged();
+}
+
+void TObjectTree::SetCanvasGeometry(const TCanvasGeometry& canvas)
+{
+    if (canvas == canvas_)
+        return;
+    RecordCanvas();
+    ResetCanvasGeometry(canvas);
+}
+
+void TObjectTree::ResetCanvasGeometry(const TCanvasGeometry& canvas)
+{
+    canvas_ = canvas;
+    MarkChanged();
+    for (TTreeObserver* observer : observers_)
+        observer->CanvasChanged();
+}
+
+TItemObject& TObjectTree::EditRecord(TTreeNode* node)
+{
+    RecordState(node);
+    MarkChanged();
+    return *node->data_;
+}
+
+TTreeNode* TObjectTree::AddItem(TTreeNode* parent, std::string_view caption, TItemType itemType)
 {
     auto item = std::make_unique<TItemObject>();
     item->Name = caption;
@@ -233,7 +288,7 @@ TTreeNode* TObjectTree::AddItem(TTreeNode* parent, std::string_view caption, std
     item->Id = NextFreeId();
     item->Priority = itemCounter_;
     item->Font = DefaultItemFont();
-    item->DStyle = itemType == itArrow ? 1 : 0;
+    item->DStyle = itemType == itArrow ? leArrow : lePlain;
     return NewNode(parent, caption, std::move(item));
 }
 
@@ -335,9 +390,18 @@ void TObjectTree::SetItemId(TTreeNode* node, std::int32_t id)
 {
     if (!node || node->data_->Id == id)
         return;
+    RecordState(node);
     UnregisterId(node);
     node->data_->Id = id;
     RegisterId(node);
+}
+
+void TObjectTree::TakeFileIds(const std::vector<TTreeNode*>& nodesInFileOrder)
+{
+    suspended_ = true;
+    for (std::size_t k = 0; k < nodesInFileOrder.size(); ++k)
+        SetItemId(nodesInFileOrder[k], static_cast<std::int32_t>(k + 1));
+    suspended_ = false;
 }
 
 TTreeNode* TObjectTree::FindItemById(std::int32_t id) const
@@ -369,6 +433,8 @@ void TObjectTree::SetCaption(TTreeNode* node, std::string_view caption)
 {
     if (!node)
         return;
+    RecordState(node);
+    MarkChanged();
     node->text_ = caption;
     node->data_->Name = caption;
     for (TTreeObserver* observer : observers_)

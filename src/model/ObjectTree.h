@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CanvasGeometry.h"
+#include "EditHistory.h"
 #include "IdRegistry.h"
 #include "ItemObject.h"
 #include "TreeNode.h"
@@ -7,9 +9,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace qm {
@@ -18,7 +22,8 @@ namespace qm {
 class TTreeObserver {
 public:
     virtual ~TTreeObserver() = default;
-    // After `node` was appended as its parent's last child.
+    // After `node` was linked under its parent: appended as the last child,
+    // or, when undo or redo brings it back, wherever it was before.
     virtual void NodeAdded(TTreeNode* node) { (void)node; }
     // Before `node` leaves the tree; its children have left already. The node
     // and its record are still valid during the call.
@@ -26,12 +31,25 @@ public:
     virtual void NodeRenamed(TTreeNode* node) { (void)node; }
     // The whole contents were replaced (an opened document).
     virtual void TreeReset() {}
+    // The document's canvas size or grid changed.
+    virtual void CanvasChanged() {}
+    // Undo or redo has finished putting a step's changes back.
+    virtual void StepApplied() {}
+    // Steps were added, taken, dropped, or the saved mark moved.
+    virtual void HistoryChanged() {}
 };
 
 // The document: the tree of item records with its three fixed nodes "Object",
-// "ごみ箱" and "Temp", the creation counter ItemCounter, and every operation
-// on items and subtrees. Operations return 0 when done and -1 when refused
-// (an absent node or a fixed node where the operation does not apply).
+// "ごみ箱" and "Temp", the creation counter ItemCounter, the canvas geometry,
+// and every operation on items and subtrees. Operations return 0 when done
+// and -1 when refused (an absent node or a fixed node where the operation
+// does not apply).
+//
+// It is the one place that changes a document: readers get const records,
+// and every change is recorded in the edit history (a tree made for a reader
+// records nothing). The changes between BeginStep and EndStep are one step;
+// a change outside any step joins the step of the changes just before it
+// that were outside one too.
 //
 // Ids, counts and priorities may come from files and are not trusted: no
 // operation here crashes, loops without end or allocates beyond the data
@@ -42,9 +60,10 @@ public:
     struct EmptyTag {};
     static constexpr EmptyTag Empty{};
 
-    // A tree with the three fixed nodes; ItemCounter is 3.
+    // A tree with the three fixed nodes; ItemCounter is 3. Records its edits.
     TObjectTree();
-    // A tree without any node and ItemCounter 0, for a reader to fill.
+    // A tree without any node and ItemCounter 0, for a reader to fill; it
+    // records no history.
     explicit TObjectTree(EmptyTag);
     ~TObjectTree();
     TObjectTree(const TObjectTree&) = delete;
@@ -65,11 +84,13 @@ public:
     std::size_t NodeCount() const { return nodeCount_; }
 
     std::int32_t ItemCounter() const { return itemCounter_; }
-    void SetItemCounter(std::int32_t value)
-    {
-        itemCounter_ = value;
-        MarkChanged();
-    }
+    void SetItemCounter(std::int32_t value);
+
+    const TCanvasGeometry& CanvasGeometry() const { return canvas_; }
+    // Observers are told CanvasChanged.
+    void SetCanvasGeometry(const TCanvasGeometry& canvas);
+    // The canvas of a new or opened document: not an edit, so not recorded.
+    void ResetCanvasGeometry(const TCanvasGeometry& canvas);
 
     // Counts changes that can alter the picture: every operation here that
     // edits nodes or records advances it. Code that writes record fields
@@ -78,11 +99,40 @@ public:
     std::uint64_t Revision() const { return revision_; }
     void MarkChanged() { ++revision_; }
 
-    // Deletes everything, sets ItemCounter to 0 and makes the fixed nodes again.
+    // Deletes everything, sets ItemCounter to 0 and makes the fixed nodes
+    // again. The history is emptied; the canvas geometry stays.
     void NewDocument();
-    // Takes over the nodes, fixed nodes and counter of `source`, which is left
-    // empty; observers of this tree are told TreeReset.
+    // Takes over the nodes, fixed nodes, counter and canvas geometry of
+    // `source`, which is left empty; observers of this tree are told
+    // TreeReset. The history is emptied.
     void ReplaceContents(TObjectTree& source);
+
+    // --- Edits and their history ----------------------------------------
+    // Changes one item's record through `change(TItemObject&)`; the record
+    // as it was goes to the history first.
+    template <typename Change>
+    void ChangeItem(TTreeNode* node, Change&& change);
+    // Steps nest: the outermost BeginStep names the step, its EndStep closes
+    // it. A step in which nothing changed is not kept. `name` is UTF-8, for
+    // the menus.
+    void BeginStep(std::string_view name);
+    void EndStep();
+    // Takes back every change of the open step and forgets it (a gesture
+    // cancelled, a command that failed half-way).
+    void CancelStep();
+    bool StepOpen() const { return stepDepth_ > 0; }
+    const TEditHistory& History() const { return history_; }
+    // Forgets every step; the drawing as it is counts as unmodified.
+    void ClearHistory();
+    void SetHistoryBudget(std::size_t bytes);
+    void MarkSaved();
+    // Takes the newest done step back, or does the oldest undone one again,
+    // and returns the nodes it touched that are in the tree, in the order it
+    // first touched them; empty when there is nothing to take. An open step
+    // is closed first. Throws TEditRefused, with nothing changed, when the
+    // tree would hold more than `nodeLimit` nodes.
+    std::vector<TTreeNode*> Undo(std::size_t nodeLimit = SIZE_MAX);
+    std::vector<TTreeNode*> Redo(std::size_t nodeLimit = SIZE_MAX);
 
     void AddObserver(TTreeObserver* observer);
     void RemoveObserver(TTreeObserver* observer);
@@ -90,12 +140,15 @@ public:
     // --- Items (one node) ------------------------------------------------
     // Appends a node with a new record in its default state (null parent: a
     // top-level node).
-    TTreeNode* AddItem(TTreeNode* parent, std::string_view caption, std::int32_t itemType);
+    TTreeNode* AddItem(TTreeNode* parent, std::string_view caption, TItemType itemType);
     // Appends a node with a copy of `source` under a fresh id and priority.
     TTreeNode* CopyItem(TTreeNode* parent, std::string_view caption, const TItemObject& source);
     std::int32_t NextFreeId() const;
     // Changes an item's id; the only way ids change after creation.
     void SetItemId(TTreeNode* node, std::int32_t id);
+    // Gives the nodes the ids 1, 2, 3, ... that a saved file files them
+    // under. Not an edit: undo and redo keep these ids.
+    void TakeFileIds(const std::vector<TTreeNode*>& nodesInFileOrder);
     // The first node in tree order whose item has `id`; the last node of the
     // tree when none has it (null for an empty tree). Constant time for a
     // unique id.
@@ -162,8 +215,35 @@ public:
 
 private:
     TTreeNode* NewNode(TTreeNode* parent, std::string_view caption, std::unique_ptr<TItemObject> data);
+    // Links `node` under `holder` after `prev` (first when null).
+    void Link(TTreeNode* node, TTreeNode* holder, TTreeNode* prev);
     void Unlink(TTreeNode* node);
     void DestroyNode(TTreeNode* node);
+    // The node's record for a change, its old state recorded first.
+    TItemObject& EditRecord(TTreeNode* node);
+
+    // Recording (EditSteps.cpp).
+    bool Recording() const { return recording_ && !suspended_; }
+    TEditStep& RecordingStep();
+    void StepGrew(TEditStep& step, std::size_t bytes);
+    void RecordLink(const TNodeLink& link);
+    void RecordState(TTreeNode* node);
+    void RecordItemCounter();
+    void RecordCanvas();
+    // Ends a step of changes made outside BeginStep, so the next change
+    // starts a step of its own.
+    void CloseLooseStep();
+    void NotifyHistoryChanged();
+    std::vector<TTreeNode*> TakeStep(bool undo, std::size_t nodeLimit);
+    // Applies the step's changes backwards (undo) or forwards (redo).
+    void ApplyStep(TEditStep& step, bool undo);
+    // Takes a linked node out of the tree, or links an unlinked one back.
+    void ToggleLink(const TNodeLink& link);
+    void SwapState(TNodeState& state);
+    void SwapStepValues(TEditStep& step);
+    std::vector<TTreeNode*> TouchedNodes(const TEditStep& step) const;
+    // Takes the node out of the tree without freeing it.
+    void DetachNode(TTreeNode* node);
     void RegisterId(TTreeNode* node);
     void UnregisterId(TTreeNode* node);
     void CreateFixedNodes();
@@ -187,6 +267,7 @@ private:
     TTreeNode* trashNode_ = nullptr;
     TTreeNode* tempNode_ = nullptr;
     std::int32_t itemCounter_ = 0;
+    TCanvasGeometry canvas_;
     std::size_t nodeCount_ = 0;
     std::uint64_t revision_ = 0;
     TIdRegistry ids_;
@@ -194,11 +275,33 @@ private:
     std::unordered_map<std::int32_t, std::vector<TTreeNode*>> nodesById_;
     std::vector<TTreeObserver*> observers_;
     std::function<void(TTreeNode*)> toggleSelection_;
+    TEditHistory history_;
+    bool recording_ = true;
+    bool suspended_ = false;       // while the whole document is replaced
+    int stepDepth_ = 0;
+    std::optional<TEditStep> openStep_;
+    bool looseStepOpen_ = false;   // the newest step gathers changes made outside a step
+    // Nodes the step being recorded has created or recorded the state of.
+    std::unordered_set<const TTreeNode*> recordedNodes_;
     // Boxes of the drawing in hit-test order, valid for hitBoxesRevision_.
     mutable std::vector<THitBox> hitBoxes_;
     mutable std::uint64_t hitBoxesRevision_ = 0;
     mutable bool hitBoxesValid_ = false;
 };
+
+template <typename Change>
+void TObjectTree::ChangeItem(TTreeNode* node, Change&& change)
+{
+    if (!node)
+        return;
+    const std::int32_t id = node->data_->Id;
+    change(EditRecord(node));
+    if (node->data_->Id != id) {
+        const std::int32_t newId = node->data_->Id;
+        node->data_->Id = id;
+        SetItemId(node, newId);
+    }
+}
 
 template <typename Visit>
 void TObjectTree::WalkInDrawingOrder(TTreeNode* node, Visit&& visit) const

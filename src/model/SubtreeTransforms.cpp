@@ -11,8 +11,8 @@ int TObjectTree::ApplyToSubtree(TTreeNode* node, Apply&& apply)
     if (RefusesItem(node))
         return -1;
     MarkChanged();
-    WalkInDrawingOrder(node, [&apply](TTreeNode* current) {
-        apply(*current->Data());
+    WalkInDrawingOrder(node, [this, &apply](TTreeNode* current) {
+        apply(EditRecord(current));
         return true;
     });
     return 0;
@@ -58,12 +58,12 @@ void AssignThroughGroups(const TObjectTree& tree, TTreeNode* node, Assign&& assi
     while (!groups.empty()) {
         TTreeNode* group = groups.back();
         groups.pop_back();
-        assign(*group->Data());
+        assign(group);
         for (TTreeNode* child : tree.ChildrenInDrawingOrder(group)) {
             if (child->Data()->ItemType == itGroup)
                 groups.push_back(child);
             else
-                assign(*child->Data());
+                assign(child);
         }
     }
 }
@@ -75,7 +75,7 @@ int TObjectTree::ApplyPen(const TPen& pen, TTreeNode* node)
     if (RefusesItem(node))
         return -1;
     MarkChanged();
-    AssignThroughGroups(*this, node, [&pen](TItemObject& item) { item.Pen = pen; });
+    AssignThroughGroups(*this, node, [this, &pen](TTreeNode* item) { EditRecord(item).Pen = pen; });
     return 0;
 }
 
@@ -84,7 +84,7 @@ int TObjectTree::ApplyBrush(const TBrush& brush, TTreeNode* node)
     if (RefusesItem(node))
         return -1;
     MarkChanged();
-    AssignThroughGroups(*this, node, [&brush](TItemObject& item) { item.Brush = brush; });
+    AssignThroughGroups(*this, node, [this, &brush](TTreeNode* item) { EditRecord(item).Brush = brush; });
     return 0;
 }
 

@@ -17,7 +17,8 @@ public:
 
     // The caption (CP932), the text the node was created with or renamed to.
     const std::string& Text() const { return text_; }
-    TItemObject* Data() const { return data_.get(); }
+    // Read-only: every change goes through TObjectTree, which records it.
+    const TItemObject* Data() const { return data_.get(); }
 
     // Null for a top-level node.
     TTreeNode* Parent() const;
@@ -34,7 +35,10 @@ public:
 
 private:
     friend class TObjectTree;
+    friend class TEditHistory;
     TTreeNode() = default;
+    // Whether the node is linked into a tree (a node a step took out is not).
+    bool Attached() const { return parent_ != nullptr; }
 
     std::string text_;
     std::unique_ptr<TItemObject> data_;
