@@ -19,11 +19,6 @@ int TItemObject::SegmentCount() const
     return ItemType == itPolygon ? vertices : vertices - 1;
 }
 
-bool TItemObject::HasControlPoint(int i) const
-{
-    return i >= 0 && static_cast<std::size_t>(i) < C1.size() && static_cast<std::size_t>(i) < C2.size();
-}
-
 const TFont& DefaultItemFont()
 {
     static const TFont font = [] {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace qm {
@@ -27,8 +28,10 @@ struct TRect {
     friend bool operator==(const TRect&, const TRect&) = default;
 };
 
-// Item type codes.
-enum TItemType : std::int32_t {
+// Item types by the codes that files store. The underlying type is fixed, so
+// a code no enumerator names (from a damaged or newer file) is kept as read
+// and written back unchanged.
+enum class TItemType : std::int32_t {
     itTemp = -4,
     itObjectRoot = -3,
     itGroup = -2,
@@ -40,12 +43,36 @@ enum TItemType : std::int32_t {
     itCurve = 4,
     itPolygon = 5,
 };
+using enum TItemType;
 
-enum TCurveStyle : std::int32_t {
+// How a figure's outline runs between its vertices; other codes draw no outline.
+enum class TCurveStyle : std::int32_t {
     csStraight = 0,
     csSpline = 1,
     csBezier = 2,
 };
+using enum TCurveStyle;
+
+// The shape of a line's start ("PStyle") or end ("DStyle"); other codes draw
+// as plain.
+enum class TLineEnd : std::int32_t {
+    lePlain = 0,
+    leArrow = 1,
+};
+using enum TLineEnd;
+
+// The code a file stores for an enumerator, and the enumerator for a stored
+// code (any code, named or not).
+template <typename TEnum>
+constexpr std::underlying_type_t<TEnum> StoredCode(TEnum value)
+{
+    return static_cast<std::underlying_type_t<TEnum>>(value);
+}
+template <typename TEnum>
+constexpr TEnum FromStoredCode(std::underlying_type_t<TEnum> code)
+{
+    return static_cast<TEnum>(code);
+}
 
 using TPointArray = std::vector<TPoint>;
 
@@ -56,7 +83,7 @@ using TPointArray = std::vector<TPoint>;
 struct TItemObject {
     std::int32_t X = 0;
     std::int32_t Y = 0;
-    std::int32_t ItemType = itRectangle;
+    TItemType ItemType = itRectangle;
     float StretchX = 1.0f;
     float StretchY = 1.0f;
     std::int32_t Roll = 0;
@@ -74,9 +101,9 @@ struct TItemObject {
     bool CenterV = true;
     TPointArray Points;
     std::int32_t Count = 0;
-    std::int32_t CurveStyle = csStraight;
-    std::int32_t PStyle = 0;
-    std::int32_t DStyle = 0;
+    TCurveStyle CurveStyle = csStraight;
+    TLineEnd PStyle = lePlain;
+    TLineEnd DStyle = lePlain;
     TPointArray C1;
     TPointArray C2;
 
@@ -85,12 +112,6 @@ struct TItemObject {
     // Segments joining the vertices, each with its control points: Count for a
     // polygon (the closing segment too), Count - 1 for every other figure.
     int SegmentCount() const;
-    // Whether control point entry i exists in both lists.
-    bool HasControlPoint(int i) const;
-
-    bool IsClosedFigure() const { return ItemType == itRectangle || ItemType == itPolygon; }
-    bool IsOpenFigure() const { return ItemType == itLine || ItemType == itArrow || ItemType == itCurve; }
-    bool IsShape() const { return ItemType >= itRectangle; }
 };
 
 // The font every new item starts with: "ＭＳ Ｐゴシック", 12 pixels, Shift-JIS,

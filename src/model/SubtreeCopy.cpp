@@ -45,7 +45,7 @@ TTreeNode* TObjectTree::CopySubtree(TTreeNode* newParent, TTreeNode* node)
         return nullptr;
     if (!node->HasChildren() || node == trashNode_) {
         // A childless group or fixed node is nothing to copy.
-        return node->Data()->ItemType >= 0 ? CopyItem(newParent, node->Text(), *node->Data()) : nullptr;
+        return node->Data()->ItemType >= itRectangle ? CopyItem(newParent, node->Text(), *node->Data()) : nullptr;
     }
     // Below the top, every child the priority walk reaches is copied, groups
     // and empty folders included. Each node's children are listed right after
