@@ -104,7 +104,7 @@ private:
             throw TFileError(TFileError::TKind::CannotOpen, path_, detail.toStdString());
         }
         TTreeNode* parent = index_.Find(parentId);
-        TTreeNode* node = tree.AddItem(parent, name, itemType);
+        TTreeNode* node = tree.AddItem(parent, name, FromStoredCode<TItemType>(itemType));
         tree.SetItemId(node, id);
         index_.Add(node, parent, id);
         tree.MarkFixedNode(node);

@@ -64,9 +64,9 @@ void ReadPoints(TFileStreamEx& stream, TItemObject* item)
     item->Count = count;
     if (count > 0)
         item->Points = std::move(points);
-    item->CurveStyle = styles[0];
-    item->PStyle = styles[1];
-    item->DStyle = styles[2];
+    item->CurveStyle = FromStoredCode<TCurveStyle>(styles[0]);
+    item->PStyle = FromStoredCode<TLineEnd>(styles[1]);
+    item->DStyle = FromStoredCode<TLineEnd>(styles[2]);
 }
 
 // Read with the Count and ItemType that the item holds by now; without an item
@@ -124,7 +124,7 @@ bool IsCanvasSizeAllowed(std::int32_t width, std::int32_t height)
         && std::int64_t{width} * height <= kCanvasPixelLimit;
 }
 
-std::int32_t ControlPointQuadruples(std::int32_t itemType, std::int32_t count)
+std::int32_t ControlPointQuadruples(TItemType itemType, std::int32_t count)
 {
     if (count <= 0)
         return 0;
@@ -164,7 +164,7 @@ void WriteItemRecord(TFileStreamEx& stream, TRecordCode code, const TItemObject&
 {
     stream.WriteInteger(code);
     if (code == rcNode) {
-        stream.WriteInteger(item.ItemType);
+        stream.WriteInteger(StoredCode(item.ItemType));
         stream.WriteString(item.Name);
     }
     stream.WriteInteger(id);
@@ -210,9 +210,9 @@ void WriteItemRecord(TFileStreamEx& stream, TRecordCode code, const TItemObject&
         stream.WriteInteger(item.Count);
         for (std::int32_t i = 0; i < item.Count; ++i)
             WritePoint(stream, EntryOrZero(item.Points, i));
-        stream.WriteInteger(item.CurveStyle);
-        stream.WriteInteger(item.PStyle);
-        stream.WriteInteger(item.DStyle);
+        stream.WriteInteger(StoredCode(item.CurveStyle));
+        stream.WriteInteger(StoredCode(item.PStyle));
+        stream.WriteInteger(StoredCode(item.DStyle));
         break;
     case rcControlPoints:
         for (std::int32_t i = 0; i < ControlPointQuadruples(item.ItemType, item.Count); ++i) {

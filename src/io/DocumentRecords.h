@@ -55,7 +55,7 @@ inline constexpr std::size_t kMaxDocumentNodes = 2'000'000;
 
 // Control-point quadruples of an item's control-points record: one per segment,
 // Count - 1 for open figures and Count for a polygon, none without vertices.
-std::int32_t ControlPointQuadruples(std::int32_t itemType, std::int32_t count);
+std::int32_t ControlPointQuadruples(TItemType itemType, std::int32_t count);
 
 void WriteHeaderRecord(TFileStreamEx& stream);
 void WriteCanvasRecord(TFileStreamEx& stream, const TCanvasGeometry& canvas);

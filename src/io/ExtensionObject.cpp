@@ -65,7 +65,7 @@ void WriteItemSection(TSectionWriter& out, const std::string& section, const TTr
 {
     const TItemObject& item = *node.Data();
     out.String(section, "Name", item.Name);
-    out.Integer(section, "ItemType", item.ItemType);
+    out.Integer(section, "ItemType", StoredCode(item.ItemType));
     out.Integer(section, "CoItemCount", node.ChildCount());
     out.Integer(section, "X", item.X);
     out.Integer(section, "Y", item.Y);
@@ -91,9 +91,9 @@ void WriteItemSection(TSectionWriter& out, const std::string& section, const TTr
         out.Integer(section, NumberedKey("C2X", i), c2.x);
         out.Integer(section, NumberedKey("C2Y", i), c2.y);
     }
-    out.Integer(kShared, "CurveStyle", item.CurveStyle);
-    out.Integer(kShared, "PStyle", item.PStyle);
-    out.Integer(kShared, "DStyle", item.DStyle);
+    out.Integer(kShared, "CurveStyle", StoredCode(item.CurveStyle));
+    out.Integer(kShared, "PStyle", StoredCode(item.PStyle));
+    out.Integer(kShared, "DStyle", StoredCode(item.DStyle));
 }
 
 // A stretch as the item holds it, single precision: one beyond its range
@@ -118,7 +118,7 @@ TStoredItem ReadItemSection(const TIniFile& file, const std::string& section, st
     TStoredItem stored;
     TItemObject& item = stored.Item;
     item.Name = file.ReadString(section, "Name", FailedName());
-    item.ItemType = file.ReadInteger(section, "ItemType", 0);
+    item.ItemType = FromStoredCode<TItemType>(file.ReadInteger(section, "ItemType", StoredCode(itRectangle)));
     stored.ChildCount = file.ReadInteger(section, "CoItemCount", 0);
     item.X = file.ReadInteger(section, "X", 0);
     item.Y = file.ReadInteger(section, "Y", 0);
@@ -150,9 +150,9 @@ TStoredItem ReadItemSection(const TIniFile& file, const std::string& section, st
                                                     file.ReadInteger(section, NumberedKey("C2Y", j), 0)};
         }
     }
-    item.CurveStyle = file.ReadInteger(kShared, "CurveStyle", 0);
-    item.PStyle = file.ReadInteger(kShared, "PStyle", 0);
-    item.DStyle = file.ReadInteger(kShared, "DStyle", 0);
+    item.CurveStyle = FromStoredCode<TCurveStyle>(file.ReadInteger(kShared, "CurveStyle", StoredCode(csStraight)));
+    item.PStyle = FromStoredCode<TLineEnd>(file.ReadInteger(kShared, "PStyle", StoredCode(lePlain)));
+    item.DStyle = FromStoredCode<TLineEnd>(file.ReadInteger(kShared, "DStyle", StoredCode(lePlain)));
     return stored;
 }
 

@@ -14,7 +14,10 @@ namespace qm {
 
 namespace {
 
+// "FileType" of a template that gives its own "ItemType" (a polygon when it
+// names none).
 constexpr std::int32_t kOwnItemType = 1;
+constexpr TItemType kOwnItemTypeDefault = itPolygon;
 
 const unsigned char kBuiltInRect[] = {
 #include "BuiltInRectTemplate.inc"
@@ -22,7 +25,7 @@ const unsigned char kBuiltInRect[] = {
 
 } // namespace
 
-TTreeNode* ReadShapeTemplate(const QString& path, TObjectTree& tree, std::int32_t itemType, std::int32_t canvasWidth,
+TTreeNode* ReadShapeTemplate(const QString& path, TObjectTree& tree, TItemType itemType, std::int32_t canvasWidth,
                              std::int32_t canvasHeight)
 {
     const TIniFile file(path.toStdString());
@@ -30,7 +33,7 @@ TTreeNode* ReadShapeTemplate(const QString& path, TObjectTree& tree, std::int32_
         throw TFileError(TFileError::TKind::CannotOpen, path);
     const std::string name = file.ReadString("Item", "Name", "error");
     if (file.ReadInteger("System", "FileType", 0) == kOwnItemType)
-        itemType = file.ReadInteger("Item", "ItemType", 5);
+        itemType = FromStoredCode<TItemType>(file.ReadInteger("Item", "ItemType", StoredCode(kOwnItemTypeDefault)));
     const std::int32_t count = file.ReadInteger("Item", "Count", 0);
     if (count > MaxPointCount(QFileInfo(path).size()))
         ThrowPointCountTooLarge(path, count);
@@ -47,7 +50,7 @@ TTreeNode* ReadShapeTemplate(const QString& path, TObjectTree& tree, std::int32_
         item.Count = count;
         tree.CarvePoint(node);
     }
-    item.CurveStyle = file.ReadBool("Item", "CurveStyle", item.CurveStyle != 0) ? 1 : 0;
+    item.CurveStyle = file.ReadBool("Item", "CurveStyle", item.CurveStyle != csStraight) ? csSpline : csStraight;
     tree.MoveItem(canvasWidth / 2, canvasHeight / 2, node);
     return node;
 }
@@ -62,7 +65,7 @@ std::string_view BuiltInRectTemplate()
     return {reinterpret_cast<const char*>(kBuiltInRect), sizeof kBuiltInRect};
 }
 
-TTreeNode* ReadRectTemplate(const QStringList& folders, TObjectTree& tree, std::int32_t itemType,
+TTreeNode* ReadRectTemplate(const QStringList& folders, TObjectTree& tree, TItemType itemType,
                             std::int32_t canvasWidth, std::int32_t canvasHeight)
 {
     const QString fileName = QString::fromLatin1(kRectTemplateName.data(), kRectTemplateName.size());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/ItemObject.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -21,7 +23,7 @@ class TTreeNode;
 // that the template's origin lands in the middle of the canvas. A missing file
 // gives an item named "error" without points. Throws TFileError when the file
 // cannot be read or names more points than it could hold.
-TTreeNode* ReadShapeTemplate(const QString& path, TObjectTree& tree, std::int32_t itemType, std::int32_t canvasWidth,
+TTreeNode* ReadShapeTemplate(const QString& path, TObjectTree& tree, TItemType itemType, std::int32_t canvasWidth,
                              std::int32_t canvasHeight);
 
 // The name of the rectangle and circle tools' template.
@@ -36,7 +38,7 @@ std::string_view BuiltInRectTemplate();
 
 // The tools' template: "Rect.udf" from the first of `folders` that has it, or
 // the built-in copy when none has or that one cannot be read.
-TTreeNode* ReadRectTemplate(const QStringList& folders, TObjectTree& tree, std::int32_t itemType,
+TTreeNode* ReadRectTemplate(const QStringList& folders, TObjectTree& tree, TItemType itemType,
                             std::int32_t canvasWidth, std::int32_t canvasHeight);
 
 } // namespace qm
