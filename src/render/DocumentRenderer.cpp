@@ -55,11 +55,9 @@ int TDocumentRenderer::RenderSubtree(TTreeNode* node)
     return 0;
 }
 
-void TDocumentRenderer::RepaintAll(const std::function<void()>& presentCanvas)
+void TDocumentRenderer::RepaintAll()
 {
     RenderSubtree(tree_.ObjectRoot());
-    if (presentCanvas)
-        presentCanvas();
 }
 
 void TDocumentRenderer::RenderItem(const TTreeNode* node)
@@ -120,12 +118,12 @@ void TDocumentRenderer::DrawArrowheads(const TItemObject& item, int count)
     const TPoint& beforeLast = arrows_.AlongChord ? first : points_[static_cast<std::size_t>(count - 2)];
     float ux = 0;
     float uy = 0;
-    if (item.PStyle == 1) {
+    if (item.PStyle == leArrow) {
         TSurfaceX::GetVector(static_cast<float>(afterFirst.x), static_cast<float>(afterFirst.y),
                              static_cast<float>(first.x), static_cast<float>(first.y), ux, uy);
         surface_.Arrow(first.x, first.y, ux, uy);
     }
-    if (item.DStyle == 1) {
+    if (item.DStyle == leArrow) {
         TSurfaceX::GetVector(static_cast<float>(beforeLast.x), static_cast<float>(beforeLast.y),
                              static_cast<float>(last.x), static_cast<float>(last.y), ux, uy);
         surface_.Arrow(last.x, last.y, ux, uy);

@@ -7,7 +7,6 @@
 #include "platform/Canvas.h"
 
 #include <cstdint>
-#include <functional>
 #include <span>
 
 namespace qm {
@@ -47,20 +46,18 @@ public:
     // an absent node, the trash and Temp nodes and an inactive item, whose
     // subtrees are skipped as well.
     int RenderSubtree(TTreeNode* node);
-    // The whole document from the Object root, then `presentCanvas` (the
-    // canvas window copies the surface to its picture there).
-    void RepaintAll(const std::function<void()>& presentCanvas = {});
-
-    // Lines, arrows, curves (types 2, 3, 4).
-    void RenderOpenShape(const TTreeNode* node);
-    // Rectangles and polygons (types 0, 5), drawn as closed paths.
-    void RenderClosedShape(const TTreeNode* node);
-    // Ellipses (type 1), from vertices 0 and 2 as corners of the box.
-    void RenderEllipseItem(const TTreeNode* node);
+    // The whole document from the Object root.
+    void RepaintAll();
 
 private:
     bool Refuses(const TTreeNode* node) const;
     void RenderItem(const TTreeNode* node);
+    // Lines, arrows, curves.
+    void RenderOpenShape(const TTreeNode* node);
+    // Rectangles and polygons, drawn as closed paths.
+    void RenderClosedShape(const TTreeNode* node);
+    // Ellipses, from vertices 0 and 2 as corners of the box.
+    void RenderEllipseItem(const TTreeNode* node);
     // Placed vertices and control points, each list `size` entries long.
     void PlacePoints(const TTreeNode* node, std::size_t size);
     void DrawOutline(const TItemObject& item, std::span<const TPoint> path, int segments);

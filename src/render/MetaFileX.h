@@ -28,8 +28,6 @@ public:
 
     // Starts an empty metafile of that size in pixels; draws nothing.
     void InitMeta(std::int32_t width, std::int32_t height);
-    // The segment walker with the metafile's closing rule.
-    void DrawLine2(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) { DrawLine(x1, y1, x2, y2); }
     // Ends the picture and returns the bytes of its metafile file (empty when
     // it could not be built); then starts an empty one of the same size.
     std::vector<char> FinishMetafile();

@@ -53,9 +53,7 @@ TEST(DocumentRenderer, WalksByPriorityAndSkipsTrashTempAndInactiveSubtrees)
 
     TRecordingSurface surface;
     TDocumentRenderer renderer(tree, surface);
-    bool presented = false;
-    renderer.RepaintAll([&] { presented = true; });
-    EXPECT_TRUE(presented);
+    renderer.RepaintAll();
     // The group (priority 5) and its member come between priorities 4 and 9.
     EXPECT_EQ(ItemsDrawn(surface.canvas), (std::vector<TColor>{RGB(2, 0, 0), RGB(3, 0, 0), RGB(1, 0, 0)}));
 
@@ -71,8 +69,8 @@ TEST(DocumentRenderer, OpenFiguresGetArrowheadsAlongTheirEndSegments)
     TTreeNode* curve = AddShape(tree, tree.ObjectRoot(), itCurve, {{0, 0}, {100, 0}, {100, 100}});
     TItemObject& item = *curve->Data();
     item.CurveStyle = csSpline;
-    item.PStyle = 1;
-    item.DStyle = 1;
+    item.PStyle = leArrow;
+    item.DStyle = leArrow;
     item.Pen.Width = 2;
 
     TRecordingSurface surface;
@@ -96,8 +94,8 @@ TEST(DocumentRenderer, ClosedShapesAreClosedPathsWithoutArrowheadsOnTheCanvas)
 {
     TObjectTree tree;
     TTreeNode* rectangle = AddShape(tree, tree.ObjectRoot(), itRectangle, {{10, 10}, {50, 10}, {50, 40}, {10, 40}});
-    rectangle->Data()->PStyle = 1;
-    rectangle->Data()->DStyle = 1;
+    rectangle->Data()->PStyle = leArrow;
+    rectangle->Data()->DStyle = leArrow;
 
     TRecordingSurface surface;
     TDocumentRenderer(tree, surface).RenderSubtree(tree.ObjectRoot());
@@ -140,7 +138,7 @@ TEST(DocumentRenderer, ItemsWithTooFewPointsOrUnknownStylesDrawOnlyWhatTheyCan)
 
     // An unknown curve style draws no outline, but the text.
     TTreeNode* odd = AddShape(tree, tree.ObjectRoot(), itPolygon, {{0, 0}, {100, 0}, {100, 50}});
-    odd->Data()->CurveStyle = 7;
+    odd->Data()->CurveStyle = FromStoredCode<TCurveStyle>(7);
     odd->Data()->Text = "AB";
     TRecordingSurface textOnly;
     TDocumentRenderer(tree, textOnly).RenderSubtree(tree.ObjectRoot());
@@ -212,7 +210,7 @@ TEST(DocumentRenderer, DamagedItemsDrawInBoundedTime)
     far->Data()->Pen.Style = psDash;
     TTreeNode* wide = AddShape(tree, root, itArrow, {{0, 100}, {200, 100}});
     wide->Data()->Pen.Width = 1000;
-    wide->Data()->DStyle = 1;
+    wide->Data()->DStyle = leArrow;
     TTreeNode* hairline = AddShape(tree, root, itPolygon, {{10, 10}, {190, 10}, {100, 190}});
     hairline->Data()->Pen = {clBlue, 0, psDash, TPenMode::pmCopy};
     TTreeNode* flat = AddShape(tree, root, itEllipse, {{50, 50}, {150, 50}, {150, 150}, {50, 150}});

@@ -51,8 +51,8 @@ void RemoveArrowheadsAndText(TObjectTree& tree)
 {
     tree.WalkInDrawingOrder(tree.ObjectRoot(), [](TTreeNode* node) {
         if (node->Data()) {
-            node->Data()->PStyle = 0;
-            node->Data()->DStyle = 0;
+            node->Data()->PStyle = lePlain;
+            node->Data()->DStyle = lePlain;
             node->Data()->Text.clear();
         }
         return true;
@@ -133,7 +133,7 @@ TEST(MetaFileX, RecordsTheRasterSurfacesStrokesFillsAndCharactersApartFromTheLis
     TRecordingSurface raster({}, kWidth, kHeight);
     TDocumentRenderer(tree, raster).RenderSubtree(tree.ObjectRoot());
     TRecordingSurface metafile(kMetafileTraits, kWidth, kHeight);
-    TMetafileRenderer(tree, metafile).MetaDrawSubtree(tree.ObjectRoot());
+    TDocumentRenderer(tree, metafile, kMetafileArrowRules).RenderSubtree(tree.ObjectRoot());
 
     // The raster walker ends every segment with a stroke to its end point,
     // even where it already stands there; the metafile walker only where not.
@@ -173,18 +173,15 @@ TEST(MetaFileX, ArrowheadsFollowTheChordAndAppearOnClosedShapes)
     TTreeNode* rectangle = AddShape(tree, root, itRectangle, {{100, 400}, {300, 400}, {300, 500}, {100, 500}});
     for (TTreeNode* node : {line, curve, polygon, rectangle})
         node->Data()->Pen.Width = 3;
-    line->Data()->PStyle = 1;
-    line->Data()->DStyle = 1;
-    curve->Data()->PStyle = 1;
-    polygon->Data()->DStyle = 1;
-    rectangle->Data()->PStyle = 1;
+    line->Data()->PStyle = leArrow;
+    line->Data()->DStyle = leArrow;
+    curve->Data()->PStyle = leArrow;
+    polygon->Data()->DStyle = leArrow;
+    rectangle->Data()->PStyle = leArrow;
 
     const auto heads = [&](TTreeNode* node, bool metafileRules) {
         TRecordingSurface surface(metafileRules ? kMetafileTraits : TSurfaceTraits{});
-        if (metafileRules)
-            TMetafileRenderer(tree, surface).MetaDrawSubtree(node);
-        else
-            TDocumentRenderer(tree, surface).RenderSubtree(node);
+        TDocumentRenderer(tree, surface, metafileRules ? kMetafileArrowRules : TArrowRules{}).RenderSubtree(node);
         std::vector<TCanvasCall> found;
         for (const TCanvasCall& polygonCall : surface.canvas.CallsOf(Kind::Polygon)) {
             if (polygonCall.Pen.Style != psClear)
@@ -235,7 +232,7 @@ TEST(MetaFileX, ExportedMetafilePlaysBackAsTheRecordedDrawing)
     ASSERT_EQ(measure.TextWidth(Utf8ToCp932("ご")), 12);
 
     TRecordingSurface expected(kMetafileTraits, kWidth, kHeight);
-    TMetafileRenderer(tree, expected).MetaDrawSubtree(tree.ObjectRoot());
+    TDocumentRenderer(tree, expected, kMetafileArrowRules).RenderSubtree(tree.ObjectRoot());
     const std::unique_ptr<TMetafilePicture> picture = PictureOf(RenderMetafile(tree, kWidth, kHeight));
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->Width(), kWidth);
@@ -258,8 +255,8 @@ TEST(MetaFileX, ExportedMetafileDrawnOnABitmapGivesTheCanvasPixels)
     RemoveArrowheadsAndText(tree);
     // Arrowheads on a two-point line follow the same direction on both.
     TTreeNode* arrow = AddShape(tree, tree.ObjectRoot(), itArrow, {{450, 450}, {560, 520}});
-    arrow->Data()->PStyle = 1;
-    arrow->Data()->DStyle = 1;
+    arrow->Data()->PStyle = leArrow;
+    arrow->Data()->DStyle = leArrow;
     arrow->Data()->Pen = {clRed, 3, psSolid, TPenMode::pmCopy};
 
     TBitmapX canvas;
@@ -301,11 +298,11 @@ TEST(MetaFileX, EmptyDocumentsHiddenItemsAndItemsWithTooFewPointsDrawNothing)
     EXPECT_TRUE(played.Calls().empty());
 
     TRecordingSurface surface(kMetafileTraits);
-    TMetafileRenderer renderer(tree, surface);
-    EXPECT_EQ(renderer.MetaDrawSubtree(tree.TrashNode()), -1);
-    EXPECT_EQ(renderer.MetaDrawSubtree(tree.TempNode()), -1);
-    EXPECT_EQ(renderer.MetaDrawSubtree(nullptr), -1);
-    EXPECT_EQ(renderer.MetaDrawSubtree(tree.ObjectRoot()), 0);
+    TDocumentRenderer renderer(tree, surface, kMetafileArrowRules);
+    EXPECT_EQ(renderer.RenderSubtree(tree.TrashNode()), -1);
+    EXPECT_EQ(renderer.RenderSubtree(tree.TempNode()), -1);
+    EXPECT_EQ(renderer.RenderSubtree(nullptr), -1);
+    EXPECT_EQ(renderer.RenderSubtree(tree.ObjectRoot()), 0);
     EXPECT_TRUE(surface.canvas.Calls().empty());
 }
 
@@ -314,7 +311,7 @@ TEST(MetaFileX, FinishingStartsAnEmptyPictureOfTheSameSize)
     TMetaFileX surface;
     surface.InitMeta(200, 100);
     surface.Pen = {clBlue, 2, psSolid, TPenMode::pmCopy};
-    surface.DrawLine2(10, 10, 150, 90);
+    surface.DrawLine(10, 10, 150, 90);
     const std::unique_ptr<TMetafilePicture> first = PictureOf(surface.FinishMetafile());
     const std::unique_ptr<TMetafilePicture> second = PictureOf(surface.FinishMetafile());
     ASSERT_TRUE(first && second);

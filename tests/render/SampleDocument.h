@@ -10,7 +10,7 @@
 namespace qm::test {
 
 // A shape anchored in its middle, as the editor makes them, with a text.
-inline TTreeNode* AddSampleShape(TObjectTree& tree, TTreeNode* parent, std::int32_t type,
+inline TTreeNode* AddSampleShape(TObjectTree& tree, TTreeNode* parent, TItemType type,
                                  const std::vector<TPoint>& vertices, const char* utf8Text = "")
 {
     TTreeNode* node = test::AddShape(tree, parent, type, vertices);
@@ -45,8 +45,8 @@ inline void BuildSampleDocument(TObjectTree& tree)
     dashed->Data()->Pen = {clRed, 5, psDash, TPenMode::pmCopy};
 
     TTreeNode* arrow = AddSampleShape(tree, root, itArrow, {{20, 220}, {180, 220}, {180, 300}}, "矢印");
-    arrow->Data()->PStyle = 1;
-    arrow->Data()->DStyle = 1;
+    arrow->Data()->PStyle = leArrow;
+    arrow->Data()->DStyle = leArrow;
     arrow->Data()->Pen = {clBlack, 3, psSolid, TPenMode::pmCopy};
     arrow->Data()->Brush = {clWhite, bsClear};
 
@@ -55,7 +55,7 @@ inline void BuildSampleDocument(TObjectTree& tree)
     spline->Data()->CurveStyle = csSpline;
     spline->Data()->Brush = {clWhite, bsClear};
     spline->Data()->Pen = {RGB(128, 0, 128), 2, psSolid, TPenMode::pmCopy};
-    spline->Data()->DStyle = 1;
+    spline->Data()->DStyle = leArrow;
 
     TTreeNode* bezier = AddSampleShape(tree, root, itCurve, {{440, 300}, {520, 220}, {600, 300}}, "ベジェ曲線");
     bezier->Data()->CurveStyle = csBezier;
