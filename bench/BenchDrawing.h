@@ -59,7 +59,7 @@ inline void AddItem(TObjectTree& tree, TKind kind, TSequence& random, bool withT
     const int y = random.Next(kHeight - 160) + 10;
     const int w = random.Next(140) + 10;
     const int h = random.Next(140) + 10;
-    std::int32_t type = itRectangle;
+    TItemType type = itRectangle;
     std::vector<TPoint> vertices = {{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}};
     switch (kind) {
     case TKind::Ellipse:
@@ -104,8 +104,8 @@ inline void AddItem(TObjectTree& tree, TKind kind, TSequence& random, bool withT
         item.Pen.Width = 3 + random.Next(10);
         break;
     case TKind::Arrow:
-        item.PStyle = 1;
-        item.DStyle = 1;
+        item.PStyle = leArrow;
+        item.DStyle = leArrow;
         item.Pen.Width = 1 + random.Next(3);
         break;
     case TKind::Spline:

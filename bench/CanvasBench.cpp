@@ -19,7 +19,7 @@ struct TBigDrawing {
     {
         std::mt19937 random(7);
         for (int i = 0; i < kItems; ++i) {
-            const std::int32_t type = static_cast<std::int32_t>(random() % 6);
+            const auto type = FromStoredCode<TItemType>(static_cast<std::int32_t>(random() % 6));
             TTreeNode* node = tree.AddItem(tree.ObjectRoot(), "item", type);
             const auto x = static_cast<std::int32_t>(random() % 760);
             const auto y = static_cast<std::int32_t>(random() % 560);

@@ -49,7 +49,7 @@ std::unique_ptr<TObjectTree> MakeDrawing(int items)
             continue;
         }
         const int type = i % 6;
-        TTreeNode* node = tree->AddItem(group, names[static_cast<std::size_t>(type)], type);
+        TTreeNode* node = tree->AddItem(group, names[static_cast<std::size_t>(type)], FromStoredCode<TItemType>(type));
         for (int v = 0; v < vertices[static_cast<std::size_t>(type)]; ++v)
             tree->AddPoint(i % 800 + 13 * v, i % 600 + 7 * (v % 3), node);
         if (i % 2 == 0)
@@ -178,7 +178,7 @@ std::unique_ptr<TObjectTree> ReadDocumentByScanning(const QString& path)
             stream.ReadString(text);
             stream.ReadInteger(id);
             stream.ReadInteger(parentId);
-            TTreeNode* node = tree->AddItem(ScanForId(*tree, parentId), text, type);
+            TTreeNode* node = tree->AddItem(ScanForId(*tree, parentId), text, FromStoredCode<TItemType>(type));
             tree->SetItemId(node, id);
             tree->MarkFixedNode(node);
         } else if (code > rcNode && code <= rcControlPoints) {

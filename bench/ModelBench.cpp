@@ -12,7 +12,7 @@ namespace {
 void FillFlat(TObjectTree& tree, int items)
 {
     for (int i = 0; i < items; ++i) {
-        TTreeNode* node = tree.AddItem(tree.ObjectRoot(), "item", i % 6);
+        TTreeNode* node = tree.AddItem(tree.ObjectRoot(), "item", FromStoredCode<TItemType>(i % 6));
         tree.AddPoint(i % 800, i % 600, node);
         tree.AddPoint(i % 800 + 20, i % 600 + 15, node);
     }
@@ -25,7 +25,7 @@ void FillGrouped(TObjectTree& tree, int items)
     for (int i = 0; i < items; ++i) {
         if (i % 10 == 0)
             group = tree.AddItem(tree.ObjectRoot(), "group", itGroup);
-        TTreeNode* node = tree.AddItem(group, "item", i % 6);
+        TTreeNode* node = tree.AddItem(group, "item", FromStoredCode<TItemType>(i % 6));
         tree.AddPoint(i % 800, i % 600, node);
         tree.AddPoint(i % 800 + 20, i % 600 + 15, node);
     }

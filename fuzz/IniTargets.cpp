@@ -37,11 +37,11 @@ std::string StoredShape(const TTreeNode* top)
         const TItemObject& item = *node->Data();
         shape += item.Name;
         shape += '\0';
-        for (const std::int32_t value : {item.ItemType, node->ChildCount(), item.X, item.Y, item.Roll, item.Count,
-                                         static_cast<std::int32_t>(item.Brush.Color), static_cast<std::int32_t>(item.Brush.Style),
-                                         static_cast<std::int32_t>(item.Pen.Color), static_cast<std::int32_t>(item.Pen.Style),
-                                         item.Pen.Width,
-                                         item.CurveStyle, item.PStyle, item.DStyle})
+        for (const std::int32_t value :
+             {StoredCode(item.ItemType), node->ChildCount(), item.X, item.Y, item.Roll, item.Count,
+              static_cast<std::int32_t>(item.Brush.Color), static_cast<std::int32_t>(item.Brush.Style),
+              static_cast<std::int32_t>(item.Pen.Color), static_cast<std::int32_t>(item.Pen.Style), item.Pen.Width,
+              StoredCode(item.CurveStyle), StoredCode(item.PStyle), StoredCode(item.DStyle)})
             add(value);
         add(item.StretchX);
         add(item.StretchY);

@@ -51,7 +51,7 @@ void PutSeed(const char* target, const char* name, const QByteArray& bytes)
     PutSeed(target, name, bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-TTreeNode* AddFigure(TObjectTree& tree, TTreeNode* parent, const char* caption, std::int32_t type,
+TTreeNode* AddFigure(TObjectTree& tree, TTreeNode* parent, const char* caption, TItemType type,
                      std::initializer_list<TPoint> vertices)
 {
     TTreeNode* node = tree.AddItem(parent, Utf8ToCp932(caption), type);
@@ -69,8 +69,8 @@ TTreeNode* AddEveryKind(TObjectTree& tree, TTreeNode* parent)
     TTreeNode* ellipse = AddFigure(tree, group, "円", itEllipse, {{70, 10}, {110, 10}, {110, 50}, {70, 50}});
     ellipse->Data()->Brush = {clRed, bsDiagCross};
     TTreeNode* arrow = AddFigure(tree, group, "矢印", itArrow, {{10, 60}, {80, 90}});
-    arrow->Data()->PStyle = 1;
-    arrow->Data()->DStyle = 2;
+    arrow->Data()->PStyle = leArrow;
+    arrow->Data()->DStyle = FromStoredCode<TLineEnd>(2);
     arrow->Data()->Pen = {clBlue, 3, psDash, TPenMode::pmCopy};
     TTreeNode* curve = AddFigure(tree, parent, "曲線", itCurve, {{10, 100}, {40, 130}, {70, 100}, {100, 130}});
     curve->Data()->CurveStyle = csBezier;
@@ -120,7 +120,7 @@ void WriteTemplatesAndSettings(const QString& rectTemplate)
     own.BeginUpdate();
     own.WriteInteger("System", "FileType", 1);
     own.WriteString("Item", "Name", Utf8ToCp932("三角"));
-    own.WriteInteger("Item", "ItemType", itCurve);
+    own.WriteInteger("Item", "ItemType", StoredCode(itCurve));
     own.WriteInteger("Item", "Count", 3);
     for (const auto& [i, x, y] : {std::tuple{0, 0, 0}, std::tuple{1, 40, -20}, std::tuple{2, -7, 35}}) {
         own.WriteInteger("Item", "PX" + std::to_string(i), x);

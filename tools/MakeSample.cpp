@@ -16,7 +16,7 @@
 namespace qm {
 namespace {
 
-TTreeNode* AddFigure(TObjectTree& tree, TTreeNode* parent, const char* caption, std::int32_t type,
+TTreeNode* AddFigure(TObjectTree& tree, TTreeNode* parent, const char* caption, TItemType type,
                      std::initializer_list<TPoint> vertices)
 {
     TTreeNode* node = tree.AddItem(parent, Utf8ToCp932(caption), type);
@@ -59,12 +59,12 @@ void BuildSample(TObjectTree& tree, TTreeNode* root)
 
     TTreeNode* arrow = AddFigure(tree, root, "新しい矢印", itArrow, {{230, 200}, {360, 150}});
     Style(arrow, clRed, 2, psSolid, clRed, bsSolid);
-    arrow->Data()->PStyle = 1;
+    arrow->Data()->PStyle = leArrow;
 
     TTreeNode* spline = AddFigure(tree, root, "自然曲線", itCurve, {{400, 200}, {450, 140}, {500, 210}, {560, 150}});
     Style(spline, RGB(128, 0, 128), 2, psSolid, clWhite, bsClear);
     spline->Data()->CurveStyle = csSpline;
-    spline->Data()->DStyle = 1;
+    spline->Data()->DStyle = leArrow;
 
     TTreeNode* bezier = AddFigure(tree, root, "ベジェ曲線", itCurve, {{40, 250}, {120, 330}, {200, 250}});
     Style(bezier, RGB(0, 128, 128), 3, psSolid, clWhite, bsClear);

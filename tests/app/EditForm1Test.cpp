@@ -185,8 +185,8 @@ TEST_F(EditForm1Test, LinesHaveNoAngleNorTextButLineEndsAndRestoreOnClose)
     EXPECT_EQ(Control<QComboBox>("ComboBox2")->currentIndex(), 0);
     Control<QComboBox>("ComboBox3")->setCurrentIndex(1);
     Click("Button1");
-    EXPECT_EQ(line->Data()->PStyle, 0);
-    EXPECT_EQ(line->Data()->DStyle, 1);
+    EXPECT_EQ(line->Data()->PStyle, lePlain);
+    EXPECT_EQ(line->Data()->DStyle, leArrow);
     EXPECT_EQ(line->Data()->Roll, 0);
     EXPECT_FALSE(Spin("UpDown4")->isHidden());
 
@@ -299,8 +299,8 @@ TEST_F(EditForm1Test, ValuesOutsideTheSpinRangesSurviveAnUntouchedOk)
     rect->Data()->Priority = 1500;
     rect->Data()->Pen.Width = 250;
     rect->Data()->Margin = 150;
-    rect->Data()->PStyle = 5;
-    rect->Data()->CurveStyle = 9;
+    rect->Data()->PStyle = FromStoredCode<TLineEnd>(5);
+    rect->Data()->CurveStyle = FromStoredCode<TCurveStyle>(9);
     const TItemObject before = *rect->Data();
     const TPointArray drawn = Drawn(rect);
 
@@ -320,8 +320,8 @@ TEST_F(EditForm1Test, ValuesOutsideTheSpinRangesSurviveAnUntouchedOk)
     EXPECT_EQ(after.StretchX, 12.5f);
     EXPECT_EQ(after.Pen.Width, 250);
     EXPECT_EQ(after.Margin, 150);
-    EXPECT_EQ(after.PStyle, 5);
-    EXPECT_EQ(after.CurveStyle, 9);
+    EXPECT_EQ(after.PStyle, FromStoredCode<TLineEnd>(5));
+    EXPECT_EQ(after.CurveStyle, FromStoredCode<TCurveStyle>(9));
     EXPECT_EQ(Drawn(rect), drawn);
 
     // The next item gets the controls' own ranges back.

@@ -34,9 +34,9 @@ std::string Describe(const TTreeNode* node, int depth = 0)
     std::string text;
     for (; node; node = node->NextSibling()) {
         const TItemObject& item = *node->Data();
-        text += std::string(static_cast<std::size_t>(depth), ' ') + node->Text() + " " + std::to_string(item.ItemType)
-            + " " + std::to_string(item.X) + "," + std::to_string(item.Y) + " n" + std::to_string(item.Count)
-            + " a" + std::to_string(item.Active) + "\n";
+        text += std::string(static_cast<std::size_t>(depth), ' ') + node->Text() + " "
+            + std::to_string(StoredCode(item.ItemType)) + " " + std::to_string(item.X) + "," + std::to_string(item.Y)
+            + " n" + std::to_string(item.Count) + " a" + std::to_string(item.Active) + "\n";
         text += Describe(node->FirstChild(), depth + 1);
     }
     return text;

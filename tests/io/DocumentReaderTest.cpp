@@ -155,8 +155,8 @@ TEST_F(DocumentReaderTest, EveryFieldSurvivesAWriteAndARead)
     item.Font.Color = clRed;
     item.Font.Style = fsBold | fsItalic | fsUnderline | fsStrikeOut;
     item.CurveStyle = csBezier;
-    item.PStyle = 1;
-    item.DStyle = 1;
+    item.PStyle = leArrow;
+    item.DStyle = leArrow;
     TTreeNode* curve = saved.AddItem(group, "", itCurve);
     saved.AddPoint(1, 1, curve);
     saved.AddPoint(9, 9, curve);
@@ -224,8 +224,8 @@ TEST_F(DocumentReaderTest, FilesFromAnotherWriterAreReadRecordByRecord)
     EXPECT_EQ(item.Id, 40);
     EXPECT_EQ(item.Count, 2);
     EXPECT_EQ(item.Points, (TPointArray{{1, 2}, {3, 4}, {0, 0}}));
-    EXPECT_EQ(item.CurveStyle, 2);
-    EXPECT_EQ(item.DStyle, 1);
+    EXPECT_EQ(item.CurveStyle, csBezier);
+    EXPECT_EQ(item.DStyle, leArrow);
     EXPECT_EQ(item.C1, (TPointArray{{5, 6}, {9, 10}}));
     EXPECT_EQ(item.C2, (TPointArray{{7, 8}, {11, 12}}));
     EXPECT_EQ(item.Text, "abc");

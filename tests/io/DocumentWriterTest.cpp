@@ -19,7 +19,7 @@ using test::TReadOnlyFolder;
 
 constexpr TCanvasGeometry kCanvas{800, 600, 20};
 
-TTreeNode* AddShape(TObjectTree& tree, TTreeNode* parent, std::int32_t type, std::vector<TPoint> vertices)
+TTreeNode* AddShape(TObjectTree& tree, TTreeNode* parent, TItemType type, std::vector<TPoint> vertices)
 {
     TTreeNode* node = tree.AddItem(parent, "shape", type);
     for (const TPoint& p : vertices)
@@ -79,7 +79,7 @@ TEST_F(DocumentWriterTest, PointsAndControlPointRecordsFollowTheVertexCount)
     TTreeNode* curve = AddShape(tree, root, itCurve, {{0, 0}, {30, 0}, {0, 30}});       // id 6
     AddShape(tree, root, itPolygon, {});                                                // id 7
     curve->Data()->CurveStyle = csBezier;
-    curve->Data()->PStyle = 1;
+    curve->Data()->PStyle = leArrow;
     (void)folder;
     (void)polygon;
     const std::string bytes = Saved(tree);

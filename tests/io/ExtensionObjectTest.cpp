@@ -13,7 +13,7 @@ namespace {
 using test::FileBytes;
 using test::PutFile;
 
-TTreeNode* AddShape(TObjectTree& tree, TTreeNode* parent, std::int32_t type, std::vector<TPoint> vertices,
+TTreeNode* AddShape(TObjectTree& tree, TTreeNode* parent, TItemType type, std::vector<TPoint> vertices,
                     const std::string& name = "shape")
 {
     TTreeNode* node = tree.AddItem(parent, name, type);
@@ -108,7 +108,7 @@ TEST_F(ExtensionObjectTest, AnInsertedObjectKeepsItsGeometryAndTakesNewDefaultsF
     TTreeNode* polygon = AddShape(tree, group, itPolygon, {{0, 0}, {30, 0}, {0, 30}}, "polygon");
     TItemObject& c = *curve->Data();
     c.CurveStyle = csBezier;
-    c.PStyle = 1;
+    c.PStyle = leArrow;
     c.X = 120;
     c.Y = -45;
     c.StretchX = 0.1f;
@@ -120,7 +120,7 @@ TEST_F(ExtensionObjectTest, AnInsertedObjectKeepsItsGeometryAndTakesNewDefaultsF
     c.Text = "dropped";
     c.Font.Style = fsBold;
     polygon->Data()->CurveStyle = csStraight;
-    polygon->Data()->DStyle = 1;
+    polygon->Data()->DStyle = leArrow;
     WriteExtensionObject(Path(), tree, group);
 
     const std::size_t before = tree.NodeCount();
@@ -153,8 +153,8 @@ TEST_F(ExtensionObjectTest, AnInsertedObjectKeepsItsGeometryAndTakesNewDefaultsF
         // The three curve values of the item written last, for every item.
         for (const TTreeNode* node : {static_cast<const TTreeNode*>(copy), children[0], children[1]}) {
             EXPECT_EQ(node->Data()->CurveStyle, csStraight);
-            EXPECT_EQ(node->Data()->PStyle, 0);
-            EXPECT_EQ(node->Data()->DStyle, 1);
+            EXPECT_EQ(node->Data()->PStyle, lePlain);
+            EXPECT_EQ(node->Data()->DStyle, leArrow);
         }
         // Not stored: text, font, activity; ids and priorities are new.
         EXPECT_EQ(read.Text, "");

@@ -38,7 +38,7 @@ TEST_F(ShapeTemplateTest, TheShippedRectangleTemplateIsBuiltIn)
     EXPECT_EQ(item.Points, (TPointArray{{0, 0}, {100, 0}, {100, 100}, {0, 100}}));
     EXPECT_EQ(item.X, 400); // half of 801, truncated
     EXPECT_EQ(item.Y, 300);
-    EXPECT_EQ(item.CurveStyle, 0);
+    EXPECT_EQ(item.CurveStyle, csStraight);
     EXPECT_NE(BuiltInRectTemplate().find("FileType=0"), std::string_view::npos);
 
     // A folder with its own Rect.udf wins.
@@ -64,27 +64,32 @@ TEST_F(ShapeTemplateTest, FileTypeOneGivesTheTemplatesOwnItemType)
 {
     const std::string item = "[Item]\r\nName=t\r\nItemType=4\r\nCount=3\r\nPX0=0\r\nPY0=0\r\nPX1=30\r\nPY1=0\r\n"
                              "PX2=30\r\nPY2=30\r\nC1X0=99\r\nCurveStyle=2\r\n";
-    EXPECT_EQ(ReadShapeTemplate(WithText("[System]\r\nFileType=1\r\n" + item), tree_, 0, 0, 0)->Data()->ItemType, itCurve);
-    EXPECT_EQ(ReadShapeTemplate(WithText("[System]\r\nFileType=2\r\n" + item), tree_, 1, 0, 0)->Data()->ItemType, itEllipse);
-    EXPECT_EQ(ReadShapeTemplate(WithText("[System]\r\nFileType=1\r\n[Item]\r\n"), tree_, 0, 0, 0)->Data()->ItemType,
-              itPolygon);
+    const auto read = [this](const std::string& text, TItemType callers) {
+        return ReadShapeTemplate(WithText(text), tree_, callers, 0, 0);
+    };
+    EXPECT_EQ(read("[System]\r\nFileType=1\r\n" + item, itRectangle)->Data()->ItemType, itCurve);
+    EXPECT_EQ(read("[System]\r\nFileType=2\r\n" + item, itEllipse)->Data()->ItemType, itEllipse);
+    EXPECT_EQ(read("[System]\r\nFileType=1\r\n[Item]\r\n", itRectangle)->Data()->ItemType, itPolygon);
+    // A type no enumerator names is taken as the file gives it.
+    EXPECT_EQ(read("[System]\r\nFileType=1\r\n[Item]\r\nItemType=77\r\n", itRectangle)->Data()->ItemType,
+              FromStoredCode<TItemType>(77));
 
-    TTreeNode* curve = ReadShapeTemplate(WithText("[System]\r\nFileType=1\r\n" + item), tree_, 0, 0, 0);
-    const TItemObject& read = *curve->Data();
-    EXPECT_EQ(read.CurveStyle, 1); // read as a Boolean
+    const TItemObject& curve = *read("[System]\r\nFileType=1\r\n" + item, itRectangle)->Data();
+    EXPECT_EQ(curve.CurveStyle, csSpline); // read as a Boolean
     // The default control points; the template's own are not used.
-    EXPECT_EQ(read.C1[0], (TPoint{10, 0}));
-    EXPECT_EQ(read.C2[1], (TPoint{30, 20}));
-    EXPECT_EQ(ReadShapeTemplate(WithText("[Item]\r\nCurveStyle=0\r\n"), tree_, 0, 0, 0)->Data()->CurveStyle, 0);
+    EXPECT_EQ(curve.C1[0], (TPoint{10, 0}));
+    EXPECT_EQ(curve.C2[1], (TPoint{30, 20}));
+    EXPECT_EQ(read("[Item]\r\nCurveStyle=0\r\n", itRectangle)->Data()->CurveStyle, csStraight);
 }
 
 TEST_F(ShapeTemplateTest, APointCountBeyondTheFileIsRefused)
 {
     const std::size_t before = tree_.NodeCount();
-    EXPECT_THROW(ReadShapeTemplate(WithText("[Item]\r\nCount=2000000000\r\n"), tree_, 0, 0, 0), TFileError);
+    EXPECT_THROW(ReadShapeTemplate(WithText("[Item]\r\nCount=2000000000\r\n"), tree_, itRectangle, 0, 0), TFileError);
     EXPECT_EQ(tree_.NodeCount(), before);
     // A small count without its points takes the points' defaults.
-    EXPECT_EQ(ReadShapeTemplate(WithText("[Item]\r\nCount=5\r\n"), tree_, 0, 0, 0)->Data()->Points.size(), 5u);
+    EXPECT_EQ(ReadShapeTemplate(WithText("[Item]\r\nCount=5\r\n"), tree_, itRectangle, 0, 0)->Data()->Points.size(),
+              5u);
 }
 
 } // namespace

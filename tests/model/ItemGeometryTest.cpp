@@ -102,7 +102,7 @@ TEST(ItemGeometry, PlacementRotatesThenStretchesAndTruncatesTowardZero)
 }
 
 // An item anchored at (x, y) with vertices relative to it.
-TTreeNode* AddAnchored(TObjectTree& tree, TTreeNode* parent, std::int32_t type, TPoint anchor, TPointArray points)
+TTreeNode* AddAnchored(TObjectTree& tree, TTreeNode* parent, TItemType type, TPoint anchor, TPointArray points)
 {
     TTreeNode* node = tree.AddItem(parent, "item", type);
     node->Data()->X = anchor.x;

@@ -44,9 +44,9 @@ TEST(ObjectTree, NewItemsTakeTheDefaultsOfTheirType)
     TTreeNode* arrow = tree.AddItem(tree.ObjectRoot(), "a", itArrow);
     TTreeNode* line = tree.AddItem(tree.ObjectRoot(), "l", itLine);
     const TItemObject& a = *arrow->Data();
-    EXPECT_EQ(a.DStyle, 1);
-    EXPECT_EQ(a.PStyle, 0);
-    EXPECT_EQ(line->Data()->DStyle, 0);
+    EXPECT_EQ(a.DStyle, leArrow);
+    EXPECT_EQ(a.PStyle, lePlain);
+    EXPECT_EQ(line->Data()->DStyle, lePlain);
     EXPECT_EQ(a.Name, "a");
     EXPECT_EQ(a.StretchX, 1.0f);
     EXPECT_EQ(a.StretchY, 1.0f);
@@ -238,7 +238,7 @@ TEST(ObjectTree, CopyItemCopiesTheRecordUnderAFreshIdAndPriority)
     s.Margin = 3;
     s.CenterV = false;
     s.CurveStyle = csBezier;
-    s.PStyle = 1;
+    s.PStyle = leArrow;
     s.Pen.Color = clRed;
     s.Pen.Width = 4;
     s.Brush.Style = bsCross;
@@ -256,7 +256,7 @@ TEST(ObjectTree, CopyItemCopiesTheRecordUnderAFreshIdAndPriority)
     EXPECT_EQ(c.Margin, 3);
     EXPECT_FALSE(c.CenterV);
     EXPECT_EQ(c.CurveStyle, csBezier);
-    EXPECT_EQ(c.PStyle, 1);
+    EXPECT_EQ(c.PStyle, leArrow);
     EXPECT_EQ(c.Pen, s.Pen);
     EXPECT_EQ(c.Brush, s.Brush);
     EXPECT_EQ(c.Font, s.Font);

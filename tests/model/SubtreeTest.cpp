@@ -292,7 +292,7 @@ TEST(HitTest, AgreesWithTheLiteralSearchOnRandomDrawingsAndAfterEdits)
             parents.push_back(group);
             continue;
         }
-        TTreeNode* item = tree.AddItem(parent, "i", below(6));
+        TTreeNode* item = tree.AddItem(parent, "i", FromStoredCode<TItemType>(below(6)));
         const int x = below(200);
         const int y = below(200);
         tree.AddPoint(x, y, item);

@@ -8,7 +8,7 @@
 namespace qm::test {
 
 // A shape under `parent` with the given vertices in canvas coordinates.
-inline TTreeNode* AddShape(TObjectTree& tree, TTreeNode* parent, std::int32_t type,
+inline TTreeNode* AddShape(TObjectTree& tree, TTreeNode* parent, TItemType type,
                            std::vector<TPoint> vertices, const std::string& name = "item")
 {
     TTreeNode* node = tree.AddItem(parent, name, type);

@@ -38,8 +38,9 @@ inline std::string Describe(const TObjectTree& tree)
         if (!node)
             continue;
         const TItemObject& item = *node->Data();
-        text += std::string(static_cast<std::size_t>(depth), ' ') + item.Name + " " + std::to_string(item.ItemType) + " "
-            + std::to_string(item.X) + "," + std::to_string(item.Y) + " n" + std::to_string(item.Count) + "\n";
+        text += std::string(static_cast<std::size_t>(depth), ' ') + item.Name + " "
+            + std::to_string(StoredCode(item.ItemType)) + " " + std::to_string(item.X) + "," + std::to_string(item.Y)
+            + " n" + std::to_string(item.Count) + "\n";
         pending.push_back({node->NextSibling(), depth});
         pending.push_back({node->FirstChild(), depth + 1});
     }
