@@ -1,8 +1,8 @@
 // Speed of exporting the canvas as a Windows bitmap: an 800 x 600 surface
 // encoded, and encoded and written beside the target and renamed over it.
-#include "io/BitmapExport.h"
-#include "platform/Bitmap.h"
-#include "platform/BitmapFile.h"
+#include "canvas/BitmapExport.h"
+#include "qtplatform/Bitmap.h"
+#include "qtplatform/BitmapFile.h"
 
 #include <benchmark/benchmark.h>
 

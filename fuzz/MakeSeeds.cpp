@@ -8,10 +8,10 @@
 #include "io/DocumentWriter.h"
 #include "io/ExtensionObject.h"
 #include "model/ObjectTree.h"
-#include "platform/Bitmap.h"
-#include "platform/BitmapFile.h"
 #include "platform/IniFile.h"
 #include "platform/ShiftJis.h"
+#include "qtplatform/Bitmap.h"
+#include "qtplatform/BitmapFile.h"
 
 #include <QDir>
 #include <QFile>

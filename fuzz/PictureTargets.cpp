@@ -4,10 +4,10 @@
 #include "FuzzSupport.h"
 #include "FuzzTargets.h"
 
-#include "platform/Bitmap.h"
 #include "platform/MetafilePicture.h"
-#include "platform/Picture.h"
-#include "platform/QtPicture.h"
+#include "qtplatform/Bitmap.h"
+#include "qtplatform/Picture.h"
+#include "qtplatform/QtPicture.h"
 
 namespace qm::fuzz {
 
@@ -26,8 +26,8 @@ void DrawEveryWay(const TGraphic& picture)
 int MetafileInput(const std::uint8_t* data, std::size_t size, TMetafileFormat format)
 {
     std::string error;
-    const auto picture = TMetafilePicture::FromBytes(
-        QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)), format, error);
+    const auto* bytes = reinterpret_cast<const char*>(data);
+    const auto picture = TMetafilePicture::FromBytes({bytes, bytes + size}, format, error);
     RequireThat(picture || !error.empty(), "a refused metafile without a reason");
     if (picture)
         DrawEveryWay(*picture);

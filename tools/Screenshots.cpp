@@ -11,11 +11,11 @@
 #include "app/SettingsFile.h"
 #include "app/Translations.h"
 #include "app/TreeForm1.h"
+#include "canvas/BitmapExport.h"
 #include "canvas/MetafileExport.h"
-#include "io/BitmapExport.h"
-#include "io/PictureLoader.h"
+#include "canvas/PictureLoader.h"
 #include "io/ShapeTemplate.h"
-#include "platform/RasterFonts.h"
+#include "qtplatform/RasterFonts.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,11 +1,11 @@
 #include "CanvasForm1.h"
 
 #include "canvas/EditCommands.h"
-#include "platform/QtBitmap.h"
-#include "platform/QtFont.h"
-#include "platform/QtText.h"
-#include "platform/RasterFonts.h"
 #include "platform/ShiftJis.h"
+#include "qtplatform/QtBitmap.h"
+#include "qtplatform/QtFont.h"
+#include "qtplatform/QtText.h"
+#include "qtplatform/RasterFonts.h"
 
 #include <QCloseEvent>
 #include <QMenu>

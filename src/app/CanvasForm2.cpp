@@ -4,7 +4,7 @@
 #include "canvas/CanvasWindow.h"
 #include "io/FileError.h"
 #include "platform/FloatFormat.h"
-#include "platform/QtPicture.h"
+#include "qtplatform/QtPicture.h"
 
 #include <QCheckBox>
 #include <QDir>

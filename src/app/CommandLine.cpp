@@ -1,11 +1,11 @@
 #include "CommandLine.h"
 
+#include "canvas/BitmapExport.h"
 #include "canvas/MetafileExport.h"
-#include "io/BitmapExport.h"
 #include "io/DocumentReader.h"
 #include "io/DocumentWriter.h"
 #include "io/FileError.h"
-#include "platform/RasterFonts.h"
+#include "qtplatform/RasterFonts.h"
 #include "render/BitmapX.h"
 #include "render/DocumentRenderer.h"
 

@@ -1,9 +1,9 @@
 #include "EditForm1.h"
 
 #include "UserDialogs.h"
-#include "platform/QtColor.h"
-#include "platform/QtFont.h"
-#include "platform/QtText.h"
+#include "qtplatform/QtColor.h"
+#include "qtplatform/QtFont.h"
+#include "qtplatform/QtText.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

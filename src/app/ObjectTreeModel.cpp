@@ -1,6 +1,6 @@
 #include "ObjectTreeModel.h"
 
-#include "platform/QtText.h"
+#include "qtplatform/QtText.h"
 
 namespace qm {
 

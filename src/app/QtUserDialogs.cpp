@@ -2,9 +2,9 @@
 
 #include "MessageForm1.h"
 #include "model/ItemObject.h"
-#include "platform/QtColor.h"
-#include "platform/QtFont.h"
 #include "platform/ShiftJis.h"
+#include "qtplatform/QtColor.h"
+#include "qtplatform/QtFont.h"
 
 #include <QApplication>
 #include <QColorDialog>

@@ -1,7 +1,7 @@
 #include "SettingsFile.h"
 
 #include "platform/IniFile.h"
-#include "platform/QtText.h"
+#include "qtplatform/QtText.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,11 +5,11 @@
 #include "SettingsFile.h"
 #include "Translations.h"
 
+#include "canvas/BitmapExport.h"
 #include "canvas/MetafileExport.h"
-#include "io/BitmapExport.h"
-#include "io/PictureLoader.h"
+#include "canvas/PictureLoader.h"
 #include "io/ShapeTemplate.h"
-#include "platform/RasterFonts.h"
+#include "qtplatform/RasterFonts.h"
 
 #include <QApplication>
 

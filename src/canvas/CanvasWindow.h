@@ -6,7 +6,7 @@
 
 #include "io/DocumentRecords.h"
 #include "model/ObjectTree.h"
-#include "platform/Bitmap.h"
+#include "qtplatform/Bitmap.h"
 
 #include <QStringList>
 

@@ -29,6 +29,13 @@ public:
 
 class TBitmap;
 
+// The extent of a font's character cell about its baseline, in pixels, with
+// the fractions the font's design gives.
+struct TTextMetrics {
+    double Ascent = 0;  // from the top of the cell down to the baseline
+    double Descent = 0; // from the baseline down to the bottom of the cell
+};
+
 // Device capability indexes of GetDeviceCaps.
 inline constexpr int HORZSIZE = 4;
 inline constexpr int VERTSIZE = 6;
@@ -82,6 +89,9 @@ public:
     // Width of CP932 text in the current font, upright. Always the sum of the
     // widths of its characters (no kerning), as GDI measures.
     virtual std::int32_t TextWidth(std::string_view text) = 0;
+    // Ascent and descent of the current font as this canvas draws it (GDI's
+    // GetTextMetrics), for placing text by its baseline or its bottom.
+    virtual TTextMetrics TextMetrics() = 0;
 
     void Draw(std::int32_t x, std::int32_t y, const TGraphic& graphic) { graphic.DrawOn(*this, x, y); }
     // The pixels of a bitmap, copied with their top-left corner at (x, y).

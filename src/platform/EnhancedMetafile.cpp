@@ -4,8 +4,6 @@
 #include "MetafileRecords.h"
 #include "ShiftJis.h"
 
-#include <QString>
-
 #include <uemf.h>
 #include <uemf_endian.h>
 #include <uemf_safe.h>
@@ -22,6 +20,49 @@ constexpr std::size_t kRecordHeaderSize = sizeof(U_EMR);
 // to be the 96 pixels-per-inch screen.
 constexpr double kMinPixelsPerMm = 0.1;
 constexpr double kMaxPixelsPerMm = 1000;
+
+constexpr bool IsHighSurrogate(char16_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+constexpr bool IsLowSurrogate(char16_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// UTF-16 code units as UTF-8. A surrogate without its partner becomes "?",
+// which is what CP932 makes of it anyway.
+std::string Utf16ToUtf8(std::span<const char16_t> units)
+{
+    std::string utf8;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        char32_t code = units[i];
+        if (IsHighSurrogate(units[i]) && i + 1 < units.size() && IsLowSurrogate(units[i + 1])) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+            ++i;
+        } else if (IsHighSurrogate(units[i]) || IsLowSurrogate(units[i])) {
+            utf8 += '?';
+            continue;
+        }
+        if (code < 0x80) {
+            utf8 += static_cast<char>(code);
+        } else if (code < 0x800) {
+            utf8 += static_cast<char>(0xC0 | code >> 6);
+            utf8 += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            utf8 += static_cast<char>(0xE0 | code >> 12);
+            utf8 += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+            utf8 += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xF0 | code >> 18);
+            utf8 += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+            utf8 += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+            utf8 += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return utf8;
+}
 
 // Calls `visit(type, record)` for the records from `offset` up to and
 // including the end-of-file record. False, with the offset of the record at
@@ -97,9 +138,7 @@ TLogicalFont FontOf(const U_LOGFONT& logfont)
     std::size_t length = 0;
     while (length < U_LF_FACESIZE && logfont.lfFaceName[length] != 0)
         ++length;
-    font.Name = Utf8ToCp932(
-        QString::fromUtf16(reinterpret_cast<const char16_t*>(logfont.lfFaceName), static_cast<qsizetype>(length))
-            .toStdString());
+    font.Name = Utf8ToCp932(Utf16ToUtf8({reinterpret_cast<const char16_t*>(logfont.lfFaceName), length}));
     return font;
 }
 
@@ -109,13 +148,10 @@ std::vector<TTextCharacter> Utf16TextCharacters(std::span<const char16_t> units,
 {
     std::vector<TTextCharacter> characters;
     for (std::size_t i = 0; i < units.size();) {
-        const std::size_t length = QChar::isHighSurrogate(units[i]) && i + 1 < units.size()
-                                           && QChar::isLowSurrogate(units[i + 1])
-                                       ? 2
-                                       : 1;
+        const std::size_t length =
+            IsHighSurrogate(units[i]) && i + 1 < units.size() && IsLowSurrogate(units[i + 1]) ? 2 : 1;
         TTextCharacter character;
-        character.Cp932 = Utf8ToCp932(
-            QString::fromUtf16(units.data() + i, static_cast<qsizetype>(length)).toStdString());
+        character.Cp932 = Utf8ToCp932(Utf16ToUtf8(units.subspan(i, length)));
         if (!advances.empty()) {
             double advance = 0;
             for (std::size_t k = i; k < i + length; ++k)
@@ -501,13 +537,13 @@ std::optional<TEnhancedMetafileInfo> ReadEnhancedMetafile(std::span<const char> 
 {
     U_EMRHEADER header{};
     if (bytes.size() < U_SIZE_EMRHEADER_MIN) {
-        error = QStringLiteral("拡張メタファイルのヘッダーがありません").toStdString();
+        error = "拡張メタファイルのヘッダーがありません";
         return std::nullopt;
     }
     std::memcpy(&header, bytes.data(), std::min<std::size_t>(bytes.size(), sizeof(header)));
     if (header.emr.iType != U_EMR_HEADER || header.dSignature != U_ENHMETA_SIGNATURE
         || header.emr.nSize < U_SIZE_EMRHEADER_MIN || header.emr.nSize % 4 != 0 || header.emr.nSize > bytes.size()) {
-        error = QStringLiteral("拡張メタファイルのヘッダーが正しくありません").toStdString();
+        error = "拡張メタファイルのヘッダーが正しくありません";
         return std::nullopt;
     }
     // Fields past the header's own size belong to the next record.
@@ -517,8 +553,8 @@ std::optional<TEnhancedMetafileInfo> ReadEnhancedMetafile(std::span<const char> 
     std::size_t faultAt = 0;
     if (!ForEachRecord(bytes, header.emr.nSize, faultAt, [](std::uint32_t, const TRecordBytes&) {})) {
         error = faultAt >= bytes.size()
-                    ? QStringLiteral("メタファイルの終わりのレコードがありません").toStdString()
-                    : QStringLiteral("%1 バイト目のレコードの大きさが正しくありません").arg(faultAt).toStdString();
+                    ? std::string("メタファイルの終わりのレコードがありません")
+                    : std::to_string(faultAt) + " バイト目のレコードの大きさが正しくありません";
         return std::nullopt;
     }
 

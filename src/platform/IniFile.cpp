@@ -3,13 +3,18 @@
 #include "FloatFormat.h"
 #include "ShiftJis.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
+#include <random>
+#include <utility>
 
 namespace qm {
 
@@ -17,7 +22,7 @@ namespace {
 
 // Settings and extension object files are small; anything far larger is not
 // one of ours and is not loaded (nor overwritten).
-constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
+constexpr std::int64_t kMaxFileSize = 64 * 1024 * 1024;
 
 // Trail bytes of CP932 start at 0x40, so these never split a character.
 constexpr std::string_view kBlanks = " \t";
@@ -154,6 +159,140 @@ std::optional<double> ParseFloat(std::string_view text)
 }
 
 
+// Closes a file descriptor when it goes out of scope.
+class TFileDescriptor {
+public:
+    explicit TFileDescriptor(int fd) : fd_(fd) {}
+    ~TFileDescriptor() { Close(); }
+    TFileDescriptor(const TFileDescriptor&) = delete;
+    TFileDescriptor& operator=(const TFileDescriptor&) = delete;
+    TFileDescriptor& operator=(TFileDescriptor&& other) noexcept
+    {
+        Close();
+        fd_ = std::exchange(other.fd_, -1);
+        return *this;
+    }
+
+    int Get() const { return fd_; }
+    bool Close()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+// Up to `limit` bytes of a regular file; nothing when it is not one or a read fails.
+std::optional<std::string> ReadRegularFile(const std::string& path, std::int64_t limit)
+{
+    // Not blocking: a pipe put in the file's place after the check below
+    // must not hold the program up.
+    const TFileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat info {};
+    if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > limit)
+        return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(std::min<std::int64_t>(info.st_size, limit) + 1), '\0');
+    std::size_t size = 0;
+    while (size < bytes.size()) {
+        const ssize_t read = ::read(file.Get(), bytes.data() + size, bytes.size() - size);
+        if (read < 0 && errno == EINTR)
+            continue;
+        if (read < 0)
+            return std::nullopt;
+        if (read == 0)
+            break;
+        size += static_cast<std::size_t>(read);
+    }
+    bytes.resize(size);
+    return bytes;
+}
+
+bool WriteWhole(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// A name beside `target` that no file has yet: `target` and six random hex
+// digits after a dot. `make(name)` makes the file and gives false with errno
+// EEXIST when the name is taken, which tries another.
+template <typename Make>
+std::optional<std::string> NewNameBeside(const std::string& target, Make&& make)
+{
+    std::mt19937 random(std::random_device{}());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[8];
+        std::snprintf(suffix, sizeof suffix, ".%06x", static_cast<unsigned>(random() & 0xFFFFFF));
+        std::string name = target + suffix;
+        if (make(name))
+            return name;
+        if (errno != EEXIST)
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// Replaces the file at `path` with `bytes` all at once: they are written to
+// a new file in the same folder, flushed to the disk, and only then renamed
+// over it, so a failure at any point leaves the old file as it was and no
+// new file behind. Where the file system allows, the new file has no name
+// until it is complete (O_TMPFILE), so not even a process killed half-way
+// leaves one. A symbolic link is followed, so the file it names is replaced;
+// an existing file keeps its permissions.
+bool ReplaceFile(const std::string& path, std::string_view bytes)
+{
+    std::string target = path;
+    struct stat existing {};
+    if (::lstat(path.c_str(), &existing) == 0 && S_ISLNK(existing.st_mode)) {
+        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+            target = resolved;
+            std::free(resolved);
+        }
+    }
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (exists && (!S_ISREG(existing.st_mode) || ::access(target.c_str(), W_OK) != 0))
+        return false;
+
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    TFileDescriptor file(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    std::optional<std::string> temporary;
+    if (file.Get() < 0) {
+        // File systems without unnamed files refuse with one of these.
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            return false;
+        temporary = NewNameBeside(target, [&file](const std::string& name) {
+            file = TFileDescriptor(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            return file.Get() >= 0;
+        });
+        if (!temporary)
+            return false;
+    }
+    bool written = (!exists || ::fchmod(file.Get(), existing.st_mode & 07777) == 0) && WriteWhole(file.Get(), bytes)
+                && ::fsync(file.Get()) == 0;
+    if (written && !temporary) {
+        const std::string self = "/proc/self/fd/" + std::to_string(file.Get());
+        temporary = NewNameBeside(target, [&self](const std::string& name) {
+            return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        });
+        written = temporary.has_value();
+    }
+    written = file.Close() && written && ::rename(temporary->c_str(), target.c_str()) == 0;
+    if (!written && temporary)
+        ::unlink(temporary->c_str());
+    return written;
+}
+
 } // namespace
 
 TIniFile::TIniFile(std::string path) : path_(std::move(path))
@@ -168,24 +307,18 @@ void TIniFile::Load()
     sectionIndex_.clear();
     readable_ = true;
 
-    const QString fileName = QString::fromUtf8(path_);
-    const QFileInfo info(fileName);
-    if (!info.exists())
-        return;
-    // A directory, a device or a pipe could block or never end.
-    QFile file(fileName);
-    if (!info.isFile() || info.size() > kMaxFileSize || !file.open(QIODevice::ReadOnly)) {
+    struct stat info {};
+    if (::stat(path_.c_str(), &info) != 0)
+        return; // no file yet: no entries
+    // A directory, a device or a pipe could block or never end. As much as
+    // the file holds and one byte more is read, which shows a file that grew
+    // past the limit; asking for the limit itself would set aside 64 MB.
+    const std::optional<std::string> bytes = ReadRegularFile(path_, kMaxFileSize);
+    if (!bytes || static_cast<std::int64_t>(bytes->size()) > kMaxFileSize) {
         readable_ = false;
         return;
     }
-    // As much as the file holds and one byte more, which shows a file that
-    // grew past the limit; asking for the limit itself would set aside 64 MB.
-    const QByteArray bytes = file.read(info.size() + 1);
-    if (bytes.size() > kMaxFileSize || file.error() != QFileDevice::NoError) {
-        readable_ = false;
-        return;
-    }
-    Parse(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    Parse(*bytes);
 }
 
 void TIniFile::Parse(std::string_view text)
@@ -235,15 +368,7 @@ bool TIniFile::Save() const
             append(line);
     }
 
-    QSaveFile file(QString::fromUtf8(path_));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const auto size = static_cast<qint64>(text.size());
-    if (file.write(text.data(), size) != size) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return ReplaceFile(path_, text);
 }
 
 std::optional<std::string_view> TIniFile::FindValue(std::string_view section, std::string_view key) const

@@ -1,9 +1,6 @@
 #include "MetafileDevice.h"
 
-#include "RasterFonts.h"
 #include "ShiftJis.h"
-
-#include <QFontMetricsF>
 
 #include <algorithm>
 #include <cmath>
@@ -611,9 +608,9 @@ void TMetafileDevice::TextOut(TLogicalPoint reference, std::span<const TTextChar
         along = -total;
     double down = 0;
     if ((state_.TextAlign & TA_BASELINE) != 0) {
-        const QFontMetricsF metrics(ToQFont(font));
-        down = (state_.TextAlign & TA_BASELINE) == TA_BASELINE ? -metrics.ascent()
-                                                               : -(metrics.ascent() + metrics.descent());
+        const TTextMetrics metrics = canvas_.TextMetrics();
+        down = (state_.TextAlign & TA_BASELINE) == TA_BASELINE ? -metrics.Ascent
+                                                               : -(metrics.Ascent + metrics.Descent);
     }
 
     const double referenceX = reference.x * mapping_.ScaleX + mapping_.OffsetX;

@@ -14,10 +14,10 @@ std::int32_t ShownSide(std::int64_t pixels)
 
 } // namespace
 
-std::unique_ptr<TMetafilePicture> TMetafilePicture::FromBytes(QByteArray bytes, TMetafileFormat format,
+std::unique_ptr<TMetafilePicture> TMetafilePicture::FromBytes(std::vector<char> bytes, TMetafileFormat format,
                                                               std::string& error)
 {
-    const std::span<const char> data(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    const std::span<const char> data(bytes);
     if (format == TMetafileFormat::Enhanced) {
         if (auto info = ReadEnhancedMetafile(data, error))
             return std::unique_ptr<TMetafilePicture>(new TMetafilePicture(std::move(bytes), *info));
@@ -27,7 +27,7 @@ std::unique_ptr<TMetafilePicture> TMetafilePicture::FromBytes(QByteArray bytes, 
     return nullptr;
 }
 
-TMetafilePicture::TMetafilePicture(QByteArray bytes, TInfo info) : bytes_(std::move(bytes)), info_(std::move(info)) {}
+TMetafilePicture::TMetafilePicture(std::vector<char> bytes, TInfo info) : bytes_(std::move(bytes)), info_(std::move(info)) {}
 
 const TMetafileFrame& TMetafilePicture::Frame() const
 {
@@ -62,7 +62,7 @@ void TMetafilePicture::DrawStretched(TCanvas& canvas, std::int32_t x, std::int32
 
 void TMetafilePicture::Play(TCanvas& canvas, double left, double top, double width, double height) const
 {
-    const std::span<const char> data(bytes_.constData(), static_cast<std::size_t>(bytes_.size()));
+    const std::span<const char> data(bytes_);
     if (const auto* enhanced = std::get_if<TEnhancedMetafileInfo>(&info_))
         PlayEnhancedMetafile(data, *enhanced, canvas, left, top, width, height);
     else

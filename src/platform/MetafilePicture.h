@@ -4,12 +4,11 @@
 #include "EnhancedMetafile.h"
 #include "WindowsMetafile.h"
 
-#include <QByteArray>
-
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace qm {
 
@@ -21,7 +20,8 @@ enum class TMetafileFormat { Enhanced, Windows };
 class TMetafilePicture final : public TGraphic {
 public:
     // The picture, or null with `error` saying why the bytes are not one.
-    static std::unique_ptr<TMetafilePicture> FromBytes(QByteArray bytes, TMetafileFormat format, std::string& error);
+    static std::unique_ptr<TMetafilePicture> FromBytes(std::vector<char> bytes, TMetafileFormat format,
+                                                       std::string& error);
 
     // The picture's size on the canvas, cut to kMaxSide each way: drawn at
     // its own size, no canvas shows more of it than that.
@@ -37,11 +37,11 @@ public:
 private:
     using TInfo = std::variant<TEnhancedMetafileInfo, TWindowsMetafileInfo>;
 
-    TMetafilePicture(QByteArray bytes, TInfo info);
+    TMetafilePicture(std::vector<char> bytes, TInfo info);
     const TMetafileFrame& Frame() const;
     void Play(TCanvas& canvas, double left, double top, double width, double height) const;
 
-    QByteArray bytes_;
+    std::vector<char> bytes_;
     TInfo info_;
 };
 

@@ -3,8 +3,6 @@
 #include "MetafileDevice.h"
 #include "MetafileRecords.h"
 
-#include <QString>
-
 #include <uwmf.h>
 
 #include <cmath>
@@ -417,7 +415,7 @@ std::optional<TWindowsMetafileInfo> ReadWindowsMetafile(std::span<const char> by
     // Room for the header and at least the end-of-file record. The structs
     // have the file's layout up to their padding at the end.
     if (!file.Holds(headerAt, 1, U_SIZE_WMRHEADER + U_SIZE_WMREOF)) {
-        error = QStringLiteral("メタファイルのヘッダーがありません").toStdString();
+        error = "メタファイルのヘッダーがありません";
         return std::nullopt;
     }
     U_WMRPLACEABLE placeable{};
@@ -427,7 +425,7 @@ std::optional<TWindowsMetafileInfo> ReadWindowsMetafile(std::span<const char> by
     std::memcpy(&header, bytes.data() + headerAt, U_SIZE_WMRHEADER);
     if ((header.iType != 1 && header.iType != 2) || header.Size16w != kHeaderWords
         || (header.version != 0x0100 && header.version != 0x0300)) {
-        error = QStringLiteral("メタファイルのヘッダーが正しくありません").toStdString();
+        error = "メタファイルのヘッダーが正しくありません";
         return std::nullopt;
     }
 
@@ -437,8 +435,8 @@ std::optional<TWindowsMetafileInfo> ReadWindowsMetafile(std::span<const char> by
     std::size_t faultAt = 0;
     if (!ForEachRecord(bytes, info.FirstRecord, faultAt, [](std::uint16_t, const TRecordBytes&) {})) {
         error = faultAt >= bytes.size()
-                    ? QStringLiteral("メタファイルの終わりのレコードがありません").toStdString()
-                    : QStringLiteral("%1 バイト目のレコードの大きさが正しくありません").arg(faultAt).toStdString();
+                    ? std::string("メタファイルの終わりのレコードがありません")
+                    : std::to_string(faultAt) + " バイト目のレコードの大きさが正しくありません";
         return std::nullopt;
     }
     if (key == kPlaceableKey) {
@@ -446,7 +444,7 @@ std::optional<TWindowsMetafileInfo> ReadWindowsMetafile(std::span<const char> by
     } else if (const auto frame = WindowFrame(bytes, info.FirstRecord)) {
         info.Frame = *frame;
     } else {
-        error = QStringLiteral("メタファイルの大きさがわかりません").toStdString();
+        error = "メタファイルの大きさがわかりません";
         return std::nullopt;
     }
     return info;

@@ -2,7 +2,7 @@
 
 #include "SurfaceX.h"
 
-#include "platform/Bitmap.h"
+#include "qtplatform/Bitmap.h"
 
 #include <cstdint>
 #include <memory>

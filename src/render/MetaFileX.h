@@ -2,7 +2,7 @@
 
 #include "SurfaceX.h"
 
-#include "platform/MetafileCanvas.h"
+#include "qtplatform/MetafileCanvas.h"
 
 #include <cstdint>
 #include <memory>

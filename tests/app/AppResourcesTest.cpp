@@ -1,8 +1,8 @@
 #include "app/ToolImages.h"
 #include "app/Translations.h"
-#include "platform/QtFont.h"
-#include "platform/QtText.h"
 #include "platform/ShiftJis.h"
+#include "qtplatform/QtFont.h"
+#include "qtplatform/QtText.h"
 
 #include <QApplication>
 #include <QImage>

@@ -1,7 +1,7 @@
 // The widgets of the app and reliability tests need a QApplication; without
 // a display they run on the offscreen platform, also when CTest lists the
 // tests.
-#include "platform/RasterFonts.h"
+#include "qtplatform/RasterFonts.h"
 
 #include <QApplication>
 

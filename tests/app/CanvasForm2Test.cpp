@@ -3,7 +3,7 @@
 #include "../canvas/CanvasTestSupport.h"
 #include "app/CanvasForm2.h"
 #include "io/FileError.h"
-#include "platform/Bitmap.h"
+#include "qtplatform/Bitmap.h"
 #include "render/BitmapX.h"
 
 #include <QCheckBox>

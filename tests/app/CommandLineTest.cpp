@@ -4,9 +4,9 @@
 #include "app/CommandLine.h"
 #include "io/DocumentReader.h"
 #include "io/DocumentWriter.h"
-#include "platform/Picture.h"
-#include "platform/QtBitmap.h"
 #include "platform/ShiftJis.h"
+#include "qtplatform/Picture.h"
+#include "qtplatform/QtBitmap.h"
 #include "render/BitmapX.h"
 #include "render/DocumentRenderer.h"
 

@@ -1,6 +1,6 @@
-#include "platform/Bitmap.h"
-#include "platform/BitmapFile.h"
-#include "platform/QtBitmap.h"
+#include "qtplatform/Bitmap.h"
+#include "qtplatform/BitmapFile.h"
+#include "qtplatform/QtBitmap.h"
 
 #include <QFile>
 #include <QImage>

@@ -1,8 +1,11 @@
 #include "MetafileTestSupport.h"
 
-#include "platform/Bitmap.h"
-#include "platform/MetafileCanvas.h"
 #include "platform/ShiftJis.h"
+#include "qtplatform/Bitmap.h"
+#include "qtplatform/MetafileCanvas.h"
+#include "qtplatform/RasterFonts.h"
+
+#include <QFontMetricsF>
 
 #include <uemf.h>
 
@@ -400,6 +403,16 @@ TEST(MetafileCanvasTest, TextMeasuresAsOnTheRasterCanvas)
             const std::string text = Utf8ToCp932("Wide ごみ箱 iIl1 ①～");
             EXPECT_EQ(canvas.TextWidth(text), raster.Canvas().TextWidth(text)) << face;
             EXPECT_GT(canvas.TextWidth(text), 0);
+            // Ascent and descent, which place text by its baseline, unrounded
+            // as Qt gives them for the font.
+            const TTextMetrics metrics = raster.Canvas().TextMetrics();
+            const QFontMetricsF qt(ToQFont(font));
+            EXPECT_EQ(metrics.Ascent, qt.ascent()) << face;
+            EXPECT_EQ(metrics.Descent, qt.descent()) << face;
+            EXPECT_GT(metrics.Ascent, metrics.Descent) << face;
+            EXPECT_GT(metrics.Descent, 0) << face;
+            EXPECT_EQ(canvas.TextMetrics().Ascent, metrics.Ascent) << face;
+            EXPECT_EQ(canvas.TextMetrics().Descent, metrics.Descent) << face;
         }
     }
 }

@@ -1,7 +1,7 @@
 #include "MetafileTestSupport.h"
 
-#include "platform/Bitmap.h"
-#include "platform/QtPicture.h"
+#include "qtplatform/Bitmap.h"
+#include "qtplatform/QtPicture.h"
 
 #include <uemf_utf.h>
 
@@ -133,7 +133,7 @@ void Poke(QByteArray& bytes, std::size_t offset, T value)
 bool ReadsAndPlays(const QByteArray& bytes, TMetafileFormat format, std::vector<TCanvasCall>* calls = nullptr)
 {
     std::string error;
-    const auto picture = TMetafilePicture::FromBytes(bytes, format, error);
+    const auto picture = TMetafilePicture::FromBytes(PlayerBytes(bytes), format, error);
     if (!picture) {
         EXPECT_FALSE(error.empty());
         return false;
@@ -168,7 +168,7 @@ TEST(MetafileHostileTest, UnsoundRecordSizesAreRefused)
         QByteArray damaged = emf;
         Poke(damaged, rectangle + offsetof(U_EMR, nSize), size);
         std::string error;
-        EXPECT_FALSE(TMetafilePicture::FromBytes(damaged, TMetafileFormat::Enhanced, error)) << size;
+        EXPECT_FALSE(TMetafilePicture::FromBytes(PlayerBytes(damaged), TMetafileFormat::Enhanced, error)) << size;
         EXPECT_NE(error.find(std::to_string(rectangle)), std::string::npos) << error;
     }
     QByteArray badHeader = emf;
@@ -330,7 +330,7 @@ TEST(MetafileHostileTest, RandomDamageIsRefusedOrPlayedWithoutHarm)
                     Poke(damaged, at & ~std::size_t{1}, static_cast<std::uint32_t>(random()));
             }
             std::string error;
-            const auto picture = TMetafilePicture::FromBytes(damaged, format, error);
+            const auto picture = TMetafilePicture::FromBytes(PlayerBytes(damaged), format, error);
             if (!picture) {
                 EXPECT_FALSE(error.empty());
                 continue;

@@ -1,9 +1,6 @@
 #include "MetafileTestSupport.h"
 
-#include "platform/RasterFonts.h"
 #include "platform/ShiftJis.h"
-
-#include <QFontMetricsF>
 
 #include <uemf_utf.h>
 
@@ -234,13 +231,30 @@ TEST(MetafilePlayerTest, EmfTextAlignmentMovesTheCellFromTheReferencePoint)
 
     const std::vector<TCanvasCall> calls = Played(emf.Finish(), TMetafileFormat::Enhanced);
     ASSERT_EQ(calls.size(), 2u);
-    // Without advances the canvas measures: 6 pixels a character here.
-    const double ascent = QFontMetricsF(ToQFont(calls[0].Font)).ascent();
+    // Without advances the canvas measures: 6 pixels a character here. The
+    // cell's top lies the canvas's ascent of the font above the baseline.
+    const TTextMetrics metrics = TRecordingCanvas().TextMetrics();
     const double frameScaleY = 100 / (2644 / 100.0 * 960 / 254);
-    const auto top = static_cast<std::int32_t>(std::lround(50 * frameScaleY - ascent));
+    const auto top = static_cast<std::int32_t>(std::lround(50 * frameScaleY - metrics.Ascent));
     EXPECT_EQ(calls[0].Points.front().y, top);
+    EXPECT_EQ(calls[1].Points.front().y, top);
     EXPECT_EQ(calls[0].Points.front().x, 88);
     EXPECT_EQ(calls[1].Points.front().x, 94);
+
+    // Placed by the bottom of the cell: ascent and descent above the
+    // reference point; centred: half the text's width to its left.
+    TEmfWriter bottom(200, 100);
+    bottom.Add(selectobject_set(
+        bottom.Make([](auto* i, auto* h) { return Font(i, h, -24, 0, U_FW_NORMAL, 0, "IPAGothic"); }),
+        bottom.Handles()));
+    bottom.Add(U_EMRSETTEXTALIGN_set(U_TA_BOTTOM | U_TA_CENTER));
+    bottom.Add(TextW(100, 50, "AB", {}));
+    const std::vector<TCanvasCall> centred = Played(bottom.Finish(), TMetafileFormat::Enhanced);
+    ASSERT_EQ(centred.size(), 2u);
+    EXPECT_EQ(centred[0].Points.front().y,
+              static_cast<std::int32_t>(std::lround(50 * frameScaleY - metrics.Ascent - metrics.Descent)));
+    EXPECT_EQ(centred[0].Points.front().x, 94);
+    EXPECT_EQ(centred[1].Points.front().x, 100);
 }
 
 TEST(MetafilePlayerTest, EmfPathsAndPolyPolygonsFillTogetherAndOutlineEachRing)

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "MetafileWriters.h"
+#include "RecordingCanvas.h"
 
 #include "platform/MetafilePicture.h"
-#include "platform/RecordingCanvas.h"
 
 #include <QByteArray>
 
@@ -19,10 +19,16 @@
 
 namespace qm::test {
 
+// A metafile's bytes as the player takes them.
+inline std::vector<char> PlayerBytes(const QByteArray& bytes)
+{
+    return {bytes.begin(), bytes.end()};
+}
+
 inline std::unique_ptr<TMetafilePicture> ReadPicture(const QByteArray& bytes, TMetafileFormat format)
 {
     std::string error;
-    auto picture = TMetafilePicture::FromBytes(bytes, format, error);
+    auto picture = TMetafilePicture::FromBytes(PlayerBytes(bytes), format, error);
     EXPECT_TRUE(picture) << error;
     return picture;
 }

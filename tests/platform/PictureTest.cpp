@@ -1,9 +1,9 @@
 #include "MetafileTestSupport.h"
 
-#include "platform/Bitmap.h"
-#include "platform/Picture.h"
-#include "platform/QtBitmap.h"
-#include "platform/QtPicture.h"
+#include "qtplatform/Bitmap.h"
+#include "qtplatform/Picture.h"
+#include "qtplatform/QtBitmap.h"
+#include "qtplatform/QtPicture.h"
 
 #include <QFile>
 #include <QImage>

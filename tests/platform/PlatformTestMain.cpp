@@ -1,6 +1,6 @@
 // Fonts and painting need a GUI application; the offscreen platform needs
 // no display.
-#include "platform/RasterFonts.h"
+#include "qtplatform/RasterFonts.h"
 
 #include <QGuiApplication>
 

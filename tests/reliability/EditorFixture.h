@@ -6,9 +6,9 @@
 #include "app/EditorApplication.h"
 #include "app/MainForm1.h"
 #include "app/SettingsFile.h"
+#include "canvas/BitmapExport.h"
 #include "canvas/MetafileExport.h"
-#include "io/BitmapExport.h"
-#include "io/PictureLoader.h"
+#include "canvas/PictureLoader.h"
 #include "platform/IniFile.h"
 #include "platform/ShiftJis.h"
 

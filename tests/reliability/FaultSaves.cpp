@@ -1,12 +1,12 @@
 #include "FaultSaves.h"
 
+#include "canvas/BitmapExport.h"
 #include "canvas/MetafileExport.h"
-#include "io/BitmapExport.h"
 #include "io/DocumentWriter.h"
 #include "io/ExtensionObject.h"
 #include "model/ObjectTree.h"
-#include "platform/Bitmap.h"
 #include "platform/ShiftJis.h"
+#include "qtplatform/Bitmap.h"
 
 #include <array>
 #include <stdexcept>

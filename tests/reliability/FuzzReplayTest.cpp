@@ -3,8 +3,8 @@
 // picture seeds, which are sound files, taken as trace pictures.
 #include "FuzzTargets.h"
 
-#include "platform/Bitmap.h"
-#include "platform/Picture.h"
+#include "qtplatform/Bitmap.h"
+#include "qtplatform/Picture.h"
 
 #include <QDir>
 #include <QFile>

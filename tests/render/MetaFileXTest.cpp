@@ -6,10 +6,8 @@
 #include "render/MetaFileX.h"
 #include "render/MetafileRenderer.h"
 
-#include "platform/MetafileCanvas.h"
 #include "platform/MetafilePicture.h"
-
-#include <QByteArray>
+#include "qtplatform/MetafileCanvas.h"
 
 #include <gtest/gtest.h>
 
@@ -116,8 +114,7 @@ void ExpectSameDrawing(const std::vector<TCanvasCall>& actual, const std::vector
 std::unique_ptr<TMetafilePicture> PictureOf(const std::vector<char>& bytes)
 {
     std::string error;
-    auto picture = TMetafilePicture::FromBytes(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                                               TMetafileFormat::Enhanced, error);
+    auto picture = TMetafilePicture::FromBytes(bytes, TMetafileFormat::Enhanced, error);
     EXPECT_TRUE(picture) << error;
     return picture;
 }

@@ -1,6 +1,6 @@
 // Pixel checks of the Qt canvas that stands in for GDI.
-#include "platform/Bitmap.h"
-#include "platform/QtBitmap.h"
+#include "qtplatform/Bitmap.h"
+#include "qtplatform/QtBitmap.h"
 #include "render/BitmapX.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include "render/DocumentRenderer.h"
 #include "render/MetafileRenderer.h"
 
-#include "platform/QtBitmap.h"
+#include "qtplatform/QtBitmap.h"
 
 #include <QFile>
 #include <QGuiApplication>

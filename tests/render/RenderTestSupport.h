@@ -1,8 +1,8 @@
 #pragma once
 
-#include "render/SurfaceX.h"
+#include "RecordingCanvas.h"
 
-#include "platform/RecordingCanvas.h"
+#include "render/SurfaceX.h"
 
 #include <ostream>
 #include <vector>

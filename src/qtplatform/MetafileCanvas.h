@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Canvas.h"
+#include "platform/Canvas.h"
 
 #include <cstdint>
 #include <memory>
@@ -43,6 +43,7 @@ public:
     void FillRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) override;
     void TextOut(std::int32_t x, std::int32_t y, std::string_view character) override;
     std::int32_t TextWidth(std::string_view text) override;
+    TTextMetrics TextMetrics() override;
     // Recorded as device-independent pixels at their own size.
     void DrawBitmap(std::int32_t x, std::int32_t y, const TBitmap& bitmap) override;
     std::int32_t Width() const override { return width_; }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/BitmapFile.h"
+#include "qtplatform/BitmapFile.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "QtText.h"
 
-#include "ShiftJis.h"
+#include "platform/ShiftJis.h"
 
 namespace qm {
 

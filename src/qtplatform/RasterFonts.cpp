@@ -1,7 +1,7 @@
 #include "RasterFonts.h"
 
-#include "Cp932Characters.h"
-#include "ShiftJis.h"
+#include "platform/Cp932Characters.h"
+#include "platform/ShiftJis.h"
 
 #include <QImage>
 #include <QPainter>
@@ -112,7 +112,7 @@ QFont WithoutDecorations(QFont font)
 } // namespace
 
 TRasterFontCache::TFace::TFace(const QFont& qfont)
-    : plainFont(WithoutDecorations(qfont)), metrics(qfont), rawFont(QRawFont::fromFont(plainFont)),
+    : plainFont(WithoutDecorations(qfont)), metrics(qfont), exactMetrics(qfont), rawFont(QRawFont::fromFont(plainFont)),
       underline(qfont.underline()), strikeOut(qfont.strikeOut())
 {
 }
@@ -140,6 +140,12 @@ std::int32_t TRasterFontCache::TextWidth(const TFont& font, std::string_view tex
     std::int64_t width = 0;
     ForEachCp932Character(text, [&](std::string_view one) { width += Glyph(face, one).advance; });
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(width, 0, std::numeric_limits<std::int32_t>::max()));
+}
+
+TTextMetrics TRasterFontCache::TextMetrics(const TFont& font)
+{
+    const TFace& face = Face(font);
+    return {face.exactMetrics.ascent(), face.exactMetrics.descent()};
 }
 
 const TRasterFontCache::TGlyph& TRasterFontCache::Glyph(TFace& face, std::string_view character)

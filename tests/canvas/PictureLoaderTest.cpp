@@ -1,7 +1,7 @@
 #include "IoTestSupport.h"
 
+#include "canvas/PictureLoader.h"
 #include "io/FileError.h"
-#include "io/PictureLoader.h"
 
 #include <QImage>
 

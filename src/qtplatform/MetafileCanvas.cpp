@@ -2,9 +2,10 @@
 
 #include "Bitmap.h"
 #include "BitmapFile.h"
-#include "Cp932Characters.h"
 #include "RasterFonts.h"
-#include "ShiftJis.h"
+
+#include "platform/Cp932Characters.h"
+#include "platform/ShiftJis.h"
 
 #include <uemf.h>
 #include <uemf_utf.h>
@@ -550,6 +551,13 @@ std::int32_t TMetafileCanvas::TextWidth(std::string_view text)
     if (!recording_)
         return 0;
     return recording_->measure.TextWidth(Font(), text);
+}
+
+TTextMetrics TMetafileCanvas::TextMetrics()
+{
+    if (!recording_)
+        return {};
+    return recording_->measure.TextMetrics(Font());
 }
 
 void TMetafileCanvas::DrawBitmap(std::int32_t x, std::int32_t y, const TBitmap& bitmap)

@@ -1,8 +1,7 @@
 #include "BitmapExport.h"
 
-#include "FileError.h"
-
-#include "platform/Bitmap.h"
+#include "io/FileError.h"
+#include "qtplatform/Bitmap.h"
 
 #include <QSaveFile>
 

@@ -1,8 +1,9 @@
 #include "RasterCanvas.h"
 
-#include "Cp932Characters.h"
-#include "PixelRaster.h"
 #include "QtBitmap.h"
+
+#include "platform/Cp932Characters.h"
+#include "platform/PixelRaster.h"
 
 #include <algorithm>
 #include <array>
@@ -344,6 +345,11 @@ void TRasterCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view cha
 std::int32_t TRasterCanvas::TextWidth(std::string_view text)
 {
     return fonts_.TextWidth(Font(), text);
+}
+
+TTextMetrics TRasterCanvas::TextMetrics()
+{
+    return fonts_.TextMetrics(Font());
 }
 
 void TRasterCanvas::DrawBitmap(std::int32_t x, std::int32_t y, const TBitmap& bitmap)

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "Canvas.h"
-#include "PixelRaster.h"
 #include "RasterFonts.h"
+
+#include "platform/Canvas.h"
+#include "platform/PixelRaster.h"
 
 #include <QImage>
 #include <QPainter>
@@ -39,6 +40,7 @@ public:
     void FillRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) override;
     void TextOut(std::int32_t x, std::int32_t y, std::string_view character) override;
     std::int32_t TextWidth(std::string_view text) override;
+    TTextMetrics TextMetrics() override;
     void DrawBitmap(std::int32_t x, std::int32_t y, const TBitmap& bitmap) override;
     std::int32_t Width() const override { return image_.width(); }
     std::int32_t Height() const override { return image_.height(); }

@@ -1,6 +1,6 @@
 #include "QtFont.h"
 
-#include "ShiftJis.h"
+#include "platform/ShiftJis.h"
 
 #include <QFontInfo>
 

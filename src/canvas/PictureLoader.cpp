@@ -1,8 +1,7 @@
 #include "PictureLoader.h"
 
-#include "FileError.h"
-
-#include "platform/Picture.h"
+#include "io/FileError.h"
+#include "qtplatform/Picture.h"
 
 namespace qm {
 

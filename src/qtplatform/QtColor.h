@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Color.h"
+#include "platform/Color.h"
 
 #include <QColor>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Canvas.h"
+#include "platform/Canvas.h"
 
 #include <cstdint>
 #include <string>
@@ -26,7 +26,7 @@ struct TCanvasCall {
 
 // A canvas that draws nothing and logs every drawing call, so that the
 // arithmetic of the drawing routines can be checked exactly. Characters
-// measure a fixed width each.
+// measure a fixed width each, and every font the same ascent and descent.
 class TRecordingCanvas final : public TCanvas {
 public:
     explicit TRecordingCanvas(std::int32_t width = 1000, std::int32_t height = 1000);
@@ -37,6 +37,7 @@ public:
     std::vector<TCanvasCall> CallsOf(TCanvasCall::TKind kind) const;
 
     void SetCharacterWidths(std::int32_t singleByte, std::int32_t doubleByte);
+    void SetTextMetrics(TTextMetrics metrics) { textMetrics_ = metrics; }
 
     void MoveTo(std::int32_t x, std::int32_t y) override;
     void LineTo(std::int32_t x, std::int32_t y) override;
@@ -47,6 +48,7 @@ public:
     void FillRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) override;
     void TextOut(std::int32_t x, std::int32_t y, std::string_view character) override;
     std::int32_t TextWidth(std::string_view text) override;
+    TTextMetrics TextMetrics() override { return textMetrics_; }
     void DrawBitmap(std::int32_t x, std::int32_t y, const TBitmap& bitmap) override;
     std::int32_t Width() const override { return width_; }
     std::int32_t Height() const override { return height_; }
@@ -58,6 +60,7 @@ private:
     std::int32_t height_;
     std::int32_t singleByteWidth_ = 6;
     std::int32_t doubleByteWidth_ = 12;
+    TTextMetrics textMetrics_{10.5, 2.25};
     std::vector<TCanvasCall> calls_;
 };
 

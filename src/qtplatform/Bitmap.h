@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Canvas.h"
+#include "platform/Canvas.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "RecordingCanvas.h"
 
-#include "Cp932Characters.h"
+#include "platform/Cp932Characters.h"
 
 #include <algorithm>
 #include <limits>

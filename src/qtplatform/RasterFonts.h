@@ -1,9 +1,11 @@
 #pragma once
 
-#include "GraphicsObjects.h"
+#include "platform/Canvas.h"
+#include "platform/GraphicsObjects.h"
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QRawFont>
 #include <QRect>
@@ -57,6 +59,7 @@ public:
 
         QFont plainFont;
         QFontMetrics metrics;
+        QFontMetricsF exactMetrics; // with the fractions the design gives
         QRawFont rawFont;
         bool underline = false;
         bool strikeOut = false;
@@ -68,6 +71,8 @@ public:
     // Width of CP932 text in the font, upright: the sum of the advances of
     // its characters, as GDI measures.
     std::int32_t TextWidth(const TFont& font, std::string_view text);
+    // Ascent and descent of the font, unrounded.
+    TTextMetrics TextMetrics(const TFont& font);
     // The glyph of one CP932 character (one byte or a double-byte pair).
     const TGlyph& Glyph(TFace& face, std::string_view character);
     // The coverage of one character turned by `escapement` tenths of a

@@ -1,9 +1,10 @@
 #include "Picture.h"
 
 #include "Bitmap.h"
-#include "MetafilePicture.h"
 #include "QtBitmap.h"
 #include "QtPicture.h"
+
+#include "platform/MetafilePicture.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -80,10 +81,10 @@ TPictureRead ReadBitmap(QByteArray bytes)
     return {BitmapFromImage(image), {}};
 }
 
-TPictureRead ReadMetafile(QByteArray bytes, TMetafileFormat format)
+TPictureRead ReadMetafile(const QByteArray& bytes, TMetafileFormat format)
 {
     std::string error;
-    auto picture = TMetafilePicture::FromBytes(std::move(bytes), format, error);
+    auto picture = TMetafilePicture::FromBytes({bytes.begin(), bytes.end()}, format, error);
     return {std::move(picture), std::move(error)};
 }
 
@@ -109,7 +110,7 @@ TPictureRead ReadPictureFile(const QString& path)
 
     if (suffix == QLatin1String("bmp"))
         return ReadBitmap(std::move(bytes));
-    return ReadMetafile(std::move(bytes),
+    return ReadMetafile(bytes,
                         suffix == QLatin1String("emf") ? TMetafileFormat::Enhanced : TMetafileFormat::Windows);
 }
 

@@ -1,9 +1,9 @@
 #include "IoTestSupport.h"
 
-#include "io/BitmapExport.h"
+#include "canvas/BitmapExport.h"
 #include "io/FileError.h"
 
-#include "platform/Bitmap.h"
+#include "qtplatform/Bitmap.h"
 
 #include <QDir>
 #include <QImage>

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "GraphicsObjects.h"
 #include "RasterFonts.h"
+
+#include "platform/GraphicsObjects.h"
 
 #include <QFont>
 
