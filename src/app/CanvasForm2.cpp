@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -112,16 +113,12 @@ TCanvasForm2::TCanvasForm2(TCanvasWindow& canvas, TUserDialogs& dialogs, TPictur
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addLayout(settings, 1);
     layout->addLayout(previewAndButtons);
-
-    // The switches start as the canvas has them: grid shown, no trace image.
-    canvas_.Switches.ShowGrid = checkBox1_->isChecked();
-    canvas_.Switches.UseTraceImage = checkBox2_->isChecked();
 }
 
 TCanvasForm2::~TCanvasForm2()
 {
     // The canvas must not draw a picture freed with the dialog.
-    canvas_.Switches.TracePicture = nullptr;
+    canvas_.SetTracePicture(nullptr);
 }
 
 QLayout* TCanvasForm2::BuildSizeControls()
@@ -144,7 +141,7 @@ QLayout* TCanvasForm2::BuildSizeControls()
     upDown3_->setValue(10);
     for (QSpinBox* spin : {upDown1_, upDown2_, upDown3_})
         connect(spin, &QSpinBox::valueChanged, this, &TCanvasForm2::Edit1Change);
-    checkBox1_ = NewCheckBox("CheckBox1", "グリッドを表示する", true, this);
+    checkBox1_ = NewCheckBox("CheckBox1", "グリッドを表示する", canvas_.ShowGrid(), this);
     connect(checkBox1_, &QCheckBox::toggled, this, &TCanvasForm2::CheckBox1Click);
 
     auto* spins = new QGridLayout;
@@ -167,7 +164,7 @@ QLayout* TCanvasForm2::BuildSizeControls()
 
 QLayout* TCanvasForm2::BuildTraceControls()
 {
-    checkBox2_ = NewCheckBox("CheckBox2", "トレース用画像を使う", false, this);
+    checkBox2_ = NewCheckBox("CheckBox2", "トレース用画像を使う", canvas_.TraceSwitches().UseTraceImage, this);
     connect(checkBox2_, &QCheckBox::toggled, this, &TCanvasForm2::CheckBox2Click);
     edit4_ = new QLineEdit(this);
     edit4_->setObjectName(QStringLiteral("Edit4"));
@@ -190,7 +187,7 @@ bool TCanvasForm2::Execute()
 {
     LoadSpin(upDown1_, 0, kMaxWidth, canvas_.ImageWidth());
     LoadSpin(upDown2_, 0, kMaxHeight, canvas_.ImageHeight());
-    LoadSpin(upDown3_, kMinGrid, kMaxGrid, canvas_.GridStep);
+    LoadSpin(upDown3_, kMinGrid, kMaxGrid, canvas_.GridStep());
     const bool confirmed = exec() == QDialog::Accepted;
     canvas_.Repaint();
     return confirmed;
@@ -212,7 +209,10 @@ void TCanvasForm2::AddMemoLine(const char* caption, float millimetres)
 
 void TCanvasForm2::FormShow()
 {
-    const float mmPerPixel = canvas_.MmPerPixel;
+    // The main menu and the bitmap export switch the grid too.
+    const QSignalBlocker quiet(checkBox1_);
+    checkBox1_->setChecked(canvas_.ShowGrid());
+    const float mmPerPixel = canvas_.MmPerPixel();
     memo1_->clear();
     AddMemoLine("１pixel = ", mmPerPixel);
     AddMemoLine("現在の幅   = ", static_cast<float>(canvas_.ImageWidth()) * mmPerPixel);
@@ -221,7 +221,7 @@ void TCanvasForm2::FormShow()
 
 void TCanvasForm2::Edit1Change()
 {
-    const float mmPerPixel = canvas_.MmPerPixel;
+    const float mmPerPixel = canvas_.MmPerPixel();
     memo1_->clear();
     AddMemoLine("１pixel = ", mmPerPixel);
     AddMemoLine("現在の幅   = ", static_cast<float>(upDown1_->value()) * mmPerPixel);
@@ -231,7 +231,7 @@ void TCanvasForm2::Edit1Change()
 
 void TCanvasForm2::CheckBox1Click()
 {
-    canvas_.Switches.ShowGrid = checkBox1_->isChecked();
+    canvas_.SetShowGrid(checkBox1_->isChecked());
     canvas_.Repaint();
 }
 
@@ -242,13 +242,13 @@ void TCanvasForm2::CheckBox2Click()
     edit4_->setEnabled(switchOn);
     button3_->setEnabled(switchOn);
     SetTraceMenuChecked(switchOn);
-    canvas_.Switches.UseTraceImage = checkBox2_->isChecked();
+    canvas_.SetUseTraceImage(checkBox2_->isChecked());
     canvas_.Repaint();
 }
 
 void TCanvasForm2::SetTraceMenuChecked(bool checked)
 {
-    canvas_.Switches.TraceImageMenuChecked = checked;
+    canvas_.SetTraceMenuChecked(checked);
     if (traceMenuCheckReceiver_)
         traceMenuCheckReceiver_(checked);
 }
@@ -278,9 +278,7 @@ void TCanvasForm2::Button3Click()
 void TCanvasForm2::UsePicture(std::unique_ptr<TGraphic> picture, const QString& path)
 {
     picture_ = std::move(picture);
-    canvas_.Switches.TracePicture = picture_.get();
-    // A new picture may take the freed one's address.
-    ++canvas_.Switches.TracePictureRevision;
+    canvas_.SetTracePicture(picture_.get());
     edit4_->setText(QDir::toNativeSeparators(path));
     ShowPreview();
     canvas_.Repaint();
@@ -296,7 +294,7 @@ void TCanvasForm2::ShowPreview()
 void TCanvasForm2::Button1Click()
 {
     canvas_.ResizeCanvas(upDown1_->value(), upDown2_->value());
-    canvas_.GridStep = upDown3_->value();
+    canvas_.SetGridStep(upDown3_->value());
     accept();
 }
 

@@ -21,7 +21,8 @@ class TUserDialogs;
 // The canvas settings dialog "キャンバスの設定": canvas size and grid spacing
 // (applied by "OK" only), their size in millimetres on this screen, and the
 // grid and trace-image switches with the trace picture, which act on the
-// canvas at once, while the dialog is open, whichever button closes it.
+// canvas at once, while the dialog is open, whichever button closes it. The
+// grid switch is the canvas's; the dialog shows it as it stands.
 //
 // A canvas larger than the spinners' maxima (800 × 600, grid 20; a settings
 // file may hold more) widens the range for that use, so the spinners show
@@ -45,9 +46,7 @@ public:
     // whichever button closed it. True after "OK".
     bool Execute();
 
-    // The grid switch and the trace-image switch; the main menu's "グリッド(&G)"
-    // and "トレース画像" toggle them.
-    QCheckBox* CheckBox1() const { return checkBox1_; }
+    // The trace-image switch; the main menu's "トレース画像" toggles it.
     QCheckBox* CheckBox2() const { return checkBox2_; }
     // The trace picture (null until one is loaded).
     const TGraphic* Picture() const { return picture_.get(); }

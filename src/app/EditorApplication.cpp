@@ -145,7 +145,7 @@ void TEditorApplication::OpenAtStart(const QString& path)
 void TEditorApplication::FontBarChanged()
 {
     TCanvasWindow& canvas = canvasForm_->Canvas();
-    if (canvas.Creating || canvas.Selection().Empty())
+    if (canvas.Creating() || canvas.Selection().Empty())
         return;
     const TFont font = mainForm_->FontBarFont(canvas.Selection().First()->Data()->Font);
     canvasForm_->SetFont(font);
@@ -157,10 +157,9 @@ void TEditorApplication::FontBarChanged()
 
 void TEditorApplication::ToggleGrid()
 {
-    // The dialog's check box holds the switch and redraws the canvas.
-    QCheckBox* grid = canvasForm2_->CheckBox1();
-    grid->click();
-    mainForm_->SetGridChecked(grid->isChecked());
+    TCanvasWindow& canvas = canvasForm_->Canvas();
+    canvas.ToggleGrid();
+    mainForm_->SetGridChecked(canvas.ShowGrid());
 }
 
 void TEditorApplication::ToggleTraceImage()
@@ -180,7 +179,7 @@ void TEditorApplication::ChooseBackground()
 {
     TCanvasWindow& canvas = canvasForm_->Canvas();
     if (const std::optional<TColor> color = dialogs_->ChooseColor())
-        canvas.BackColor = *color;
+        canvas.SetBackColor(*color);
     canvas.Repaint();
 }
 
@@ -188,7 +187,7 @@ void TEditorApplication::CloseProgram()
 {
     const TCanvasWindow& canvas = canvasForm_->Canvas();
     TIniFile settings(places_.SettingsFile.toStdString());
-    WriteCanvasSettings(settings, {canvas.ImageWidth(), canvas.ImageHeight(), canvas.GridStep});
+    WriteCanvasSettings(settings, {canvas.ImageWidth(), canvas.ImageHeight(), canvas.GridStep()});
     QApplication::quit();
 }
 

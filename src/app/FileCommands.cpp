@@ -38,13 +38,13 @@ TFileCommands::TFileCommands(TObjectTree& tree, TCanvasWindow& canvas, TMainStat
 
 TCanvasGeometry TFileCommands::CanvasGeometry() const
 {
-    return {canvas_.ImageWidth(), canvas_.ImageHeight(), canvas_.GridStep};
+    return {canvas_.ImageWidth(), canvas_.ImageHeight(), canvas_.GridStep()};
 }
 
 void TFileCommands::ApplyCanvasGeometry(const TCanvasGeometry& geometry)
 {
     canvas_.ResizeCanvas(geometry.Width, geometry.Height);
-    canvas_.GridStep = std::max(geometry.Grid, 1);
+    canvas_.SetGridStep(geometry.Grid);
 }
 
 void TFileCommands::New1Click()
@@ -57,14 +57,14 @@ void TFileCommands::NewDocument()
 {
     main_.CreateMode = false;
     main_.SetPasteEnabled(false);
-    main_.CurrentItemType = 0;
+    main_.CurrentTool = TTool::Rectangle;
     main_.ShowDocumentWindows();
     main_.SetSaveEnabled(false);
     tree_.NewDocument();
     const TCanvasGeometry settings = ReadCanvasSettings(OpenSettings(settingsPath_));
     canvas_.ClearSelection();
     ApplyCanvasGeometry(settings);
-    canvas_.BackColor = clWhite;
+    canvas_.SetBackColor(clWhite);
     canvas_.Repaint();
 }
 
@@ -82,14 +82,14 @@ void TFileCommands::OpenDocument(const QString& path)
 {
     TDocument document = ReadDocument(path); // throws before anything is discarded
     main_.CreateMode = false;
-    main_.CurrentItemType = 0;
+    main_.CurrentTool = TTool::Rectangle;
     main_.SetPasteEnabled(false);
     main_.ShowDocumentWindows();
     tree_.ReplaceContents(*document.Tree);
     canvas_.ClearSelection();
     if (document.Canvas)
         ApplyCanvasGeometry(*document.Canvas);
-    canvas_.BackColor = clWhite;
+    canvas_.SetBackColor(clWhite);
     TIniFile settings = OpenSettings(settingsPath_);
     WritePathSetting(settings, "LastDir", path);
     canvas_.Repaint();
@@ -137,17 +137,17 @@ void TFileCommands::ExportBitmap(const QString& path)
 {
     // The surface holds no grid lines while it is written; the user's grid
     // switch comes back as it was, also when the export fails.
-    const bool showGrid = canvas_.Switches.ShowGrid;
+    const bool showGrid = canvas_.ShowGrid();
     struct TRestoreGrid {
         TCanvasWindow& canvas;
         bool showGrid;
         ~TRestoreGrid()
         {
-            canvas.Switches.ShowGrid = showGrid;
+            canvas.SetShowGrid(showGrid);
             canvas.Repaint();
         }
     } restore{canvas_, showGrid};
-    canvas_.Switches.ShowGrid = false;
+    canvas_.SetShowGrid(false);
     canvas_.Repaint();
     exporters_.Bitmap(canvas_.Surface().Bitmap(), path);
 }

@@ -25,15 +25,20 @@ const QStringList kWindowsFaceNames = {QStringLiteral("ＭＳ Ｐゴシック"),
                                        QStringLiteral("ＭＳ 明朝"), QStringLiteral("ＭＳ Ｐ明朝")};
 
 struct TShapeTool {
-    int Image;
+    TToolImage Image;
     const char* Hint;
-    std::int32_t ItemType;
+    TTool Tool;
 };
 
 // ToolButton14 and ToolButton1 .. ToolButton6, in tool bar order.
 constexpr TShapeTool kShapeTools[] = {
-    {tiItemSelect, "アイテム選択", 6}, {tiRectangle, "長方形", 0}, {tiEllipse, "円", 1},  {tiLine, "直線", 2},
-    {tiArrow, "矢印", 3},            {tiCurve, "曲線", 4},      {tiPolygon, "多角形", 5},
+    {tiItemSelect, "アイテム選択", TTool::ItemSelect},
+    {tiRectangle, "長方形", TTool::Rectangle},
+    {tiEllipse, "円", TTool::Ellipse},
+    {tiLine, "直線", TTool::Line},
+    {tiArrow, "矢印", TTool::Arrow},
+    {tiCurve, "曲線", TTool::Curve},
+    {tiPolygon, "多角形", TTool::Polygon},
 };
 
 } // namespace
@@ -154,7 +159,6 @@ QToolBar* TMainForm1::BuildShapeBar()
     for (const TShapeTool& tool : kShapeTools) {
         QAction* button = bar->addAction(ToolImage(tool.Image), QString::fromUtf8(tool.Hint));
         button->setCheckable(true);
-        button->setData(tool.ItemType);
         shapeTools_->addAction(button);
         shapeButtons_.append(button);
         connect(button, &QAction::triggered, this, &TMainForm1::ToolButton1MouseUp);
@@ -198,11 +202,11 @@ QToolBar* TMainForm1::BuildFontBar()
 void TMainForm1::ToolButton1MouseUp()
 {
     CreateMode = false;
-    for (QAction* button : shapeButtons_) {
-        if (!button->isChecked())
+    for (qsizetype i = 0; i < shapeButtons_.size(); ++i) {
+        if (!shapeButtons_[i]->isChecked())
             continue;
-        CurrentItemType = button->data().toInt();
-        CreateMode = CurrentItemType != 6;
+        CurrentTool = kShapeTools[i].Tool;
+        CreateMode = ItemTypeOf(CurrentTool).has_value();
         return;
     }
 }
@@ -292,11 +296,6 @@ void TMainForm1::SetGridChecked(bool checked)
 void TMainForm1::SetTraceImageChecked(bool checked)
 {
     traceAction_->setChecked(checked);
-}
-
-bool TMainForm1::TraceImageChecked() const
-{
-    return traceAction_->isChecked();
 }
 
 void TMainForm1::closeEvent(QCloseEvent* event)

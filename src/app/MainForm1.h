@@ -59,7 +59,6 @@ public:
 
     void SetGridChecked(bool checked);
     void SetTraceImageChecked(bool checked);
-    bool TraceImageChecked() const;
 
     // Other windows whose paste items follow the main menu's.
     std::function<void(bool)> PasteEnabledChanged;
@@ -67,7 +66,6 @@ public:
 
     QAction* SaveAction() const { return saveAction_; }
     QAction* PasteAction() const { return pasteAction_; }
-    QComboBox* FontList() const { return fontList_; }
     QSpinBox* FontSize() const { return fontSize_; }
 
 protected:

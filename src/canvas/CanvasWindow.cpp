@@ -61,10 +61,9 @@ TCanvasWindow::TCanvasWindow(TObjectTree& tree, TMainState& main, TTextBox& text
     tree_.AddObserver(this);
     tree_.SetSelectionToggler([this](TTreeNode* node) { ToggleSelection(node); });
     surface_->InitBitmap(settings.Width, settings.Height);
-    MmPerPixel = static_cast<float>(TBitmapX::GetDisplayInfo(picture_.Canvas(), HORZSIZE))
+    mmPerPixel_ = static_cast<float>(TBitmapX::GetDisplayInfo(picture_.Canvas(), HORZSIZE))
         / static_cast<float>(TBitmapX::GetDisplayInfo(picture_.Canvas(), HORZRES));
-    // Grid loops and snapping need a step of at least one pixel.
-    GridStep = std::max(settings.Grid, 1);
+    SetGridStep(settings.Grid);
     SetCanvasSize(settings.Width, settings.Height);
     textBox_.Hide();
 }
@@ -93,11 +92,29 @@ void TCanvasWindow::SetCanvasSize(std::int32_t width, std::int32_t height)
     picture_.SetSize(width, height);
     selectionMarks_.Forget();
     pointMarks_.Forget();
-    BackColor = clWhite;
+    backColor_ = clWhite;
     FillImage();
-    Creating = false;
-    MarksShown = false;
-    PointEditing = false;
+    creating_ = false;
+    marksShown_ = false;
+    pointEditing_ = false;
+}
+
+void TCanvasWindow::SetGridStep(std::int32_t step)
+{
+    // Grid loops and snapping need a step of at least one pixel.
+    gridStep_ = std::max(step, 1);
+}
+
+void TCanvasWindow::ToggleGrid()
+{
+    showGrid_ = !showGrid_;
+    Repaint();
+}
+
+void TCanvasWindow::SetTracePicture(const TGraphic* picture)
+{
+    trace_.Picture = picture;
+    ++trace_.PictureRevision;
 }
 
 void TCanvasWindow::ResizeCanvas(std::int32_t width, std::int32_t height)
@@ -110,7 +127,7 @@ void TCanvasWindow::FillImage()
 {
     TCanvas& canvas = picture_.Canvas();
     const TBrush previous = canvas.Brush();
-    canvas.SetBrush(TBrush{BackColor, bsSolid});
+    canvas.SetBrush(TBrush{backColor_, bsSolid});
     canvas.FillRect(0, 0, picture_.Width(), picture_.Height());
     canvas.SetBrush(previous);
     PictureChanged();
@@ -143,24 +160,24 @@ TCanvasWindow::TRenderKey TCanvasWindow::CurrentRenderKey() const
     key.Root = tree_.ObjectRoot();
     key.Width = surface_->Bitmap().Width();
     key.Height = surface_->Bitmap().Height();
-    key.BackColor = BackColor;
-    key.GridStep = GridStep;
-    key.ShowGrid = Switches.ShowGrid;
-    key.ShowTrace = Switches.UseTraceImage && Switches.TraceImageMenuChecked && Switches.TracePicture;
-    key.TracePicture = key.ShowTrace ? Switches.TracePicture : nullptr;
-    key.TracePictureRevision = key.ShowTrace ? Switches.TracePictureRevision : 0;
+    key.BackColor = backColor_;
+    key.GridStep = gridStep_;
+    key.ShowGrid = showGrid_;
+    key.ShowTrace = trace_.UseTraceImage && trace_.MenuChecked && trace_.Picture;
+    key.TracePicture = key.ShowTrace ? trace_.Picture : nullptr;
+    key.TracePictureRevision = key.ShowTrace ? trace_.PictureRevision : 0;
     return key;
 }
 
 void TCanvasWindow::ClearSurface()
 {
     TCanvasBackground background;
-    background.BackColor = BackColor;
-    background.GridStep = GridStep;
-    background.ShowGrid = Switches.ShowGrid;
-    background.UseTraceImage = Switches.UseTraceImage;
-    background.TraceImageMenuChecked = Switches.TraceImageMenuChecked;
-    background.TracePicture = Switches.TracePicture;
+    background.BackColor = backColor_;
+    background.GridStep = gridStep_;
+    background.ShowGrid = showGrid_;
+    background.UseTraceImage = trace_.UseTraceImage;
+    background.TraceImageMenuChecked = trace_.MenuChecked;
+    background.TracePicture = trace_.Picture;
     qm::ClearCanvas(*surface_, background);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HitResult.h"
 #include "MainState.h"
 #include "MarkLayer.h"
 #include "Selection.h"
@@ -19,15 +20,16 @@ namespace qm {
 
 class TBitmapX;
 
-// The switches and picture under the drawing; the canvas settings dialog and
-// the main menu own them, the canvas reads them at every refresh.
-struct TCanvasSwitches {
-    bool ShowGrid = true;               // "グリッドを表示する"
-    bool UseTraceImage = false;         // "トレース用画像を使う"
-    bool TraceImageMenuChecked = false; // main menu "トレース画像"
-    const TGraphic* TracePicture = nullptr;
-    // Advance when the picture's contents change under the same pointer.
-    std::uint64_t TracePictureRevision = 0;
+// The trace picture under the drawing and the two switches that show it:
+// the canvas settings dialog's "トレース用画像を使う" and the main menu's
+// "トレース画像" check mark. The picture is drawn when both are on.
+struct TTraceSwitches {
+    bool UseTraceImage = false;
+    bool MenuChecked = false;
+    const TGraphic* Picture = nullptr; // owned by the settings dialog
+    // Advances with every SetTracePicture, so a new picture at a freed one's
+    // address is drawn too.
+    std::uint64_t PictureRevision = 0;
 };
 
 class TIniFile;
@@ -63,19 +65,37 @@ public:
     // --- State -----------------------------------------------------------
     TBitmapX& Surface() { return *surface_; }
     const TSelection& Selection() const { return selection_; }
-    std::int32_t HitKind = 0;   // 0 nothing, 1 selection mark, 2 vertex, 3 first, 4 second control point
-    std::int32_t HitIndex = 0;  // kind 1: 1 body, 2..9 handles, 10 rotation; else vertex or segment
-    std::int32_t PressX = 0;
-    std::int32_t PressY = 0;
-    std::int32_t LastX = 0;
-    std::int32_t LastY = 0;
-    TColor BackColor = clWhite;
-    std::int32_t GridStep = 10;
-    bool Creating = false;
-    bool MarksShown = false;
-    bool PointEditing = false;
-    float MmPerPixel = 0;
-    TCanvasSwitches Switches;
+    // What the last press hit (HitMarks, HitPoints).
+    const THit& Hit() const { return hit_; }
+    // A figure is being made with a shape tool.
+    bool Creating() const { return creating_; }
+    // The selection marks belong on the picture; presses edit the selection.
+    bool MarksShown() const { return marksShown_; }
+    // A vertex or control point of the first selected item is being dragged.
+    bool PointEditing() const { return pointEditing_; }
+    // Millimetres per pixel of the screen.
+    float MmPerPixel() const { return mmPerPixel_; }
+
+    // The background colour and the grid spacing in pixels (at least 1;
+    // SetGridStep takes a smaller step as 1). Both show at the next refresh.
+    TColor BackColor() const { return backColor_; }
+    void SetBackColor(TColor color) { backColor_ = color; }
+    std::int32_t GridStep() const { return gridStep_; }
+    void SetGridStep(std::int32_t step);
+
+    // The grid switch ("グリッドを表示する", the main menu's "グリッド(&G)"):
+    // SetShowGrid shows at the next refresh; ToggleGrid flips the switch and
+    // refreshes.
+    bool ShowGrid() const { return showGrid_; }
+    void SetShowGrid(bool show) { showGrid_ = show; }
+    void ToggleGrid();
+
+    // The trace picture and its switches; each shows at the next refresh.
+    const TTraceSwitches& TraceSwitches() const { return trace_; }
+    void SetUseTraceImage(bool use) { trace_.UseTraceImage = use; }
+    void SetTraceMenuChecked(bool checked) { trace_.MenuChecked = checked; }
+    // Null: none. The picture must stay alive until replaced.
+    void SetTracePicture(const TGraphic* picture);
 
     // The visible picture (Image1): the surface plus the marks toggled on.
     const TBitmap& Picture() const { return picture_; }
@@ -102,8 +122,9 @@ public:
     // The full refresh: ClearCanvas, RepaintAll, ToggleMarks.
     void Repaint();
     void ToggleMarks();
-    void TogglePointMarks(std::int32_t kind, std::int32_t index);
-    void VertexOutline(TTreeNode* node);
+    // The vertex marks with the outline (kind Vertex) or the control point
+    // marks (FirstControl, SecondControl) of the first selected item.
+    void TogglePointMarks(THitKind kind);
     // The surface holds exactly this drawing and background (for exports
     // that read it after a refresh).
     bool SurfaceIsCurrent() const;
@@ -125,12 +146,12 @@ public:
     void MoveSelection(std::int32_t dx, std::int32_t dy);
     void ResizeSelection(std::int32_t dL, std::int32_t dT, std::int32_t dR, std::int32_t dB);
     void RotateSelection(std::int32_t dx, std::int32_t dy);
-    void DragPoint(std::int32_t kind, std::int32_t index, std::int32_t dx, std::int32_t dy);
+    // Moves vertex `index` (kind Vertex) or the control point of segment
+    // `index` (FirstControl, SecondControl) of the only selected item.
+    void DragPoint(THitKind kind, std::int32_t index, std::int32_t dx, std::int32_t dy);
     // Opens (true) or commits and closes (false) the in-place text editor.
     void InPlaceText(bool show);
     void EditSelection();
-    // The item whose text the in-place editor holds, or null.
-    TTreeNode* TextItem() const { return textItem_; }
 
     // --- Shape creation --------------------------------------------------
     void RubberBandRect(std::int32_t x, std::int32_t y, TTreeNode* node);
@@ -158,7 +179,7 @@ private:
     void CreationMouseMove(std::int32_t sx, std::int32_t sy);
     void CreationMouseUp(std::int32_t sx, std::int32_t sy);
     TTreeNode* StartFigure(std::int32_t sx, std::int32_t sy);
-    TTreeNode* NewBoxFigure(std::int32_t sx, std::int32_t sy);
+    TTreeNode* NewBoxFigure(TItemType itemType, std::int32_t sx, std::int32_t sy);
     void EditingMouseDown(const TMouse& mouse, std::int32_t x, std::int32_t y);
     void EditingMouseMove(std::int32_t sx, std::int32_t sy);
     void EditingMouseUp();
@@ -171,6 +192,20 @@ private:
     TTextBox& textBox_;
     QStringList templateFolders_;
     std::unique_ptr<TBitmapX> surface_;
+    THit hit_;
+    // Where the press was, and the grid-snapped position of the last move.
+    std::int32_t pressX_ = 0;
+    std::int32_t pressY_ = 0;
+    std::int32_t lastX_ = 0;
+    std::int32_t lastY_ = 0;
+    TColor backColor_ = clWhite;
+    std::int32_t gridStep_ = 10;
+    bool creating_ = false;
+    bool marksShown_ = false;
+    bool pointEditing_ = false;
+    float mmPerPixel_ = 0;
+    bool showGrid_ = true;
+    TTraceSwitches trace_;
     TSelection selection_;
     TBitmap picture_;
     TMarkLayer selectionMarks_;

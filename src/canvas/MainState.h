@@ -1,13 +1,42 @@
 #pragma once
 
+#include "model/ItemObject.h"
 #include "platform/GraphicsObjects.h"
 
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace qm {
+
+// The buttons of the main window's shape tool bar: the item-select arrow and
+// one tool for each figure.
+enum class TTool : std::int32_t {
+    ItemSelect,
+    Rectangle,
+    Ellipse,
+    Line,
+    Arrow,
+    Curve,
+    Polygon,
+};
+
+// The item type a figure tool makes; none for the item-select arrow.
+constexpr std::optional<TItemType> ItemTypeOf(TTool tool)
+{
+    switch (tool) {
+    case TTool::Rectangle: return itRectangle;
+    case TTool::Ellipse: return itEllipse;
+    case TTool::Line: return itLine;
+    case TTool::Arrow: return itArrow;
+    case TTool::Curve: return itCurve;
+    case TTool::Polygon: return itPolygon;
+    case TTool::ItemSelect: break;
+    }
+    return std::nullopt;
+}
 
 // The main window's state that the canvas and the edit commands read, and
 // the main window's reactions they trigger. The main window derives from it
@@ -19,8 +48,8 @@ public:
 
     // A shape tool is chosen: the next left press on the canvas makes an item.
     bool CreateMode = false;
-    // Item type the chosen tool makes (0 rectangle ... 5 polygon, 6 select).
-    std::int32_t CurrentItemType = 0;
+    // The tool last chosen; giving the tool up keeps it.
+    TTool CurrentTool = TTool::Rectangle;
     // The step by which each paste shifts the clipboard contents.
     std::int32_t PasteOffsetX = 0;
     std::int32_t PasteOffsetY = 0;

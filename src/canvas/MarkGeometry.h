@@ -1,13 +1,23 @@
 #pragma once
 
+#include "HitResult.h"
+
 #include "model/ObjectTree.h"
 
 #include <array>
 
 namespace qm {
 
+// The eight handles of a selection mark: the corners (top left, bottom left,
+// bottom right, top right), then the middles of the top, left, bottom and
+// right edges.
+inline constexpr std::array<TMarkPart, 8> kHandleParts = {
+    TMarkPart::TopLeft,    TMarkPart::BottomLeft, TMarkPart::BottomRight,  TMarkPart::TopRight,
+    TMarkPart::TopMiddle,  TMarkPart::LeftMiddle, TMarkPart::BottomMiddle, TMarkPart::RightMiddle,
+};
+
 // Where an item's selection marks lie: its box, the eight handles in the
-// order of their hit indexes 2 to 9, and the rotation handle 100 pixels from
+// order of kHandleParts, and the rotation handle 100 pixels from
 // the item's own anchor in the direction of its roll (lines and arrows have
 // none). Drawing and hit testing both use this.
 struct TMarkGeometry {

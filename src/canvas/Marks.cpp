@@ -66,9 +66,8 @@ void TCanvasWindow::ToggleMarks()
     DrawInverted(selectionMarks_);
 }
 
-void TCanvasWindow::TogglePointMarks(std::int32_t kind, std::int32_t index)
+void TCanvasWindow::TogglePointMarks(THitKind kind)
 {
-    (void)index;
     if (pointMarks_.Shown()) {
         pointMarks_.Erase(picture_.Canvas());
         PictureChanged();
@@ -77,10 +76,10 @@ void TCanvasWindow::TogglePointMarks(std::int32_t kind, std::int32_t index)
     const TTreeNode* node = selection_.First();
     if (!node || !HasPointMarks(*node->Data()))
         return;
-    if (kind == 2) {
+    if (kind == THitKind::Vertex) {
         AddVertexMarks(pointMarks_, node);
         pointMarks_.AddPolyline(OutlinePoints(node));
-    } else if (kind == 3 || kind == 4) {
+    } else if (kind == THitKind::FirstControl || kind == THitKind::SecondControl) {
         AddControlMarks(pointMarks_, node);
     }
     DrawInverted(pointMarks_);
@@ -112,15 +111,6 @@ std::vector<TCanvasPoint> TCanvasWindow::OutlinePoints(const TTreeNode* node) co
         points.push_back({TruncToInt(x + originX), TruncToInt(y + originY)});
     }
     return points;
-}
-
-void TCanvasWindow::VertexOutline(TTreeNode* node)
-{
-    if (!node)
-        return;
-    TMarkLayer outline;
-    outline.AddPolyline(OutlinePoints(node));
-    DrawInverted(outline);
 }
 
 void TCanvasWindow::RubberBandRect(std::int32_t x, std::int32_t y, TTreeNode* node)

@@ -18,24 +18,19 @@ bool Near(const TPoint& mark, std::int32_t x, std::int32_t y)
         && std::llabs(std::int64_t{y} - mark.y) <= TMarkGeometry::kPointTolerance;
 }
 
-bool IsPointKind(std::int32_t kind)
-{
-    return kind >= 2 && kind <= 4;
-}
-
 } // namespace
 
 // --- Dispatch -------------------------------------------------------------------
 
 void TCanvasWindow::Image1MouseDown(const TMouse& mouse, std::int32_t x, std::int32_t y)
 {
-    const std::int32_t sx = SnapToGrid(GridStep, x) * GridStep;
-    const std::int32_t sy = SnapToGrid(GridStep, y) * GridStep;
+    const std::int32_t sx = SnapToGrid(gridStep_, x) * gridStep_;
+    const std::int32_t sy = SnapToGrid(gridStep_, y) * gridStep_;
     InPlaceText(false);
     const bool left = (mouse.Buttons & mbLeft) != 0;
     if (left && mouse.DoubleClick) {
-        if (Creating)
-            Creating = false; // the figure is finished; its release does the rest
+        if (creating_)
+            creating_ = false; // the figure is finished; its release does the rest
         else
             EditSelection();
         return;
@@ -44,22 +39,22 @@ void TCanvasWindow::Image1MouseDown(const TMouse& mouse, std::int32_t x, std::in
         CreationMouseDown(mouse, x, y, sx, sy);
         return;
     }
-    if (Creating || !left)
+    if (creating_ || !left)
         return;
     EditingMouseDown(mouse, x, y);
-    PressX = x;
-    PressY = y;
-    LastX = sx;
-    LastY = sy;
+    pressX_ = x;
+    pressY_ = y;
+    lastX_ = sx;
+    lastY_ = sy;
 }
 
 void TCanvasWindow::Image1MouseMove(const TMouse& mouse, std::int32_t x, std::int32_t y)
 {
     if (textBox_.Visible() || (mouse.Buttons & mbLeft) == 0)
         return;
-    const std::int32_t sx = SnapToGrid(GridStep, x) * GridStep;
-    const std::int32_t sy = SnapToGrid(GridStep, y) * GridStep;
-    if (Creating)
+    const std::int32_t sx = SnapToGrid(gridStep_, x) * gridStep_;
+    const std::int32_t sy = SnapToGrid(gridStep_, y) * gridStep_;
+    if (creating_)
         CreationMouseMove(sx, sy);
     else
         EditingMouseMove(sx, sy);
@@ -70,8 +65,8 @@ void TCanvasWindow::Image1MouseUp(const TMouse& mouse, std::int32_t x, std::int3
     (void)mouse;
     if (textBox_.Visible())
         return;
-    if (Creating)
-        CreationMouseUp(SnapToGrid(GridStep, x) * GridStep, SnapToGrid(GridStep, y) * GridStep);
+    if (creating_)
+        CreationMouseUp(SnapToGrid(gridStep_, x) * gridStep_, SnapToGrid(gridStep_, y) * gridStep_);
     else
         EditingMouseUp();
 }
@@ -80,17 +75,17 @@ void TCanvasWindow::Image1MouseUp(const TMouse& mouse, std::int32_t x, std::int3
 
 void TCanvasWindow::EditingMouseDown(const TMouse& mouse, std::int32_t x, std::int32_t y)
 {
-    if (!MarksShown) {
+    if (!marksShown_) {
         ClearSelection();
         tree_.FocusChk(x, y, tree_.ObjectRoot());
-        Creating = false;
-        MarksShown = false;
-        PointEditing = false;
+        creating_ = false;
+        marksShown_ = false;
+        pointEditing_ = false;
         ClearCanvas();
         RepaintAll();
         HitMarks(x, y);
-        if (HitKind == 1) {
-            MarksShown = true;
+        if (hit_.Kind == THitKind::SelectionMark) {
+            marksShown_ = true;
             ToggleMarks();
             return;
         }
@@ -101,74 +96,74 @@ void TCanvasWindow::EditingMouseDown(const TMouse& mouse, std::int32_t x, std::i
         tree_.FocusChk(x, y, tree_.ObjectRoot());
     ClearCanvas();
     RepaintAll();
-    if (x == PressX && y == PressY) {
-        if (!PointEditing)
+    if (x == pressX_ && y == pressY_) {
+        if (!pointEditing_)
             InPlaceText(true);
         return;
     }
     if (StartPointEditing(x, y))
         return;
     HitMarks(x, y);
-    if (HitKind == 1 || mouse.Shift) {
+    if (hit_.Kind == THitKind::SelectionMark || mouse.Shift) {
         ToggleMarks();
-        PointEditing = false;
+        pointEditing_ = false;
     } else {
-        MarksShown = false;
+        marksShown_ = false;
     }
 }
 
 bool TCanvasWindow::StartPointEditing(std::int32_t x, std::int32_t y)
 {
     HitPoints(x, y);
-    if (!IsPointKind(HitKind))
+    if (!hit_.IsPointMark())
         return false;
-    PointEditing = true;
-    TogglePointMarks(HitKind, HitIndex);
+    pointEditing_ = true;
+    TogglePointMarks(hit_.Kind);
     return true;
 }
 
 void TCanvasWindow::ToggleDragMarks()
 {
-    if (PointEditing)
-        TogglePointMarks(HitKind, HitIndex);
-    else if (MarksShown)
+    if (pointEditing_)
+        TogglePointMarks(hit_.Kind);
+    else if (marksShown_)
         ToggleMarks();
 }
 
 void TCanvasWindow::EditingMouseMove(std::int32_t sx, std::int32_t sy)
 {
-    const std::int32_t dx = WrapToInt32(std::int64_t{sx} - LastX);
-    const std::int32_t dy = WrapToInt32(std::int64_t{sy} - LastY);
+    const std::int32_t dx = WrapToInt32(std::int64_t{sx} - lastX_);
+    const std::int32_t dy = WrapToInt32(std::int64_t{sy} - lastY_);
     ToggleDragMarks();
-    if (HitKind == 1) {
-        switch (HitIndex) {
-        case 1: MoveSelection(dx, dy); break;
-        case 2: ResizeSelection(dx, dy, 0, 0); break;
-        case 3: ResizeSelection(dx, 0, 0, dy); break;
-        case 4: ResizeSelection(0, 0, dx, dy); break;
-        case 5: ResizeSelection(0, dy, dx, 0); break;
-        case 6: ResizeSelection(0, dy, 0, 0); break;
-        case 7: ResizeSelection(dx, 0, 0, 0); break;
-        case 8: ResizeSelection(0, 0, 0, dy); break;
-        case 9: ResizeSelection(0, 0, dx, 0); break;
-        case 10: RotateSelection(dx, dy); break;
-        default: break;
+    if (hit_.Kind == THitKind::SelectionMark) {
+        switch (hit_.Part) {
+        case TMarkPart::Body: MoveSelection(dx, dy); break;
+        case TMarkPart::TopLeft: ResizeSelection(dx, dy, 0, 0); break;
+        case TMarkPart::BottomLeft: ResizeSelection(dx, 0, 0, dy); break;
+        case TMarkPart::BottomRight: ResizeSelection(0, 0, dx, dy); break;
+        case TMarkPart::TopRight: ResizeSelection(0, dy, dx, 0); break;
+        case TMarkPart::TopMiddle: ResizeSelection(0, dy, 0, 0); break;
+        case TMarkPart::LeftMiddle: ResizeSelection(dx, 0, 0, 0); break;
+        case TMarkPart::BottomMiddle: ResizeSelection(0, 0, 0, dy); break;
+        case TMarkPart::RightMiddle: ResizeSelection(0, 0, dx, 0); break;
+        case TMarkPart::Rotation: RotateSelection(dx, dy); break;
+        case TMarkPart::None: break;
         }
-    } else if (IsPointKind(HitKind)) {
-        DragPoint(HitKind, HitIndex, dx, dy);
+    } else if (hit_.IsPointMark()) {
+        DragPoint(hit_.Kind, hit_.Index, dx, dy);
     }
     ToggleDragMarks();
-    LastX = sx;
-    LastY = sy;
+    lastX_ = sx;
+    lastY_ = sy;
 }
 
 void TCanvasWindow::EditingMouseUp()
 {
     ClearCanvas();
     RepaintAll();
-    if (MarksShown && !PointEditing && !selection_.Empty()) {
-        if (IsPointKind(HitKind))
-            TogglePointMarks(HitKind, HitIndex);
+    if (marksShown_ && !pointEditing_ && !selection_.Empty()) {
+        if (hit_.IsPointMark())
+            TogglePointMarks(hit_.Kind);
         // A curve or polygon finished with fewer than three vertices is no figure.
         TTreeNode* first = selection_.First();
         const TItemObject& item = *first->Data();
@@ -180,16 +175,15 @@ void TCanvasWindow::EditingMouseUp()
         }
         ToggleMarks();
     }
-    if (PointEditing && IsPointKind(HitKind))
-        TogglePointMarks(HitKind, HitIndex);
+    if (pointEditing_ && hit_.IsPointMark())
+        TogglePointMarks(hit_.Kind);
 }
 
 // --- Hit tests ------------------------------------------------------------------------
 
 void TCanvasWindow::HitMarks(std::int32_t x, std::int32_t y)
 {
-    HitKind = 0;
-    HitIndex = 0;
+    hit_ = {};
     std::vector<TMarkGeometry> marks;
     marks.reserve(selection_.Size());
     for (const TTreeNode* node : selection_.Nodes())
@@ -201,24 +195,21 @@ void TCanvasWindow::HitMarks(std::int32_t x, std::int32_t y)
     };
     for (const TMarkGeometry& m : marks) {
         if (m.HasRotationHandle && inSquare(m.RotationHandle)) {
-            HitKind = 1;
-            HitIndex = 10;
+            hit_ = {THitKind::SelectionMark, TMarkPart::Rotation};
             return;
         }
     }
     for (const TMarkGeometry& m : marks) {
         for (std::size_t h = 0; m.HasBox && h < m.Handles.size(); ++h) {
             if (inSquare(m.Handles[h])) {
-                HitKind = 1;
-                HitIndex = static_cast<std::int32_t>(h) + 2;
+                hit_ = {THitKind::SelectionMark, kHandleParts[h]};
                 return;
             }
         }
     }
     for (const TMarkGeometry& m : marks) {
         if (m.HasBox && m.Box.Contains(x, y)) {
-            HitKind = 1;
-            HitIndex = 1;
+            hit_ = {THitKind::SelectionMark, TMarkPart::Body};
             return;
         }
     }
@@ -226,8 +217,7 @@ void TCanvasWindow::HitMarks(std::int32_t x, std::int32_t y)
 
 void TCanvasWindow::HitPoints(std::int32_t x, std::int32_t y)
 {
-    HitKind = 0;
-    HitIndex = 0;
+    hit_ = {};
     for (const TTreeNode* node : selection_.Nodes()) {
         if (!HasPointMarks(*node->Data()))
             continue;
@@ -237,16 +227,15 @@ void TCanvasWindow::HitPoints(std::int32_t x, std::int32_t y)
         const bool hasControls = tree_.ViewPoints1(node, P, &Q1, &Q2) == 0;
         for (std::size_t i = 0; i < P.size(); ++i) {
             if (Near(P[i], x, y)) {
-                HitKind = 2;
-                HitIndex = static_cast<std::int32_t>(i);
+                hit_ = {THitKind::Vertex, TMarkPart::None, static_cast<std::int32_t>(i)};
                 return;
             }
         }
         const auto segments = static_cast<std::size_t>(node->Data()->SegmentCount());
         for (std::size_t i = 0; hasControls && i < segments && i < Q1.size(); ++i) {
             if (Near(Q1[i], x, y) || Near(Q2[i], x, y)) {
-                HitKind = Near(Q1[i], x, y) ? 3 : 4;
-                HitIndex = static_cast<std::int32_t>(i);
+                const THitKind kind = Near(Q1[i], x, y) ? THitKind::FirstControl : THitKind::SecondControl;
+                hit_ = {kind, TMarkPart::None, static_cast<std::int32_t>(i)};
                 return;
             }
         }
@@ -286,20 +275,26 @@ void TCanvasWindow::RotateSelection(std::int32_t dx, std::int32_t dy)
     // One pixel of travel turns by one degree, clockwise around the anchor.
     for (TTreeNode* node : selection_.Nodes()) {
         const TItemObject& item = *node->Data();
-        const std::int64_t t1 = item.X < LastX ? dy : -std::int64_t{dy};
-        const std::int64_t t2 = item.Y > LastY ? dx : -std::int64_t{dx};
+        const std::int64_t t1 = item.X < lastX_ ? dy : -std::int64_t{dy};
+        const std::int64_t t2 = item.Y > lastY_ ? dx : -std::int64_t{dx};
         tree_.RotateItem(WrapToInt32(t1 + t2), node);
     }
 }
 
-void TCanvasWindow::DragPoint(std::int32_t kind, std::int32_t index, std::int32_t dx, std::int32_t dy)
+void TCanvasWindow::DragPoint(THitKind kind, std::int32_t index, std::int32_t dx, std::int32_t dy)
 {
     if (selection_.Size() != 1)
         return;
     TItemObject& item = *selection_.First()->Data();
     if (!HasPointMarks(item) || index < 0 || index >= item.VertexCount())
         return;
-    TPointArray* entries = kind == 2 ? &item.Points : kind == 3 ? &item.C1 : kind == 4 ? &item.C2 : nullptr;
+    TPointArray* entries = nullptr;
+    switch (kind) {
+    case THitKind::Vertex: entries = &item.Points; break;
+    case THitKind::FirstControl: entries = &item.C1; break;
+    case THitKind::SecondControl: entries = &item.C2; break;
+    default: break;
+    }
     if (!entries || static_cast<std::size_t>(index) >= entries->size())
         return;
     // The mouse step turned back into the item's own frame.

@@ -13,7 +13,7 @@ namespace {
 // Rectangles and ellipses overwrite four template vertices.
 constexpr int kBoxVertices = 4;
 
-std::string CaptionOfNewFigure(std::int32_t itemType)
+std::string CaptionOfNewFigure(TItemType itemType)
 {
     switch (itemType) {
     case itLine: return Utf8ToCp932("新しい直線");
@@ -23,16 +23,16 @@ std::string CaptionOfNewFigure(std::int32_t itemType)
     }
 }
 
-bool IsBoxFigure(std::int32_t itemType)
+bool IsBoxFigure(TItemType itemType)
 {
     return itemType == itRectangle || itemType == itEllipse;
 }
 
 } // namespace
 
-TTreeNode* TCanvasWindow::NewBoxFigure(std::int32_t sx, std::int32_t sy)
+TTreeNode* TCanvasWindow::NewBoxFigure(TItemType itemType, std::int32_t sx, std::int32_t sy)
 {
-    TTreeNode* node = ReadRectTemplate(templateFolders_, tree_, main_.CurrentItemType, ImageWidth(), ImageHeight());
+    TTreeNode* node = ReadRectTemplate(templateFolders_, tree_, itemType, ImageWidth(), ImageHeight());
     // A template with fewer than four vertices still gives a working box:
     // the missing corners start at the anchor and are placed on release.
     while (node->Data()->VertexCount() < kBoxVertices)
@@ -46,12 +46,12 @@ TTreeNode* TCanvasWindow::NewBoxFigure(std::int32_t sx, std::int32_t sy)
 
 TTreeNode* TCanvasWindow::StartFigure(std::int32_t sx, std::int32_t sy)
 {
-    const std::int32_t itemType = main_.CurrentItemType;
-    if (IsBoxFigure(itemType))
-        return NewBoxFigure(sx, sy);
-    if (itemType < itLine || itemType > itPolygon)
+    const std::optional<TItemType> itemType = ItemTypeOf(main_.CurrentTool);
+    if (!itemType)
         return nullptr;
-    TTreeNode* node = tree_.AddItem(tree_.ObjectRoot(), CaptionOfNewFigure(itemType), itemType);
+    if (IsBoxFigure(*itemType))
+        return NewBoxFigure(*itemType, sx, sy);
+    TTreeNode* node = tree_.AddItem(tree_.ObjectRoot(), CaptionOfNewFigure(*itemType), *itemType);
     tree_.MoveItem(sx, sy, node);
     tree_.AddPoint(sx, sy, node);
     RubberBandOpen(sx + 1, sy + 1, node);
@@ -66,16 +66,16 @@ void TCanvasWindow::CreationMouseDown(const TMouse& mouse, std::int32_t x, std::
     TTreeNode* node = StartFigure(sx, sy);
     if (!node)
         return;
-    Creating = true;
+    creating_ = true;
     // A point drag of an earlier item is over: the finishing release must be
     // free to remove a curve or polygon left with too few vertices.
-    PointEditing = false;
+    pointEditing_ = false;
     ToggleSelection(node);
-    MarksShown = true;
-    PressX = x;
-    PressY = y;
-    LastX = sx;
-    LastY = sy;
+    marksShown_ = true;
+    pressX_ = x;
+    pressY_ = y;
+    lastX_ = sx;
+    lastY_ = sy;
     main_.ReleaseTool();
 }
 
@@ -85,26 +85,26 @@ void TCanvasWindow::CreationMouseMove(std::int32_t sx, std::int32_t sy)
     if (!node)
         return;
     if (IsBoxFigure(node->Data()->ItemType)) {
-        RubberBandRect(LastX, LastY, node);
+        RubberBandRect(lastX_, lastY_, node);
         RubberBandRect(sx, sy, node);
     } else {
-        RubberBandOpen(LastX, LastY, node);
+        RubberBandOpen(lastX_, lastY_, node);
         RubberBandOpen(sx, sy, node);
     }
-    LastX = sx;
-    LastY = sy;
+    lastX_ = sx;
+    lastY_ = sy;
 }
 
 void TCanvasWindow::CreationMouseUp(std::int32_t sx, std::int32_t sy)
 {
     TTreeNode* node = selection_.First();
     if (!node) {
-        Creating = false;
+        creating_ = false;
         return;
     }
     TItemObject& item = *node->Data();
     if (IsBoxFigure(item.ItemType)) {
-        Creating = false;
+        creating_ = false;
         if (item.VertexCount() >= kBoxVertices) {
             TPointArray& p = item.Points;
             p[2] = {sx, sy};
@@ -121,7 +121,7 @@ void TCanvasWindow::CreationMouseUp(std::int32_t sx, std::int32_t sy)
         return;
     }
     if (item.ItemType == itLine || item.ItemType == itArrow) {
-        Creating = false;
+        creating_ = false;
         tree_.AddPoint(sx, sy, node);
         tree_.PointToCenter(node);
         ClearCanvas();
@@ -129,16 +129,16 @@ void TCanvasWindow::CreationMouseUp(std::int32_t sx, std::int32_t sy)
         return;
     }
     // Curves and polygons: one more vertex where the button came up.
-    if (sx == LastX && sy == LastY)
+    if (sx == lastX_ && sy == lastY_)
         return;
     tree_.AddPoint(sx, sy, node);
     ClearCanvas();
     RepaintAll();
-    RubberBandClosed(LastX, LastY, node);
+    RubberBandClosed(lastX_, lastY_, node);
     RubberBandOpen(sx, sy, node);
     tree_.PointToCenter(node);
-    LastX = sx;
-    LastY = sy;
+    lastX_ = sx;
+    lastY_ = sy;
 }
 
 } // namespace qm

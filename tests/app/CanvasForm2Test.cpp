@@ -30,7 +30,6 @@ class CanvasForm2Test : public ::testing::Test {
 protected:
     CanvasForm2Test()
     {
-        f.canvas.MmPerPixel = kMmPerPixel;
         form.SetTraceMenuCheckReceiver([this](bool checked) { menuChecks.push_back(checked); });
     }
 
@@ -99,26 +98,27 @@ TEST_F(CanvasForm2Test, ControlsStartAsTheFormLaysThemOut)
     EXPECT_EQ(Control<QLabel>("Label1")->text(), QStringLiteral("Width"));
     EXPECT_EQ(Control<QLabel>("Label2")->text(), QStringLiteral("Height"));
     EXPECT_EQ(Control<QLabel>("Label3")->text(), QStringLiteral("グリッド"));
-    EXPECT_EQ(form.CheckBox1()->text(), QStringLiteral("グリッドを表示する"));
+    EXPECT_EQ(Control<QCheckBox>("CheckBox1")->text(), QStringLiteral("グリッドを表示する"));
     EXPECT_EQ(form.CheckBox2()->text(), QStringLiteral("トレース用画像を使う"));
     EXPECT_EQ(Control<QPushButton>("Button3")->text(), QStringLiteral("参照"));
     EXPECT_EQ(Control<QPushButton>("Button1")->text(), QStringLiteral("OK"));
     EXPECT_EQ(Control<QPushButton>("Button2")->text(), QStringLiteral("キャンセル"));
     EXPECT_EQ(Control<QLabel>("Image1")->contentsRect().size(), QSize(120, 120));
 
-    EXPECT_TRUE(form.CheckBox1()->isChecked());
+    EXPECT_TRUE(Control<QCheckBox>("CheckBox1")->isChecked());
     EXPECT_FALSE(form.CheckBox2()->isChecked());
     EXPECT_FALSE(Control<QLineEdit>("Edit4")->isEnabled());
     EXPECT_FALSE(Control<QPushButton>("Button3")->isEnabled());
     EXPECT_EQ(Spin("UpDown3")->value(), 10);
     EXPECT_EQ(form.Picture(), nullptr);
-    EXPECT_TRUE(f.canvas.Switches.ShowGrid);
-    EXPECT_FALSE(f.canvas.Switches.UseTraceImage);
+    EXPECT_TRUE(f.canvas.ShowGrid());
+    EXPECT_FALSE(f.canvas.TraceSwitches().UseTraceImage);
 }
 
 TEST_F(CanvasForm2Test, ReadOutShowsSinglePrecisionMillimetres)
 {
     ASSERT_EQ(f.canvas.ImageWidth(), 400);
+    ASSERT_EQ(f.canvas.MmPerPixel(), kMmPerPixel); // the screen all surfaces report
     Open([this] {
         EXPECT_EQ(MemoLines(), (QStringList{QStringLiteral("１pixel = 0.264583319425583mm"),
                                             QStringLiteral("現在の幅   = 105.83332824707mm"),
@@ -145,7 +145,7 @@ TEST_F(CanvasForm2Test, OkAppliesSizeAndGridCancelKeepsThem)
     EXPECT_EQ(f.canvas.ImageHeight(), 300);
     EXPECT_EQ(f.canvas.Surface().Bitmap().Width(), 500);
     EXPECT_EQ(f.canvas.Surface().Bitmap().Height(), 300);
-    EXPECT_EQ(f.canvas.GridStep, 16);
+    EXPECT_EQ(f.canvas.GridStep(), 16);
 
     EXPECT_FALSE(Open([this] {
         Spin("UpDown1")->setValue(200);
@@ -153,7 +153,7 @@ TEST_F(CanvasForm2Test, OkAppliesSizeAndGridCancelKeepsThem)
     }, "Button2"));
     EXPECT_EQ(f.canvas.ImageWidth(), 500);
     EXPECT_EQ(f.canvas.Surface().Bitmap().Width(), 500);
-    EXPECT_EQ(f.canvas.GridStep, 16);
+    EXPECT_EQ(f.canvas.GridStep(), 16);
 }
 
 TEST_F(CanvasForm2Test, SpinnersStayInTheirRanges)
@@ -173,7 +173,7 @@ TEST_F(CanvasForm2Test, SpinnersStayInTheirRanges)
         EXPECT_EQ(Spin("UpDown1")->value(), 800);
         EXPECT_EQ(Spin("UpDown2")->value(), 0);
     }, "Button1");
-    EXPECT_EQ(f.canvas.GridStep, 20);
+    EXPECT_EQ(f.canvas.GridStep(), 20);
     // A height of 0 is accepted and gives an empty canvas.
     EXPECT_EQ(f.canvas.ImageWidth(), 0);
     EXPECT_EQ(f.canvas.ImageHeight(), 0);
@@ -216,25 +216,34 @@ TEST_F(CanvasForm2Test, TheGridSwitchActsAtOnceAndSurvivesCancel)
     Open([this] {
         Click("CheckBox1");
         // Live while the dialog is open.
-        EXPECT_FALSE(f.canvas.Switches.ShowGrid);
+        EXPECT_FALSE(f.canvas.ShowGrid());
         EXPECT_EQ(f.canvas.Picture().Pixel(10, 5), clWhite);
     }, "Button2");
-    EXPECT_FALSE(form.CheckBox1()->isChecked());
-    EXPECT_FALSE(f.canvas.Switches.ShowGrid);
+    EXPECT_FALSE(Control<QCheckBox>("CheckBox1")->isChecked());
+    EXPECT_FALSE(f.canvas.ShowGrid());
     EXPECT_EQ(f.canvas.Picture().Pixel(10, 5), clWhite);
 
-    // The main menu's "グリッド(&G)" toggles the same box.
-    form.CheckBox1()->toggle();
-    EXPECT_TRUE(f.canvas.Switches.ShowGrid);
+    // The main menu's "グリッド(&G)" toggles the canvas's switch; the dialog
+    // shows it as it stands when it opens, without drawing again.
+    f.canvas.ToggleGrid();
+    EXPECT_TRUE(f.canvas.ShowGrid());
     EXPECT_EQ(f.canvas.Picture().Pixel(10, 5), RGB(0xC0, 0xC0, 0xC0));
+    Open([this] {
+        EXPECT_TRUE(Control<QCheckBox>("CheckBox1")->isChecked());
+        f.canvas.ToggleGrid();
+    }, "Button2");
+    EXPECT_FALSE(f.canvas.ShowGrid());
+    Open([this] { EXPECT_FALSE(Control<QCheckBox>("CheckBox1")->isChecked()); }, "Button2");
+    EXPECT_FALSE(f.canvas.ShowGrid());
+    EXPECT_EQ(f.canvas.Picture().Pixel(10, 5), clWhite);
 }
 
 TEST_F(CanvasForm2Test, TraceSwitchFollowsTheFileBoxAndANonExistentPictureSwitchesItOff)
 {
     Open([this] {
         Click("CheckBox2");
-        EXPECT_TRUE(f.canvas.Switches.UseTraceImage);
-        EXPECT_TRUE(f.canvas.Switches.TraceImageMenuChecked);
+        EXPECT_TRUE(f.canvas.TraceSwitches().UseTraceImage);
+        EXPECT_TRUE(f.canvas.TraceSwitches().MenuChecked);
         EXPECT_TRUE(Control<QLineEdit>("Edit4")->isEnabled());
         EXPECT_TRUE(Control<QPushButton>("Button3")->isEnabled());
 
@@ -245,8 +254,8 @@ TEST_F(CanvasForm2Test, TraceSwitchFollowsTheFileBoxAndANonExistentPictureSwitch
         EXPECT_FALSE(form.CheckBox2()->isChecked());
         EXPECT_FALSE(Control<QLineEdit>("Edit4")->isEnabled());
         EXPECT_FALSE(Control<QPushButton>("Button3")->isEnabled());
-        EXPECT_FALSE(f.canvas.Switches.UseTraceImage);
-        EXPECT_FALSE(f.canvas.Switches.TraceImageMenuChecked);
+        EXPECT_FALSE(f.canvas.TraceSwitches().UseTraceImage);
+        EXPECT_FALSE(f.canvas.TraceSwitches().MenuChecked);
     }, "Button2");
     EXPECT_EQ(menuChecks, (std::vector<bool>{true, false}));
     ASSERT_EQ(dialogs.pictureRequests.size(), 2u);
@@ -261,7 +270,7 @@ TEST_F(CanvasForm2Test, APictureIsPreviewedAndTracedAndAnUnreadableOneChangesNot
 {
     const QString good = ExistingFile("trace.bmp");
     const QString bad = ExistingFile("broken.bad");
-    const std::uint64_t revision = f.canvas.Switches.TracePictureRevision;
+    const std::uint64_t revision = f.canvas.TraceSwitches().PictureRevision;
     Open([&] {
         Click("CheckBox2");
         dialogs.pictureAnswers = {good};
@@ -272,8 +281,8 @@ TEST_F(CanvasForm2Test, APictureIsPreviewedAndTracedAndAnUnreadableOneChangesNot
     }, "Button2");
     ASSERT_NE(form.Picture(), nullptr);
     EXPECT_EQ(form.Picture()->Width(), 30);
-    EXPECT_EQ(f.canvas.Switches.TracePicture, form.Picture());
-    EXPECT_EQ(f.canvas.Switches.TracePictureRevision, revision + 1);
+    EXPECT_EQ(f.canvas.TraceSwitches().Picture, form.Picture());
+    EXPECT_EQ(f.canvas.TraceSwitches().PictureRevision, revision + 1);
     EXPECT_EQ(Control<QLineEdit>("Edit4")->text(), QDir::toNativeSeparators(good));
     const QPixmap preview = Control<QLabel>("Image1")->pixmap();
     ASSERT_EQ(preview.size(), QSize(120, 120));
@@ -287,10 +296,10 @@ TEST_F(CanvasForm2Test, APictureIsPreviewedAndTracedAndAnUnreadableOneChangesNot
     ASSERT_EQ(dialogs.errors.size(), 1u);
     EXPECT_EQ(dialogs.errors.front(), QStringLiteral("ファイル %1 は開けません").arg(bad));
     EXPECT_EQ(form.Picture(), before);
-    EXPECT_EQ(f.canvas.Switches.TracePicture, before);
-    EXPECT_EQ(f.canvas.Switches.TracePictureRevision, revision + 1);
+    EXPECT_EQ(f.canvas.TraceSwitches().Picture, before);
+    EXPECT_EQ(f.canvas.TraceSwitches().PictureRevision, revision + 1);
     EXPECT_TRUE(form.CheckBox2()->isChecked());
-    EXPECT_TRUE(f.canvas.Switches.UseTraceImage);
+    EXPECT_TRUE(f.canvas.TraceSwitches().UseTraceImage);
     EXPECT_EQ(Control<QLineEdit>("Edit4")->text(), QDir::toNativeSeparators(good));
     EXPECT_EQ(f.canvas.Picture().Pixel(5, 5), kTraceColor);
 

@@ -118,7 +118,7 @@ TEST_F(MainWindowTest, TheRectangleToolDrawsAnItemThatTheTreeShows)
     QAction* rectangle = ToolButton(QStringLiteral("長方形"));
     rectangle->trigger();
     EXPECT_TRUE(app.MainForm().CreateMode);
-    EXPECT_EQ(app.MainForm().CurrentItemType, 0);
+    EXPECT_EQ(app.MainForm().CurrentTool, TTool::Rectangle);
     Drag({40, 40}, {120, 90});
     EXPECT_FALSE(rectangle->isChecked()); // the tool is given up
     EXPECT_FALSE(app.MainForm().CreateMode);
@@ -135,7 +135,31 @@ TEST_F(MainWindowTest, TheRectangleToolDrawsAnItemThatTheTreeShows)
     ToolButton(QStringLiteral("直線"))->trigger();
     ToolButton(QStringLiteral("直線"))->trigger();
     EXPECT_FALSE(app.MainForm().CreateMode);
-    EXPECT_EQ(app.MainForm().CurrentItemType, 2);
+    EXPECT_EQ(app.MainForm().CurrentTool, TTool::Line);
+}
+
+TEST_F(MainWindowTest, EachShapeToolButtonChoosesItsToolAndTheArrowMakesNothing)
+{
+    const std::pair<const char*, TTool> buttons[] = {
+        {"アイテム選択", TTool::ItemSelect}, {"長方形", TTool::Rectangle}, {"円", TTool::Ellipse},
+        {"直線", TTool::Line},              {"矢印", TTool::Arrow},       {"曲線", TTool::Curve},
+        {"多角形", TTool::Polygon},
+    };
+    for (const auto& [hint, tool] : buttons) {
+        SCOPED_TRACE(hint);
+        QAction* button = ToolButton(QString::fromUtf8(hint));
+        button->trigger();
+        EXPECT_EQ(app.MainForm().CurrentTool, tool);
+        EXPECT_EQ(app.MainForm().CreateMode, tool != TTool::ItemSelect);
+        EXPECT_EQ(ItemTypeOf(tool).has_value(), tool != TTool::ItemSelect);
+        button->trigger(); // raised again: no tool, the choice kept
+        EXPECT_FALSE(app.MainForm().CreateMode);
+        EXPECT_EQ(app.MainForm().CurrentTool, tool);
+    }
+    ToolButton(QStringLiteral("アイテム選択"))->trigger();
+    const std::size_t nodes = app.Tree().NodeCount();
+    Drag({40, 40}, {120, 90});
+    EXPECT_EQ(app.Tree().NodeCount(), nodes);
 }
 
 TEST_F(MainWindowTest, SaveAsNewAndOpenGiveTheSameDrawingBack)
@@ -190,18 +214,22 @@ TEST_F(MainWindowTest, ExtensionsAreAppendedUnlessExactAndExportsKeepTheGridSwit
 
     // A bitmap is written without grid lines; the grid switch comes back as it was.
     TCanvasWindow& canvas = app.CanvasForm().Canvas();
-    ASSERT_TRUE(canvas.Switches.ShowGrid);
+    ASSERT_TRUE(canvas.ShowGrid());
     dialogs->saveAnswers.push_back(TUserDialogs::TSaveChoice{Path("plan"), 2});
     MenuItem(QStringLiteral("名前をつけて保存(&A)..."))->trigger();
     EXPECT_TRUE(QFile::exists(Path("plan.bmp")));
     EXPECT_EQ(exportedGridPixel, clWhite);
-    EXPECT_TRUE(canvas.Switches.ShowGrid);
+    EXPECT_TRUE(canvas.ShowGrid());
     EXPECT_EQ(canvas.Picture().Pixel(0, 0), clSilver);
-    MenuItem(QStringLiteral("グリッド(&G)"))->trigger();
-    EXPECT_FALSE(canvas.Switches.ShowGrid);
+    QAction* grid = MenuItem(QStringLiteral("グリッド(&G)"));
+    EXPECT_TRUE(grid->isChecked());
+    grid->trigger();
+    EXPECT_FALSE(canvas.ShowGrid());
+    EXPECT_FALSE(grid->isChecked()); // the check mark follows the canvas's switch
+    EXPECT_EQ(canvas.Picture().Pixel(0, 0), clWhite);
     dialogs->saveAnswers.push_back(TUserDialogs::TSaveChoice{Path("plan2.bmp"), 2});
     MenuItem(QStringLiteral("名前をつけて保存(&A)..."))->trigger();
-    EXPECT_FALSE(canvas.Switches.ShowGrid);
+    EXPECT_FALSE(canvas.ShowGrid());
 
     // After a metafile export, Save does nothing until a document is saved.
     dialogs->saveAnswers.push_back(TUserDialogs::TSaveChoice{Path("plan"), 3});

@@ -24,11 +24,11 @@ TEST(SnapToGrid, RoundsHalvesUpAndTruncatesTowardZero)
 TEST(ShapeCreation, LinesAndArrowsArePressDragRelease)
 {
     TCanvasFixture f;
-    f.ChooseTool(itLine);
+    f.ChooseTool(TTool::Line);
     f.Press(14, 15);
     EXPECT_EQ(f.main.released, 1);
     EXPECT_FALSE(f.main.CreateMode);
-    EXPECT_TRUE(f.canvas.Creating);
+    EXPECT_TRUE(f.canvas.Creating());
     TTreeNode* line = f.tree.ObjectRoot()->LastChild();
     EXPECT_EQ(line->Text(), Utf8ToCp932("新しい直線"));
     EXPECT_EQ(line->Data()->X, 10);
@@ -40,10 +40,10 @@ TEST(ShapeCreation, LinesAndArrowsArePressDragRelease)
     EXPECT_EQ(line->Data()->Count, 1);
     f.Drag(60, 40);
     f.Release(60, 40);
-    EXPECT_FALSE(f.canvas.Creating);
+    EXPECT_FALSE(f.canvas.Creating());
     EXPECT_EQ(line->Data()->Count, 2);
 
-    f.ChooseTool(itArrow);
+    f.ChooseTool(TTool::Arrow);
     f.Press(20, 20);
     f.Drag(60, 40);
     f.Release(60, 40);
@@ -53,8 +53,8 @@ TEST(ShapeCreation, LinesAndArrowsArePressDragRelease)
     EXPECT_EQ(a.X, 40);
     EXPECT_EQ(a.Y, 30);
     EXPECT_EQ(a.Points, (TPointArray{{-20, -10}, {20, 10}}));
-    EXPECT_EQ(a.PStyle, 0);
-    EXPECT_EQ(a.DStyle, 1);
+    EXPECT_EQ(a.PStyle, lePlain);
+    EXPECT_EQ(a.DStyle, leArrow);
 }
 
 TEST(ShapeCreation, BoxesComeFromTheTemplateAndMayBeDraggedAnyWay)
@@ -67,9 +67,9 @@ TEST(ShapeCreation, BoxesComeFromTheTemplateAndMayBeDraggedAnyWay)
     EXPECT_EQ(item.X, 60);
     EXPECT_EQ(item.Y, 30);
     EXPECT_EQ(item.Points, (TPointArray{{40, 20}, {40, -20}, {-40, -20}, {-40, 20}}));
-    EXPECT_FALSE(f.canvas.Creating);
+    EXPECT_FALSE(f.canvas.Creating());
 
-    f.ChooseTool(itEllipse);
+    f.ChooseTool(TTool::Ellipse);
     f.Press(30, 30);
     f.Release(30, 30); // zero-size box
     const TItemObject& ellipse = *f.tree.ObjectRoot()->LastChild()->Data();
@@ -92,7 +92,7 @@ TEST(ShapeCreation, ATemplateWithTooFewVerticesStillGivesAWorkingBox)
 TEST(ShapeCreation, PolygonsTakeOneVertexPerClickAndTooFewVerticesAreRemoved)
 {
     TCanvasFixture f;
-    f.ChooseTool(itPolygon);
+    f.ChooseTool(TTool::Polygon);
     f.Press(100, 100);
     f.Release(100, 100);
     f.Press(200, 100); // ignored while making
@@ -100,7 +100,7 @@ TEST(ShapeCreation, PolygonsTakeOneVertexPerClickAndTooFewVerticesAreRemoved)
     f.Press(150, 200);
     f.Release(150, 200);
     f.Press(150, 200, false, true); // double click ends the figure
-    EXPECT_FALSE(f.canvas.Creating);
+    EXPECT_FALSE(f.canvas.Creating());
     f.Release(150, 200);
     TTreeNode* polygon = f.tree.ObjectRoot()->LastChild();
     ASSERT_EQ(polygon->Data()->ItemType, itPolygon);
@@ -112,7 +112,7 @@ TEST(ShapeCreation, PolygonsTakeOneVertexPerClickAndTooFewVerticesAreRemoved)
 
     // A curve finished after two vertices disappears at the last release.
     const std::size_t nodes = f.tree.NodeCount();
-    f.ChooseTool(itCurve);
+    f.ChooseTool(TTool::Curve);
     f.Press(10, 10);
     f.Release(10, 10);
     f.Press(50, 50);
@@ -133,14 +133,13 @@ TEST(SelectionEditing, MoveByGridStepsAndShiftClicksAddAndRemove)
 
     // With marks shown, a press on another item only hides them ...
     f.Click(150, 120);
-    EXPECT_FALSE(f.canvas.MarksShown);
+    EXPECT_FALSE(f.canvas.MarksShown());
     EXPECT_EQ(f.canvas.Selection().Nodes(), std::vector<TTreeNode*>{b});
     // ... and the next press selects it, marks and all.
     f.Press(150, 120);
-    EXPECT_TRUE(f.canvas.MarksShown);
+    EXPECT_TRUE(f.canvas.MarksShown());
     EXPECT_EQ(f.canvas.Selection().Nodes(), std::vector<TTreeNode*>{a});
-    EXPECT_EQ(f.canvas.HitKind, 1);
-    EXPECT_EQ(f.canvas.HitIndex, 1);
+    EXPECT_EQ(f.canvas.Hit(), (THit{THitKind::SelectionMark, TMarkPart::Body}));
     f.Drag(163, 120);
     f.Drag(173, 139);
     f.Release(173, 139);
@@ -151,7 +150,7 @@ TEST(SelectionEditing, MoveByGridStepsAndShiftClicksAddAndRemove)
     EXPECT_EQ(f.canvas.Selection().Nodes(), (std::vector<TTreeNode*>{a, b}));
     f.Click(277, 276, true);
     EXPECT_EQ(f.canvas.Selection().Nodes(), std::vector<TTreeNode*>{a});
-    EXPECT_TRUE(f.canvas.MarksShown);
+    EXPECT_TRUE(f.canvas.MarksShown());
 }
 
 TEST(SelectionEditing, HandlesStretchAndTheRotationHandleTurns)
@@ -160,7 +159,7 @@ TEST(SelectionEditing, HandlesStretchAndTheRotationHandleTurns)
     TTreeNode* box = f.DrawRectangle(100, 100, 200, 150);
     // Right-middle handle of the 100-pixel box, 10 pixels to the right.
     f.Press(200, 125);
-    EXPECT_EQ(f.canvas.HitIndex, 9);
+    EXPECT_EQ(f.canvas.Hit().Part, TMarkPart::RightMiddle);
     f.Drag(210, 125);
     f.Release(210, 125);
     EXPECT_FLOAT_EQ(box->Data()->StretchX, 1.1f);
@@ -172,7 +171,7 @@ TEST(SelectionEditing, HandlesStretchAndTheRotationHandleTurns)
     TRect before;
     f.tree.PointToXY(box, before);
     f.Press(before.Left, 125);
-    EXPECT_EQ(f.canvas.HitIndex, 7);
+    EXPECT_EQ(f.canvas.Hit().Part, TMarkPart::LeftMiddle);
     const std::int32_t xBefore = box->Data()->X;
     f.Drag(before.Left + 200, 125);
     f.Release(before.Left + 200, 125);
@@ -184,24 +183,72 @@ TEST(SelectionEditing, HandlesStretchAndTheRotationHandleTurns)
     const std::int32_t hx = box->Data()->X + 100;
     const std::int32_t hy = box->Data()->Y;
     f.Press(hx, hy);
-    EXPECT_EQ(f.canvas.HitIndex, 10);
+    EXPECT_EQ(f.canvas.Hit().Part, TMarkPart::Rotation);
     f.Drag(hx, hy + 10);
     f.Release(hx, hy + 10);
     EXPECT_EQ(box->Data()->Roll, 10);
 }
 
+// Each part of the selection mark of the box (100, 100)-(200, 150): a press
+// on it hits that part, and a drag by (10, 10) moves the box's edges that
+// the part stands for.
+TEST(SelectionEditing, EveryMarkPartIsHitWhereItLiesAndMovesItsEdges)
+{
+    struct TCase {
+        TMarkPart part;
+        TPoint at;
+        TRect edgeSteps; // how far each edge follows the drag
+    };
+    const TCase cases[] = {
+        // Not (100, 100): the tool's press was there, and a second press on
+        // the same pixel edits the text.
+        {TMarkPart::TopLeft, {102, 101}, {10, 10, 0, 0}},
+        {TMarkPart::BottomLeft, {100, 150}, {10, 0, 0, 10}},
+        {TMarkPart::BottomRight, {200, 150}, {0, 0, 10, 10}},
+        {TMarkPart::TopRight, {200, 100}, {0, 10, 10, 0}},
+        {TMarkPart::TopMiddle, {150, 100}, {0, 10, 0, 0}},
+        {TMarkPart::LeftMiddle, {100, 125}, {10, 0, 0, 0}},
+        {TMarkPart::BottomMiddle, {150, 150}, {0, 0, 0, 10}},
+        {TMarkPart::RightMiddle, {200, 125}, {0, 0, 10, 0}},
+        {TMarkPart::Body, {130, 115}, {10, 10, 10, 10}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.part));
+        TCanvasFixture f;
+        TTreeNode* box = f.DrawRectangle(100, 100, 200, 150);
+        TRect before;
+        ASSERT_EQ(f.tree.PointToXY(box, before), 0);
+        ASSERT_EQ(before, (TRect{100, 100, 200, 150}));
+        f.Press(c.at.x, c.at.y);
+        EXPECT_EQ(f.canvas.Hit(), (THit{THitKind::SelectionMark, c.part}));
+        f.Drag(c.at.x + 10, c.at.y + 10);
+        f.Release(c.at.x + 10, c.at.y + 10);
+        TRect after;
+        ASSERT_EQ(f.tree.PointToXY(box, after), 0);
+        // Stretching rounds to whole pixels: within one of the exact edge.
+        EXPECT_NEAR(after.Left, before.Left + c.edgeSteps.Left, 1);
+        EXPECT_NEAR(after.Top, before.Top + c.edgeSteps.Top, 1);
+        EXPECT_NEAR(after.Right, before.Right + c.edgeSteps.Right, 1);
+        EXPECT_NEAR(after.Bottom, before.Bottom + c.edgeSteps.Bottom, 1);
+    }
+    // Beside every mark: nothing.
+    TCanvasFixture f;
+    f.DrawRectangle(100, 100, 200, 150);
+    f.canvas.HitMarks(300, 300);
+    EXPECT_EQ(f.canvas.Hit(), THit{});
+}
+
 TEST(SelectionEditing, VertexMarksTakePrecedenceAndDragAVertex)
 {
     TCanvasFixture f;
-    f.ChooseTool(itLine);
+    f.ChooseTool(TTool::Line);
     f.Press(100, 100);
     f.Drag(200, 100);
     f.Release(200, 100);
     TTreeNode* line = f.tree.ObjectRoot()->LastChild();
     f.Press(203, 98); // on the end vertex
-    EXPECT_TRUE(f.canvas.PointEditing);
-    EXPECT_EQ(f.canvas.HitKind, 2);
-    EXPECT_EQ(f.canvas.HitIndex, 1);
+    EXPECT_TRUE(f.canvas.PointEditing());
+    EXPECT_EQ(f.canvas.Hit(), (THit{THitKind::Vertex, TMarkPart::None, 1}));
     f.Drag(210, 130);
     f.Release(210, 130);
     TPointArray P;
@@ -210,7 +257,7 @@ TEST(SelectionEditing, VertexMarksTakePrecedenceAndDragAVertex)
     EXPECT_EQ(P[0], (TPoint{100, 100}));
     // Lines have no rotation handle.
     f.Press(line->Data()->X + 100, line->Data()->Y);
-    EXPECT_NE(f.canvas.HitIndex, 10);
+    EXPECT_NE(f.canvas.Hit().Part, TMarkPart::Rotation);
 }
 
 TEST(SelectionEditing, TextIsEditedInPlaceOnASecondPressOnTheSamePixel)
@@ -231,7 +278,7 @@ TEST(SelectionEditing, TextIsEditedInPlaceOnASecondPressOnTheSamePixel)
     EXPECT_EQ(box->Data()->Font.Height, -20);
 
     // A line never opens the editor.
-    f.ChooseTool(itLine);
+    f.ChooseTool(TTool::Line);
     f.Press(20, 20);
     f.Drag(60, 20);
     f.Release(60, 20);
@@ -245,7 +292,7 @@ TEST(SelectionEditing, ToggleMarksTwiceRestoresThePictureByteForByte)
 {
     TCanvasFixture f;
     f.DrawRectangle(100, 100, 200, 150);
-    f.ChooseTool(itCurve);
+    f.ChooseTool(TTool::Curve);
     f.Press(50, 300);
     f.Release(50, 300);
     f.Release(150, 250);
@@ -292,11 +339,15 @@ TEST(CanvasWindow, SettingsComeFromTheFileWithDefaultsAndAGridOfAtLeastOne)
     TMainState main;
     test::TFakeTextBox textBox;
     TCanvasWindow canvas(tree, main, textBox, read, {});
-    EXPECT_EQ(canvas.GridStep, 1);
+    EXPECT_EQ(canvas.GridStep(), 1);
+    canvas.SetGridStep(16);
+    EXPECT_EQ(canvas.GridStep(), 16);
+    canvas.SetGridStep(-3); // grid loops and snapping need a step of a pixel at least
+    EXPECT_EQ(canvas.GridStep(), 1);
     EXPECT_EQ(canvas.ImageWidth(), 640);
     EXPECT_EQ(canvas.ImageHeight(), 480);
-    EXPECT_GT(canvas.MmPerPixel, 0.2f);
-    EXPECT_LT(canvas.MmPerPixel, 0.3f);
+    EXPECT_GT(canvas.MmPerPixel(), 0.2f);
+    EXPECT_LT(canvas.MmPerPixel(), 0.3f);
 }
 
 TEST(CanvasWindow, SkippedRendersGiveTheSamePixelsAsFreshOnes)
@@ -312,15 +363,23 @@ TEST(CanvasWindow, SkippedRendersGiveTheSamePixelsAsFreshOnes)
     EXPECT_TRUE(f.canvas.SurfaceIsCurrent());
 
     // Every kind of change is seen: the drawing, the background, the grid.
-    f.canvas.BackColor = clRed;
+    f.canvas.SetBackColor(clRed);
     EXPECT_FALSE(f.canvas.SurfaceIsCurrent());
     f.canvas.Repaint();
     f.canvas.ToggleMarks();
     EXPECT_EQ(f.canvas.Picture().Pixel(5, 5), clRed);
-    f.canvas.Switches.ShowGrid = false;
+    f.canvas.SetShowGrid(false);
     f.canvas.Repaint();
     f.canvas.ToggleMarks();
     EXPECT_EQ(f.canvas.Picture().Pixel(0, 0), clRed);
+    // The main menu's toggle flips the switch and refreshes at once.
+    f.canvas.ToggleGrid();
+    EXPECT_TRUE(f.canvas.ShowGrid());
+    EXPECT_EQ(f.canvas.Picture().Pixel(0, 0), clSilver);
+    f.canvas.ToggleGrid();
+    EXPECT_FALSE(f.canvas.ShowGrid());
+    EXPECT_EQ(f.canvas.Picture().Pixel(0, 0), clRed);
+    f.canvas.ToggleMarks();
     f.canvas.MoveSelection(0, 0);
     f.tree.MoveItem(30, 0, f.canvas.Selection().First());
     f.canvas.Repaint();

@@ -101,15 +101,15 @@ struct TCanvasFixture {
         Press(x, y, shift);
         Release(x, y);
     }
-    void ChooseTool(std::int32_t itemType)
+    void ChooseTool(TTool tool)
     {
         main.CreateMode = true;
-        main.CurrentItemType = itemType;
+        main.CurrentTool = tool;
     }
     // A rectangle made with the tool from one corner to the other.
     TTreeNode* DrawRectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2)
     {
-        ChooseTool(itRectangle);
+        ChooseTool(TTool::Rectangle);
         Press(x1, y1);
         Drag(x2, y2);
         Release(x2, y2);

@@ -115,7 +115,7 @@ TEST_F(OpenFaultTest, ADamagedOrUnreadableTracePictureKeepsThePictureAndShowsThe
     ASSERT_TRUE(browse->isEnabled());
     dialogs->pictureAnswers = {Path("good.bmp")};
     browse->click();
-    const TGraphic* shown = Canvas().Switches.TracePicture;
+    const TGraphic* shown = Canvas().TraceSwitches().Picture;
     ASSERT_NE(shown, nullptr);
     ASSERT_TRUE(dialogs->errors.empty());
     const std::string drawing = Describe(app.Tree());
@@ -126,7 +126,7 @@ TEST_F(OpenFaultTest, ADamagedOrUnreadableTracePictureKeepsThePictureAndShowsThe
         browse->click();
         ASSERT_FALSE(dialogs->errors.empty());
         EXPECT_TRUE(dialogs->errors.back().startsWith(CannotOpen(path))) << dialogs->errors.back().toStdString();
-        EXPECT_EQ(Canvas().Switches.TracePicture, shown);
+        EXPECT_EQ(Canvas().TraceSwitches().Picture, shown);
         EXPECT_EQ(settings.Picture(), shown);
         EXPECT_EQ(Describe(app.Tree()), drawing);
     }
