@@ -36,6 +36,14 @@ constexpr std::array<TBrushStyle, 7> kFillPatterns = {
     bsSolid, bsCross, bsDiagCross, bsBDiagonal, bsFDiagonal, bsHorizontal, bsVertical,
 };
 
+// The line style buttons "実線" and "破線" by their ids in RadioGroup1.
+constexpr int kSolidLineButton = 0;
+constexpr int kDashedLineButton = 1;
+
+// The line end lists ComboBox2 and ComboBox3 hold one entry per TLineEnd and
+// the curve style group RadioGroup2 one button per TCurveStyle, each at the
+// index (the id) that is its code.
+
 // Ranges of the spin controls.
 struct TSpinRange {
     int low;
@@ -405,7 +413,7 @@ void TEditForm1::FormShow()
     LoadText(item);
 }
 
-void TEditForm1::HideControlsFor(std::int32_t itemType)
+void TEditForm1::HideControlsFor(TItemType itemType)
 {
     const int textTab = pageControl1_->indexOf(tabText_);
     switch (itemType) {
@@ -457,9 +465,9 @@ void TEditForm1::LoadLine(const TPen& pen)
 {
     checkBox2_->setChecked(false);
     if (pen.Style == psSolid)
-        radioGroup1_->button(0)->setChecked(true);
+        radioGroup1_->button(kSolidLineButton)->setChecked(true);
     else if (pen.Style == psDash)
-        radioGroup1_->button(1)->setChecked(true);
+        radioGroup1_->button(kDashedLineButton)->setChecked(true);
     else if (pen.Style == psClear)
         checkBox2_->setChecked(true);
     LoadSpin(upDown1_, kPenWidthRange, pen.Width);
@@ -491,9 +499,9 @@ void TEditForm1::LoadText(const TItemObject& item)
     LoadSpin(upDown8_, kTextLayoutRange, item.LineSpacing);
     checkBox3_->setChecked(item.CenterH);
     checkBox4_->setChecked(item.CenterV);
-    SetComboIndex(comboBox2_, item.PStyle);
-    SetComboIndex(comboBox3_, item.DStyle);
-    SetRadioIndex(radioGroup2_, item.CurveStyle);
+    SetComboIndex(comboBox2_, StoredCode(item.PStyle));
+    SetComboIndex(comboBox3_, StoredCode(item.DStyle));
+    SetRadioIndex(radioGroup2_, StoredCode(item.CurveStyle));
 }
 
 void TEditForm1::ShowMemoFont(const TFont& font)
@@ -569,9 +577,9 @@ void TEditForm1::WriteFillAndLine(TItemObject& item)
     tree_.ApplyBrush(brush, editNode_);
 
     TPen pen = item.Pen;
-    if (radioGroup1_->checkedId() == 0)
+    if (radioGroup1_->checkedId() == kSolidLineButton)
         pen.Style = psSolid;
-    else if (radioGroup1_->checkedId() == 1)
+    else if (radioGroup1_->checkedId() == kDashedLineButton)
         pen.Style = psDash;
     if (checkBox2_->isChecked())
         pen.Style = psClear;
@@ -600,11 +608,11 @@ void TEditForm1::WriteText(TItemObject& item)
     item.CenterH = checkBox3_->isChecked();
     item.CenterV = checkBox4_->isChecked();
     if (comboBox2_->currentIndex() >= 0)
-        item.PStyle = comboBox2_->currentIndex();
+        item.PStyle = FromStoredCode<TLineEnd>(comboBox2_->currentIndex());
     if (comboBox3_->currentIndex() >= 0)
-        item.DStyle = comboBox3_->currentIndex();
+        item.DStyle = FromStoredCode<TLineEnd>(comboBox3_->currentIndex());
     if (radioGroup2_->checkedId() >= 0)
-        item.CurveStyle = radioGroup2_->checkedId();
+        item.CurveStyle = FromStoredCode<TCurveStyle>(radioGroup2_->checkedId());
 }
 
 void EditSelection(TEditForm1& editor, TObjectTree& tree, const std::vector<TTreeNode*>& selection)

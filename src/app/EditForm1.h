@@ -52,10 +52,6 @@ public:
         textEntryFontReceiver_ = std::move(receiver);
     }
 
-    TColor FillColor() const { return fillColor_; }
-    TColor LineColor() const { return lineColor_; }
-    const TFont& MemoFont() const { return memoFont_; }
-
     // Closing by any way (OK, cancel, Esc, the close button) restores the
     // controls that the load hid.
     void done(int result) override;
@@ -70,7 +66,7 @@ private:
 
     void FormShow();
     void FormClose();
-    void HideControlsFor(std::int32_t itemType);
+    void HideControlsFor(TItemType itemType);
     void LoadFill(const TBrush& brush);
     void LoadLine(const TPen& pen);
     void LoadGeometry(const TItemObject& item);

@@ -37,8 +37,6 @@ public:
 
     // The tree's selected node, or null.
     TTreeNode* SelectedNode() const;
-    // Selects `node` in the view, opening its ancestors (null: none).
-    void SelectNode(TTreeNode* node);
 
     // "貼り付け(&P)" follows the main window's other two paste items.
     void SetPasteEnabled(bool enabled);

@@ -80,7 +80,6 @@ public:
     // origin 0: from the beginning, 1: from the current position, 2: from the end.
     int Seek(std::int32_t offset, std::uint16_t origin);
 
-    bool IsOpen() const { return file_ != nullptr; }
     const QString& FileName() const { return fileName_; }
     TStreamFault Fault() const { return fault_; }
     std::int64_t Position() const;

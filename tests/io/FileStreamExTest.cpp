@@ -91,7 +91,7 @@ TEST_F(FileStreamExTest, EveryOperationIsRefusedWithoutAnOpenFile)
     EXPECT_EQ(value, 7);
     EXPECT_EQ(text, "kept");
     EXPECT_EQ(stream.InitFile(dir_.Path("x"), 5), -1); // not a mode the stream knows
-    EXPECT_FALSE(stream.IsOpen());
+    EXPECT_EQ(stream.CloseFile(), -1); // not open
 }
 
 TEST_F(FileStreamExTest, ASecondInitFileIsRefusedAndKeepsTheFirstFileAtItsPosition)
@@ -207,7 +207,7 @@ TEST_F(FileStreamExTest, FilesThatCannotBeOpenedOrCreatedRaiseTheFileError)
             EXPECT_EQ(error.Kind(), TFileError::TKind::CannotOpen);
             EXPECT_EQ(std::string(error.what()), "ファイル " + missing.toStdString() + " は開けません");
         }
-        EXPECT_FALSE(stream.IsOpen());
+        EXPECT_EQ(stream.CloseFile(), -1); // not open
         EXPECT_FALSE(QFile::exists(missing)); // mode 2 does not create it
     }
     const QString inMissingFolder = dir_.Path("no-such-folder/new.dof");
@@ -218,7 +218,7 @@ TEST_F(FileStreamExTest, FilesThatCannotBeOpenedOrCreatedRaiseTheFileError)
         EXPECT_EQ(error.Kind(), TFileError::TKind::CannotCreate);
         EXPECT_EQ(std::string(error.what()), "ファイル " + inMissingFolder.toStdString() + " を作成できません");
     }
-    EXPECT_FALSE(stream.IsOpen());
+    EXPECT_EQ(stream.CloseFile(), -1); // not open
 }
 
 TEST_F(FileStreamExTest, ACreatedFileReplacesTheOldOneOnlyWhenClosed)
