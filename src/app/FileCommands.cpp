@@ -17,6 +17,10 @@ const QString kSaveAsFilter = QStringLiteral(
     "Quillmarkオブジェクトファイル(dof)|*dof|ビットマップ型式(bmp)|*bmp|拡張メタファイル型式(emf)|*emf");
 const QString kExtensionObjectFilter = QStringLiteral("ユーザー定義ファイル(ud2)|*ud2");
 
+// The file types of kSaveAsFilter by their 1-based positions; any other
+// choice saves a document.
+constexpr int kSaveAsBitmap = 2;
+constexpr int kSaveAsMetafile = 3;
 TIniFile OpenSettings(const QString& path)
 {
     return TIniFile(path.toStdString());
@@ -111,13 +115,13 @@ void TFileCommands::SaveAs1Click()
     if (!choice)
         return;
     switch (choice->FilterIndex) {
-    case 2: {
+    case kSaveAsBitmap: {
         const QString path = WithExtension(choice->Path, QStringLiteral(".bmp"));
         ExportBitmap(path);
         WritePathSetting(settings, "LastDir", path);
         break;
     }
-    case 3: {
+    case kSaveAsMetafile: {
         const QString path = WithExtension(choice->Path, QStringLiteral(".emf"));
         exporters_.Metafile(path, tree_, canvas_.ImageWidth(), canvas_.ImageHeight());
         WritePathSetting(settings, "LastDir", path);
