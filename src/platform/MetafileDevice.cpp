@@ -24,6 +24,37 @@ enum : std::uint32_t {
 enum : std::uint32_t { OPAQUE = 2 };
 enum : std::uint32_t { R2_NOTXORPEN = 10 };
 enum : std::uint32_t { BS_SOLID = 0, BS_NULL = 1, BS_HATCHED = 2 };
+enum : std::uint32_t {
+    PS_SOLID = 0,
+    PS_DASH = 1,
+    PS_DOT = 2,
+    PS_DASHDOT = 3,
+    PS_DASHDOTDOT = 4,
+    PS_NULL = 5,
+    PS_INSIDEFRAME = 6,
+    PS_USERSTYLE = 7,
+    PS_ALTERNATE = 8,
+    PS_STYLE_MASK = 0x0F,
+};
+// Stock objects by their index (15, the default palette, draws nothing).
+enum : std::uint32_t {
+    WHITE_BRUSH = 0,
+    LTGRAY_BRUSH = 1,
+    GRAY_BRUSH = 2,
+    DKGRAY_BRUSH = 3,
+    BLACK_BRUSH = 4,
+    NULL_BRUSH = 5,
+    WHITE_PEN = 6,
+    BLACK_PEN = 7,
+    NULL_PEN = 8,
+    OEM_FIXED_FONT = 10,
+    ANSI_FIXED_FONT = 11,
+    ANSI_VAR_FONT = 12,
+    SYSTEM_FONT = 13,
+    DEVICE_DEFAULT_FONT = 14,
+    SYSTEM_FIXED_FONT = 16,
+    DEFAULT_GUI_FONT = 17,
+};
 enum : std::uint32_t { HS_DIAGCROSS = 5 };
 enum : std::uint32_t { TA_RIGHT = 2, TA_CENTER = 6, TA_BOTTOM = 8, TA_BASELINE = 24 };
 
@@ -56,22 +87,22 @@ TColor ColorOf(TColor colorref)
 
 TPenStyle PenStyleOf(std::uint32_t style)
 {
-    switch (style & 0x0F) {
-    case 1:
+    switch (style & PS_STYLE_MASK) {
+    case PS_DASH:
         return psDash;
-    case 2:
+    case PS_DOT:
         return psDot;
-    case 3:
+    case PS_DASHDOT:
         return psDashDot;
-    case 4:
+    case PS_DASHDOTDOT:
         return psDashDotDot;
-    case 5:
+    case PS_NULL:
         return psClear;
-    case 6:
+    case PS_INSIDEFRAME:
         return psInsideFrame;
-    case 7: // user style: the nearest fixed pattern
+    case PS_USERSTYLE: // the nearest fixed pattern
         return psDash;
-    case 8: // every other pixel
+    case PS_ALTERNATE: // every other pixel
         return psDot;
     default:
         return psSolid;
@@ -270,40 +301,40 @@ void TMetafileDevice::SelectStock(std::uint32_t index)
     const auto brush = [&](TColor color, std::uint32_t style) { state_.Brush = {style, color, 0}; };
     const auto pen = [&](TColor color, std::uint32_t style) { state_.Pen = {style, 0, true, color}; };
     switch (index) {
-    case 0:
+    case WHITE_BRUSH:
         brush(clWhite, BS_SOLID);
         break;
-    case 1:
+    case LTGRAY_BRUSH:
         brush(0xC0C0C0, BS_SOLID);
         break;
-    case 2:
+    case GRAY_BRUSH:
         brush(0x808080, BS_SOLID);
         break;
-    case 3:
+    case DKGRAY_BRUSH:
         brush(0x404040, BS_SOLID);
         break;
-    case 4:
+    case BLACK_BRUSH:
         brush(clBlack, BS_SOLID);
         break;
-    case 5:
+    case NULL_BRUSH:
         brush(clWhite, BS_NULL);
         break;
-    case 6:
-        pen(clWhite, 0);
+    case WHITE_PEN:
+        pen(clWhite, PS_SOLID);
         break;
-    case 7:
-        pen(clBlack, 0);
+    case BLACK_PEN:
+        pen(clBlack, PS_SOLID);
         break;
-    case 8:
-        pen(clBlack, 5);
+    case NULL_PEN:
+        pen(clBlack, PS_NULL);
         break;
-    case 10:
-    case 11:
-    case 12:
-    case 13:
-    case 14:
-    case 16:
-    case 17:
+    case OEM_FIXED_FONT:
+    case ANSI_FIXED_FONT:
+    case ANSI_VAR_FONT:
+    case SYSTEM_FONT:
+    case DEVICE_DEFAULT_FONT:
+    case SYSTEM_FIXED_FONT:
+    case DEFAULT_GUI_FONT:
         state_.Font = StockFont();
         break;
     default:
