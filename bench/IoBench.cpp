@@ -112,7 +112,7 @@ void WriteDocumentByAppending(const QString& path, const TObjectTree& tree)
     auto append = [&path](auto&& writeRecord) {
         TFileStreamEx stream;
         stream.InitFile(path, TFileStreamEx::fmOpenReadWrite);
-        stream.Seek(-4, 2);
+        stream.Seek(-4, TFileStreamEx::soFromEnd);
         writeRecord(stream);
         stream.WriteInteger(rcEnd);
         stream.CloseFile();

@@ -216,9 +216,9 @@ int TFileStreamEx::Seek(std::int32_t offset, std::uint16_t origin)
     if (!FlushWrites())
         return kFault;
     std::int64_t base = 0;
-    if (origin == 1)
+    if (origin == soFromCurrent)
         base = Position();
-    else if (origin == 2)
+    else if (origin == soFromEnd)
         base = size_;
     const std::int64_t target = base + offset;
     readAhead_.clear();

@@ -39,6 +39,11 @@ public:
     static constexpr std::uint16_t fmOpenReadWrite = 2;
     static constexpr std::uint16_t fmCreate = 0xFFFF;
 
+    // Seek origins.
+    static constexpr std::uint16_t soFromBeginning = 0;
+    static constexpr std::uint16_t soFromCurrent = 1;
+    static constexpr std::uint16_t soFromEnd = 2;
+
     static constexpr int kDone = 0;
     static constexpr int kRefused = -1;
     static constexpr int kFault = -2;
@@ -77,7 +82,8 @@ public:
     // style, a false one removes none.
     int ReadFont(TFont& font);
 
-    // origin 0: from the beginning, 1: from the current position, 2: from the end.
+    // Moves to `offset` from the origin: soFromBeginning, soFromCurrent or
+    // soFromEnd (any other origin counts from the beginning).
     int Seek(std::int32_t offset, std::uint16_t origin);
 
     const QString& FileName() const { return fileName_; }

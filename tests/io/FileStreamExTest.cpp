@@ -86,7 +86,7 @@ TEST_F(FileStreamExTest, EveryOperationIsRefusedWithoutAnOpenFile)
     EXPECT_EQ(stream.ReadFloat(real), -1);
     EXPECT_EQ(stream.ReadString(text), -1);
     EXPECT_EQ(stream.ReadFont(font), -1);
-    EXPECT_EQ(stream.Seek(0, 0), -1);
+    EXPECT_EQ(stream.Seek(0, TFileStreamEx::soFromBeginning), -1);
     EXPECT_EQ(stream.CloseFile(), -1);
     EXPECT_EQ(value, 7);
     EXPECT_EQ(text, "kept");
@@ -187,7 +187,7 @@ TEST_F(FileStreamExTest, ACorruptStringLengthIsReportedWithoutReadingIt)
         EXPECT_EQ(stream.Fault(), TStreamFault::sfCorruptLength);
         EXPECT_EQ(stream.Position(), 4); // just past the length
         // A face name is read the same way.
-        stream.Seek(0, 0);
+        stream.Seek(0, TFileStreamEx::soFromBeginning);
         TFont font;
         font.Name = "Kept";
         EXPECT_EQ(stream.ReadFont(font), TFileStreamEx::kFault);
@@ -253,13 +253,13 @@ TEST_F(FileStreamExTest, ReadWriteModeSeeksAndMixesReadsWithWrites)
     stream.ReadInteger(value);
     EXPECT_EQ(value, 1);
     // Over the last value from the end, then append.
-    EXPECT_EQ(stream.Seek(-4, 2), 0);
+    EXPECT_EQ(stream.Seek(-4, TFileStreamEx::soFromEnd), 0);
     stream.WriteInteger(30);
     stream.WriteInteger(1);
-    EXPECT_EQ(stream.Seek(4, 0), 0);
+    EXPECT_EQ(stream.Seek(4, TFileStreamEx::soFromBeginning), 0);
     stream.ReadInteger(value);
     EXPECT_EQ(value, 21);
-    EXPECT_EQ(stream.Seek(-8, 1), 0);
+    EXPECT_EQ(stream.Seek(-8, TFileStreamEx::soFromCurrent), 0);
     stream.ReadInteger(value);
     EXPECT_EQ(value, 10);
     EXPECT_EQ(stream.CloseFile(), 0);
