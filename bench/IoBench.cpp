@@ -1,9 +1,12 @@
 // Speed of saving and opening documents of 1 000 to 1 000 000 items, and the
 // memory an opened drawing takes, next to
 // the plain algorithms as first described (a file reopened for every record;
-// ids looked up by scanning the tree) as a baseline.
+// ids looked up by scanning the tree) as a baseline; and how fast corrupt
+// counts are refused.
+#include "../tests/io/IoTestSupport.h"
 #include "io/DocumentReader.h"
 #include "io/DocumentWriter.h"
+#include "io/FileError.h"
 #include "io/FileStreamEx.h"
 #include "platform/ShiftJis.h"
 
@@ -96,6 +99,29 @@ void BM_OpenDocument(benchmark::State& state)
 }
 BENCHMARK(BM_OpenDocument)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenDocument)->Arg(1'000'000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Documents of a few dozen bytes whose counts and lengths ask for up to a
+// billion entries: each is refused without reading or reserving that much.
+void BM_RefuseCorruptCounts(benchmark::State& state)
+{
+    std::vector<QString> paths;
+    for (const test::TCorruptDocument& document : test::CorruptCountDocuments()) {
+        paths.push_back(ScratchPath("corrupt") + QString::number(paths.size()) + ".dof");
+        test::PutFile(paths.back(), document.Bytes);
+    }
+    for (auto _ : state) {
+        for (const QString& path : paths) {
+            try {
+                ReadDocument(path);
+                state.SkipWithError("a corrupt document was read");
+                return;
+            } catch (const TFileError&) {
+            }
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(paths.size()));
+}
+BENCHMARK(BM_RefuseCorruptCounts)->Unit(benchmark::kMicrosecond);
 
 // --- Baseline: the plain algorithms -----------------------------------------
 

@@ -1,7 +1,9 @@
 // Frame time of the editor: a full render of a 10 000-item drawing onto an
 // 800 x 600 surface (background, grid, every item), and the same drawing
 // split by kind of item to show where the time goes. CPU time counts every
-// thread of the process, Qt's painting helpers included.
+// thread of the process, Qt's painting helpers included. Then the damaged
+// items and lines that once took seconds to draw.
+#include "../tests/render/DamagedDocument.h"
 #include "BenchDrawing.h"
 
 #include "render/DocumentRenderer.h"
@@ -89,6 +91,36 @@ void BM_RenderTextOnly(benchmark::State& state)
     state.SetLabel("characters");
 }
 BENCHMARK(BM_RenderTextOnly)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+
+// The damaged items of the render tests on their 200 x 200 surface.
+void BM_RenderDamagedItems(benchmark::State& state)
+{
+    EnsureGuiApplication();
+    TObjectTree tree;
+    test::BuildDamagedDocument(tree);
+    TBitmapX surface;
+    surface.InitBitmap(200, 200);
+    for (auto _ : state) {
+        TDocumentRenderer(tree, surface).RenderSubtree(tree.ObjectRoot());
+        benchmark::DoNotOptimize(surface.Bitmap().Pixel(100, 100));
+    }
+}
+BENCHMARK(BM_RenderDamagedItems)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+
+// A dashed line four billion pixels long across an 800 x 600 surface: only
+// the dashes near the surface are stroked.
+void BM_AstronomicalDashedLine(benchmark::State& state)
+{
+    EnsureGuiApplication();
+    TBitmapX surface;
+    surface.InitBitmap(kWidth, kHeight);
+    surface.Pen = {clRed, 1, psDash, TPenMode::pmCopy};
+    for (auto _ : state) {
+        surface.DrawLine(-2000000000, 5, 2000000000, 5);
+        benchmark::DoNotOptimize(surface.Bitmap().Pixel(400, 5));
+    }
+}
+BENCHMARK(BM_AstronomicalDashedLine)->MeasureProcessCPUTime()->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace qm

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qm::test {
 
@@ -101,6 +102,31 @@ inline void AppendDefaultNodeRecords(TBytes& bytes, std::int32_t itemType, std::
     bytes.Font(DefaultFaceName(), 9, 0xFF000008u, false, false, false, false);
     bytes.Int(19).Int(id).Int(0).Int(0).Int(0).Int(0);
     bytes.Int(20).Int(id);
+}
+
+// Documents of a few dozen bytes whose counts or lengths ask for far more
+// than the file holds; a reader must refuse each without reading that much.
+struct TCorruptDocument {
+    const char* What;
+    std::string Bytes;
+};
+inline std::vector<TCorruptDocument> CorruptCountDocuments()
+{
+    std::vector<TCorruptDocument> documents;
+    TBytes hugeCount; // a vertex count of a billion
+    hugeCount.Int(10).Int(-3).Str("O").Int(1).Int(0).Int(19).Int(1).Int(1000000000).Int(1).Int(2);
+    documents.push_back({"vertex count", hugeCount.Data()});
+    TBytes missingQuadruples; // the count passes with its points, the polygon's quadruples are missing
+    missingQuadruples.Int(10).Int(5).Str("P").Int(1).Int(0).Int(19).Int(1).Int(2).Int(0).Int(0).Int(0).Int(0);
+    missingQuadruples.Int(0).Int(0).Int(0).Int(20).Int(1).Int(1);
+    documents.push_back({"control points", missingQuadruples.Data()});
+    documents.push_back({"length beyond the end", TBytes().Int(3).Int(0x7FFFFFFF).Raw("abc").Data()});
+    documents.push_back({"negative name length", TBytes().Int(10).Int(-3).Int(-1).Int(1).Int(0).Int(1).Data()});
+    TBytes corruptFace;
+    corruptFace.Int(10).Int(-3).Str("O").Int(1).Int(0);
+    corruptFace.Int(18).Int(1).Str("t").Int(1).Int(1).Bool(true).Bool(true).Int(0x40000000).Int(1);
+    documents.push_back({"face name length", corruptFace.Data()});
+    return documents;
 }
 
 // A temporary folder for the files of one test.

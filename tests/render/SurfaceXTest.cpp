@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cmath>
 
 namespace qm {
@@ -115,9 +114,9 @@ TEST(SegmentWalker, SolidClearZeroLengthAndZeroWidthLines)
     EXPECT_EQ(Strokes(negative.canvas), Strokes(hairline.canvas));
 }
 
-TEST(SegmentWalker, AstronomicalLinesEndInBoundedTimeAndKeepTheirDashPhase)
+// How fast such lines are walked is render_bench's BM_AstronomicalDashedLine.
+TEST(SegmentWalker, AstronomicalLinesKeepTheirDashPhaseAndEnd)
 {
-    const auto start = std::chrono::steady_clock::now();
     TRecordingSurface surface({}, 800, 600);
     surface.Pen = DashedPen(1);
     surface.DrawLine(-2000000000, 5, 2000000000, 5);
@@ -154,7 +153,6 @@ TEST(SegmentWalker, AstronomicalLinesEndInBoundedTimeAndKeepTheirDashPhase)
     wide.DrawLine(0, 0, 100000, 0);
     EXPECT_EQ(Strokes(wide.canvas), (std::vector<TStroke>{HorizontalStroke(0, 2000, 0), HorizontalStroke(4000, 6000, 0),
                                                           HorizontalStroke(100000, 100000, 0)}));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 TEST(SegmentWalker, TheRasterLeavesOutOnlyStrokesThatCannotShow)
