@@ -90,7 +90,7 @@ inline void AddItem(TObjectTree& tree, TKind kind, TSequence& random, bool withT
     for (const TPoint& p : vertices)
         tree.AddPoint(p.x, p.y, node);
     tree.PointToCenter(node);
-    TItemObject& item = *node->Data();
+    tree.ChangeItem(node, [&](TItemObject& item) {
     item.Pen.Color = RGB(random.Next(256), random.Next(256), random.Next(256));
     item.Brush = {RGB(random.Next(256), random.Next(256), random.Next(256)),
                   static_cast<TBrushStyle>(random.Next(8))};
@@ -119,6 +119,7 @@ inline void AddItem(TObjectTree& tree, TKind kind, TSequence& random, bool withT
     }
     if (withText)
         item.Text = text;
+    });
 }
 
 // Items of every kind on an 800 x 600 canvas, every tenth with a text.

@@ -56,7 +56,7 @@ std::unique_ptr<TObjectTree> MakeDrawing(int items)
         for (int v = 0; v < vertices[static_cast<std::size_t>(type)]; ++v)
             tree->AddPoint(i % 800 + 13 * v, i % 600 + 7 * (v % 3), node);
         if (i % 2 == 0)
-            node->Data()->Text = text;
+            tree->ChangeItem(node, [&text](TItemObject& item) { item.Text = text; });
     }
     return tree;
 }
@@ -209,8 +209,11 @@ std::unique_ptr<TObjectTree> ReadDocumentByScanning(const QString& path)
             tree->MarkFixedNode(node);
         } else if (code > rcNode && code <= rcControlPoints) {
             stream.ReadInteger(value);
-            TTreeNode* node = ScanForId(*tree, value);
-            ReadItemFields(stream, static_cast<TRecordCode>(code), node ? node->Data() : nullptr);
+            const auto record = static_cast<TRecordCode>(code);
+            if (TTreeNode* node = ScanForId(*tree, value))
+                tree->ChangeItem(node, [&](TItemObject& item) { ReadItemFields(stream, record, &item); });
+            else
+                ReadItemFields(stream, record, nullptr);
         }
     }
     tree->SetItemCounter(records);

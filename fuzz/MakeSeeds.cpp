@@ -67,19 +67,23 @@ TTreeNode* AddEveryKind(TObjectTree& tree, TTreeNode* parent)
     TTreeNode* group = tree.AddItem(parent, Utf8ToCp932("グループ"), itGroup);
     AddFigure(tree, group, "四角", itRectangle, {{10, 10}, {60, 10}, {60, 40}, {10, 40}});
     TTreeNode* ellipse = AddFigure(tree, group, "円", itEllipse, {{70, 10}, {110, 10}, {110, 50}, {70, 50}});
-    ellipse->Data()->Brush = {clRed, bsDiagCross};
+    tree.ChangeItem(ellipse, [](TItemObject& item) { item.Brush = {clRed, bsDiagCross}; });
     TTreeNode* arrow = AddFigure(tree, group, "矢印", itArrow, {{10, 60}, {80, 90}});
-    arrow->Data()->PStyle = leArrow;
-    arrow->Data()->DStyle = FromStoredCode<TLineEnd>(2);
-    arrow->Data()->Pen = {clBlue, 3, psDash, TPenMode::pmCopy};
+    tree.ChangeItem(arrow, [](TItemObject& item) {
+        item.PStyle = leArrow;
+        item.DStyle = FromStoredCode<TLineEnd>(2);
+        item.Pen = {clBlue, 3, psDash, TPenMode::pmCopy};
+    });
     TTreeNode* curve = AddFigure(tree, parent, "曲線", itCurve, {{10, 100}, {40, 130}, {70, 100}, {100, 130}});
-    curve->Data()->CurveStyle = csBezier;
+    tree.ChangeItem(curve, [](TItemObject& item) { item.CurveStyle = csBezier; });
     TTreeNode* polygon = AddFigure(tree, parent, "多角形", itPolygon, {{120, 100}, {160, 140}, {120, 140}});
-    polygon->Data()->CurveStyle = csSpline;
-    polygon->Data()->Text = Utf8ToCp932("文字\r\n二行目");
-    polygon->Data()->Font.Style = fsBold | fsUnderline;
-    polygon->Data()->Roll = 30;
-    polygon->Data()->StretchX = 1.5f;
+    tree.ChangeItem(polygon, [](TItemObject& item) {
+        item.CurveStyle = csSpline;
+        item.Text = Utf8ToCp932("文字\r\n二行目");
+        item.Font.Style = fsBold | fsUnderline;
+        item.Roll = 30;
+        item.StretchX = 1.5f;
+    });
     AddFigure(tree, parent, "線", itLine, {{0, 0}, {5, 5}});
     return group;
 }

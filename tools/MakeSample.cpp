@@ -28,69 +28,77 @@ TTreeNode* AddFigure(TObjectTree& tree, TTreeNode* parent, const char* caption, 
     return node;
 }
 
-void Style(TTreeNode* node, TColor pen, std::int32_t width, TPenStyle penStyle, TColor fill, TBrushStyle fillStyle)
+void Style(TObjectTree& tree, TTreeNode* node, TColor pen, std::int32_t width, TPenStyle penStyle, TColor fill,
+           TBrushStyle fillStyle)
 {
-    TItemObject& item = *node->Data();
-    item.Pen = {pen, width, penStyle, TPenMode::pmCopy};
-    item.Brush = {fill, fillStyle};
+    tree.ChangeItem(node, [&](TItemObject& item) {
+        item.Pen = {pen, width, penStyle, TPenMode::pmCopy};
+        item.Brush = {fill, fillStyle};
+    });
 }
 
-void Label(TTreeNode* node, const char* text)
+void Label(TObjectTree& tree, TTreeNode* node, const char* text)
 {
-    node->Data()->Text = Utf8ToCp932(text);
+    tree.ChangeItem(node, [text](TItemObject& item) { item.Text = Utf8ToCp932(text); });
 }
 
 void BuildSample(TObjectTree& tree, TTreeNode* root)
 {
     TTreeNode* box = AddFigure(tree, root, "四角形", itRectangle, {{30, 30}, {30, 110}, {190, 110}, {190, 30}});
-    Style(box, RGB(0, 0, 128), 3, psSolid, RGB(255, 255, 200), bsSolid);
-    Label(box, "こんにちは\r\nQuillmark");
+    Style(tree, box, RGB(0, 0, 128), 3, psSolid, RGB(255, 255, 200), bsSolid);
+    Label(tree, box, "こんにちは\r\nQuillmark");
 
     TTreeNode* hatched = AddFigure(tree, root, "斜線の四角形", itRectangle, {{220, 30}, {220, 110}, {360, 110}, {360, 30}});
-    Style(hatched, clBlack, 1, psDash, RGB(0, 128, 0), bsDiagCross);
+    Style(tree, hatched, clBlack, 1, psDash, RGB(0, 128, 0), bsDiagCross);
 
     TTreeNode* ellipse = AddFigure(tree, root, "楕円", itEllipse, {{400, 30}, {400, 110}, {560, 110}, {560, 30}});
-    Style(ellipse, RGB(128, 0, 0), 2, psSolid, RGB(255, 220, 220), bsSolid);
-    ellipse->Data()->Roll = 20;
-    Label(ellipse, "回転した楕円");
+    Style(tree, ellipse, RGB(128, 0, 0), 2, psSolid, RGB(255, 220, 220), bsSolid);
+    tree.ChangeItem(ellipse, [](TItemObject& item) { item.Roll = 20; });
+    Label(tree, ellipse, "回転した楕円");
 
     TTreeNode* line = AddFigure(tree, root, "新しい直線", itLine, {{40, 160}, {200, 200}});
-    Style(line, clBlue, 5, psSolid, clWhite, bsSolid);
+    Style(tree, line, clBlue, 5, psSolid, clWhite, bsSolid);
 
     TTreeNode* arrow = AddFigure(tree, root, "新しい矢印", itArrow, {{230, 200}, {360, 150}});
-    Style(arrow, clRed, 2, psSolid, clRed, bsSolid);
-    arrow->Data()->PStyle = leArrow;
+    Style(tree, arrow, clRed, 2, psSolid, clRed, bsSolid);
+    tree.ChangeItem(arrow, [](TItemObject& item) { item.PStyle = leArrow; });
 
     TTreeNode* spline = AddFigure(tree, root, "自然曲線", itCurve, {{400, 200}, {450, 140}, {500, 210}, {560, 150}});
-    Style(spline, RGB(128, 0, 128), 2, psSolid, clWhite, bsClear);
-    spline->Data()->CurveStyle = csSpline;
-    spline->Data()->DStyle = leArrow;
+    Style(tree, spline, RGB(128, 0, 128), 2, psSolid, clWhite, bsClear);
+    tree.ChangeItem(spline, [](TItemObject& item) {
+        item.CurveStyle = csSpline;
+        item.DStyle = leArrow;
+    });
 
     TTreeNode* bezier = AddFigure(tree, root, "ベジェ曲線", itCurve, {{40, 250}, {120, 330}, {200, 250}});
-    Style(bezier, RGB(0, 128, 128), 3, psSolid, clWhite, bsClear);
-    bezier->Data()->CurveStyle = csBezier;
-    bezier->Data()->C1[0] = {bezier->Data()->Points[0].x + 10, bezier->Data()->Points[0].y + 70};
-    bezier->Data()->C2[1] = {bezier->Data()->Points[2].x - 10, bezier->Data()->Points[2].y + 70};
+    Style(tree, bezier, RGB(0, 128, 128), 3, psSolid, clWhite, bsClear);
+    tree.ChangeItem(bezier, [](TItemObject& item) {
+        item.CurveStyle = csBezier;
+        item.C1[0] = {item.Points[0].x + 10, item.Points[0].y + 70};
+        item.C2[1] = {item.Points[2].x - 10, item.Points[2].y + 70};
+    });
 
     TTreeNode* polygon = AddFigure(tree, root, "新しい多角形", itPolygon, {{240, 330}, {300, 240}, {360, 330}});
-    Style(polygon, clBlack, 1, psSolid, RGB(0, 0, 255), bsHorizontal);
-    Label(polygon, "三角");
+    Style(tree, polygon, clBlack, 1, psSolid, RGB(0, 0, 255), bsHorizontal);
+    Label(tree, polygon, "三角");
 
     TTreeNode* group = tree.AddItem(root, Utf8ToCp932("新しいグループ"), itGroup);
     TTreeNode* member1 = AddFigure(tree, group, "縦縞", itRectangle, {{400, 250}, {400, 330}, {470, 330}, {470, 250}});
-    Style(member1, clBlack, 1, psSolid, RGB(255, 128, 0), bsVertical);
+    Style(tree, member1, clBlack, 1, psSolid, RGB(255, 128, 0), bsVertical);
     TTreeNode* member2 = AddFigure(tree, group, "格子", itEllipse, {{480, 250}, {480, 330}, {560, 330}, {560, 250}});
-    Style(member2, clBlack, 1, psDot, RGB(0, 0, 0), bsCross);
+    Style(tree, member2, clBlack, 1, psDot, RGB(0, 0, 0), bsCross);
     tree.AddPoint(400, 250, group);
     tree.AddPoint(560, 330, group);
 
     TTreeNode* stretched = AddFigure(tree, root, "伸縮と回転", itPolygon,
                                      {{80, 380}, {120, 360}, {160, 380}, {150, 420}, {90, 420}});
-    Style(stretched, RGB(64, 64, 64), 2, psDashDot, RGB(200, 255, 200), bsFDiagonal);
-    stretched->Data()->StretchX = 1.5f;
-    stretched->Data()->StretchY = 0.8f;
-    stretched->Data()->Roll = 30;
-    Label(stretched, "伸縮");
+    Style(tree, stretched, RGB(64, 64, 64), 2, psDashDot, RGB(200, 255, 200), bsFDiagonal);
+    tree.ChangeItem(stretched, [](TItemObject& item) {
+        item.StretchX = 1.5f;
+        item.StretchY = 0.8f;
+        item.Roll = 30;
+    });
+    Label(tree, stretched, "伸縮");
 }
 
 // The copies sit in groups under the Object root, shifted so they do not all

@@ -293,8 +293,7 @@ void TCanvasForm2::ShowPreview()
 
 void TCanvasForm2::Button1Click()
 {
-    canvas_.ResizeCanvas(upDown1_->value(), upDown2_->value());
-    canvas_.SetGridStep(upDown3_->value());
+    canvas_.ApplyCanvasSettings({upDown1_->value(), upDown2_->value(), upDown3_->value()});
     accept();
 }
 

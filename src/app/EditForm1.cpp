@@ -102,23 +102,6 @@ int AngleOf(std::int32_t roll)
     return remainder < 0 ? remainder + 360 : remainder;
 }
 
-// The turn that brings `roll` to `angle`. Only a corrupt roll near the int
-// limits makes the difference overflow; a whole number of turns less gives
-// the same picture then.
-std::int32_t AngleStep(int angle, std::int32_t roll)
-{
-    const std::int64_t step = std::int64_t{angle} - roll;
-    if (step > std::numeric_limits<std::int32_t>::max() || step < std::numeric_limits<std::int32_t>::min())
-        return static_cast<std::int32_t>(step % 360);
-    return static_cast<std::int32_t>(step);
-}
-
-// The distance from `from` to `to`, modulo 2^32 as the tree's moves wrap.
-std::int32_t WrappedStep(int to, std::int32_t from)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(to) - static_cast<std::uint32_t>(from));
-}
-
 void SetComboIndex(QComboBox* combo, std::int32_t index)
 {
     combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
@@ -555,84 +538,62 @@ void TEditForm1::Button3Click()
 
 void TEditForm1::Button1Click()
 {
-    if (editNode_) {
-        TItemObject& item = *editNode_->Data();
-        WriteFillAndLine(item);
-        WriteGeometry(item);
-        WriteText(item);
-        tree_.MarkChanged();
-    }
+    ApplyItemEdits(tree_, editNode_, Edits());
     accept();
 }
 
-void TEditForm1::WriteFillAndLine(TItemObject& item)
+TItemEdits TEditForm1::Edits() const
 {
-    TBrush brush = item.Brush;
+    TItemEdits edits;
     if (const int pattern = comboBox1_->currentIndex(); pattern >= 0)
-        brush.Style = kFillPatterns[static_cast<std::size_t>(pattern)];
-    brush.Color = fillColor_;
-    if (checkBox1_->isChecked())
-        brush.Style = bsClear;
-    item.Brush = brush;
-    tree_.ApplyBrush(brush, editNode_);
-
-    TPen pen = item.Pen;
+        edits.FillPattern = kFillPatterns[static_cast<std::size_t>(pattern)];
+    edits.FillColor = fillColor_;
+    edits.NoFill = checkBox1_->isChecked();
     if (radioGroup1_->checkedId() == kSolidLineButton)
-        pen.Style = psSolid;
+        edits.LineStyle = psSolid;
     else if (radioGroup1_->checkedId() == kDashedLineButton)
-        pen.Style = psDash;
-    if (checkBox2_->isChecked())
-        pen.Style = psClear;
-    pen.Width = upDown1_->value();
-    pen.Color = lineColor_;
-    item.Pen = pen;
-    tree_.ApplyPen(pen, editNode_);
-}
+        edits.LineStyle = psDash;
+    edits.NoLine = checkBox2_->isChecked();
+    edits.LineWidth = upDown1_->value();
+    edits.LineColor = lineColor_;
 
-void TEditForm1::WriteGeometry(TItemObject& item)
-{
-    tree_.SetStretch(editNode_, StretchFactor(upDown3_->value()), StretchFactor(upDown2_->value()));
-    tree_.RotateItem(AngleStep(upDown4_->value(), item.Roll), editNode_);
-    tree_.MoveItem(WrappedStep(upDown5_->value(), item.X), WrappedStep(upDown6_->value(), item.Y), editNode_);
-    item.Priority = upDown9_->value();
-}
+    edits.StretchX = StretchFactor(upDown3_->value());
+    edits.StretchY = StretchFactor(upDown2_->value());
+    edits.Angle = upDown4_->value();
+    edits.X = upDown5_->value();
+    edits.Y = upDown6_->value();
+    edits.Priority = upDown9_->value();
 
-void TEditForm1::WriteText(TItemObject& item)
-{
     const QString text = memo1_->toPlainText();
     if (text != loadedText_)
-        item.Text = QStringToItemText(text);
-    item.Font = memoFont_;
-    item.Margin = upDown7_->value();
-    item.LineSpacing = upDown8_->value();
-    item.CenterH = checkBox3_->isChecked();
-    item.CenterV = checkBox4_->isChecked();
+        edits.Text = QStringToItemText(text);
+    edits.Font = memoFont_;
+    edits.Margin = upDown7_->value();
+    edits.LineSpacing = upDown8_->value();
+    edits.CenterH = checkBox3_->isChecked();
+    edits.CenterV = checkBox4_->isChecked();
     if (comboBox2_->currentIndex() >= 0)
-        item.PStyle = FromStoredCode<TLineEnd>(comboBox2_->currentIndex());
+        edits.PStyle = FromStoredCode<TLineEnd>(comboBox2_->currentIndex());
     if (comboBox3_->currentIndex() >= 0)
-        item.DStyle = FromStoredCode<TLineEnd>(comboBox3_->currentIndex());
+        edits.DStyle = FromStoredCode<TLineEnd>(comboBox3_->currentIndex());
     if (radioGroup2_->checkedId() >= 0)
-        item.CurveStyle = FromStoredCode<TCurveStyle>(radioGroup2_->checkedId());
+        edits.CurveStyle = FromStoredCode<TCurveStyle>(radioGroup2_->checkedId());
+    return edits;
 }
 
 void EditSelection(TEditForm1& editor, TObjectTree& tree, const std::vector<TTreeNode*>& selection)
 {
     if (selection.empty() || !selection.front())
         return;
-    TTreeNode* first = selection.front();
+    // The dialog's OK and the spread of its line and fill are one step.
+    const TEditStepScope step(tree, kEditStepName);
     const bool several = selection.size() > 1;
     if (several)
         editor.SetPositionTabVisible(false);
-    editor.Execute(first);
+    editor.Execute(selection.front());
     if (several)
         editor.SetPositionTabVisible(true);
-    // Copies: the first node could lie inside another selected subtree.
-    const TPen pen = first->Data()->Pen;
-    const TBrush brush = first->Data()->Brush;
-    for (auto other = selection.begin() + 1; other != selection.end(); ++other) {
-        tree.ApplyPen(pen, *other);
-        tree.ApplyBrush(brush, *other);
-    }
+    SpreadLineAndFill(tree, selection);
 }
 
 } // namespace qm

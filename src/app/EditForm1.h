@@ -1,5 +1,6 @@
 #pragma once
 
+#include "canvas/ItemEdits.h"
 #include "model/ObjectTree.h"
 
 #include <QDialog>
@@ -79,9 +80,8 @@ private:
     void BitBtn2Click();
     void Button1Click();
     void Button3Click();
-    void WriteFillAndLine(TItemObject& item);
-    void WriteGeometry(TItemObject& item);
-    void WriteText(TItemObject& item);
+    // The item as the fields hold it, for OK.
+    TItemEdits Edits() const;
 
     TObjectTree& tree_;
     TUserDialogs& dialogs_;

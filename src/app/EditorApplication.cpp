@@ -8,6 +8,7 @@
 #include "MessageForm1.h"
 #include "ProgressForm1.h"
 #include "QtUserDialogs.h"
+#include "SettingsFile.h"
 #include "TreeForm1.h"
 
 #include "canvas/EditCommands.h"
@@ -16,16 +17,59 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QMessageBox>
 
+#include <algorithm>
+
 namespace qm {
+
+namespace {
+
+// The edit history's memory budget: "UndoMemory" of section "Edit" in the
+// settings file, in MiB.
+std::size_t HistoryBudget(const TIniFile& settings)
+{
+    const std::int32_t mebibytes =
+        settings.ReadInteger("Edit", "UndoMemory", static_cast<std::int32_t>(TEditHistory::kDefaultBudget >> 20));
+    return static_cast<std::size_t>(std::max(mebibytes, 0)) << 20;
+}
+
+} // namespace
+
+// Names the steps that undo and redo would take in the main window's menu.
+class TEditorApplication::THistoryMenus final : private TTreeObserver {
+public:
+    THistoryMenus(TObjectTree& tree, TMainForm1& mainForm) : tree_(tree), mainForm_(mainForm)
+    {
+        tree_.AddObserver(this);
+        HistoryChanged();
+    }
+    ~THistoryMenus() override { tree_.RemoveObserver(this); }
+
+private:
+    void HistoryChanged() override
+    {
+        const TEditHistory& history = tree_.History();
+        mainForm_.ShowHistory(QString::fromUtf8(history.UndoName()), QString::fromUtf8(history.RedoName()));
+    }
+
+    TObjectTree& tree_;
+    TMainForm1& mainForm_;
+};
 
 TEditorApplication::TEditorApplication(const TPlaces& places, TFileCommands::TExporters exporters,
                                        TPictureLoader loadPicture, TDialogsFactory makeDialogs)
     : places_(places), tree_(std::make_unique<TObjectTree>()), mainForm_(std::make_unique<TMainForm1>())
 {
-    const TCanvasGeometry settings = ReadCanvasSettings(TIniFile(places_.SettingsFile.toStdString()));
+    const TIniFile settingsFile(places_.SettingsFile.toStdString());
+    const TCanvasGeometry settings = ReadCanvasSettings(settingsFile);
+    tree_->SetHistoryBudget(HistoryBudget(settingsFile));
     canvasForm_ = std::make_unique<TCanvasForm1>(*tree_, *mainForm_, settings, places_.TemplateFolders);
+    if (!SettingsWritable(places_.SettingsFile)) {
+        canvasForm_->ShowStatus(QStringLiteral("　設定ファイル %1 に書き込めないため、設定は保存されません")
+                                    .arg(QDir::toNativeSeparators(places_.SettingsFile)));
+    }
     messageForm_ = std::make_unique<TMessageForm1>(mainForm_.get());
     dialogs_ = makeDialogs ? makeDialogs(mainForm_.get(), *messageForm_)
                            : std::make_unique<TQtUserDialogs>(mainForm_.get(), *messageForm_);
@@ -39,12 +83,14 @@ TEditorApplication::TEditorApplication(const TPlaces& places, TFileCommands::TEx
     files_ = std::make_unique<TFileCommands>(*tree_, canvasForm_->Canvas(), *mainForm_, *dialogs_,
                                              places_.SettingsFile, places_.ExecutableDir, std::move(exporters));
     canvasForm_->SetCommands(commands_.get());
+    historyMenus_ = std::make_unique<THistoryMenus>(*tree_, *mainForm_);
     WireMainWindow();
 }
 
 TEditorApplication::~TEditorApplication()
 {
     // The tree outlives every window that shows or edits it.
+    historyMenus_.reset();
     files_.reset();
     aboutBox_.reset();
     progressForm_.reset();
@@ -64,6 +110,8 @@ void TEditorApplication::Guarded(const std::function<void()>& command)
         command();
     } catch (const TFileError& error) {
         QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("Quillmark"), QString::fromUtf8(error.what()));
+    } catch (const TEditRefused& error) {
+        QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("Quillmark"), QString::fromUtf8(error.what()));
     } catch (const std::bad_alloc&) {
         QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("Quillmark"),
                               QStringLiteral("メモリが足りません。"));
@@ -81,6 +129,8 @@ void TEditorApplication::WireMainWindow()
     c.Open = guarded([this] { files_->Open1Click(); });
     c.Save = guarded([this] { files_->Save1Click(); });
     c.SaveAs = guarded([this] { files_->SaveAs1Click(); });
+    c.Undo = guarded([this] { commands_->Undo(); });
+    c.Redo = guarded([this] { commands_->Redo(); });
     c.Cut = [this] { commands_->CutSelection(); };
     c.Copy = [this] { commands_->CopySelection(); };
     c.Paste = [this] { commands_->PasteClipboard(); };
@@ -149,6 +199,7 @@ void TEditorApplication::FontBarChanged()
         return;
     const TFont font = mainForm_->FontBarFont(canvas.Selection().First()->Data()->Font);
     canvasForm_->SetFont(font);
+    const TEditStepScope step(*tree_, "フォント");
     for (TTreeNode* node : canvas.Selection().Nodes())
         tree_->ApplyFont(font, node);
     if (!canvasForm_->Visible())

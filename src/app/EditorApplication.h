@@ -76,6 +76,8 @@ private:
     void ChooseBackground();
     void CloseProgram();
 
+    class THistoryMenus;
+
     TPlaces places_;
     std::unique_ptr<TObjectTree> tree_;
     std::unique_ptr<TMainForm1> mainForm_;
@@ -89,6 +91,7 @@ private:
     std::unique_ptr<TProgressForm1> progressForm_;
     std::unique_ptr<TAboutBox> aboutBox_;
     std::unique_ptr<TFileCommands> files_;
+    std::unique_ptr<THistoryMenus> historyMenus_;
 };
 
 } // namespace qm

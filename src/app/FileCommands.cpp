@@ -8,6 +8,8 @@
 #include "platform/IniFile.h"
 #include "render/BitmapX.h"
 
+#include <algorithm>
+
 namespace qm {
 
 namespace {
@@ -15,12 +17,12 @@ namespace {
 const QString kDocumentFilter = QStringLiteral("Quillmarkオブジェクトファイル(dof)|*dof");
 const QString kSaveAsFilter = QStringLiteral(
     "Quillmarkオブジェクトファイル(dof)|*dof|ビットマップ型式(bmp)|*bmp|拡張メタファイル型式(emf)|*emf");
-const QString kExtensionObjectFilter = QStringLiteral("ユーザー定義ファイル(ud2)|*ud2");
-
 // The file types of kSaveAsFilter by their 1-based positions; any other
 // choice saves a document.
 constexpr int kSaveAsBitmap = 2;
 constexpr int kSaveAsMetafile = 3;
+const QString kExtensionObjectFilter = QStringLiteral("ユーザー定義ファイル(ud2)|*ud2");
+
 TIniFile OpenSettings(const QString& path)
 {
     return TIniFile(path.toStdString());
@@ -42,13 +44,14 @@ TFileCommands::TFileCommands(TObjectTree& tree, TCanvasWindow& canvas, TMainStat
 
 TCanvasGeometry TFileCommands::CanvasGeometry() const
 {
-    return {canvas_.ImageWidth(), canvas_.ImageHeight(), canvas_.GridStep()};
+    return tree_.CanvasGeometry();
 }
 
 void TFileCommands::ApplyCanvasGeometry(const TCanvasGeometry& geometry)
 {
+    // Not an edit: a new or opened document starts with this canvas.
+    tree_.ResetCanvasGeometry({geometry.Width, geometry.Height, std::max(geometry.Grid, 1)});
     canvas_.ResizeCanvas(geometry.Width, geometry.Height);
-    canvas_.SetGridStep(geometry.Grid);
 }
 
 void TFileCommands::New1Click()
@@ -103,8 +106,10 @@ void TFileCommands::OpenDocument(const QString& path)
 void TFileCommands::Save1Click()
 {
     const QString path = ReadPathSetting(OpenSettings(settingsPath_), "LastDir");
-    if (path.endsWith(QStringLiteral(".dof"), Qt::CaseSensitive))
+    if (path.endsWith(QStringLiteral(".dof"), Qt::CaseSensitive)) {
         WriteDocument(path, tree_, CanvasGeometry());
+        tree_.MarkSaved();
+    }
 }
 
 void TFileCommands::SaveAs1Click()
@@ -130,6 +135,7 @@ void TFileCommands::SaveAs1Click()
     default: {
         const QString path = WithExtension(choice->Path, QStringLiteral(".dof"));
         WriteDocument(path, tree_, CanvasGeometry());
+        tree_.MarkSaved();
         WritePathSetting(settings, "LastDir", path);
         main_.SetSaveEnabled(true);
         break;
@@ -178,7 +184,10 @@ void TFileCommands::Load1Click()
     const std::optional<QString> path = dialogs_.ChooseOpenFile(QString(), kExtensionObjectFilter, initialDir);
     if (!path)
         return;
-    InsertExtensionObject(*path, tree_, tree_.ObjectRoot());
+    {
+        const TEditStepScope step(tree_, "拡張オブジェクトの挿入");
+        InsertExtensionObject(*path, tree_, tree_.ObjectRoot());
+    }
     canvas_.Repaint();
     WritePathSetting(settings, "LastDir2", *path);
 }

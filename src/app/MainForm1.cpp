@@ -87,9 +87,12 @@ void TMainForm1::BuildMenus()
     file->addAction(QStringLiteral("終了(&X)"), this, &QWidget::close);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
-    QAction* undo = edit->addAction(QStringLiteral("元に戻す(&U)"));
-    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    undo->setEnabled(false);
+    undoAction_ = AddMenuItem(edit, QString(), &TMainWindowCommands::Undo, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    undoAction_->setObjectName(QStringLiteral("Undo1"));
+    redoAction_ = AddMenuItem(edit, QString(), &TMainWindowCommands::Redo, QKeySequence(Qt::CTRL | Qt::Key_Y));
+    redoAction_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    redoAction_->setObjectName(QStringLiteral("Redo1"));
+    ShowHistory(QString(), QString());
     edit->addSeparator();
     AddMenuItem(edit, QStringLiteral("切り取り(&T)"), &TMainWindowCommands::Cut, QKeySequence(Qt::CTRL | Qt::Key_X));
     AddMenuItem(edit, QStringLiteral("コピー(&C)"), &TMainWindowCommands::Copy, QKeySequence(Qt::CTRL | Qt::Key_C));
@@ -125,6 +128,16 @@ void TMainForm1::BuildMenus()
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     AddMenuItem(help, QStringLiteral("バージョン情報(&A)..."), &TMainWindowCommands::About);
+}
+
+void TMainForm1::ShowHistory(const QString& undoName, const QString& redoName)
+{
+    auto show = [](QAction* action, const QString& caption, const QString& mnemonic, const QString& step) {
+        action->setText(step.isEmpty() ? caption + mnemonic : caption + QStringLiteral(": ") + step + mnemonic);
+        action->setEnabled(!step.isEmpty());
+    };
+    show(undoAction_, QStringLiteral("元に戻す"), QStringLiteral("(&U)"), undoName);
+    show(redoAction_, QStringLiteral("やり直し"), QStringLiteral("(&R)"), redoName);
 }
 
 void TMainForm1::BuildToolBars()

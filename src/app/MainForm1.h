@@ -18,6 +18,7 @@ namespace qm {
 // window exists.
 struct TMainWindowCommands {
     std::function<void()> New, Open, Save, SaveAs;
+    std::function<void()> Undo, Redo;
     std::function<void()> Cut, Copy, Paste, Delete;
     std::function<void()> ShowTree, ShowCanvas;
     std::function<void()> ToggleGrid, ToggleTraceImage;
@@ -57,6 +58,10 @@ public:
     // the list has no selection), the size and the three styles.
     TFont FontBarFont(const TFont& base) const;
 
+    // "元に戻す" and "やり直し" name the step each would take, enabled only
+    // when there is one (an empty name: none).
+    void ShowHistory(const QString& undoName, const QString& redoName);
+
     void SetGridChecked(bool checked);
     void SetTraceImageChecked(bool checked);
 
@@ -66,6 +71,8 @@ public:
 
     QAction* SaveAction() const { return saveAction_; }
     QAction* PasteAction() const { return pasteAction_; }
+    QAction* UndoAction() const { return undoAction_; }
+    QAction* RedoAction() const { return redoAction_; }
     QSpinBox* FontSize() const { return fontSize_; }
 
 protected:
@@ -87,6 +94,8 @@ private:
     QAction* saveAction_ = nullptr;
     QAction* saveButton_ = nullptr;
     QAction* pasteAction_ = nullptr;
+    QAction* undoAction_ = nullptr;
+    QAction* redoAction_ = nullptr;
     QAction* gridAction_ = nullptr;
     QAction* traceAction_ = nullptr;
     QActionGroup* shapeTools_ = nullptr;

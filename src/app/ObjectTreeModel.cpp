@@ -98,6 +98,7 @@ bool TObjectTreeModel::setData(const QModelIndex& index, const QVariant& value, 
     TTreeNode* node = NodeAt(index);
     if (!node || role != Qt::EditRole || !tree_.CanEditCaption(node))
         return false;
+    const TEditStepScope step(tree_, "名前の変更");
     tree_.SetCaption(node, QStringToCp932(value.toString()));
     return true;
 }
@@ -115,6 +116,10 @@ Qt::ItemFlags TObjectTreeModel::flags(const QModelIndex& index) const
 
 void TObjectTreeModel::NodeAdded(TTreeNode* node)
 {
+    if (node->NextSibling())
+        resetPending_ = true;
+    if (resetPending_)
+        return;
     const TTreeNode* parentNode = node->Parent();
     TChildRows& rows = ChildRowsOf(parentNode, node);
     const int row = rows.Count();
@@ -125,6 +130,8 @@ void TObjectTreeModel::NodeAdded(TTreeNode* node)
 
 void TObjectTreeModel::NodeRemoving(TTreeNode* node)
 {
+    if (resetPending_)
+        return;
     const TTreeNode* parentNode = node->Parent();
     TChildRows& rows = ChildRowsOf(parentNode);
     const auto slot = slots_.find(node);
@@ -140,6 +147,8 @@ void TObjectTreeModel::NodeRemoving(TTreeNode* node)
 
 void TObjectTreeModel::NodeRenamed(TTreeNode* node)
 {
+    if (resetPending_)
+        return;
     const QModelIndex index = IndexOf(node);
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
 }
@@ -149,7 +158,14 @@ void TObjectTreeModel::TreeReset()
     beginResetModel();
     childRows_.clear();
     slots_.clear();
+    resetPending_ = false;
     endResetModel();
+}
+
+void TObjectTreeModel::StepApplied()
+{
+    if (resetPending_)
+        TreeReset();
 }
 
 } // namespace qm

@@ -13,7 +13,9 @@ namespace qm {
 // The object tree as a Qt item model: one row per node, captioned with the
 // node's text. It follows the tree as its observer, so a change reaches the
 // view as the insertion, removal or change of one row, and views keep their
-// expanded and selected nodes. Only a replaced document resets the model.
+// expanded and selected nodes. A replaced document resets the model, and so
+// does an undo or redo that puts a node back between its siblings (rows are
+// numbered by joining order, so a node can only join at the end).
 //
 // Captions may be edited except those of the three fixed nodes; an edited
 // caption becomes the item's Name.
@@ -47,6 +49,7 @@ private:
     void NodeRemoving(TTreeNode* node) override;
     void NodeRenamed(TTreeNode* node) override;
     void TreeReset() override;
+    void StepApplied() override;
 
     // The rows of `parent`'s children (null: the top level), indexed now if
     // they were not yet; `pending` is a child already in the tree that the
@@ -59,6 +62,9 @@ private:
     // Indexed children by parent, and each indexed node's slot among them.
     mutable std::unordered_map<const TTreeNode*, TChildRows> childRows_;
     mutable std::unordered_map<const TTreeNode*, std::size_t> slots_;
+    // Set while an undo or redo makes changes that rows cannot follow; the
+    // model is reset once the step is applied.
+    bool resetPending_ = false;
 };
 
 } // namespace qm

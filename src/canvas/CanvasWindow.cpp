@@ -65,6 +65,8 @@ TCanvasWindow::TCanvasWindow(TObjectTree& tree, TMainState& main, TTextBox& text
         / static_cast<float>(TBitmapX::GetDisplayInfo(picture_.Canvas(), HORZRES));
     SetGridStep(settings.Grid);
     SetCanvasSize(settings.Width, settings.Height);
+    // The document starts with this canvas; from here on it holds it.
+    tree_.ResetCanvasGeometry({settings.Width, settings.Height, gridStep_});
     textBox_.Hide();
 }
 
@@ -83,6 +85,20 @@ void TCanvasWindow::NodeRemoving(TTreeNode* node)
 void TCanvasWindow::TreeReset()
 {
     textItem_ = nullptr;
+}
+
+void TCanvasWindow::CanvasChanged()
+{
+    const TCanvasGeometry& canvas = tree_.CanvasGeometry();
+    SetGridStep(canvas.Grid);
+    if (canvas.Width != ImageWidth() || canvas.Height != ImageHeight())
+        ResizeCanvas(canvas.Width, canvas.Height);
+}
+
+void TCanvasWindow::ApplyCanvasSettings(const TCanvasGeometry& settings)
+{
+    const TEditStepScope step(tree_, "キャンバスの設定");
+    tree_.SetCanvasGeometry({settings.Width, settings.Height, std::max(settings.Grid, 1)});
 }
 
 // --- View ---------------------------------------------------------------------

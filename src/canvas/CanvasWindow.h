@@ -15,6 +15,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace qm {
 
@@ -82,6 +84,9 @@ public:
     void SetBackColor(TColor color) { backColor_ = color; }
     std::int32_t GridStep() const { return gridStep_; }
     void SetGridStep(std::int32_t step);
+    // The canvas settings' OK: size and grid as one step of the history,
+    // kept in the document; the picture follows.
+    void ApplyCanvasSettings(const TCanvasGeometry& settings);
 
     // The grid switch ("グリッドを表示する", the main menu's "グリッド(&G)"):
     // SetShowGrid shows at the next refresh; ToggleGrid flips the switch and
@@ -151,6 +156,12 @@ public:
     void DragPoint(THitKind kind, std::int32_t index, std::int32_t dx, std::int32_t dy);
     // Opens (true) or commits and closes (false) the in-place text editor.
     void InPlaceText(bool show);
+    // Ends whatever gesture is under way (a drag, a figure being made, the
+    // in-place editor), so that what it changed is a finished step.
+    void EndGesture();
+    // After undo or redo: the touched nodes that are items of the drawing
+    // become the selection, point editing ends, and the canvas is redrawn.
+    void SelectRestored(const std::vector<TTreeNode*>& touched);
     void EditSelection();
 
     // --- Shape creation --------------------------------------------------
@@ -159,10 +170,19 @@ public:
     void RubberBandClosed(std::int32_t x, std::int32_t y, TTreeNode* node);
 
 private:
+    // Writes the in-place editor's text and font to its item, as one step
+    // when they differ from the item's.
+    void CommitText();
+    // A press that starts changing the drawing opens a step of the history;
+    // the release that ends the gesture closes it.
+    void BeginGesture(std::string_view name);
+    void CloseGesture();
     struct TRenderKey;
 
     void NodeRemoving(TTreeNode* node) override;
     void TreeReset() override;
+    // The document's canvas geometry changed (settings, undo, redo).
+    void CanvasChanged() override;
 
     TRenderKey CurrentRenderKey() const;
     void ClearSurface();
@@ -189,9 +209,6 @@ private:
 
     TObjectTree& tree_;
     TMainState& main_;
-    TTextBox& textBox_;
-    QStringList templateFolders_;
-    std::unique_ptr<TBitmapX> surface_;
     THit hit_;
     // Where the press was, and the grid-snapped position of the last move.
     std::int32_t pressX_ = 0;
@@ -206,11 +223,15 @@ private:
     float mmPerPixel_ = 0;
     bool showGrid_ = true;
     TTraceSwitches trace_;
+    TTextBox& textBox_;
+    QStringList templateFolders_;
+    std::unique_ptr<TBitmapX> surface_;
     TSelection selection_;
     TBitmap picture_;
     TMarkLayer selectionMarks_;
     TMarkLayer pointMarks_;
     TTreeNode* textItem_ = nullptr;
+    bool gestureOpen_ = false;
     bool clearRequested_ = false;
     std::unique_ptr<TRenderKey> lastRender_;
 };

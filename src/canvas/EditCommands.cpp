@@ -2,6 +2,7 @@
 
 #include "CanvasWindow.h"
 
+#include "io/DocumentRecords.h"
 #include "platform/ShiftJis.h"
 
 #include <algorithm>
@@ -16,12 +17,9 @@ const std::string& NewGroupCaption()
     return caption;
 }
 
-void Deactivate(TObjectTree& tree, TTreeNode* node)
+void SetActive(TObjectTree& tree, TTreeNode* node, bool active)
 {
-    if (!node)
-        return;
-    node->Data()->Active = false;
-    tree.MarkChanged();
+    tree.ChangeItem(node, [active](TItemObject& item) { item.Active = active; });
 }
 
 } // namespace
@@ -64,17 +62,19 @@ bool TEditCommands::StartClipboard()
 
 void TEditCommands::CopySelection()
 {
+    const TEditStepScope step(tree_, "コピー");
     if (!StartClipboard())
         return;
-    ForEachSelectedNode([this](TTreeNode* node) { Deactivate(tree_, tree_.CopySubtree(tree_.TempNode(), node)); });
+    ForEachSelectedNode([this](TTreeNode* node) { SetActive(tree_, tree_.CopySubtree(tree_.TempNode(), node), false); });
     main_.SetPasteEnabled(true);
 }
 
 void TEditCommands::CutSelection()
 {
+    const TEditStepScope step(tree_, "切り取り");
     if (!StartClipboard())
         return;
-    ForEachSelectedNode([this](TTreeNode* node) { Deactivate(tree_, tree_.MoveSubtree(tree_.TempNode(), node)); });
+    ForEachSelectedNode([this](TTreeNode* node) { SetActive(tree_, tree_.MoveSubtree(tree_.TempNode(), node), false); });
     canvas_.ClearSelection();
     canvas_.Repaint();
     main_.SetPasteEnabled(true);
@@ -86,6 +86,7 @@ void TEditCommands::PasteClipboard()
         return;
     canvas_.ToggleMarks();
     canvas_.ClearSelection();
+    const TEditStepScope step(tree_, "貼り付け");
     if (TTreeNode* temp = tree_.TempNode()) {
         for (TTreeNode* child = temp->FirstChild(); child; child = child->NextSibling()) {
             // The clipboard copy itself moves, so repeated pastes step on.
@@ -93,8 +94,7 @@ void TEditCommands::PasteClipboard()
             TTreeNode* copy = tree_.CopySubtree(tree_.ObjectRoot(), child);
             if (!copy)
                 continue;
-            copy->Data()->Active = true;
-            tree_.MarkChanged();
+            SetActive(tree_, copy, true);
             canvas_.ToggleSelection(copy);
         }
     }
@@ -105,7 +105,8 @@ void TEditCommands::DeleteSelection()
 {
     if (TextBoxHasFocus())
         return;
-    ForEachSelectedNode([this](TTreeNode* node) { Deactivate(tree_, tree_.MoveSubtree(tree_.TrashNode(), node)); });
+    const TEditStepScope step(tree_, "削除");
+    ForEachSelectedNode([this](TTreeNode* node) { SetActive(tree_, tree_.MoveSubtree(tree_.TrashNode(), node), false); });
     canvas_.ClearSelection();
     canvas_.Repaint();
 }
@@ -115,6 +116,7 @@ void TEditCommands::GroupSelection()
     const std::vector<TTreeNode*>& selected = canvas_.Selection().Nodes();
     if (selected.empty())
         return;
+    const TEditStepScope step(tree_, "グループ化");
     const auto count = static_cast<std::int64_t>(selected.size());
     TTreeNode* group = tree_.AddItem(tree_.ObjectRoot(), NewGroupCaption(), itGroup);
     // The group's rectangle encloses its members' boxes; members without a box
@@ -134,8 +136,10 @@ void TEditCommands::GroupSelection()
         sumX += node->Data()->X;
         sumY += node->Data()->Y;
     }
-    group->Data()->X = static_cast<std::int32_t>(sumX / count);
-    group->Data()->Y = static_cast<std::int32_t>(sumY / count);
+    tree_.ChangeItem(group, [sumX, sumY, count](TItemObject& item) {
+        item.X = static_cast<std::int32_t>(sumX / count);
+        item.Y = static_cast<std::int32_t>(sumY / count);
+    });
     if (!joint.IsEmpty()) {
         tree_.AddPoint(joint.Left, joint.Top, group);
         tree_.AddPoint(joint.Right, joint.Bottom, group);
@@ -150,6 +154,7 @@ void TEditCommands::UngroupSelection()
 {
     if (canvas_.Selection().Empty())
         return;
+    const TEditStepScope step(tree_, "グループ解除");
     ForEachSelectedNode([this](TTreeNode* node) {
         // Only groups dissolve; any other selected item is left as it is.
         if (node->Data()->ItemType != itGroup)
@@ -162,17 +167,42 @@ void TEditCommands::UngroupSelection()
     canvas_.Repaint();
 }
 
+void TEditCommands::Undo()
+{
+    TakeStep(true);
+}
+
+void TEditCommands::Redo()
+{
+    TakeStep(false);
+}
+
+void TEditCommands::TakeStep(bool undo)
+{
+    if (TextBoxHasFocus())
+        return;
+    // A gesture under way or an open text editor ends first; what it changed
+    // is then the step taken back.
+    canvas_.EndGesture();
+    if (undo ? !tree_.History().CanUndo() : !tree_.History().CanRedo())
+        return;
+    const std::vector<TTreeNode*> touched = undo ? tree_.Undo(kMaxDocumentNodes) : tree_.Redo(kMaxDocumentNodes);
+    canvas_.SelectRestored(touched);
+}
+
 void TEditCommands::NewFolder(TTreeNode* treeSelected)
 {
     if (treeSelected && (treeSelected == tree_.TrashNode() || treeSelected == tree_.TempNode()))
         return;
     TTreeNode* parent = treeSelected ? treeSelected : tree_.ObjectRoot();
+    const TEditStepScope step(tree_, "フォルダの新規作成");
     TTreeNode* folder = tree_.AddItem(parent, NewGroupCaption(), itGroup);
     tree_.MoveItem(canvas_.ImageWidth() / 2, canvas_.ImageHeight() / 2, folder);
 }
 
 void TEditCommands::NewGroup()
 {
+    const TEditStepScope step(tree_, "グループの作成");
     tree_.AddItem(tree_.ObjectRoot(), NewGroupCaption(), itGroup);
 }
 
@@ -183,6 +213,7 @@ void TEditCommands::EmptyTrash()
     TTreeNode* trash = tree_.TrashNode();
     if (!trash)
         return;
+    const TEditStepScope step(tree_, "ごみ箱を空にする");
     TTreeNode* child = trash->FirstChild();
     while (child) {
         TTreeNode* next = child->NextSibling();
@@ -197,7 +228,8 @@ void TEditCommands::Restore(TTreeNode* treeSelected)
     if (!treeSelected || tree_.IsFixedNode(treeSelected))
         return;
     if (!treeSelected->Data()->Active) {
-        treeSelected->Data()->Active = true;
+        const TEditStepScope step(tree_, "復元");
+        SetActive(tree_, treeSelected, true);
         tree_.MoveSubtree(tree_.ObjectRoot(), treeSelected);
     }
     canvas_.Repaint();

@@ -24,6 +24,13 @@ public:
     void GroupSelection();
     void UngroupSelection();
 
+    // "元に戻す" and "やり直し": the newest step taken back, or the step
+    // taken back last done again. Both leave the drawing to the in-place
+    // editor's own keys while it has the focus; they throw TEditRefused when
+    // the drawing would pass the node limit.
+    void Undo();
+    void Redo();
+
     // Tree window commands on the tree's selected node (null: none).
     void NewFolder(TTreeNode* treeSelected);
     void EmptyTrash();
@@ -35,6 +42,7 @@ private:
     // Clipboard keys belong to the text while the in-place editor has the focus.
     bool TextBoxHasFocus() const { return textBox_.HasFocus(); }
     void EmptyTemp();
+    void TakeStep(bool undo);
     // The common start of copy and cut: a fresh clipboard offset, an empty
     // Temp node, the marks erased. False while the text box has the focus.
     bool StartClipboard();

@@ -7,6 +7,7 @@
 #include "model/Geometry.h"
 
 #include <cstdlib>
+#include <unordered_set>
 
 namespace qm {
 
@@ -18,6 +19,18 @@ bool Near(const TPoint& mark, std::int32_t x, std::int32_t y)
         && std::llabs(std::int64_t{y} - mark.y) <= TMarkGeometry::kPointTolerance;
 }
 
+// The history's name for a drag that starts on `hit`.
+std::string_view GestureName(const THit& hit)
+{
+    if (hit.IsPointMark())
+        return "点の移動";
+    switch (hit.Part) {
+    case TMarkPart::Body: return "移動";
+    case TMarkPart::Rotation: return "回転";
+    default: return "大きさの変更";
+    }
+}
+
 } // namespace
 
 // --- Dispatch -------------------------------------------------------------------
@@ -26,6 +39,8 @@ void TCanvasWindow::Image1MouseDown(const TMouse& mouse, std::int32_t x, std::in
 {
     const std::int32_t sx = SnapToGrid(gridStep_, x) * gridStep_;
     const std::int32_t sy = SnapToGrid(gridStep_, y) * gridStep_;
+    if (!creating_)
+        CloseGesture();
     InPlaceText(false);
     const bool left = (mouse.Buttons & mbLeft) != 0;
     if (left && mouse.DoubleClick) {
@@ -36,12 +51,15 @@ void TCanvasWindow::Image1MouseDown(const TMouse& mouse, std::int32_t x, std::in
         return;
     }
     if (left && main_.CreateMode) {
+        BeginGesture("作成");
         CreationMouseDown(mouse, x, y, sx, sy);
         return;
     }
     if (creating_ || !left)
         return;
     EditingMouseDown(mouse, x, y);
+    if (hit_.Kind != THitKind::None && !textBox_.Visible())
+        BeginGesture(GestureName(hit_));
     pressX_ = x;
     pressY_ = y;
     lastX_ = sx;
@@ -63,12 +81,72 @@ void TCanvasWindow::Image1MouseMove(const TMouse& mouse, std::int32_t x, std::in
 void TCanvasWindow::Image1MouseUp(const TMouse& mouse, std::int32_t x, std::int32_t y)
 {
     (void)mouse;
-    if (textBox_.Visible())
+    if (!textBox_.Visible()) {
+        if (creating_)
+            CreationMouseUp(SnapToGrid(gridStep_, x) * gridStep_, SnapToGrid(gridStep_, y) * gridStep_);
+        else
+            EditingMouseUp();
+    }
+    // A figure of several clicks is one step until it is finished.
+    if (!creating_)
+        CloseGesture();
+}
+
+// --- Gestures as steps of the history -------------------------------------------
+
+void TCanvasWindow::BeginGesture(std::string_view name)
+{
+    if (gestureOpen_)
         return;
-    if (creating_)
-        CreationMouseUp(SnapToGrid(gridStep_, x) * gridStep_, SnapToGrid(gridStep_, y) * gridStep_);
-    else
-        EditingMouseUp();
+    tree_.BeginStep(name);
+    gestureOpen_ = true;
+}
+
+void TCanvasWindow::CloseGesture()
+{
+    if (!gestureOpen_)
+        return;
+    gestureOpen_ = false;
+    tree_.EndStep();
+}
+
+void TCanvasWindow::EndGesture()
+{
+    InPlaceText(false);
+    creating_ = false;
+    pointEditing_ = false;
+    hit_ = {};
+    CloseGesture();
+}
+
+void TCanvasWindow::SelectRestored(const std::vector<TTreeNode*>& touched)
+{
+    // Items of the drawing only (not the trash or the clipboard), and of a
+    // touched group only the group, as a selection never holds both.
+    const std::unordered_set<const TTreeNode*> touchedSet(touched.begin(), touched.end());
+    auto shown = [this, &touchedSet](const TTreeNode* node) {
+        if (tree_.IsFixedNode(node) || !node->Data()->Active)
+            return false;
+        for (const TTreeNode* above = node->Parent(); above; above = above->Parent()) {
+            if (above == tree_.TrashNode() || touchedSet.contains(above))
+                return false;
+            if (above == tree_.ObjectRoot())
+                return true;
+        }
+        return false;
+    };
+    ClearSelection();
+    for (TTreeNode* node : touched) {
+        if (shown(node))
+            selection_.Append(node);
+    }
+    creating_ = false;
+    pointEditing_ = false;
+    hit_ = {};
+    marksShown_ = !selection_.Empty();
+    if (TTreeNode* first = selection_.First())
+        main_.LoadFontBar(first->Data()->Font);
+    Repaint();
 }
 
 // --- Editing part -----------------------------------------------------------------
@@ -285,29 +363,46 @@ void TCanvasWindow::DragPoint(THitKind kind, std::int32_t index, std::int32_t dx
 {
     if (selection_.Size() != 1)
         return;
-    TItemObject& item = *selection_.First()->Data();
+    TTreeNode* node = selection_.First();
+    const TItemObject& item = *node->Data();
     if (!HasPointMarks(item) || index < 0 || index >= item.VertexCount())
         return;
-    TPointArray* entries = nullptr;
+    TPointArray TItemObject::*entries = nullptr;
     switch (kind) {
-    case THitKind::Vertex: entries = &item.Points; break;
-    case THitKind::FirstControl: entries = &item.C1; break;
-    case THitKind::SecondControl: entries = &item.C2; break;
+    case THitKind::Vertex: entries = &TItemObject::Points; break;
+    case THitKind::FirstControl: entries = &TItemObject::C1; break;
+    case THitKind::SecondControl: entries = &TItemObject::C2; break;
     default: break;
     }
-    if (!entries || static_cast<std::size_t>(index) >= entries->size())
+    if (!entries || static_cast<std::size_t>(index) >= (item.*entries).size())
         return;
     // The mouse step turned back into the item's own frame.
     float vx = 0;
     float vy = 0;
     RotatePoint(static_cast<float>(dx), static_cast<float>(dy), -RollToRadians(item.Roll), vx, vy);
-    TPoint& entry = (*entries)[static_cast<std::size_t>(index)];
-    entry = {TruncToInt(static_cast<float>(entry.x) + vx / item.StretchX),
-             TruncToInt(static_cast<float>(entry.y) + vy / item.StretchY)};
-    tree_.MarkChanged();
+    tree_.ChangeItem(node, [&](TItemObject& edited) {
+        TPoint& entry = (edited.*entries)[static_cast<std::size_t>(index)];
+        entry = {TruncToInt(static_cast<float>(entry.x) + vx / edited.StretchX),
+                 TruncToInt(static_cast<float>(entry.y) + vy / edited.StretchY)};
+    });
 }
 
 // --- In-place text --------------------------------------------------------------------
+
+void TCanvasWindow::CommitText()
+{
+    if (!textItem_)
+        return;
+    const std::string text = textBox_.Text();
+    const TFont font = textBox_.Font();
+    if (textItem_->Data()->Text == text && textItem_->Data()->Font == font)
+        return;
+    const TEditStepScope step(tree_, "文字の編集");
+    tree_.ChangeItem(textItem_, [&text, &font](TItemObject& item) {
+        item.Text = text;
+        item.Font = font;
+    });
+}
 
 void TCanvasWindow::InPlaceText(bool show)
 {
@@ -316,11 +411,7 @@ void TCanvasWindow::InPlaceText(bool show)
         // that still exists, whatever the selection has become meanwhile.
         if (!textBox_.Visible())
             return;
-        if (textItem_) {
-            textItem_->Data()->Text = textBox_.Text();
-            textItem_->Data()->Font = textBox_.Font();
-            tree_.MarkChanged();
-        }
+        CommitText();
         textItem_ = nullptr;
         textBox_.Hide();
         ClearCanvas();

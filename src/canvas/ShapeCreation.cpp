@@ -23,6 +23,19 @@ std::string CaptionOfNewFigure(TItemType itemType)
     }
 }
 
+// The dragged box's anchor becomes its centre, its corners relative to it.
+void PlaceBoxCorners(TItemObject& item, std::int32_t sx, std::int32_t sy)
+{
+    TPointArray& p = item.Points;
+    p[2] = {sx, sy};
+    item.X = static_cast<std::int32_t>((std::int64_t{p[0].x} + p[2].x) / 2);
+    item.Y = static_cast<std::int32_t>((std::int64_t{p[0].y} + p[2].y) / 2);
+    p[0] = {p[0].x - item.X, p[0].y - item.Y};
+    p[2] = {p[2].x - item.X, p[2].y - item.Y};
+    p[3] = {p[2].x, p[0].y};
+    p[1] = {p[0].x, p[2].y};
+}
+
 bool IsBoxFigure(TItemType itemType)
 {
     return itemType == itRectangle || itemType == itEllipse;
@@ -38,8 +51,7 @@ TTreeNode* TCanvasWindow::NewBoxFigure(TItemType itemType, std::int32_t sx, std:
     while (node->Data()->VertexCount() < kBoxVertices)
         tree_.AddPoint(node->Data()->X, node->Data()->Y, node);
     // While the box is dragged its first vertex holds canvas coordinates.
-    node->Data()->Points[0] = {sx, sy};
-    tree_.MarkChanged();
+    tree_.ChangeItem(node, [sx, sy](TItemObject& item) { item.Points[0] = {sx, sy}; });
     RubberBandRect(sx + 1, sy + 1, node);
     return node;
 }
@@ -102,20 +114,11 @@ void TCanvasWindow::CreationMouseUp(std::int32_t sx, std::int32_t sy)
         creating_ = false;
         return;
     }
-    TItemObject& item = *node->Data();
+    const TItemObject& item = *node->Data();
     if (IsBoxFigure(item.ItemType)) {
         creating_ = false;
-        if (item.VertexCount() >= kBoxVertices) {
-            TPointArray& p = item.Points;
-            p[2] = {sx, sy};
-            item.X = static_cast<std::int32_t>((std::int64_t{p[0].x} + p[2].x) / 2);
-            item.Y = static_cast<std::int32_t>((std::int64_t{p[0].y} + p[2].y) / 2);
-            p[0] = {p[0].x - item.X, p[0].y - item.Y};
-            p[2] = {p[2].x - item.X, p[2].y - item.Y};
-            p[3] = {p[2].x, p[0].y};
-            p[1] = {p[0].x, p[2].y};
-            tree_.MarkChanged();
-        }
+        if (item.VertexCount() >= kBoxVertices)
+            tree_.ChangeItem(node, [sx, sy](TItemObject& box) { PlaceBoxCorners(box, sx, sy); });
         ClearCanvas();
         RepaintAll();
         return;

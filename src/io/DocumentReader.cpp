@@ -78,8 +78,10 @@ private:
             std::int32_t id = 0;
             stream_.ReadInteger(id);
             CheckStream(stream_);
-            TTreeNode* node = index_.Find(id);
-            ReadItemFields(stream_, code, node ? node->Data() : nullptr);
+            if (TTreeNode* node = index_.Find(id))
+                document_.Tree->ChangeItem(node, [&](TItemObject& item) { ReadItemFields(stream_, code, &item); });
+            else
+                ReadItemFields(stream_, code, nullptr);
             break;
         }
         default:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/CanvasGeometry.h"
 #include "model/ItemObject.h"
 
 #include <cstddef>
@@ -30,15 +31,6 @@ enum TRecordCode : std::int32_t {
 };
 
 inline constexpr std::string_view kDocumentHeaderText = "Quillmark 1.1 dof";
-
-// The canvas record: the size of the drawing and its grid spacing, in pixels.
-struct TCanvasGeometry {
-    std::int32_t Width = 0;
-    std::int32_t Height = 0;
-    std::int32_t Grid = 0;
-
-    friend bool operator==(const TCanvasGeometry&, const TCanvasGeometry&) = default;
-};
 
 // The largest canvas a document or the settings may ask for: 32767 pixels a
 // side and 2^25 pixels in all, so each of the canvas's bitmaps stays within

@@ -59,8 +59,7 @@ void WriteDocument(const QString& path, TObjectTree& tree, const TCanvasGeometry
     }
     stream.WriteInteger(rcEnd);
     stream.CloseFile();
-    for (std::size_t k = 0; k < order.Nodes.size(); ++k)
-        tree.SetItemId(order.Nodes[k], static_cast<std::int32_t>(k + 1));
+    tree.TakeFileIds(order.Nodes);
 }
 
 } // namespace qm

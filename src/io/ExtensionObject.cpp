@@ -161,7 +161,7 @@ TStoredItem ReadItemSection(const TIniFile& file, const std::string& section, st
 TTreeNode* AddStoredItem(TObjectTree& tree, TTreeNode* parent, TItemObject&& stored)
 {
     TTreeNode* node = tree.AddItem(parent, stored.Name, stored.ItemType);
-    TItemObject& item = *node->Data();
+    tree.ChangeItem(node, [&stored](TItemObject& item) {
     item.X = stored.X;
     item.Y = stored.Y;
     item.StretchX = stored.StretchX;
@@ -176,6 +176,7 @@ TTreeNode* AddStoredItem(TObjectTree& tree, TTreeNode* parent, TItemObject&& sto
     item.CurveStyle = stored.CurveStyle;
     item.PStyle = stored.PStyle;
     item.DStyle = stored.DStyle;
+    });
     return node;
 }
 

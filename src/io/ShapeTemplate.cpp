@@ -39,25 +39,35 @@ TTreeNode* ReadShapeTemplate(const QString& path, TObjectTree& tree, TItemType i
         ThrowPointCountTooLarge(path, count);
 
     TTreeNode* node = tree.AddItem(tree.ObjectRoot(), name, itemType);
-    TItemObject& item = *node->Data();
     if (count > 0) {
         // The points relative to the new item's anchor (0, 0); the default
         // control points are computed once all of them are in.
-        item.Points.reserve(static_cast<std::size_t>(count));
+        TPointArray points;
+        points.reserve(static_cast<std::size_t>(count));
         for (std::int32_t i = 0; i < count; ++i)
-            item.Points.push_back({file.ReadInteger("Item", NumberedKey("PX", i), 0),
-                                   file.ReadInteger("Item", NumberedKey("PY", i), 0)});
-        item.Count = count;
+            points.push_back({file.ReadInteger("Item", NumberedKey("PX", i), 0),
+                              file.ReadInteger("Item", NumberedKey("PY", i), 0)});
+        tree.ChangeItem(node, [&points, count](TItemObject& item) {
+            item.Points = std::move(points);
+            item.Count = count;
+        });
         tree.CarvePoint(node);
     }
-    item.CurveStyle = file.ReadBool("Item", "CurveStyle", item.CurveStyle != csStraight) ? csSpline : csStraight;
+    const bool spline = file.ReadBool("Item", "CurveStyle", node->Data()->CurveStyle != csStraight);
+    tree.ChangeItem(node, [spline](TItemObject& item) { item.CurveStyle = spline ? csSpline : csStraight; });
     tree.MoveItem(canvasWidth / 2, canvasHeight / 2, node);
     return node;
 }
 
+QString InstalledDataFolder(const QString& executableDir)
+{
+    // QM_DATA_FROM_BINARY: the data folder relative to the executable's, from the install rules.
+    return QDir::cleanPath(QDir(executableDir).filePath(QStringLiteral(QM_DATA_FROM_BINARY)));
+}
+
 QStringList RectTemplateFolders(const QString& executableDir)
 {
-    return {executableDir, QDir(executableDir).filePath("../share/quillmark")};
+    return {executableDir, InstalledDataFolder(executableDir)};
 }
 
 std::string_view BuiltInRectTemplate()

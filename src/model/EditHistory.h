@@ -87,6 +87,8 @@ public:
     // Bytes the kept steps take, by the estimate each step keeps.
     std::size_t MemoryUsed() const { return used_; }
     std::size_t StepCount() const { return steps_.size(); }
+    // Steps that undo can take.
+    std::size_t DoneCount() const { return done_; }
 
     // Forgets every step, freeing the nodes it kept; the document as it is
     // becomes the unmodified one.

@@ -41,11 +41,11 @@ void TObjectTree::CancelStep()
 {
     if (!openStep_)
         return;
-    TEditStep step = std::move(*openStep_);
+    ApplyStep(*openStep_, true); // a failure toggles back and leaves the step open
+    const TEditStep step = std::move(*openStep_);
     openStep_.reset();
     stepDepth_ = 0;
     recordedNodes_.clear();
-    ApplyStep(step, true);
     TEditHistory::FreeKeptNodes(step, false);
     for (TTreeObserver* observer : observers_)
         observer->StepApplied();
@@ -55,6 +55,22 @@ void TObjectTree::NotifyHistoryChanged()
 {
     for (TTreeObserver* observer : observers_)
         observer->HistoryChanged();
+}
+
+TEditStepScope::~TEditStepScope()
+{
+    if (std::uncaught_exceptions() <= exceptions_) {
+        tree_.EndStep();
+        return;
+    }
+    try {
+        tree_.CancelStep();
+    } catch (...) {
+        // Out of memory while taking the changes back: keep them as a step,
+        // which undo can still take.
+        while (tree_.StepOpen())
+            tree_.EndStep();
+    }
 }
 
 void TObjectTree::CloseLooseStep()
@@ -182,7 +198,7 @@ std::vector<TTreeNode*> TObjectTree::TakeStep(bool undo, std::size_t nodeLimit)
         return {};
     TEditStep& step = history_.steps_[undo ? history_.done_ - 1 : history_.done_];
     const std::int64_t delta = undo ? -step.NodeDelta() : step.NodeDelta();
-    if (delta > 0 && static_cast<std::int64_t>(nodeCount_) + delta > static_cast<std::int64_t>(nodeLimit))
+    if (delta > 0 && (nodeCount_ > nodeLimit || nodeLimit - nodeCount_ < static_cast<std::uint64_t>(delta)))
         throw TEditRefused(std::string("図形の数が ") + std::to_string(nodeLimit) + " 個を超えるため、" +
                            (undo ? "元に戻せません" : "やり直せません"));
     try {

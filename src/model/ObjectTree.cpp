@@ -80,6 +80,7 @@ bool TTreeNode::IsWithin(const TTreeNode* ancestor) const
 TObjectTree::TObjectTree() : TObjectTree(Empty)
 {
     CreateFixedNodes();
+    recording_ = true;
 }
 
 TObjectTree::TObjectTree(EmptyTag) : top_(new TTreeNode), recording_(false) {}

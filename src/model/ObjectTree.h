@@ -7,6 +7,7 @@
 #include "TreeNode.h"
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -287,6 +288,25 @@ private:
     mutable std::vector<THitBox> hitBoxes_;
     mutable std::uint64_t hitBoxesRevision_ = 0;
     mutable bool hitBoxesValid_ = false;
+};
+
+// One user action as one step of the history, from construction to
+// destruction. An exception that leaves the scope takes the step's changes
+// back, so a command that fails half-way leaves the drawing as it was.
+class TEditStepScope {
+public:
+    TEditStepScope(TObjectTree& tree, std::string_view name)
+        : tree_(tree), exceptions_(std::uncaught_exceptions())
+    {
+        tree_.BeginStep(name);
+    }
+    ~TEditStepScope();
+    TEditStepScope(const TEditStepScope&) = delete;
+    TEditStepScope& operator=(const TEditStepScope&) = delete;
+
+private:
+    TObjectTree& tree_;
+    int exceptions_;
 };
 
 template <typename Change>

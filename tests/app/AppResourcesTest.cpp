@@ -1,3 +1,4 @@
+#include "app/SettingsFile.h"
 #include "app/ToolImages.h"
 #include "app/Translations.h"
 #include "platform/ShiftJis.h"
@@ -5,8 +6,12 @@
 #include "qtplatform/QtText.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QSet>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -80,6 +85,48 @@ TEST(QtFontTest, QtFontsBecomeTFontsKeepingColourCharsetAndWindowsNames)
     base.Height = -12;
     EXPECT_EQ(ToQFontInPoints(base).pointSize(), 9);
     EXPECT_EQ(FromQFont(ToQFontInPoints(base), base), base);
+}
+
+TEST(SettingsFileTest, BesideTheProgramUnlessItIsAnInstalledCopy)
+{
+    QStandardPaths::setTestModeEnabled(true); // the user's own folders stay untouched
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QDir(config).removeRecursively();
+    QTemporaryDir root;
+    QDir(root.path()).mkpath(QStringLiteral("build/src/app"));
+    QDir(root.path()).mkpath(QStringLiteral("usr/bin"));
+
+    // A build, or a copy unpacked anywhere: beside the program.
+    EXPECT_EQ(SettingsFilePath(root.filePath(QStringLiteral("build/src/app"))),
+              root.filePath(QStringLiteral("build/src/app/quillmark.ini")));
+    EXPECT_FALSE(QFileInfo::exists(config));
+    EXPECT_EQ(SettingsFilePath(root.filePath(QStringLiteral("usr/bin"))), root.filePath(QStringLiteral("usr/bin/quillmark.ini")));
+
+    // Installed (share/quillmark beside bin): the user's configuration
+    // folder, made for it, even where the program's folder could be written.
+    QDir(root.path()).mkpath(QStringLiteral("usr/share/quillmark"));
+    EXPECT_EQ(SettingsFilePath(root.filePath(QStringLiteral("usr/bin"))), QDir(config).filePath(QStringLiteral("quillmark.ini")));
+    EXPECT_TRUE(QFileInfo(config).isDir());
+    QDir(config).removeRecursively();
+    QStandardPaths::setTestModeEnabled(false);
+}
+
+TEST(SettingsFileTest, WritableWhenTheFileOrWhileThereIsNoneItsFolderCanBeWritten)
+{
+    QTemporaryDir root;
+    const QString path = root.filePath(QStringLiteral("quillmark.ini"));
+    EXPECT_TRUE(SettingsWritable(path));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    EXPECT_TRUE(SettingsWritable(path));
+
+    // These hold for any user, root included: a folder in the file's place,
+    // a regular file in its folder's place, a folder that is missing.
+    QDir(root.path()).mkpath(QStringLiteral("folder.ini"));
+    EXPECT_FALSE(SettingsWritable(root.filePath(QStringLiteral("folder.ini"))));
+    EXPECT_FALSE(SettingsWritable(path + QStringLiteral("/quillmark.ini")));
+    EXPECT_FALSE(SettingsWritable(root.filePath(QStringLiteral("missing/quillmark.ini"))));
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "qtplatform/QtBitmap.h"
 #include "render/BitmapX.h"
 #include "render/DocumentRenderer.h"
+#include "WritableRecord.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,18 +57,18 @@ protected:
         TTreeNode* root = tree.ObjectRoot();
         TTreeNode* box = test::AddShape(tree, root, itRectangle, {{20, 20}, {180, 20}, {180, 120}, {20, 120}});
         tree.PointToCenter(box);
-        box->Data()->Brush = {RGB(255, 230, 160), bsSolid};
-        box->Data()->Pen = {RGB(160, 80, 0), 3, psSolid, TPenMode::pmCopy};
-        box->Data()->Text = Utf8ToCp932("変換");
+        Writable(box)->Brush = {RGB(255, 230, 160), bsSolid};
+        Writable(box)->Pen = {RGB(160, 80, 0), 3, psSolid, TPenMode::pmCopy};
+        Writable(box)->Text = Utf8ToCp932("変換");
         TTreeNode* ellipse = test::AddShape(tree, root, itEllipse, {{200, 30}, {280, 30}, {280, 90}, {200, 90}});
         tree.PointToCenter(ellipse);
-        ellipse->Data()->Brush = {clBlue, bsDiagCross};
+        Writable(ellipse)->Brush = {clBlue, bsDiagCross};
         TTreeNode* line = test::AddShape(tree, root, itLine, {{10, 180}, {290, 150}});
-        line->Data()->Pen = {clRed, 2, psDash, TPenMode::pmCopy};
+        Writable(line)->Pen = {clRed, 2, psDash, TPenMode::pmCopy};
         TTreeNode* trashed =
             test::AddShape(tree, tree.TrashNode(), itRectangle, {{0, 0}, {300, 0}, {300, 200}, {0, 200}});
-        trashed->Data()->Active = false;
-        trashed->Data()->Brush = {clBlack, bsSolid};
+        Writable(trashed)->Active = false;
+        Writable(trashed)->Brush = {clBlack, bsSolid};
         const QString path = dir_.filePath(name);
         WriteDocument(path, tree, canvas);
         return path;

@@ -3,6 +3,7 @@
 #include "../model/TreeTestSupport.h"
 #include "app/EditForm1.h"
 #include "platform/ShiftJis.h"
+#include "WritableRecord.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -131,8 +132,8 @@ TEST_F(EditForm1Test, GroupEditHidesTheTextTabAndCarriesTheMembersAlong)
     TTreeNode* group = tree.AddItem(tree.ObjectRoot(), "g", itGroup);
     TTreeNode* rect = AddShape(tree, group, itRectangle, {{0, 0}, {40, 0}, {40, 30}, {0, 30}});
     TTreeNode* curve = AddShape(tree, group, itCurve, {{0, 0}, {20, 20}, {40, 0}});
-    curve->Data()->Roll = 10;
-    curve->Data()->Brush.Style = bsCross;
+    Writable(curve)->Roll = 10;
+    Writable(curve)->Brush.Style = bsCross;
 
     Open(group);
     EXPECT_TRUE(TabShown("TabSheet1"));
@@ -234,8 +235,8 @@ TEST_F(EditForm1Test, TwoSelectedCancelStillGivesTheFirstPenAndBrushToTheOthers)
     TTreeNode* third = AddShape(tree, tree.ObjectRoot(), itLine, {{0, 0}, {9, 9}});
     const TPen pen{clBlue, 3, psDash, TPenMode::pmCopy};
     const TBrush brush{clLime, bsCross};
-    first->Data()->Pen = pen;
-    first->Data()->Brush = brush;
+    Writable(first)->Pen = pen;
+    Writable(first)->Brush = brush;
 
     dialogs.colorAnswers = {clRed};
     test::WhenModalShows([this](QWidget*) {
@@ -255,13 +256,13 @@ TEST_F(EditForm1Test, TwoSelectedCancelStillGivesTheFirstPenAndBrushToTheOthers)
 TEST_F(EditForm1Test, ClearFillAndLineCheckTheirBoxesAndListsKeepTheirEntries)
 {
     TTreeNode* crossed = Rectangle(0, 0);
-    crossed->Data()->Brush.Style = bsCross;
-    crossed->Data()->Pen.Style = psDash;
+    Writable(crossed)->Brush.Style = bsCross;
+    Writable(crossed)->Pen.Style = psDash;
     TTreeNode* clear = Rectangle(50, 50);
-    clear->Data()->Brush.Style = bsClear;
-    clear->Data()->Pen.Style = psClear;
+    Writable(clear)->Brush.Style = bsClear;
+    Writable(clear)->Pen.Style = psClear;
     TTreeNode* dotted = Rectangle(90, 90);
-    dotted->Data()->Pen.Style = psDot;
+    Writable(dotted)->Pen.Style = psDot;
 
     Open(crossed);
     EXPECT_EQ(Control<QComboBox>("ComboBox1")->currentIndex(), 1); // "クロス１"
@@ -296,11 +297,11 @@ TEST_F(EditForm1Test, ValuesOutsideTheSpinRangesSurviveAnUntouchedOk)
     TTreeNode* rect = Rectangle(0, 0);
     tree.MoveItem(-20, 1200, rect);
     tree.SetStretch(rect, 12.5f, 1.0f);
-    rect->Data()->Priority = 1500;
-    rect->Data()->Pen.Width = 250;
-    rect->Data()->Margin = 150;
-    rect->Data()->PStyle = FromStoredCode<TLineEnd>(5);
-    rect->Data()->CurveStyle = FromStoredCode<TCurveStyle>(9);
+    Writable(rect)->Priority = 1500;
+    Writable(rect)->Pen.Width = 250;
+    Writable(rect)->Margin = 150;
+    Writable(rect)->PStyle = FromStoredCode<TLineEnd>(5);
+    Writable(rect)->CurveStyle = FromStoredCode<TCurveStyle>(9);
     const TItemObject before = *rect->Data();
     const TPointArray drawn = Drawn(rect);
 
@@ -335,7 +336,7 @@ TEST_F(EditForm1Test, ValuesOutsideTheSpinRangesSurviveAnUntouchedOk)
 TEST_F(EditForm1Test, TextTabEditsTextFontAndTheSwappedLayoutSpins)
 {
     TTreeNode* rect = Rectangle(0, 0);
-    TItemObject& item = *rect->Data();
+    TItemObject& item = *Writable(rect);
     item.Text = Utf8ToCp932("一行目\r\n二行目");
     item.Margin = 3;
     item.LineSpacing = 7;
@@ -386,7 +387,7 @@ TEST_F(EditForm1Test, AnUntouchedMemoKeepsTheItemsBytes)
     TTreeNode* rect = Rectangle(0, 0);
     // A lone lead byte and a lone line feed do not survive a trip through a widget.
     const std::string bytes = "ab\x81\ncd";
-    rect->Data()->Text = bytes;
+    Writable(rect)->Text = bytes;
     Open(rect);
     Click("Button1");
     EXPECT_EQ(rect->Data()->Text, bytes);
@@ -395,7 +396,7 @@ TEST_F(EditForm1Test, AnUntouchedMemoKeepsTheItemsBytes)
 TEST_F(EditForm1Test, CancelAndTheCloseButtonLeaveTheItemAsItWas)
 {
     TTreeNode* curve = AddShape(tree, tree.ObjectRoot(), itCurve, {{0, 0}, {30, 40}, {60, 0}});
-    curve->Data()->Text = Utf8ToCp932("曲線");
+    Writable(curve)->Text = Utf8ToCp932("曲線");
     const TItemObject before = *curve->Data();
     const std::uint64_t revision = tree.Revision();
     dialogs.colorAnswers = {clRed, clRed};
@@ -431,7 +432,7 @@ TEST_F(EditForm1Test, CancelAndTheCloseButtonLeaveTheItemAsItWas)
 TEST_F(EditForm1Test, EveryCaptionFitsOnEachTab)
 {
     TTreeNode* curve = AddShape(tree, tree.ObjectRoot(), itCurve, {{0, 0}, {30, 40}, {60, 0}});
-    curve->Data()->Text = Utf8ToCp932("日本語のテキスト\r\n二行目");
+    Writable(curve)->Text = Utf8ToCp932("日本語のテキスト\r\n二行目");
     Open(curve);
     QTabWidget* tabs = Control<QTabWidget>("PageControl1");
     const QString screenshots = qEnvironmentVariable("QM_SCREENSHOT_DIR");

@@ -112,6 +112,49 @@ protected:
     mutable TEditorApplication app;
 };
 
+TEST_F(MainWindowTest, WithoutAWritableSettingsFileTheEditorStartsEditsAndSaysSoOnce)
+{
+    EXPECT_EQ(app.CanvasForm().StatusText(), QStringLiteral("　起動完了"));
+
+    // A file where the settings file's folder should be: nothing can make
+    // or write the settings file there, whoever runs the program.
+    const QString blocker = Path("blocker");
+    std::ofstream(blocker.toStdString()) << "a file";
+    const QString settings = blocker + QStringLiteral("/quillmark.ini");
+    TEditorApplication editor({settings, folder.path(), QStringList{}}, Exporters(), nullptr,
+                              [](QWidget*, TMessageForm1&) { return std::make_unique<test::TScriptedDialogs>(); });
+    editor.Show();
+    const QString status = editor.CanvasForm().StatusText();
+    EXPECT_TRUE(status.contains(QStringLiteral("設定は保存されません"))) << status.toStdString();
+    EXPECT_TRUE(status.contains(settings)) << status.toStdString();
+
+    // It edits as ever: the rectangle tool, with the built-in template.
+    QAction* rectangle = nullptr;
+    for (QToolBar* bar : editor.MainForm().findChildren<QToolBar*>()) {
+        for (QAction* action : bar->actions()) {
+            if (action->text() == QStringLiteral("長方形"))
+                rectangle = action;
+        }
+    }
+    ASSERT_TRUE(rectangle);
+    rectangle->trigger();
+    QWidget* picture = editor.CanvasForm().findChild<TCanvasPicture*>();
+    QTest::mousePress(picture, Qt::LeftButton, {}, {40, 40});
+    QMouseEvent move(QEvent::MouseMove, QPoint(120, 90), picture->mapToGlobal(QPoint(120, 90)), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(picture, &move);
+    QTest::mouseRelease(picture, Qt::LeftButton, {}, {120, 90});
+    const TTreeNode* node = editor.Tree().ObjectRoot()->LastChild();
+    ASSERT_TRUE(node);
+    EXPECT_EQ(node->Data()->ItemType, itRectangle);
+    EXPECT_EQ(node->Data()->Count, 4);
+    EXPECT_EQ(editor.CanvasForm().StatusText(), status); // said once, and still there
+
+    // Nothing was written anywhere.
+    std::ifstream left(blocker.toStdString());
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(left), {}), "a file");
+}
+
 TEST_F(MainWindowTest, TheRectangleToolDrawsAnItemThatTheTreeShows)
 {
     EXPECT_EQ(app.MainForm().windowTitle(), QStringLiteral("Quillmark1.1.0.0"));

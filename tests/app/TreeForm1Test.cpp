@@ -7,6 +7,7 @@
 #include "app/TreeForm1.h"
 #include "platform/ShiftJis.h"
 #include "render/BitmapX.h"
+#include "WritableRecord.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -178,7 +179,7 @@ TEST_F(TreeForm1Test, LeftClickSelectsOnTheCanvasOnlyForActiveOrdinaryNodes)
 {
     TTreeNode* first = Rectangle("first");
     TTreeNode* second = Rectangle("second");
-    second->Data()->Font.Height = -20;
+    Writable(second)->Font.Height = -20;
     f.canvas.Repaint();
     f.canvas.SelectFromTree(first);
 

@@ -3,6 +3,7 @@
 #include "io/DocumentReader.h"
 #include "io/DocumentWriter.h"
 #include "io/FileError.h"
+#include "WritableRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -134,7 +135,7 @@ TEST_F(DocumentReaderTest, EveryFieldSurvivesAWriteAndARead)
     TTreeNode* polygon = saved.AddItem(group, Utf8ToCp932("多角形①"), itPolygon);
     for (const TPoint p : {TPoint{-5, 7}, TPoint{300, -2}, TPoint{12, 400}, TPoint{-100000, 2000000}})
         saved.AddPoint(p.x, p.y, polygon);
-    TItemObject& item = *polygon->Data();
+    TItemObject& item = *Writable(polygon);
     item.C1[3] = {std::numeric_limits<std::int32_t>::min(), 9};
     item.X = -12;
     item.Y = 34;
@@ -159,13 +160,13 @@ TEST_F(DocumentReaderTest, EveryFieldSurvivesAWriteAndARead)
     TTreeNode* curve = saved.AddItem(group, "", itCurve);
     saved.AddPoint(1, 1, curve);
     saved.AddPoint(9, 9, curve);
-    curve->Data()->CurveStyle = csSpline;
-    curve->Data()->Font.Style = fsUnderline;
-    curve->Data()->Pen.Style = psInsideFrame;
-    curve->Data()->Brush.Style = bsClear;
+    Writable(curve)->CurveStyle = csSpline;
+    Writable(curve)->Font.Style = fsUnderline;
+    Writable(curve)->Pen.Style = psInsideFrame;
+    Writable(curve)->Brush.Style = bsClear;
     TTreeNode* deleted = saved.AddItem(saved.TrashNode(), "deleted", itArrow);
-    deleted->Data()->Active = false;
-    saved.AddItem(saved.TempNode(), "clip", itEllipse)->Data()->Active = false;
+    Writable(deleted)->Active = false;
+    Writable(saved.AddItem(saved.TempNode(), "clip", itEllipse))->Active = false;
     saved.AddItem(root, "last", itLine);
 
     const QString path = dir_.Path("all.dof");
@@ -276,7 +277,7 @@ TEST_F(DocumentReaderTest, ATruncatedDocumentGivesAnErrorAtEveryLength)
     TTreeNode* polygon = saved.AddItem(saved.ObjectRoot(), Utf8ToCp932("図形"), itPolygon);
     for (const TPoint p : {TPoint{0, 0}, TPoint{10, 0}, TPoint{0, 10}})
         saved.AddPoint(p.x, p.y, polygon);
-    polygon->Data()->Text = "text";
+    Writable(polygon)->Text = "text";
     const QString path = dir_.Path("whole.dof");
     WriteDocument(path, saved, kCanvas);
     const std::string whole = FileBytes(path);
@@ -317,7 +318,6 @@ TEST_F(DocumentReaderTest, NegativeIdsAndCountsAreReadAsStored)
     EXPECT_EQ(ReadDocument(again).Tree->ObjectRoot()->FirstChild()->Data()->Count, -5);
 }
 
-TEST_F(DocumentReaderTest, ADocumentNeedsAnObjectRoot)
 TEST_F(DocumentReaderTest, CodesNoEnumeratorNamesAreKeptByteForByte)
 {
     TObjectTree saved;
@@ -347,6 +347,7 @@ TEST_F(DocumentReaderTest, CodesNoEnumeratorNamesAreKeptByteForByte)
     EXPECT_EQ(FileBytes(second), bytes);
 }
 
+TEST_F(DocumentReaderTest, ADocumentNeedsAnObjectRoot)
 {
     const std::string noNodes = Start().Int(1).Data();
     EXPECT_NE(ReadError(noNodes).find("図形のツリー"), std::string::npos);

@@ -3,6 +3,7 @@
 #include "io/DocumentWriter.h"
 #include "io/FileError.h"
 #include "model/ObjectTree.h"
+#include "WritableRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -78,8 +79,8 @@ TEST_F(DocumentWriterTest, PointsAndControlPointRecordsFollowTheVertexCount)
     TTreeNode* polygon = AddShape(tree, root, itPolygon, {{0, 0}, {30, 0}, {0, 30}});   // id 5
     TTreeNode* curve = AddShape(tree, root, itCurve, {{0, 0}, {30, 0}, {0, 30}});       // id 6
     AddShape(tree, root, itPolygon, {});                                                // id 7
-    curve->Data()->CurveStyle = csBezier;
-    curve->Data()->PStyle = leArrow;
+    Writable(curve)->CurveStyle = csBezier;
+    Writable(curve)->PStyle = leArrow;
     (void)folder;
     (void)polygon;
     const std::string bytes = Saved(tree);
@@ -134,8 +135,8 @@ TEST_F(DocumentWriterTest, SavingTwiceGivesIdenticalBytes)
     TObjectTree tree;
     TTreeNode* group = tree.AddItem(tree.ObjectRoot(), Utf8ToCp932("グループ"), itGroup);
     TTreeNode* polygon = AddShape(tree, group, itPolygon, {{1, 2}, {30, 4}, {5, 60}});
-    polygon->Data()->Text = Utf8ToCp932("文字");
-    polygon->Data()->StretchX = 0.1f;
+    Writable(polygon)->Text = Utf8ToCp932("文字");
+    Writable(polygon)->StretchX = 0.1f;
     AddShape(tree, tree.ObjectRoot(), itCurve, {{-1, -2}, {3, 4}});
     tree.SetItemId(polygon, 77);
     const std::string first = Saved(tree);

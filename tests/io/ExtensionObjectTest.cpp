@@ -4,6 +4,7 @@
 #include "io/FileError.h"
 #include "model/ObjectTree.h"
 #include "platform/IniFile.h"
+#include "WritableRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -47,10 +48,10 @@ TEST_F(ExtensionObjectTest, ASingleLineIsWrittenKeyByKey)
 {
     TObjectTree tree;
     TTreeNode* line = AddShape(tree, tree.ObjectRoot(), itLine, {{10, 20}, {40, 50}}, Utf8ToCp932("新しい直線"));
-    line->Data()->X = 5;
-    line->Data()->Y = -7;
-    line->Data()->StretchY = 0.1f;
-    line->Data()->Pen.Color = clWindowText;
+    Writable(line)->X = 5;
+    Writable(line)->Y = -7;
+    Writable(line)->StretchY = 0.1f;
+    Writable(line)->Pen.Color = clWindowText;
     WriteExtensionObject(Path(), tree, line);
     const std::string expected = "[System]\r\nFileType=2\r\nOwner=Unkown\r\n"
                                  "[0]\r\nName=" + Utf8ToCp932("新しい直線") + "\r\nItemType=2\r\nCoItemCount=0\r\n"
@@ -86,7 +87,7 @@ TEST_F(ExtensionObjectTest, SectionsAreNumberedInWritingOrderThroughTheDrawingOr
     TTreeNode* front = AddShape(tree, tree.ObjectRoot(), itGroup, {}, "front");
     TTreeNode* late = AddShape(tree, front, itLine, {{0, 0}, {1, 1}}, "late");
     TTreeNode* early = AddShape(tree, front, itLine, {{0, 0}, {2, 2}}, "early");
-    late->Data()->Priority = early->Data()->Priority + 1;
+    Writable(late)->Priority = early->Data()->Priority + 1;
     WriteExtensionObject(Path("order.ud2"), tree, front);
     const TIniFile ordered(Path("order.ud2").toStdString());
     EXPECT_EQ(ordered.ReadString("1", "Name", ""), "early");
@@ -106,7 +107,7 @@ TEST_F(ExtensionObjectTest, AnInsertedObjectKeepsItsGeometryAndTakesNewDefaultsF
     TTreeNode* group = tree.AddItem(tree.ObjectRoot(), Utf8ToCp932("グループ"), itGroup);
     TTreeNode* curve = AddShape(tree, group, itCurve, {{1, 2}, {30, 40}, {-5, 60}}, "curve");
     TTreeNode* polygon = AddShape(tree, group, itPolygon, {{0, 0}, {30, 0}, {0, 30}}, "polygon");
-    TItemObject& c = *curve->Data();
+    TItemObject& c = *Writable(curve);
     c.CurveStyle = csBezier;
     c.PStyle = leArrow;
     c.X = 120;
@@ -119,8 +120,8 @@ TEST_F(ExtensionObjectTest, AnInsertedObjectKeepsItsGeometryAndTakesNewDefaultsF
     c.C1[1] = {-1000, 1000};
     c.Text = "dropped";
     c.Font.Style = fsBold;
-    polygon->Data()->CurveStyle = csStraight;
-    polygon->Data()->DStyle = leArrow;
+    Writable(polygon)->CurveStyle = csStraight;
+    Writable(polygon)->DStyle = leArrow;
     WriteExtensionObject(Path(), tree, group);
 
     const std::size_t before = tree.NodeCount();

@@ -46,7 +46,20 @@ TEST_F(ShapeTemplateTest, TheShippedRectangleTemplateIsBuiltIn)
     TTreeNode* own = ReadRectTemplate({dir_.Path("elsewhere"), dir_.Root()}, tree_, itRectangle, 0, 0);
     EXPECT_EQ(own->Text(), "mine");
     EXPECT_EQ(own->Data()->Points, (TPointArray{{3, 4}}));
-    EXPECT_EQ(RectTemplateFolders("/opt/q/bin").front(), "/opt/q/bin");
+    EXPECT_EQ(RectTemplateFolders("/opt/q/bin"), (QStringList{"/opt/q/bin", "/opt/q/share/quillmark"}));
+
+    // Installed: the program in bin/, the template in share/quillmark/ beside it.
+    QDir(dir_.Root()).mkpath(QStringLiteral("usr/bin"));
+    QDir(dir_.Root()).mkpath(QStringLiteral("usr/share/quillmark"));
+    PutFile(dir_.Path("usr/share/quillmark/Rect.udf"), "[Item]\r\nName=installed\r\nCount=1\r\nPX0=5\r\nPY0=6\r\n");
+    const QStringList installed = RectTemplateFolders(dir_.Path("usr/bin"));
+    EXPECT_EQ(installed.back(), InstalledDataFolder(dir_.Path("usr/bin")));
+    TTreeNode* shipped = ReadRectTemplate(installed, tree_, itRectangle, 0, 0);
+    EXPECT_EQ(shipped->Text(), "installed");
+    EXPECT_EQ(shipped->Data()->Points, (TPointArray{{5, 6}}));
+    // Gone from there too: the built-in copy.
+    QFile::remove(dir_.Path("usr/share/quillmark/Rect.udf"));
+    EXPECT_EQ(ReadRectTemplate(installed, tree_, itRectangle, 0, 0)->Text(), Utf8ToCp932("新しい四角形"));
 }
 
 TEST_F(ShapeTemplateTest, AMissingTemplateGivesAnItemNamedError)

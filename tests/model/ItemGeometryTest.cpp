@@ -1,4 +1,5 @@
 #include "TreeTestSupport.h"
+#include "WritableRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -71,10 +72,10 @@ TEST(ItemGeometry, PlacementRotatesThenStretchesAndTruncatesTowardZero)
     TTreeNode* polygon = AddShape(tree, tree.ObjectRoot(), itPolygon, {{110, 100}, {100, 100}, {100, 90}});
     TTreeNode* ellipse = AddShape(tree, tree.ObjectRoot(), itEllipse, {{110, 100}, {100, 100}, {100, 90}});
     for (TTreeNode* node : {polygon, ellipse}) {
-        node->Data()->X = 100;
-        node->Data()->Y = 100;
-        node->Data()->Points = {{10, 0}, {0, 0}, {0, -10}};
-        node->Data()->Roll = 90;
+        Writable(node)->X = 100;
+        Writable(node)->Y = 100;
+        Writable(node)->Points = {{10, 0}, {0, 0}, {0, -10}};
+        Writable(node)->Roll = 90;
     }
     TPointArray P;
     tree.ViewPoints1(polygon, P);
@@ -83,20 +84,20 @@ TEST(ItemGeometry, PlacementRotatesThenStretchesAndTruncatesTowardZero)
     EXPECT_EQ(P[0], (TPoint{110, 100})); // ellipse vertices are not turned here
 
     // Stretch scales along the canvas axes after the turn.
-    polygon->Data()->StretchX = 2.0f;
-    polygon->Data()->StretchY = 0.5f;
-    polygon->Data()->Roll = 0;
+    Writable(polygon)->StretchX = 2.0f;
+    Writable(polygon)->StretchY = 0.5f;
+    Writable(polygon)->Roll = 0;
     tree.ViewPoints1(polygon, P);
     EXPECT_EQ(P[0], (TPoint{120, 100}));
     EXPECT_EQ(P[2], (TPoint{100, 95}));
 
     // -0.5 becomes 0, not -1.
-    polygon->Data()->X = 0;
-    polygon->Data()->Y = 0;
-    polygon->Data()->Points = {{-1, -3}, {0, 0}, {1, 1}};
+    Writable(polygon)->X = 0;
+    Writable(polygon)->Y = 0;
+    Writable(polygon)->Points = {{-1, -3}, {0, 0}, {1, 1}};
     tree.ViewPoints1(polygon, P);
     EXPECT_EQ(P[0], (TPoint{-2, -1}));
-    polygon->Data()->StretchX = 0.5f;
+    Writable(polygon)->StretchX = 0.5f;
     tree.ViewPoints1(polygon, P);
     EXPECT_EQ(P[0], (TPoint{0, -1}));
 }
@@ -105,10 +106,10 @@ TEST(ItemGeometry, PlacementRotatesThenStretchesAndTruncatesTowardZero)
 TTreeNode* AddAnchored(TObjectTree& tree, TTreeNode* parent, TItemType type, TPoint anchor, TPointArray points)
 {
     TTreeNode* node = tree.AddItem(parent, "item", type);
-    node->Data()->X = anchor.x;
-    node->Data()->Y = anchor.y;
-    node->Data()->Points = std::move(points);
-    node->Data()->Count = static_cast<std::int32_t>(node->Data()->Points.size());
+    Writable(node)->X = anchor.x;
+    Writable(node)->Y = anchor.y;
+    Writable(node)->Points = std::move(points);
+    Writable(node)->Count = static_cast<std::int32_t>(node->Data()->Points.size());
     tree.CarvePoint(node);
     return node;
 }
@@ -117,7 +118,7 @@ TEST(ItemGeometry, GroupRotationTurnsAnchorsOnlyFromTheGrandparentUp)
 {
     TObjectTree tree;
     TTreeNode* outer = AddAnchored(tree, tree.ObjectRoot(), itGroup, {100, 100}, {});
-    outer->Data()->Roll = 90;
+    Writable(outer)->Roll = 90;
     // A child of the rotated group directly under the root keeps its anchor.
     TTreeNode* direct = AddAnchored(tree, outer, itLine, {200, 100}, {{0, 0}, {10, 0}});
     TPointArray P;
@@ -128,11 +129,11 @@ TEST(ItemGeometry, GroupRotationTurnsAnchorsOnlyFromTheGrandparentUp)
     // inner group's own position and roll play no part, and the vertex
     // offsets turn only with the item's own roll.
     TTreeNode* inner = AddAnchored(tree, outer, itGroup, {150, 0}, {});
-    inner->Data()->Roll = 45;
+    Writable(inner)->Roll = 45;
     TTreeNode* nested = AddAnchored(tree, inner, itLine, {200, 100}, {{0, 0}, {10, 0}});
     tree.ViewPoints1(nested, P);
     EXPECT_EQ(P, (TPointArray{{100, 200}, {110, 200}}));
-    nested->Data()->Roll = 90;
+    Writable(nested)->Roll = 90;
     tree.ViewPoints1(nested, P);
     EXPECT_EQ(P[1], (TPoint{100, 210}));
 
@@ -140,15 +141,15 @@ TEST(ItemGeometry, GroupRotationTurnsAnchorsOnlyFromTheGrandparentUp)
     // (150, 0) about (100, 100) to (200, 150); the inner group then turns the
     // item's offset from there, (-80, 0), to (0, -80), added to the inner
     // group's stored anchor (150, 0). Single precision leaves 149.99998.
-    inner->Data()->Roll = 90;
+    Writable(inner)->Roll = 90;
     TTreeNode* middle = AddAnchored(tree, inner, itGroup, {100, 150}, {});
     TTreeNode* deep = AddAnchored(tree, middle, itLine, {120, 150}, {{0, 0}, {10, 0}});
     tree.ViewPoints1(deep, P);
     EXPECT_NEAR(P[0].x, 150, 1);
     EXPECT_EQ(P[0].y, -80);
     // Roll 0 everywhere: plain anchors.
-    outer->Data()->Roll = 0;
-    inner->Data()->Roll = 0;
+    Writable(outer)->Roll = 0;
+    Writable(inner)->Roll = 0;
     tree.ViewPoints1(deep, P);
     EXPECT_EQ(P[0], (TPoint{120, 150}));
 }
@@ -168,12 +169,12 @@ TEST(ItemGeometry, ControlPointsArePlacedPerSegmentAndAbsenceIsReported)
     tree.ViewPoints1(polygon, P, &Q1, &Q2);
     EXPECT_EQ(Q1[2], (TPoint{20, 20}));
 
-    line->Data()->C2.clear();
+    Writable(line)->C2.clear();
     Q2 = {{7, 7}};
     EXPECT_EQ(tree.ViewPoints1(line, P, &Q1, &Q2), -1);
     EXPECT_EQ(Q1[0], (TPoint{10, 0}));
     EXPECT_EQ(Q2, (TPointArray{{7, 7}}));
-    line->Data()->C1.clear();
+    Writable(line)->C1.clear();
     Q1 = {};
     EXPECT_EQ(tree.ViewPoints1(line, P, &Q1, &Q2), -1);
     EXPECT_TRUE(Q1.empty());
@@ -201,9 +202,9 @@ TEST(ItemGeometry, BoundingBoxWidensThinItemsAndPointlessItemsHaveNone)
 
     // Hostile coordinates saturate instead of overflowing.
     TTreeNode* far = AddShape(tree, tree.ObjectRoot(), itLine, {{0, 0}, {0, 0}});
-    far->Data()->X = 2147483647;
-    far->Data()->StretchX = 1e30f;
-    far->Data()->Points = {{2000000000, 0}, {2000000000, 0}};
+    Writable(far)->X = 2147483647;
+    Writable(far)->StretchX = 1e30f;
+    Writable(far)->Points = {{2000000000, 0}, {2000000000, 0}};
     EXPECT_EQ(tree.PointToXY(far, box), 0);
     EXPECT_EQ(box.Right, 2147483647);
 }

@@ -1,6 +1,7 @@
 #include "TreeTestSupport.h"
 
 #include "platform/ShiftJis.h"
+#include "WritableRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -187,7 +188,7 @@ TEST(ObjectTree, FixedCaptionsCannotBeEditedAndTempOrInactiveItemsDoNotExpand)
     EXPECT_TRUE(tree.CanExpand(tree.TrashNode()));
     EXPECT_FALSE(tree.CanExpand(tree.TempNode()));
     EXPECT_TRUE(tree.CanExpand(item));
-    item->Data()->Active = false;
+    Writable(item)->Active = false;
     EXPECT_FALSE(tree.CanExpand(item));
 }
 
@@ -201,11 +202,11 @@ TEST(ObjectTree, PriorityWalkOrdersByPriorityKeepsListOrderForTiesAndSkipsOutOfR
     TTreeNode* d = tree.AddItem(root, "d", itLine);
     TTreeNode* e = tree.AddItem(root, "e", itLine);
     // ItemCounter is 8: priorities 0..7 are walked.
-    a->Data()->Priority = 6;
-    b->Data()->Priority = 4;
-    c->Data()->Priority = 6;
-    d->Data()->Priority = 8;  // not below ItemCounter
-    e->Data()->Priority = -1; // negative
+    Writable(a)->Priority = 6;
+    Writable(b)->Priority = 4;
+    Writable(c)->Priority = 6;
+    Writable(d)->Priority = 8;  // not below ItemCounter
+    Writable(e)->Priority = -1; // negative
     EXPECT_EQ(Captions(tree.ChildrenInDrawingOrder(root)),
               (std::vector<std::string>{Utf8ToCp932("ごみ箱"), "b", "a", "c"}));
     EXPECT_EQ(Captions(tree.ChildrenInHitOrder(root)),
@@ -230,7 +231,7 @@ TEST(ObjectTree, CopyItemCopiesTheRecordUnderAFreshIdAndPriority)
 {
     TObjectTree tree;
     TTreeNode* source = AddShape(tree, tree.ObjectRoot(), itPolygon, {{0, 0}, {30, 0}, {30, 30}}, "src");
-    TItemObject& s = *source->Data();
+    TItemObject& s = *Writable(source);
     s.X = 7;
     s.StretchX = 1.5f;
     s.Roll = 45;
@@ -289,14 +290,14 @@ TEST(ObjectTree, CountersFromFilesNeverOverflowOrOverAllocate)
     EXPECT_EQ(item->Data()->Id, 3);
 
     // A Count far beyond the vertices present is bounded by them.
-    item->Data()->Count = 1000000000;
-    item->Data()->Points = {{1, 1}, {2, 2}};
+    Writable(item)->Count = 1000000000;
+    Writable(item)->Points = {{1, 1}, {2, 2}};
     EXPECT_EQ(item->Data()->VertexCount(), 2);
     TTreeNode* copy = tree.CopyItem(tree.ObjectRoot(), "c", *item->Data());
     EXPECT_EQ(copy->Data()->Points.size(), 2u);
     EXPECT_EQ(tree.AddPoint(3, 3, item), 0);
     EXPECT_EQ(item->Data()->Count, 3);
-    item->Data()->Count = -5;
+    Writable(item)->Count = -5;
     TPointArray p;
     EXPECT_EQ(tree.ViewPoints1(item, p), 0);
     EXPECT_TRUE(p.empty());

@@ -1,4 +1,5 @@
 #include "TreeTestSupport.h"
+#include "WritableRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -26,33 +27,33 @@ TEST(SubtreeTransforms, MoveStretchAndRotateReachTheWholeSubtree)
     }
     EXPECT_EQ(member->Data()->Points, pointsBefore);
 
-    member->Data()->StretchX = 3.0f;
+    Writable(member)->StretchX = 3.0f;
     EXPECT_EQ(tree.SetStretch(group, 2.0f, 0.5f), 0);
     for (TTreeNode* node : {group, member, deep}) {
         EXPECT_EQ(node->Data()->StretchX, 2.0f);
         EXPECT_EQ(node->Data()->StretchY, 0.5f);
     }
 
-    member->Data()->Roll = 20;
+    Writable(member)->Roll = 20;
     EXPECT_EQ(tree.RotateItem(90, group), 0);
     EXPECT_EQ(group->Data()->Roll, 90);
     EXPECT_EQ(member->Data()->Roll, 110);
     EXPECT_EQ(deep->Data()->Roll, 90);
-    member->Data()->Roll = 20;
+    Writable(member)->Roll = 20;
     tree.RotateItem(350, member);
     EXPECT_EQ(member->Data()->Roll, 10);
-    member->Data()->Roll = 20;
+    Writable(member)->Roll = 20;
     tree.RotateItem(-50, member);
     EXPECT_EQ(member->Data()->Roll, -30);
-    member->Data()->Roll = 0;
+    Writable(member)->Roll = 0;
     tree.RotateItem(-370, member);
     EXPECT_EQ(member->Data()->Roll, -10);
-    member->Data()->Roll = 2147483647;
+    Writable(member)->Roll = 2147483647;
     tree.RotateItem(2147483647, member); // no overflow
     EXPECT_EQ(member->Data()->Roll, (2LL * 2147483647) % 360);
 
     // A member whose priority is out of range is not reached.
-    deep->Data()->Priority = 100000;
+    Writable(deep)->Priority = 100000;
     tree.MoveItem(1, 1, group);
     EXPECT_EQ(deep->Data()->X, 5);
     EXPECT_EQ(member->Data()->X, 6);
@@ -120,11 +121,11 @@ TEST(HitTest, TheTopmostItemWinsEdgesCountAndAClickTogglesThroughTheCanvas)
     EXPECT_EQ(toggled, (std::vector<TTreeNode*>{upper, upper, lower}));
 
     // Raising the lower item's priority puts it on top.
-    lower->Data()->Priority = upper->Data()->Priority + 1;
+    Writable(lower)->Priority = upper->Data()->Priority + 1;
     tree.AddItem(tree.TempNode(), "bump the counter", itLine);
     EXPECT_EQ(tree.HitTest(75, 75, tree.ObjectRoot()), lower);
     // Equal priorities: list order decides, the earlier sibling is tested first.
-    upper->Data()->Priority = lower->Data()->Priority;
+    Writable(upper)->Priority = lower->Data()->Priority;
     tree.MarkChanged(); // direct field writes announce themselves
     EXPECT_EQ(tree.HitTest(75, 75, tree.ObjectRoot()), lower);
 
@@ -142,9 +143,9 @@ TEST(HitTest, TheTopmostItemWinsEdgesCountAndAClickTogglesThroughTheCanvas)
     EXPECT_EQ(tree.HitTest(550, 500, tree.ObjectRoot()), nullptr);
     EXPECT_EQ(tree.FocusChk(550, 500, tree.TrashNode()), -1);
     EXPECT_EQ(trashed->Parent(), tree.TrashNode());
-    folder->Data()->Points.clear();
-    folder->Data()->Count = 0;
-    inside->Data()->Priority = 1 << 30;
+    Writable(folder)->Points.clear();
+    Writable(folder)->Count = 0;
+    Writable(inside)->Priority = 1 << 30;
     tree.MarkChanged();
     EXPECT_EQ(tree.HitTest(350, 302, tree.ObjectRoot()), nullptr);
 }
@@ -158,11 +159,11 @@ TEST(MoveSubtree, KeepsInnerOrderMovesEveryChildAndDeletesTheOldNodes)
     TTreeNode* b = AddShape(tree, group, itLine, {{0, 0}, {1, 1}}, "b");
     TTreeNode* c = AddShape(tree, group, itLine, {{0, 0}, {1, 1}}, "c");
     TTreeNode* d = AddShape(tree, group, itLine, {{0, 0}, {1, 1}}, "d");
-    a->Data()->Priority = 50;  // beyond ItemCounter: still moved, last
-    b->Data()->Priority = -4;  // negative: moved first
-    c->Data()->Priority = 7;
-    d->Data()->Priority = 7;   // tie with c: list order
-    a->Data()->Text = "text of a";
+    Writable(a)->Priority = 50;  // beyond ItemCounter: still moved, last
+    Writable(b)->Priority = -4;  // negative: moved first
+    Writable(c)->Priority = 7;
+    Writable(d)->Priority = 7;   // tie with c: list order
+    Writable(a)->Text = "text of a";
     const std::size_t before = tree.NodeCount();
 
     TTreeNode* moved = tree.MoveSubtree(tree.TrashNode(), group);
@@ -206,9 +207,9 @@ TEST(CopySubtree, CopiesWhatTheWalkReachesAndRefusesEmptyGroups)
     tree.AddItem(group, "empty folder", itGroup);
     TTreeNode* hidden = AddShape(tree, group, itLine, {{0, 0}, {1, 1}}, "hidden");
     TTreeNode* b = AddShape(tree, group, itLine, {{0, 0}, {1, 1}}, "b");
-    hidden->Data()->Priority = 1000;
-    b->Data()->Priority = 6;
-    a->Data()->Priority = 7;
+    Writable(hidden)->Priority = 1000;
+    Writable(b)->Priority = 6;
+    Writable(a)->Priority = 7;
 
     TTreeNode* copy = tree.CopySubtree(tree.TempNode(), group);
     ASSERT_NE(copy, nullptr);
@@ -287,8 +288,8 @@ TEST(HitTest, AgreesWithTheLiteralSearchOnRandomDrawingsAndAfterEdits)
         TTreeNode* parent = parents[static_cast<std::size_t>(below(static_cast<int>(parents.size())))];
         if (below(5) == 0) {
             TTreeNode* group = tree.AddItem(parent, "g", itGroup);
-            group->Data()->Roll = below(360);
-            group->Data()->X = below(200);
+            Writable(group)->Roll = below(360);
+            Writable(group)->X = below(200);
             parents.push_back(group);
             continue;
         }
@@ -298,10 +299,10 @@ TEST(HitTest, AgreesWithTheLiteralSearchOnRandomDrawingsAndAfterEdits)
         tree.AddPoint(x, y, item);
         tree.AddPoint(x + below(40), y + below(40), item);
         tree.AddPoint(x + below(40), y, item);
-        item->Data()->Roll = below(360) - 180;
-        item->Data()->StretchX = 0.5f + static_cast<float>(below(4)) * 0.5f;
+        Writable(item)->Roll = below(360) - 180;
+        Writable(item)->StretchX = 0.5f + static_cast<float>(below(4)) * 0.5f;
         if (below(6) == 0)
-            item->Data()->Priority = below(tree.ItemCounter() + 20); // ties and out-of-range
+            Writable(item)->Priority = below(tree.ItemCounter() + 20); // ties and out-of-range
     }
     tree.MarkChanged();
     auto compareEverywhere = [&] {

@@ -31,7 +31,7 @@ TTreeNode* FillDrawing(TObjectTree& tree, int items)
         tree.MoveItem(x, y, node);
         for (const auto& [dx, dy] : {std::pair{0, -20}, {14, -14}, {20, 0}, {14, 14}, {0, 20}, {-14, 14}, {-20, 0}, {-14, -14}})
             tree.AddPoint(x + dx, y + dy, node);
-        node->Data()->Text = Utf8ToCp932("文字") + std::to_string(i);
+        tree.ChangeItem(node, [i](TItemObject& item) { item.Text = Utf8ToCp932("文字") + std::to_string(i); });
     }
     return group;
 }

@@ -3,6 +3,7 @@
 #include "DamagedDocument.h"
 #include "../model/TreeTestSupport.h"
 #include "render/DocumentRenderer.h"
+#include "WritableRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,7 @@ std::vector<TColor> ItemsDrawn(const TRecordingCanvas& canvas)
 TTreeNode* AddColouredLine(TObjectTree& tree, TTreeNode* parent, TColor colour)
 {
     TTreeNode* node = AddShape(tree, parent, itLine, {{0, 0}, {10, 10}});
-    node->Data()->Pen.Color = colour;
+    Writable(node)->Pen.Color = colour;
     return node;
 }
 
@@ -37,17 +38,17 @@ TEST(DocumentRenderer, WalksByPriorityAndSkipsTrashTempAndInactiveSubtrees)
     TTreeNode* root = tree.ObjectRoot();
     TTreeNode* late = AddColouredLine(tree, root, RGB(1, 0, 0));
     TTreeNode* early = AddColouredLine(tree, root, RGB(2, 0, 0));
-    late->Data()->Priority = 9;
-    early->Data()->Priority = 4;
+    Writable(late)->Priority = 9;
+    Writable(early)->Priority = 4;
     TTreeNode* group = tree.AddItem(root, "group", itGroup);
     AddColouredLine(tree, group, RGB(3, 0, 0));
     AddColouredLine(tree, tree.TrashNode(), RGB(4, 0, 0));
     AddColouredLine(tree, tree.TempNode(), RGB(5, 0, 0));
     TTreeNode* hidden = tree.AddItem(root, "hidden", itGroup);
     AddColouredLine(tree, hidden, RGB(6, 0, 0));
-    hidden->Data()->Active = false;
+    Writable(hidden)->Active = false;
     TTreeNode* beyond = AddColouredLine(tree, root, RGB(7, 0, 0));
-    beyond->Data()->Priority = tree.ItemCounter(); // not drawn until the counter passes it
+    Writable(beyond)->Priority = tree.ItemCounter(); // not drawn until the counter passes it
     ASSERT_GT(tree.ItemCounter(), 9);
 
     TRecordingSurface surface;
@@ -66,7 +67,7 @@ TEST(DocumentRenderer, OpenFiguresGetArrowheadsAlongTheirEndSegments)
 {
     TObjectTree tree;
     TTreeNode* curve = AddShape(tree, tree.ObjectRoot(), itCurve, {{0, 0}, {100, 0}, {100, 100}});
-    TItemObject& item = *curve->Data();
+    TItemObject& item = *Writable(curve);
     item.CurveStyle = csSpline;
     item.PStyle = leArrow;
     item.DStyle = leArrow;
@@ -93,8 +94,8 @@ TEST(DocumentRenderer, ClosedShapesAreClosedPathsWithoutArrowheadsOnTheCanvas)
 {
     TObjectTree tree;
     TTreeNode* rectangle = AddShape(tree, tree.ObjectRoot(), itRectangle, {{10, 10}, {50, 10}, {50, 40}, {10, 40}});
-    rectangle->Data()->PStyle = leArrow;
-    rectangle->Data()->DStyle = leArrow;
+    Writable(rectangle)->PStyle = leArrow;
+    Writable(rectangle)->DStyle = leArrow;
 
     TRecordingSurface surface;
     TDocumentRenderer(tree, surface).RenderSubtree(tree.ObjectRoot());
@@ -116,7 +117,7 @@ TEST(DocumentRenderer, ClosedShapesAreClosedPathsWithoutArrowheadsOnTheCanvas)
     // A polygon drawn as Bezier curves has a segment for its closing edge.
     TObjectTree bezierTree;
     TTreeNode* polygon = AddShape(bezierTree, bezierTree.ObjectRoot(), itPolygon, {{0, 0}, {60, 0}, {30, 40}});
-    polygon->Data()->CurveStyle = csBezier;
+    Writable(polygon)->CurveStyle = csBezier;
     TRecordingSurface bezier;
     TDocumentRenderer(bezierTree, bezier).RenderSubtree(bezierTree.ObjectRoot());
     ASSERT_EQ(bezier.canvas.CallsOf(Kind::Polygon).size(), 1u);
@@ -127,18 +128,18 @@ TEST(DocumentRenderer, ItemsWithTooFewPointsOrUnknownStylesDrawOnlyWhatTheyCan)
 {
     TObjectTree tree;
     TTreeNode* ellipse = AddShape(tree, tree.ObjectRoot(), itEllipse, {{0, 0}, {20, 0}});
-    ellipse->Data()->Text = "E";
+    Writable(ellipse)->Text = "E";
     TTreeNode* line = AddShape(tree, tree.ObjectRoot(), itLine, {{5, 5}});
-    line->Data()->Text = "L";
-    tree.AddItem(tree.ObjectRoot(), "folder", itGroup)->Data()->Text = "F";
+    Writable(line)->Text = "L";
+    Writable(tree.AddItem(tree.ObjectRoot(), "folder", itGroup))->Text = "F";
     TRecordingSurface nothing;
     TDocumentRenderer(tree, nothing).RenderSubtree(tree.ObjectRoot());
     EXPECT_TRUE(nothing.canvas.Calls().empty());
 
     // An unknown curve style draws no outline, but the text.
     TTreeNode* odd = AddShape(tree, tree.ObjectRoot(), itPolygon, {{0, 0}, {100, 0}, {100, 50}});
-    odd->Data()->CurveStyle = FromStoredCode<TCurveStyle>(7);
-    odd->Data()->Text = "AB";
+    Writable(odd)->CurveStyle = FromStoredCode<TCurveStyle>(7);
+    Writable(odd)->Text = "AB";
     TRecordingSurface textOnly;
     TDocumentRenderer(tree, textOnly).RenderSubtree(tree.ObjectRoot());
     EXPECT_TRUE(textOnly.canvas.CallsOf(Kind::LineTo).empty());
@@ -152,7 +153,7 @@ TEST(DocumentRenderer, ItemsWithTooFewPointsOrUnknownStylesDrawOnlyWhatTheyCan)
     // An ellipse from vertices 0 and 2, turned by its roll.
     TObjectTree ellipses;
     TTreeNode* oval = AddShape(ellipses, ellipses.ObjectRoot(), itEllipse, {{0, 0}, {40, 0}, {40, 20}, {0, 20}});
-    oval->Data()->Roll = 90;
+    Writable(oval)->Roll = 90;
     TRecordingSurface drawn;
     TDocumentRenderer(ellipses, drawn).RenderSubtree(ellipses.ObjectRoot());
     const std::vector<TCanvasCall> outline = drawn.canvas.CallsOf(Kind::Polygon);

@@ -8,6 +8,7 @@
 
 #include "platform/MetafilePicture.h"
 #include "qtplatform/MetafileCanvas.h"
+#include "WritableRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +41,7 @@ void UseMonospacedFonts(TObjectTree& tree)
 {
     tree.WalkInDrawingOrder(tree.ObjectRoot(), [](TTreeNode* node) {
         if (node->Data())
-            node->Data()->Font = MonospacedFont(node->Data()->Font.Color);
+            Writable(node)->Font = MonospacedFont(node->Data()->Font.Color);
         return true;
     });
 }
@@ -49,9 +50,9 @@ void RemoveArrowheadsAndText(TObjectTree& tree)
 {
     tree.WalkInDrawingOrder(tree.ObjectRoot(), [](TTreeNode* node) {
         if (node->Data()) {
-            node->Data()->PStyle = lePlain;
-            node->Data()->DStyle = lePlain;
-            node->Data()->Text.clear();
+            Writable(node)->PStyle = lePlain;
+            Writable(node)->DStyle = lePlain;
+            Writable(node)->Text.clear();
         }
         return true;
     });
@@ -125,8 +126,8 @@ TEST(MetaFileX, RecordsTheRasterSurfacesStrokesFillsAndCharactersApartFromTheLis
     test::BuildSampleDocument(tree);
     RemoveArrowheadsAndText(tree);
     TTreeNode* labelled = AddShape(tree, tree.ObjectRoot(), itRectangle, {{300, 300}, {420, 300}, {420, 360}});
-    labelled->Data()->Text = Utf8ToCp932("文字 ABC\r\n二行目");
-    labelled->Data()->Roll = 30;
+    Writable(labelled)->Text = Utf8ToCp932("文字 ABC\r\n二行目");
+    Writable(labelled)->Roll = 30;
     TRecordingSurface raster({}, kWidth, kHeight);
     TDocumentRenderer(tree, raster).RenderSubtree(tree.ObjectRoot());
     TRecordingSurface metafile(kMetafileTraits, kWidth, kHeight);
@@ -169,12 +170,12 @@ TEST(MetaFileX, ArrowheadsFollowTheChordAndAppearOnClosedShapes)
     TTreeNode* polygon = AddShape(tree, root, itPolygon, {{500, 300}, {600, 300}, {560, 400}});
     TTreeNode* rectangle = AddShape(tree, root, itRectangle, {{100, 400}, {300, 400}, {300, 500}, {100, 500}});
     for (TTreeNode* node : {line, curve, polygon, rectangle})
-        node->Data()->Pen.Width = 3;
-    line->Data()->PStyle = leArrow;
-    line->Data()->DStyle = leArrow;
-    curve->Data()->PStyle = leArrow;
-    polygon->Data()->DStyle = leArrow;
-    rectangle->Data()->PStyle = leArrow;
+        Writable(node)->Pen.Width = 3;
+    Writable(line)->PStyle = leArrow;
+    Writable(line)->DStyle = leArrow;
+    Writable(curve)->PStyle = leArrow;
+    Writable(polygon)->DStyle = leArrow;
+    Writable(rectangle)->PStyle = leArrow;
 
     const auto heads = [&](TTreeNode* node, bool metafileRules) {
         TRecordingSurface surface(metafileRules ? kMetafileTraits : TSurfaceTraits{});
@@ -252,9 +253,9 @@ TEST(MetaFileX, ExportedMetafileDrawnOnABitmapGivesTheCanvasPixels)
     RemoveArrowheadsAndText(tree);
     // Arrowheads on a two-point line follow the same direction on both.
     TTreeNode* arrow = AddShape(tree, tree.ObjectRoot(), itArrow, {{450, 450}, {560, 520}});
-    arrow->Data()->PStyle = leArrow;
-    arrow->Data()->DStyle = leArrow;
-    arrow->Data()->Pen = {clRed, 3, psSolid, TPenMode::pmCopy};
+    Writable(arrow)->PStyle = leArrow;
+    Writable(arrow)->DStyle = leArrow;
+    Writable(arrow)->Pen = {clRed, 3, psSolid, TPenMode::pmCopy};
 
     TBitmapX canvas;
     canvas.InitBitmap(kWidth, kHeight);
@@ -282,9 +283,9 @@ TEST(MetaFileX, EmptyDocumentsHiddenItemsAndItemsWithTooFewPointsDrawNothing)
     TObjectTree tree;
     AddShape(tree, tree.TrashNode(), itRectangle, {{0, 0}, {10, 0}, {10, 10}, {0, 10}});
     AddShape(tree, tree.TempNode(), itLine, {{0, 0}, {10, 10}});
-    AddShape(tree, tree.ObjectRoot(), itEllipse, {{0, 0}, {10, 0}, {10, 10}})->Data()->Active = false;
+    Writable(AddShape(tree, tree.ObjectRoot(), itEllipse, {{0, 0}, {10, 0}, {10, 10}}))->Active = false;
     TTreeNode* bare = AddShape(tree, tree.ObjectRoot(), itPolygon, {{0, 0}, {10, 0}});
-    bare->Data()->Text = "text";
+    Writable(bare)->Text = "text";
     const std::vector<char> bytes = RenderMetafile(tree, 321, 123);
     const std::unique_ptr<TMetafilePicture> picture = PictureOf(bytes);
     ASSERT_TRUE(picture);

@@ -4,6 +4,7 @@
 
 #include "model/ObjectTree.h"
 #include "platform/ShiftJis.h"
+#include "WritableRecord.h"
 
 #include <vector>
 
@@ -15,7 +16,7 @@ inline TTreeNode* AddSampleShape(TObjectTree& tree, TTreeNode* parent, TItemType
 {
     TTreeNode* node = test::AddShape(tree, parent, type, vertices);
     tree.PointToCenter(node);
-    node->Data()->Text = Utf8ToCp932(utf8Text);
+    Writable(node)->Text = Utf8ToCp932(utf8Text);
     return node;
 }
 
@@ -27,86 +28,86 @@ inline void BuildSampleDocument(TObjectTree& tree)
 
     TTreeNode* rectangle = AddSampleShape(tree, root, itRectangle, {{20, 20}, {180, 20}, {180, 100}, {20, 100}},
                                     "長方形\r\n塗りつぶし");
-    rectangle->Data()->Brush = {RGB(255, 230, 160), bsSolid};
-    rectangle->Data()->Pen = {RGB(160, 80, 0), 3, psSolid, TPenMode::pmCopy};
+    Writable(rectangle)->Brush = {RGB(255, 230, 160), bsSolid};
+    Writable(rectangle)->Pen = {RGB(160, 80, 0), 3, psSolid, TPenMode::pmCopy};
 
     TTreeNode* hatched = AddSampleShape(tree, root, itRectangle, {{200, 20}, {360, 20}, {360, 100}, {200, 100}},
                                   "斜線 (bsDiagCross)");
-    hatched->Data()->Brush = {clBlue, bsDiagCross};
-    hatched->Data()->Pen = {clBlue, 1, psDash, TPenMode::pmCopy};
+    Writable(hatched)->Brush = {clBlue, bsDiagCross};
+    Writable(hatched)->Pen = {clBlue, 1, psDash, TPenMode::pmCopy};
 
     TTreeNode* ellipse = AddSampleShape(tree, root, itEllipse, {{400, 20}, {560, 20}, {560, 100}, {400, 100}},
                                   "回転した楕円");
-    ellipse->Data()->Roll = 20;
-    ellipse->Data()->Brush = {RGB(200, 255, 200), bsSolid};
-    ellipse->Data()->Pen = {RGB(0, 120, 0), 2, psSolid, TPenMode::pmCopy};
+    Writable(ellipse)->Roll = 20;
+    Writable(ellipse)->Brush = {RGB(200, 255, 200), bsSolid};
+    Writable(ellipse)->Pen = {RGB(0, 120, 0), 2, psSolid, TPenMode::pmCopy};
 
     TTreeNode* dashed = AddSampleShape(tree, root, itLine, {{20, 140}, {360, 180}}, "破線 幅5");
-    dashed->Data()->Pen = {clRed, 5, psDash, TPenMode::pmCopy};
+    Writable(dashed)->Pen = {clRed, 5, psDash, TPenMode::pmCopy};
 
     TTreeNode* arrow = AddSampleShape(tree, root, itArrow, {{20, 220}, {180, 220}, {180, 300}}, "矢印");
-    arrow->Data()->PStyle = leArrow;
-    arrow->Data()->DStyle = leArrow;
-    arrow->Data()->Pen = {clBlack, 3, psSolid, TPenMode::pmCopy};
-    arrow->Data()->Brush = {clWhite, bsClear};
+    Writable(arrow)->PStyle = leArrow;
+    Writable(arrow)->DStyle = leArrow;
+    Writable(arrow)->Pen = {clBlack, 3, psSolid, TPenMode::pmCopy};
+    Writable(arrow)->Brush = {clWhite, bsClear};
 
     TTreeNode* spline = AddSampleShape(tree, root, itCurve, {{220, 300}, {280, 220}, {340, 300}, {400, 220}},
                                  "自然曲線");
-    spline->Data()->CurveStyle = csSpline;
-    spline->Data()->Brush = {clWhite, bsClear};
-    spline->Data()->Pen = {RGB(128, 0, 128), 2, psSolid, TPenMode::pmCopy};
-    spline->Data()->DStyle = leArrow;
+    Writable(spline)->CurveStyle = csSpline;
+    Writable(spline)->Brush = {clWhite, bsClear};
+    Writable(spline)->Pen = {RGB(128, 0, 128), 2, psSolid, TPenMode::pmCopy};
+    Writable(spline)->DStyle = leArrow;
 
     TTreeNode* bezier = AddSampleShape(tree, root, itCurve, {{440, 300}, {520, 220}, {600, 300}}, "ベジェ曲線");
-    bezier->Data()->CurveStyle = csBezier;
-    bezier->Data()->C1 = {{-40, -100}, {20, -100}, {0, 0}};
-    bezier->Data()->C2 = {{-20, -100}, {60, 100}, {0, 0}};
-    bezier->Data()->Brush = {clWhite, bsClear};
-    bezier->Data()->Pen = {RGB(0, 0, 160), 1, psDash, TPenMode::pmCopy};
+    Writable(bezier)->CurveStyle = csBezier;
+    Writable(bezier)->C1 = {{-40, -100}, {20, -100}, {0, 0}};
+    Writable(bezier)->C2 = {{-20, -100}, {60, 100}, {0, 0}};
+    Writable(bezier)->Brush = {clWhite, bsClear};
+    Writable(bezier)->Pen = {RGB(0, 0, 160), 1, psDash, TPenMode::pmCopy};
 
     TTreeNode* polygon = AddSampleShape(tree, root, itPolygon, {{600, 40}, {760, 60}, {700, 160}, {620, 120}},
                                   "多角形");
-    polygon->Data()->Brush = {RGB(255, 0, 128), bsHorizontal};
-    polygon->Data()->Pen = {clBlack, 0, psDash, TPenMode::pmCopy};
+    Writable(polygon)->Brush = {RGB(255, 0, 128), bsHorizontal};
+    Writable(polygon)->Pen = {clBlack, 0, psDash, TPenMode::pmCopy};
 
     TTreeNode* smooth = AddSampleShape(tree, root, itPolygon, {{620, 380}, {760, 420}, {700, 560}, {600, 500}},
                                  "ベジェ多角形\r\n縦線");
-    smooth->Data()->CurveStyle = csBezier;
-    smooth->Data()->Brush = {RGB(0, 128, 128), bsVertical};
-    smooth->Data()->Pen = {RGB(0, 128, 128), 2, psSolid, TPenMode::pmCopy};
+    Writable(smooth)->CurveStyle = csBezier;
+    Writable(smooth)->Brush = {RGB(0, 128, 128), bsVertical};
+    Writable(smooth)->Pen = {RGB(0, 128, 128), 2, psSolid, TPenMode::pmCopy};
 
     TTreeNode* textBox = AddSampleShape(tree, root, itRectangle, {{40, 360}, {280, 360}, {280, 440}, {40, 440}},
                                   "30度回転した文字列：ＭＳ Ｐゴシック\r\n二行目 ABC abc 123");
-    textBox->Data()->Roll = 30;
-    textBox->Data()->Brush = {RGB(230, 230, 255), bsSolid};
+    Writable(textBox)->Roll = 30;
+    Writable(textBox)->Brush = {RGB(230, 230, 255), bsSolid};
 
     TTreeNode* vertical = AddSampleShape(tree, root, itRectangle, {{320, 340}, {380, 340}, {380, 560}, {320, 560}},
                                    "九十度の縦書き風");
-    vertical->Data()->Roll = 90;
-    vertical->Data()->Brush = {clWhite, bsFDiagonal};
+    Writable(vertical)->Roll = 90;
+    Writable(vertical)->Brush = {clWhite, bsFDiagonal};
 
     TTreeNode* styled = AddSampleShape(tree, root, itRectangle, {{420, 340}, {580, 340}, {580, 420}, {420, 420}},
                                  "太字 斜体 下線\r\n明朝 20 ポイント");
-    TFont& font = styled->Data()->Font;
+    TFont& font = Writable(styled)->Font;
     font.Name = Utf8ToCp932("ＭＳ 明朝");
     font.SetSize(14);
     font.Style = fsBold | fsItalic | fsUnderline;
     font.Color = RGB(160, 0, 0);
-    styled->Data()->Brush = {clWhite, bsBDiagonal};
-    styled->Data()->CenterH = false;
-    styled->Data()->CenterV = false;
+    Writable(styled)->Brush = {clWhite, bsBDiagonal};
+    Writable(styled)->CenterH = false;
+    Writable(styled)->CenterV = false;
 
     TTreeNode* group = tree.AddItem(root, "group", itGroup);
-    group->Data()->X = 160;
-    group->Data()->Y = 520;
+    Writable(group)->X = 160;
+    Writable(group)->Y = 520;
     TTreeNode* member = AddSampleShape(tree, group, itRectangle, {{100, 490}, {220, 490}, {220, 550}, {100, 550}},
                                  "グループ内");
-    member->Data()->Brush = {RGB(255, 255, 180), bsCross};
+    Writable(member)->Brush = {RGB(255, 255, 180), bsCross};
     tree.RotateItem(-15, group);
 
     // Never drawn: in the trash, or inactive.
     AddSampleShape(tree, tree.TrashNode(), itRectangle, {{0, 0}, {800, 0}, {800, 600}, {0, 600}}, "ごみ箱");
-    AddSampleShape(tree, root, itEllipse, {{0, 0}, {800, 0}, {800, 600}, {0, 600}}, "非表示")->Data()->Active = false;
+    Writable(AddSampleShape(tree, root, itEllipse, {{0, 0}, {800, 0}, {800, 600}, {0, 600}}, "非表示"))->Active = false;
 }
 
 } // namespace qm::test
