@@ -26,7 +26,7 @@ TBytes DocumentStart(std::int32_t width, std::int32_t height)
 {
     TBytes bytes;
     bytes.Int(3).Str("Quillmark 1.1 dof").Int(4).Int(width).Int(height).Int(10);
-    bytes.Int(10).Int(itObjectRoot).Str("Object").Int(1).Int(0);
+    bytes.Int(10).Int(StoredCode(itObjectRoot)).Str("Object").Int(1).Int(0);
     return bytes;
 }
 
@@ -81,7 +81,8 @@ TEST(LimitsTest, APointCountOfABillionInAFewBytesIsAFileErrorInEveryFormat)
     TScratchDir dir;
     // Document: a points record of 10^9 vertices in 40 bytes.
     const QString document = dir.Path(QStringLiteral("count.dof"));
-    const std::string points = TBytes().Int(10).Int(itObjectRoot).Str("").Int(1).Int(0).Int(19).Int(1).Int(1000000000).Data();
+    const std::string points =
+        TBytes().Int(10).Int(StoredCode(itObjectRoot)).Str("").Int(1).Int(0).Int(19).Int(1).Int(1000000000).Data();
     ASSERT_LE(points.size(), 40u);
     PutFile(document, points);
     EXPECT_NE(RefusalOf(document).find("個数"), std::string::npos);
@@ -116,7 +117,7 @@ TEST(LimitsTest, AStringLengthOfTwoGigabytesIsAFileError)
     const QString path = dir.Path(QStringLiteral("string.dof"));
     const std::int32_t longest = std::numeric_limits<std::int32_t>::max();
     for (const TBytes& bytes : {TBytes().Int(3).Int(longest).Raw("Quillmark"),
-                                TBytes().Int(10).Int(itObjectRoot).Int(longest).Raw("Object"),
+                                TBytes().Int(10).Int(StoredCode(itObjectRoot)).Int(longest).Raw("Object"),
                                 DocumentStart(400, 400).Int(18).Int(1).Int(longest).Raw("text")}) {
         PutFile(path, bytes.Data());
         const std::string message = RefusalOf(path);
@@ -134,7 +135,7 @@ TEST(LimitsTest, ADocumentOfMoreNodesThanTheLimitIsAFileError)
     TScratchDir dir;
     TBytes bytes = DocumentStart(400, 400);
     for (std::size_t id = 2; id <= kMaxDocumentNodes + 1; ++id)
-        bytes.Int(10).Int(itGroup).Str("").Int(static_cast<std::int32_t>(id)).Int(1);
+        bytes.Int(10).Int(StoredCode(itGroup)).Str("").Int(static_cast<std::int32_t>(id)).Int(1);
     const QString path = dir.Path(QStringLiteral("many.dof"));
     PutFile(path, bytes.Int(1).Data());
     const std::string message = RefusalOf(path);
@@ -144,7 +145,7 @@ TEST(LimitsTest, ADocumentOfMoreNodesThanTheLimitIsAFileError)
     TDocument atLimit = ReadDocument([&] {
         TBytes full = DocumentStart(400, 400);
         for (std::size_t id = 2; id <= kMaxDocumentNodes; ++id)
-            full.Int(10).Int(itGroup).Str("").Int(static_cast<std::int32_t>(id)).Int(1);
+            full.Int(10).Int(StoredCode(itGroup)).Str("").Int(static_cast<std::int32_t>(id)).Int(1);
         PutFile(path, full.Int(1).Data());
         return path;
     }());
