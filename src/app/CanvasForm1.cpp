@@ -113,10 +113,10 @@ TCanvasForm1::TCanvasForm1(TObjectTree& tree, TMainState& main, const TCanvasGeo
     picture_ = new TCanvasPicture(scrollBox_);
     scrollBox_->setWidget(picture_);
     layout->addWidget(scrollBox_);
-    auto* statusBar = new QStatusBar(this);
-    statusBar->showMessage(QStringLiteral("　起動完了"));
-    statusBar->setSizeGripEnabled(true);
-    layout->addWidget(statusBar);
+    statusBar_ = new QStatusBar(this);
+    statusBar_->showMessage(QStringLiteral("　起動完了"));
+    statusBar_->setSizeGripEnabled(true);
+    layout->addWidget(statusBar_);
 
     memo_ = new QPlainTextEdit(picture_);
     memo_->setFrameShape(QFrame::NoFrame);
@@ -184,6 +184,16 @@ void TCanvasForm1::BuildContextMenu()
 void TCanvasForm1::ShowContextMenu(const QPoint& globalPosition)
 {
     contextMenu_->popup(globalPosition);
+}
+
+QString TCanvasForm1::StatusText() const
+{
+    return statusBar_->currentMessage();
+}
+
+void TCanvasForm1::ShowStatus(const QString& text)
+{
+    statusBar_->showMessage(text);
 }
 
 void TCanvasForm1::SetPasteEnabled(bool enabled)

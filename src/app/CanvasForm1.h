@@ -11,6 +11,7 @@ class QAction;
 class QMenu;
 class QPlainTextEdit;
 class QScrollArea;
+class QStatusBar;
 
 namespace qm {
 
@@ -59,6 +60,9 @@ public:
     // The context menu's commands; set once the commands exist.
     void SetCommands(TEditCommands* commands) { commands_ = commands; }
     void SetPasteEnabled(bool enabled);
+    // The status bar's message.
+    QString StatusText() const;
+    void ShowStatus(const QString& text);
 
     // TTextBox: the memo Memo1.
     bool Visible() const override { return memoShown_; }
@@ -82,6 +86,7 @@ private:
     QScrollArea* scrollBox_ = nullptr;
     TCanvasPicture* picture_ = nullptr;
     QPlainTextEdit* memo_ = nullptr;
+    QStatusBar* statusBar_ = nullptr;
     bool memoShown_ = false;
     // The item's text as it came, returned unchanged when the user typed nothing.
     std::string memoOriginal_;

@@ -1,5 +1,6 @@
 #include "SettingsFile.h"
 
+#include "io/ShapeTemplate.h"
 #include "platform/IniFile.h"
 #include "qtplatform/QtText.h"
 
@@ -18,12 +19,28 @@ QString ExecutableDir()
 
 QString SettingsFilePath()
 {
-    const QString besideProgram = QDir(ExecutableDir()).filePath(QStringLiteral("quillmark.ini"));
-    if (QFileInfo(ExecutableDir()).isWritable())
-        return besideProgram;
+    return SettingsFilePath(ExecutableDir());
+}
+
+QString SettingsFilePath(const QString& executableDir)
+{
+    const QString fileName = QStringLiteral("quillmark.ini");
+    // Run as root from /usr/bin, an installed copy would otherwise write there.
+    const bool installed = QFileInfo(InstalledDataFolder(executableDir)).isDir();
+    if (!installed && QFileInfo(executableDir).isWritable())
+        return QDir(executableDir).filePath(fileName);
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(folder);
-    return QDir(folder).filePath(QStringLiteral("quillmark.ini"));
+    return QDir(folder).filePath(fileName);
+}
+
+bool SettingsWritable(const QString& path)
+{
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.isDir() || !folder.isWritable())
+        return false;
+    return !file.exists() || (file.isFile() && file.isWritable());
 }
 
 QString FolderOf(const QString& rememberedPath, const QString& fallback)

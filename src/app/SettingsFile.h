@@ -4,10 +4,16 @@
 
 namespace qm {
 
-// Where the program keeps "quillmark.ini": beside the executable, or, when
-// that folder cannot be written (an installed copy), in the user's
-// configuration folder.
+// Where the program keeps "quillmark.ini": beside the executable, or, for
+// an installed copy (its program data folder lies beside the executable's
+// folder) and when that folder cannot be written, in the user's
+// configuration folder, which is made if missing.
 QString SettingsFilePath();
+QString SettingsFilePath(const QString& executableDir);
+
+// Whether the settings file can be written: the file, or, while there is
+// none, its folder. When it cannot, the editor works on and saves nothing.
+bool SettingsWritable(const QString& path);
 
 // The folder the file dialogs start in when no earlier file is remembered.
 QString ExecutableDir();

@@ -29,6 +29,11 @@ TTreeNode* ReadShapeTemplate(const QString& path, TObjectTree& tree, TItemType i
 // The name of the rectangle and circle tools' template.
 inline constexpr std::string_view kRectTemplateName = "Rect.udf";
 
+// The program data folder of an installed copy, beside the executable's
+// folder as the install rules lay them out (bin/quillmark and
+// share/quillmark/Rect.udf under one prefix: <exe dir>/../share/quillmark).
+QString InstalledDataFolder(const QString& executableDir);
+
 // The folders "Rect.udf" is looked for in: the executable's folder, then the
 // installed data folder.
 QStringList RectTemplateFolders(const QString& executableDir);
