@@ -9,6 +9,7 @@
 #include "app/SettingsFile.h"
 #include "app/TreeForm1.h"
 #include "canvas/EditCommands.h"
+#include "render/BitmapX.h"
 #include "io/FileError.h"
 #include "platform/IniFile.h"
 #include "platform/ShiftJis.h"
@@ -179,6 +180,55 @@ TEST_F(MainWindowTest, TheRectangleToolDrawsAnItemThatTheTreeShows)
     ToolButton(QStringLiteral("直線"))->trigger();
     EXPECT_FALSE(app.MainForm().CreateMode);
     EXPECT_EQ(app.MainForm().CurrentTool, TTool::Line);
+}
+
+// Undo and redo as the keyboard sends them, to whichever widget has the focus.
+TEST_F(MainWindowTest, CtrlZAndCtrlYTakeADragBackAndAgainThroughTheKeyboard)
+{
+    const auto keyToFocus = [this](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QWidget* focused = QApplication::focusWidget();
+        QTest::keyClick(focused ? focused : Picture(), key, modifiers);
+    };
+    const TCanvasWindow& canvas = app.CanvasForm().Canvas();
+    const auto pixels = [](const TBitmap& bitmap) {
+        std::vector<TColor> all;
+        for (std::int32_t y = 0; y < bitmap.Height(); ++y)
+            for (std::int32_t x = 0; x < bitmap.Width(); ++x)
+                all.push_back(bitmap.Pixel(x, y));
+        return all;
+    };
+    // What the window shows, marks included, and the drawing alone.
+    const auto picture = [&] { return pixels(canvas.Picture()); };
+    const auto drawing = [&] { return pixels(app.CanvasForm().Canvas().Surface().Bitmap()); };
+    QAction* undo = app.MainForm().UndoAction();
+    EXPECT_FALSE(undo->isEnabled());
+    const std::vector<TColor> empty = picture();
+
+    DrawRectangle({40, 40}, {120, 90});
+    const std::vector<TColor> drawn = drawing();
+    EXPECT_TRUE(undo->isEnabled());
+    EXPECT_EQ(undo->text(), QStringLiteral("元に戻す: 作成(&U)"));
+    app.CanvasForm().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&app.CanvasForm()));
+    Picture()->setFocus();
+    keyToFocus(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(app.Tree().ObjectRoot()->ChildCount(), 1); // the trash alone
+    EXPECT_TRUE(picture() == empty);
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_EQ(app.MainForm().RedoAction()->text(), QStringLiteral("やり直し: 作成(&R)"));
+    keyToFocus(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_TRUE(drawing() == drawn);
+
+    // A move taken back, and done again with Ctrl+Shift+Z.
+    TTreeNode* rectangle = app.Tree().ObjectRoot()->LastChild();
+    Drag({80, 65}, {150, 120});
+    EXPECT_NE(rectangle->Data()->X, 80);
+    const std::vector<TColor> moved = drawing();
+    keyToFocus(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(rectangle->Data()->X, 80);
+    EXPECT_TRUE(drawing() == drawn);
+    keyToFocus(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(drawing() == moved);
 }
 
 TEST_F(MainWindowTest, EachShapeToolButtonChoosesItsToolAndTheArrowMakesNothing)
