@@ -1,7 +1,9 @@
 // The canvas on a drawing of 100 000 items: a click that selects, one drag
-// step, the release after a move, and a full render for comparison.
+// step, the release after a move, and a full render for comparison; undo and
+// redo of a move and of deleting 10 000 items, and the history's memory.
 #include "../tests/canvas/CanvasTestSupport.h"
 #include "canvas/CanvasWindow.h"
+#include "canvas/EditCommands.h"
 
 #include <QGuiApplication>
 
@@ -15,7 +17,9 @@ namespace {
 constexpr int kItems = 100000;
 
 struct TBigDrawing {
-    TBigDrawing() : canvas(tree, main, textBox, TCanvasGeometry{800, 600, 10}, QStringList{})
+    TBigDrawing()
+        : canvas(tree, main, textBox, TCanvasGeometry{800, 600, 10}, QStringList{}),
+          commands(tree, canvas, main, textBox, questions)
     {
         std::mt19937 random(7);
         for (int i = 0; i < kItems; ++i) {
@@ -34,6 +38,7 @@ struct TBigDrawing {
         for (TPoint p : {TPoint{400, 300}, TPoint{440, 300}, TPoint{440, 340}, TPoint{400, 340}})
             tree.AddPoint(p.x, p.y, target);
         canvas.Repaint();
+        tree.ClearHistory();
     }
 
     // Flags off, as after a size change: the next press selects afresh.
@@ -42,7 +47,9 @@ struct TBigDrawing {
     TObjectTree tree;
     TMainState main;
     test::TFakeTextBox textBox;
+    test::TScriptedQuestions questions;
     TCanvasWindow canvas;
+    TEditCommands commands;
     TTreeNode* target = nullptr;
 };
 
@@ -101,6 +108,49 @@ void BM_ReleaseAfterMove(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ReleaseAfterMove)->Unit(benchmark::kMillisecond);
+
+// Undo and redo of moving one item, without the redraw; the history's
+// bytes for that step.
+void BM_UndoRedoMoveOfOneItem(benchmark::State& state)
+{
+    TBigDrawing& d = Drawing();
+    d.tree.ClearHistory();
+    d.tree.BeginStep("move");
+    d.tree.MoveItem(5, 5, d.target);
+    d.tree.EndStep();
+    state.counters["history_bytes"] = static_cast<double>(d.tree.History().MemoryUsed());
+    for (auto _ : state) {
+        d.tree.Undo();
+        d.tree.Redo();
+    }
+    d.tree.ClearHistory();
+}
+BENCHMARK(BM_UndoRedoMoveOfOneItem)->Unit(benchmark::kMicrosecond); // one undo and one redo
+
+// Deleting 10 000 selected items to the trash, taken back and done again.
+void BM_UndoRedoDeleteOf10000Items(benchmark::State& state)
+{
+    TBigDrawing& d = Drawing();
+    d.canvas.ClearSelection();
+    TTreeNode* node = d.tree.ObjectRoot()->FirstChild();
+    for (int selected = 0; node && selected < 10000; node = node->NextSibling()) {
+        if (node != d.tree.TrashNode()) {
+            d.canvas.ToggleSelection(node);
+            ++selected;
+        }
+    }
+    d.commands.DeleteSelection();
+    for (auto _ : state) {
+        d.tree.Undo();
+        state.PauseTiming();
+        d.tree.Redo();
+        state.ResumeTiming();
+    }
+    state.counters["history_MB"] = static_cast<double>(d.tree.History().MemoryUsed()) / (1 << 20);
+    d.tree.Undo();
+    d.tree.ClearHistory();
+}
+BENCHMARK(BM_UndoRedoDeleteOf10000Items)->Unit(benchmark::kMillisecond);
 
 void BM_FullRender(benchmark::State& state)
 {
