@@ -203,6 +203,10 @@ void TCanvasForm1::SetPasteEnabled(bool enabled)
 
 void TCanvasForm1::closeEvent(QCloseEvent* event)
 {
+    if (closeAllowed_) {
+        QWidget::closeEvent(event);
+        return;
+    }
     event->ignore();
     hide();
 }

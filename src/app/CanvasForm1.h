@@ -63,6 +63,8 @@ public:
     // The status bar's message.
     QString StatusText() const;
     void ShowStatus(const QString& text);
+    // Closing the window hides it, until the program ends.
+    void AllowClose() { closeAllowed_ = true; }
 
     // TTextBox: the memo Memo1.
     bool Visible() const override { return memoShown_; }
@@ -96,6 +98,7 @@ private:
     TEditCommands* commands_ = nullptr;
     std::unique_ptr<TCanvasWindow> canvas_;
     bool firstShow_ = true;
+    bool closeAllowed_ = false;
 };
 
 } // namespace qm

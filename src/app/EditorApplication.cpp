@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QMessageBox>
+#include <QSessionManager>
 
 #include <algorithm>
 
@@ -37,25 +38,29 @@ std::size_t HistoryBudget(const TIniFile& settings)
 
 } // namespace
 
-// Names the steps that undo and redo would take in the main window's menu.
+// Shows the edit history in the main window: undo and redo name their steps,
+// and the title the drawing with its modified mark.
 class TEditorApplication::THistoryMenus final : private TTreeObserver {
 public:
-    THistoryMenus(TObjectTree& tree, TMainForm1& mainForm) : tree_(tree), mainForm_(mainForm)
+    THistoryMenus(TObjectTree& tree, TMainForm1& mainForm, const TFileCommands& files)
+        : tree_(tree), mainForm_(mainForm), files_(files)
     {
         tree_.AddObserver(this);
         HistoryChanged();
     }
     ~THistoryMenus() override { tree_.RemoveObserver(this); }
 
-private:
     void HistoryChanged() override
     {
         const TEditHistory& history = tree_.History();
         mainForm_.ShowHistory(QString::fromUtf8(history.UndoName()), QString::fromUtf8(history.RedoName()));
+        mainForm_.ShowDocument(files_.DocumentName(), history.IsModified());
     }
 
+private:
     TObjectTree& tree_;
     TMainForm1& mainForm_;
+    const TFileCommands& files_;
 };
 
 TEditorApplication::TEditorApplication(const TPlaces& places, TFileCommands::TExporters exporters,
@@ -83,7 +88,8 @@ TEditorApplication::TEditorApplication(const TPlaces& places, TFileCommands::TEx
     files_ = std::make_unique<TFileCommands>(*tree_, canvasForm_->Canvas(), *mainForm_, *dialogs_,
                                              places_.SettingsFile, places_.ExecutableDir, std::move(exporters));
     canvasForm_->SetCommands(commands_.get());
-    historyMenus_ = std::make_unique<THistoryMenus>(*tree_, *mainForm_);
+    historyMenus_ = std::make_unique<THistoryMenus>(*tree_, *mainForm_, *files_);
+    files_->DocumentChanged = [this] { historyMenus_->HistoryChanged(); };
     WireMainWindow();
 }
 
@@ -160,6 +166,17 @@ void TEditorApplication::WireMainWindow()
     c.FontBarChanged = [this] { FontBarChanged(); };
     c.Closing = [this] { CloseProgram(); };
     mainForm_->SetCommands(std::move(c));
+    mainForm_->QueryClose = [this] { return MayDiscardChanges(); };
+    // The desktop session ends: a modified drawing is offered for saving,
+    // and the user may keep the session going.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, mainForm_.get(), [this](QSessionManager& manager) {
+        if (!tree_->History().IsModified() || !manager.allowsInteraction())
+            return;
+        const bool mayEnd = MayDiscardChanges();
+        manager.release();
+        if (!mayEnd)
+            manager.cancel();
+    });
 
     mainForm_->PasteEnabledChanged = [this](bool enabled) {
         treeForm_->SetPasteEnabled(enabled);
@@ -234,11 +251,21 @@ void TEditorApplication::ChooseBackground()
     canvas.Repaint();
 }
 
+bool TEditorApplication::MayDiscardChanges()
+{
+    bool mayDiscard = false;
+    Guarded([this, &mayDiscard] { mayDiscard = files_->MayDiscardChanges(); });
+    return mayDiscard;
+}
+
 void TEditorApplication::CloseProgram()
 {
     const TCanvasWindow& canvas = canvasForm_->Canvas();
     TIniFile settings(places_.SettingsFile.toStdString());
     WriteCanvasSettings(settings, {canvas.ImageWidth(), canvas.ImageHeight(), canvas.GridStep()});
+    // The canvas window only hides on close; a quit asks every window, and
+    // its refusal left the program running with the tree window up.
+    canvasForm_->AllowClose();
     QApplication::quit();
 }
 

@@ -62,6 +62,7 @@ public:
     TObjectTree& Tree() { return *tree_; }
     TEditCommands& Commands() { return *commands_; }
     TFileCommands& Files() { return *files_; }
+    TUserDialogs& Dialogs() { return *dialogs_; }
 
     // Runs a command; a file that cannot be read or written is reported in a
     // message box and the program goes on.
@@ -75,6 +76,8 @@ private:
     void ChooseFont();
     void ChooseBackground();
     void CloseProgram();
+    // Asks to save a modified drawing; false when the user keeps it open.
+    bool MayDiscardChanges();
 
     class THistoryMenus;
 

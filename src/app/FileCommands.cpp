@@ -8,6 +8,8 @@
 #include "platform/IniFile.h"
 #include "render/BitmapX.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace qm {
@@ -54,9 +56,39 @@ void TFileCommands::ApplyCanvasGeometry(const TCanvasGeometry& geometry)
     canvas_.ResizeCanvas(geometry.Width, geometry.Height);
 }
 
+QString TFileCommands::DocumentName() const
+{
+    return documentPath_.isEmpty() ? QStringLiteral("無題") : QFileInfo(documentPath_).fileName();
+}
+
+void TFileCommands::SetDocumentPath(const QString& path)
+{
+    documentPath_ = path;
+    if (DocumentChanged)
+        DocumentChanged();
+}
+
+bool TFileCommands::MayDiscardChanges()
+{
+    if (!tree_.History().IsModified())
+        return true;
+    switch (dialogs_.AskSaveChanges(DocumentName())) {
+    case TUserDialogs::TSaveAnswer::Save: return SaveDocument();
+    case TUserDialogs::TSaveAnswer::Discard: return true;
+    default: return false;
+    }
+}
+
+bool TFileCommands::MayReplaceDrawing()
+{
+    if (tree_.History().IsModified())
+        return MayDiscardChanges();
+    return dialogs_.Confirm(QStringLiteral("現在の編集中のデータは失われますがよろしいですか？"));
+}
+
 void TFileCommands::New1Click()
 {
-    if (dialogs_.Confirm(QStringLiteral("現在の編集中のデータは失われますがよろしいですか？")))
+    if (MayReplaceDrawing())
         NewDocument();
 }
 
@@ -68,6 +100,7 @@ void TFileCommands::NewDocument()
     main_.ShowDocumentWindows();
     main_.SetSaveEnabled(false);
     tree_.NewDocument();
+    SetDocumentPath(QString());
     const TCanvasGeometry settings = ReadCanvasSettings(OpenSettings(settingsPath_));
     canvas_.ClearSelection();
     ApplyCanvasGeometry(settings);
@@ -79,7 +112,7 @@ void TFileCommands::Open1Click()
 {
     TIniFile settings = OpenSettings(settingsPath_);
     const QString initialDir = FolderOf(ReadPathSetting(settings, "LastDir"), executableDir_);
-    if (!dialogs_.Confirm(QStringLiteral("現在の編集中のデータは失われますがよろしいですか？")))
+    if (!MayReplaceDrawing())
         return;
     if (const std::optional<QString> path = dialogs_.ChooseOpenFile(QString(), kDocumentFilter, initialDir))
         OpenDocument(*path);
@@ -93,6 +126,7 @@ void TFileCommands::OpenDocument(const QString& path)
     main_.SetPasteEnabled(false);
     main_.ShowDocumentWindows();
     tree_.ReplaceContents(*document.Tree);
+    SetDocumentPath(path);
     canvas_.ClearSelection();
     if (document.Canvas)
         ApplyCanvasGeometry(*document.Canvas);
@@ -105,11 +139,18 @@ void TFileCommands::OpenDocument(const QString& path)
 
 void TFileCommands::Save1Click()
 {
-    const QString path = ReadPathSetting(OpenSettings(settingsPath_), "LastDir");
-    if (path.endsWith(QStringLiteral(".dof"), Qt::CaseSensitive)) {
-        WriteDocument(path, tree_, CanvasGeometry());
+    SaveDocument();
+}
+
+bool TFileCommands::SaveDocument()
+{
+    if (documentPath_.isEmpty()) {
+        SaveAs1Click();
+    } else {
+        WriteDocument(documentPath_, tree_, CanvasGeometry());
         tree_.MarkSaved();
     }
+    return !tree_.History().IsModified();
 }
 
 void TFileCommands::SaveAs1Click()
@@ -136,6 +177,7 @@ void TFileCommands::SaveAs1Click()
         const QString path = WithExtension(choice->Path, QStringLiteral(".dof"));
         WriteDocument(path, tree_, CanvasGeometry());
         tree_.MarkSaved();
+        SetDocumentPath(path);
         WritePathSetting(settings, "LastDir", path);
         main_.SetSaveEnabled(true);
         break;

@@ -29,7 +29,7 @@ public:
     TFileCommands(TObjectTree& tree, TCanvasWindow& canvas, TMainState& main, TUserDialogs& dialogs,
                   QString settingsPath, QString executableDir, TExporters exporters);
 
-    // "新規作成(&N)": asks, then NewDocument.
+    // "新規作成(&N)": asks (to save a modified drawing first), then NewDocument.
     void New1Click();
     // The new-document initialiser: an empty tree, the canvas from the
     // settings file, tools and paste off, Save disabled.
@@ -39,7 +39,8 @@ public:
     void Open1Click();
     // Opens `path` in place of the drawing (the second half of Open).
     void OpenDocument(const QString& path);
-    // "上書き保存(&S)": writes the document named by "LastDir" when that is one.
+    // "上書き保存(&S)": writes the drawing to its own file; a drawing without
+    // one is saved with Save As.
     void Save1Click();
     // "名前をつけて保存(&A)...": document, bitmap or metafile by file type.
     void SaveAs1Click();
@@ -51,8 +52,28 @@ public:
     // The canvas as the document's canvas record holds it.
     TCanvasGeometry CanvasGeometry() const;
 
+    // The drawing's own file: the document it was opened from or last saved
+    // as; empty for a new drawing. Each running editor keeps its own, so two
+    // editors never save over each other's drawing.
+    const QString& DocumentPath() const { return documentPath_; }
+    // The name the title and the questions show: the file's name, or "無題".
+    QString DocumentName() const;
+    // Before the drawing is given up: when it is modified, asks whether to
+    // save it. True when the caller may go on (saved, or the changes given
+    // up), false when the user cancelled or the save did not happen. A save
+    // that fails throws.
+    bool MayDiscardChanges();
+    // Told when the drawing's own file changes (open, new, save as).
+    std::function<void()> DocumentChanged;
+
 private:
     void ApplyCanvasGeometry(const TCanvasGeometry& geometry);
+    // Saves the drawing (Save1Click); true when it is saved now.
+    bool SaveDocument();
+    // New and Open give up the drawing: a modified one after the question to
+    // save it, an unmodified one after the confirmation of old.
+    bool MayReplaceDrawing();
+    void SetDocumentPath(const QString& path);
     void ExportBitmap(const QString& path);
 
     TObjectTree& tree_;
@@ -62,6 +83,7 @@ private:
     QString settingsPath_;
     QString executableDir_;
     TExporters exporters_;
+    QString documentPath_;
 };
 
 // Appends `extension` (".dof", ".bmp", ...) unless the name's last four

@@ -311,8 +311,17 @@ void TMainForm1::SetTraceImageChecked(bool checked)
     traceAction_->setChecked(checked);
 }
 
+void TMainForm1::ShowDocument(const QString& name, bool modified)
+{
+    setWindowTitle((modified ? QStringLiteral("*") : QString()) + name + QStringLiteral(" - Quillmark1.1.0.0"));
+}
+
 void TMainForm1::closeEvent(QCloseEvent* event)
 {
+    if (QueryClose && !QueryClose()) {
+        event->ignore();
+        return;
+    }
     Run(&TMainWindowCommands::Closing);
     QMainWindow::closeEvent(event);
 }

@@ -65,6 +65,11 @@ public:
     void SetGridChecked(bool checked);
     void SetTraceImageChecked(bool checked);
 
+    // The title: the drawing's name, marked "*" while it has unsaved changes.
+    void ShowDocument(const QString& name, bool modified);
+    // Asked before the window closes; false keeps it open.
+    std::function<bool()> QueryClose;
+
     // Other windows whose paste items follow the main menu's.
     std::function<void(bool)> PasteEnabledChanged;
     std::function<void()> DocumentWindowsShown;

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace qm {
 
@@ -113,6 +114,22 @@ std::optional<QString> TQtUserDialogs::ChoosePictureFile(const QString& title, c
 void TQtUserDialogs::ShowError(const QString& message)
 {
     QMessageBox::critical(OwnerOf(parent_), QGuiApplication::applicationDisplayName(), message);
+}
+
+TUserDialogs::TSaveAnswer TQtUserDialogs::AskSaveChanges(const QString& documentName)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Quillmark"),
+                    QStringLiteral("「") + documentName + QStringLiteral("」への変更を保存しますか？"),
+                    QMessageBox::NoButton, OwnerOf(parent_));
+    QPushButton* save = box.addButton(QStringLiteral("保存する"), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(QStringLiteral("保存しない"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save)
+        return TSaveAnswer::Save;
+    return box.clickedButton() == discard ? TSaveAnswer::Discard : TSaveAnswer::Cancel;
 }
 
 } // namespace qm

@@ -27,6 +27,7 @@ public:
     // Opens in the folder of the picture chosen last.
     std::optional<QString> ChoosePictureFile(const QString& title, const QString& filter) override;
     void ShowError(const QString& message) override;
+    TSaveAnswer AskSaveChanges(const QString& documentName) override;
 
     TColor DialogColor() const { return dialogColor_; }
     const TFont& DialogFont() const { return dialogFont_; }

@@ -48,6 +48,10 @@ public:
 
     // The application's error message box with `message`.
     virtual void ShowError(const QString& message) = 0;
+
+    // "「name」への変更を保存しますか？" with 保存する, 保存しない and キャンセル.
+    enum class TSaveAnswer { Save, Discard, Cancel };
+    virtual TSaveAnswer AskSaveChanges(const QString& documentName) = 0;
 };
 
 } // namespace qm

@@ -10,6 +10,7 @@
 #include "app/TreeForm1.h"
 #include "canvas/EditCommands.h"
 #include "render/BitmapX.h"
+#include "io/DocumentReader.h"
 #include "io/FileError.h"
 #include "platform/IniFile.h"
 #include "platform/ShiftJis.h"
@@ -158,7 +159,7 @@ TEST_F(MainWindowTest, WithoutAWritableSettingsFileTheEditorStartsEditsAndSaysSo
 
 TEST_F(MainWindowTest, TheRectangleToolDrawsAnItemThatTheTreeShows)
 {
-    EXPECT_EQ(app.MainForm().windowTitle(), QStringLiteral("Quillmark1.1.0.0"));
+    EXPECT_EQ(app.MainForm().windowTitle(), QStringLiteral("無題 - Quillmark1.1.0.0"));
     QAction* rectangle = ToolButton(QStringLiteral("長方形"));
     rectangle->trigger();
     EXPECT_TRUE(app.MainForm().CreateMode);
@@ -229,6 +230,71 @@ TEST_F(MainWindowTest, CtrlZAndCtrlYTakeADragBackAndAgainThroughTheKeyboard)
     EXPECT_TRUE(drawing() == drawn);
     keyToFocus(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(drawing() == moved);
+}
+
+// Closing the main window with unsaved changes asks first; キャンセル keeps
+// the editor and the drawing, 保存する saves to the drawing's own file.
+TEST_F(MainWindowTest, QuittingWithChangesAsksAndCancelKeepsEverything)
+{
+    EXPECT_TRUE(app.MainForm().close()); // nothing changed: nothing asked
+    EXPECT_TRUE(dialogs->questions.empty());
+    app.Show();
+
+    DrawRectangle({40, 40}, {120, 90});
+    const std::string drawn = Describe(app.Tree().ObjectRoot());
+    dialogs->saveChangesAnswers = {TUserDialogs::TSaveAnswer::Cancel};
+    EXPECT_FALSE(app.MainForm().close());
+    EXPECT_TRUE(app.MainForm().isVisible());
+    ASSERT_EQ(dialogs->questions.size(), 1u);
+    EXPECT_EQ(dialogs->questions.back(), QStringLiteral("「無題」への変更を保存しますか？"));
+    EXPECT_EQ(Describe(app.Tree().ObjectRoot()), drawn);
+
+    // 保存する on a drawing without a file is Save As; a cancelled Save As keeps the editor.
+    dialogs->saveChangesAnswers = {TUserDialogs::TSaveAnswer::Save};
+    EXPECT_FALSE(app.MainForm().close());
+    dialogs->saveChangesAnswers = {TUserDialogs::TSaveAnswer::Save};
+    dialogs->saveAnswers.push_back(TUserDialogs::TSaveChoice{Path("plan"), 1});
+    EXPECT_TRUE(app.MainForm().close());
+    EXPECT_TRUE(QFile::exists(Path("plan.dof")));
+}
+
+// 上書き保存 and then 終了 end the program: the event loop returns.
+TEST_F(MainWindowTest, SaveThenQuitEndsTheProgram)
+{
+    DrawRectangle({40, 40}, {120, 90});
+    dialogs->saveAnswers.push_back(TUserDialogs::TSaveChoice{Path("plan"), 1});
+    MenuItem(QStringLiteral("名前をつけて保存(&A)..."))->trigger();
+    DrawRectangle({150, 150}, {200, 190});
+    MenuItem(QStringLiteral("上書き保存(&S)"))->trigger();
+    QTimer::singleShot(0, [this] { MenuItem(QStringLiteral("終了(&X)"))->trigger(); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); }); // a loop left running
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(app.TreeForm().isVisible());
+    EXPECT_FALSE(app.MainForm().isVisible());
+}
+
+// Each editor saves to the drawing it opened, though both share the settings
+// file and with it "LastDir".
+TEST_F(MainWindowTest, TwoEditorsOnTwoDrawingsEachSaveTheirOwnFile)
+{
+    auto second = std::make_unique<TEditorApplication>(Places(), Exporters(), nullptr, [](QWidget*, TMessageForm1&) {
+        return std::make_unique<test::TScriptedDialogs>();
+    });
+    DrawRectangle({40, 40}, {120, 90});
+    dialogs->saveAnswers.push_back(TUserDialogs::TSaveChoice{Path("first"), 1});
+    MenuItem(QStringLiteral("名前をつけて保存(&A)..."))->trigger();
+    second->Files().OpenDocument(Path("first.dof")); // a copy to start from
+    auto& secondDialogs = static_cast<test::TScriptedDialogs&>(second->Dialogs());
+    secondDialogs.saveAnswers.push_back(TUserDialogs::TSaveChoice{Path("second"), 1});
+    second->Files().SaveAs1Click();
+    EXPECT_EQ(LastDir(), Path("second.dof"));
+
+    DrawRectangle({150, 150}, {200, 190}); // the first editor's drawing grows
+    MenuItem(QStringLiteral("上書き保存(&S)"))->trigger();
+    second->Files().Save1Click();
+    EXPECT_EQ(ReadDocument(Path("first.dof")).Tree->NodeCount(), app.Tree().NodeCount());
+    EXPECT_EQ(ReadDocument(Path("second.dof")).Tree->NodeCount(), second->Tree().NodeCount());
+    EXPECT_NE(app.Tree().NodeCount(), second->Tree().NodeCount());
 }
 
 TEST_F(MainWindowTest, EachShapeToolButtonChoosesItsToolAndTheArrowMakesNothing)
@@ -324,14 +390,18 @@ TEST_F(MainWindowTest, ExtensionsAreAppendedUnlessExactAndExportsKeepTheGridSwit
     MenuItem(QStringLiteral("名前をつけて保存(&A)..."))->trigger();
     EXPECT_FALSE(canvas.ShowGrid());
 
-    // After a metafile export, Save does nothing until a document is saved.
+    // After a metafile export, Save still writes the drawing's own document,
+    // and "LastDir" only names the folder the dialogs start in.
     dialogs->saveAnswers.push_back(TUserDialogs::TSaveChoice{Path("plan"), 3});
     MenuItem(QStringLiteral("名前をつけて保存(&A)..."))->trigger();
     EXPECT_TRUE(QFile::exists(Path("plan.emf")));
     EXPECT_EQ(LastDir(), Path("plan.emf"));
     QFile::remove(Path("a.DOF.dof"));
+    DrawRectangle({40, 40}, {120, 90});
+    EXPECT_EQ(app.MainForm().windowTitle(), QStringLiteral("*a.DOF.dof - Quillmark1.1.0.0"));
     MenuItem(QStringLiteral("上書き保存(&S)"))->trigger();
-    EXPECT_FALSE(QFile::exists(Path("a.DOF.dof")));
+    EXPECT_TRUE(QFile::exists(Path("a.DOF.dof")));
+    EXPECT_EQ(app.MainForm().windowTitle(), QStringLiteral("a.DOF.dof - Quillmark1.1.0.0"));
 }
 
 TEST_F(MainWindowTest, AFailedOpenLeavesTheDrawingAndSaysWhy)
@@ -339,7 +409,7 @@ TEST_F(MainWindowTest, AFailedOpenLeavesTheDrawingAndSaysWhy)
     DrawRectangle({40, 40}, {120, 90});
     const std::string before = Describe(app.Tree().ObjectRoot());
     std::ofstream(Path("broken.dof").toStdString(), std::ios::binary) << "\x03\x00\x00\x00\xff\xff";
-    dialogs->confirmAnswers = {true};
+    dialogs->saveChangesAnswers = {TUserDialogs::TSaveAnswer::Discard};
     dialogs->openAnswers.push_back(Path("broken.dof"));
     QString shown;
     test::WhenModalShows([&shown](QWidget* box) {

@@ -70,6 +70,12 @@ public:
         return Next(pictureAnswers).value_or(std::nullopt);
     }
     void ShowError(const QString& message) override { errors.push_back(message); }
+    std::deque<TSaveAnswer> saveChangesAnswers;
+    TSaveAnswer AskSaveChanges(const QString& documentName) override
+    {
+        questions.push_back(QStringLiteral("「") + documentName + QStringLiteral("」への変更を保存しますか？"));
+        return Next(saveChangesAnswers).value_or(TSaveAnswer::Cancel);
+    }
 
 private:
     template <typename T>

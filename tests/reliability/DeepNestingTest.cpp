@@ -91,8 +91,8 @@ TEST_F(DeepNestingTest, AHundredThousandGroupsDeepGoThroughEveryLayer)
     MenuItem(QStringLiteral("拡張オブジェクトの挿入"))->trigger();
     EXPECT_EQ(tree.NodeCount(), opened + 2 * subtree);
 
-    // A new drawing frees it all.
-    dialogs->confirmAnswers = {true};
+    // A new drawing frees it all, its changes given up.
+    dialogs->saveChangesAnswers = {TUserDialogs::TSaveAnswer::Discard};
     MenuItem(QStringLiteral("新規作成(&N)"))->trigger();
     EXPECT_EQ(tree.NodeCount(), 3u);
 }
