@@ -62,6 +62,22 @@ void TMetafilePicture::DrawStretched(TCanvas& canvas, std::int32_t x, std::int32
 
 void TMetafilePicture::Play(TCanvas& canvas, double left, double top, double width, double height) const
 {
+    // The records set the canvas's pen, brush and font as they go; what the
+    // caller had set comes back afterwards, so the grid drawn over a trace
+    // picture keeps its own pen.
+    struct TRestoreState {
+        TCanvas& canvas;
+        TPen pen = canvas.Pen();
+        TBrush brush = canvas.Brush();
+        TFont font = canvas.Font();
+        std::int32_t escapement = canvas.FontEscapement();
+        ~TRestoreState()
+        {
+            canvas.SetPen(pen);
+            canvas.SetBrush(brush);
+            canvas.SetFont(font, escapement);
+        }
+    } restore{canvas};
     const std::span<const char> data(bytes_);
     if (const auto* enhanced = std::get_if<TEnhancedMetafileInfo>(&info_))
         PlayEnhancedMetafile(data, *enhanced, canvas, left, top, width, height);

@@ -101,7 +101,8 @@ TEST(MetafilePlayerTest, EmfPensBrushesAndShapesBecomeCanvasCalls)
     const U_POINTL triangle[] = {{150, 10}, {190, 10}, {170, 40}};
     emf.Add(U_EMRPOLYGON_set(U_RCL_DEF, 3, triangle));
 
-    const std::vector<TCanvasCall> calls = Played(emf.Finish(), TMetafileFormat::Enhanced);
+    const QByteArray bytes = emf.Finish();
+    const std::vector<TCanvasCall> calls = Played(bytes, TMetafileFormat::Enhanced);
     ASSERT_EQ(calls.size(), 7u);
     ExpectShape(calls[0], TKind::Rectangle, {{10, 20}, {50, 60}});
     EXPECT_EQ(calls[0].Pen, (TPen{clRed, 1, psDash, TPenMode::pmCopy}));
@@ -118,6 +119,15 @@ TEST(MetafilePlayerTest, EmfPensBrushesAndShapesBecomeCanvasCalls)
     EXPECT_EQ(calls[5].Pen, (TPen{clRed, 1, psDash, TPenMode::pmCopy}));
     ExpectShape(calls[6], TKind::Polygon, {{150, 10}, {190, 10}, {170, 40}});
     EXPECT_EQ(calls[6].Brush.Style, bsClear);
+
+    // The canvas's own pen and brush are back after playing.
+    TRecordingCanvas canvas;
+    const TPen gridPen{clSilver, 1, psSolid, TPenMode::pmCopy};
+    canvas.SetPen(gridPen);
+    canvas.SetBrush({clLime, bsSolid});
+    ReadPicture(bytes, TMetafileFormat::Enhanced)->DrawOn(canvas, 0, 0);
+    EXPECT_EQ(canvas.Pen(), gridPen);
+    EXPECT_EQ(canvas.Brush(), (TBrush{clLime, bsSolid}));
 }
 
 TEST(MetafilePlayerTest, EmfHatchOnAnOpaqueBackgroundFillsItsGapsWithTheBackgroundColour)
