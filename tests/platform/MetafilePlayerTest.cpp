@@ -43,20 +43,27 @@ char* Font(std::uint32_t* index, EMFHANDLES* handles, std::int32_t height, std::
 }
 
 // Text without advances gets an advance offset of 0, as some writers leave it.
-char* TextW(std::int32_t x, std::int32_t y, const char* utf8, std::vector<std::uint32_t> advances)
+// UTF-16 code units as they are, unpaired surrogates too.
+char* TextW(std::int32_t x, std::int32_t y, std::u16string units, std::vector<std::uint32_t> advances)
 {
-    size_t length = 0;
-    uint16_t* text = U_Utf8ToUtf16le(utf8, 0, &length);
     std::vector<std::uint32_t> written = advances;
-    written.resize(length);
-    char* emrtext = emrtext_set(pointl_set(x, y), static_cast<U_NUM_STR>(length), 2, text, U_ETO_NO_RECT, U_RCL_DEF,
-                                written.data());
+    written.resize(units.size());
+    char* emrtext = emrtext_set(pointl_set(x, y), static_cast<U_NUM_STR>(units.size()), 2, units.data(),
+                                U_ETO_NO_RECT, U_RCL_DEF, written.data());
     char* record = U_EMREXTTEXTOUTW_set(U_RCL_DEF, U_GM_COMPATIBLE, 1, 1, reinterpret_cast<PU_EMRTEXT>(emrtext));
-    std::free(text);
     std::free(emrtext);
     if (advances.empty())
         std::memset(record + offsetof(U_EMREXTTEXTOUTW, emrtext) + sizeof(U_EMRTEXT), 0, sizeof(U_OFFDX));
     return record;
+}
+
+char* TextW(std::int32_t x, std::int32_t y, const char* utf8, std::vector<std::uint32_t> advances)
+{
+    size_t length = 0;
+    uint16_t* text = U_Utf8ToUtf16le(utf8, 0, &length);
+    const std::u16string units(reinterpret_cast<const char16_t*>(text), length);
+    std::free(text);
+    return TextW(x, y, units, std::move(advances));
 }
 
 char* Box(std::uint32_t type, std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
@@ -229,6 +236,24 @@ TEST(MetafilePlayerTest, EmfTextTurnsWithTheEscapementAndUsesTheRecordsAdvances)
     EXPECT_EQ(font.Color, clBlue);
     EXPECT_EQ(font.Charset, SHIFTJIS_CHARSET);
     EXPECT_EQ(calls[1].Escapement, 900);
+}
+
+TEST(MetafilePlayerTest, EmfTextSurrogatePairsAreOneCharacterAndUnpairedHalvesAQuestionMark)
+{
+    TEmfWriter emf(200, 100);
+    // "A", U+20BB7 as a pair (not in CP932), a low and a high half that
+    // pair with nothing, "あ".
+    emf.Add(TextW(50, 80, std::u16string{u'A', 0xD842, 0xDFB7, 0xDC00, 0xD800, u'あ'}, {10, 3, 4, 5, 6, 7}));
+
+    const std::vector<TCanvasCall> calls = Played(emf.Finish(), TMetafileFormat::Enhanced);
+    ASSERT_EQ(calls.size(), 5u);
+    const std::string texts[] = {"A", "?", "?", "?", Utf8ToCp932("あ")};
+    // The pair advances by both its units' advances.
+    const std::int32_t lefts[] = {50, 60, 67, 72, 78};
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        EXPECT_EQ(calls[i].Text, texts[i]) << i;
+        EXPECT_EQ(calls[i].Points.front().x, lefts[i]) << i;
+    }
 }
 
 TEST(MetafilePlayerTest, EmfTextAlignmentMovesTheCellFromTheReferencePoint)
