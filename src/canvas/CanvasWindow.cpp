@@ -80,11 +80,14 @@ void TCanvasWindow::NodeRemoving(TTreeNode* node)
 {
     if (node == textItem_)
         textItem_ = nullptr;
+    if (node == newFigure_)
+        newFigure_ = nullptr;
 }
 
 void TCanvasWindow::TreeReset()
 {
     textItem_ = nullptr;
+    newFigure_ = nullptr;
 }
 
 void TCanvasWindow::CanvasChanged()
@@ -185,7 +188,7 @@ TCanvasWindow::TRenderKey TCanvasWindow::CurrentRenderKey() const
     return key;
 }
 
-void TCanvasWindow::ClearSurface()
+TCanvasBackground TCanvasWindow::Background() const
 {
     TCanvasBackground background;
     background.BackColor = backColor_;
@@ -194,7 +197,12 @@ void TCanvasWindow::ClearSurface()
     background.UseTraceImage = trace_.UseTraceImage;
     background.TraceImageMenuChecked = trace_.MenuChecked;
     background.TracePicture = trace_.Picture;
-    qm::ClearCanvas(*surface_, background);
+    return background;
+}
+
+void TCanvasWindow::ClearSurface()
+{
+    qm::ClearCanvas(*surface_, Background());
 }
 
 void TCanvasWindow::ClearCanvas()

@@ -8,6 +8,7 @@
 #include "io/DocumentRecords.h"
 #include "model/ObjectTree.h"
 #include "qtplatform/Bitmap.h"
+#include "render/DocumentRenderer.h"
 
 #include <QStringList>
 
@@ -87,6 +88,10 @@ public:
     // The canvas settings' OK: size and grid as one step of the history,
     // kept in the document; the picture follows.
     void ApplyCanvasSettings(const TCanvasGeometry& settings);
+
+    // What the next full refresh draws under the drawing: colour, grid and
+    // trace picture as the switches stand.
+    TCanvasBackground Background() const;
 
     // The grid switch ("グリッドを表示する", the main menu's "グリッド(&G)"):
     // SetShowGrid shows at the next refresh; ToggleGrid flips the switch and
@@ -232,6 +237,8 @@ private:
     TMarkLayer pointMarks_;
     TTreeNode* textItem_ = nullptr;
     bool gestureOpen_ = false;
+    // The figure the shape tool is making, until its finishing release.
+    TTreeNode* newFigure_ = nullptr;
     bool clearRequested_ = false;
     std::unique_ptr<TRenderKey> lastRender_;
 };

@@ -88,8 +88,10 @@ void TCanvasWindow::Image1MouseUp(const TMouse& mouse, std::int32_t x, std::int3
             EditingMouseUp();
     }
     // A figure of several clicks is one step until it is finished.
-    if (!creating_)
+    if (!creating_) {
+        newFigure_ = nullptr;
         CloseGesture();
+    }
 }
 
 // --- Gestures as steps of the history -------------------------------------------
@@ -114,6 +116,7 @@ void TCanvasWindow::EndGesture()
 {
     InPlaceText(false);
     creating_ = false;
+    newFigure_ = nullptr;
     pointEditing_ = false;
     hit_ = {};
     CloseGesture();
@@ -242,10 +245,11 @@ void TCanvasWindow::EditingMouseUp()
     if (marksShown_ && !pointEditing_ && !selection_.Empty()) {
         if (hit_.IsPointMark())
             TogglePointMarks(hit_.Kind);
-        // A curve or polygon finished with fewer than three vertices is no figure.
+        // A curve or polygon just finished with fewer than three vertices is
+        // no figure. One read from a file stays: a click only selects it.
         TTreeNode* first = selection_.First();
         const TItemObject& item = *first->Data();
-        if ((item.ItemType == itCurve || item.ItemType == itPolygon) && item.VertexCount() < 3) {
+        if (first == newFigure_ && (item.ItemType == itCurve || item.ItemType == itPolygon) && item.VertexCount() < 3) {
             selection_.Remove(first);
             tree_.DeleteSubtree(first);
             ClearCanvas();

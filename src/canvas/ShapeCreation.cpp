@@ -78,6 +78,7 @@ void TCanvasWindow::CreationMouseDown(const TMouse& mouse, std::int32_t x, std::
     TTreeNode* node = StartFigure(sx, sy);
     if (!node)
         return;
+    newFigure_ = node;
     creating_ = true;
     // A point drag of an earlier item is over: the finishing release must be
     // free to remove a curve or polygon left with too few vertices.

@@ -258,6 +258,27 @@ TEST_F(MainWindowTest, QuittingWithChangesAsksAndCancelKeepsEverything)
     EXPECT_TRUE(QFile::exists(Path("plan.dof")));
 }
 
+// Curves and polygons of two vertices come from files; a click selects them
+// and deletes nothing, for every shape the drawing holds.
+TEST_F(MainWindowTest, AClickOnATwoVertexCurveOrPolygonSelectsAndKeepsIt)
+{
+    for (const TItemType type : {itCurve, itPolygon}) {
+        TObjectTree& tree = app.Tree();
+        TTreeNode* figure = tree.AddItem(tree.ObjectRoot(), "figure", type);
+        tree.AddPoint(60, 60, figure);
+        tree.AddPoint(140, 100, figure);
+        tree.ClearHistory();
+        app.CanvasForm().Canvas().Repaint();
+        const std::size_t nodes = tree.NodeCount();
+        QTest::mouseClick(Picture(), Qt::LeftButton, {}, {100, 80});
+        QTest::mouseClick(Picture(), Qt::LeftButton, {}, {100, 80});
+        EXPECT_EQ(tree.NodeCount(), nodes);
+        EXPECT_EQ(tree.ObjectRoot()->LastChild(), figure);
+        EXPECT_FALSE(tree.History().CanUndo());
+        QTest::mouseClick(Picture(), Qt::LeftButton, {}, {390, 390}); // the in-place editor closes
+    }
+}
+
 // 上書き保存 and then 終了 end the program: the event loop returns.
 TEST_F(MainWindowTest, SaveThenQuitEndsTheProgram)
 {
