@@ -94,8 +94,16 @@ void TCanvasWindow::CanvasChanged()
 {
     const TCanvasGeometry& canvas = tree_.CanvasGeometry();
     SetGridStep(canvas.Grid);
-    if (canvas.Width != ImageWidth() || canvas.Height != ImageHeight())
-        ResizeCanvas(canvas.Width, canvas.Height);
+    if (canvas.Width == ImageWidth() && canvas.Height == ImageHeight())
+        return;
+    // A new size keeps the background colour and the selection with its
+    // marks; only a new or opened document starts from white.
+    const TColor backColor = backColor_;
+    const bool marksShown = marksShown_;
+    ResizeCanvas(canvas.Width, canvas.Height);
+    backColor_ = backColor;
+    marksShown_ = marksShown;
+    Repaint();
 }
 
 void TCanvasWindow::ApplyCanvasSettings(const TCanvasGeometry& settings)

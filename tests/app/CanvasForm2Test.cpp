@@ -136,6 +136,13 @@ TEST_F(CanvasForm2Test, ReadOutShowsSinglePrecisionMillimetres)
 
 TEST_F(CanvasForm2Test, OkAppliesSizeAndGridCancelKeepsThem)
 {
+    // A chosen background and a selection with its marks survive the new size.
+    f.canvas.SetBackColor(clLime);
+    TTreeNode* first = f.DrawRectangle(20, 20, 60, 60);
+    TTreeNode* second = f.DrawRectangle(100, 100, 140, 140);
+    f.Click(390, 390);
+    f.Click(40, 40);
+    ASSERT_TRUE(f.canvas.MarksShown());
     EXPECT_TRUE(Open([this] {
         Spin("UpDown1")->setValue(500);
         Spin("UpDown2")->setValue(300);
@@ -146,6 +153,10 @@ TEST_F(CanvasForm2Test, OkAppliesSizeAndGridCancelKeepsThem)
     EXPECT_EQ(f.canvas.Surface().Bitmap().Width(), 500);
     EXPECT_EQ(f.canvas.Surface().Bitmap().Height(), 300);
     EXPECT_EQ(f.canvas.GridStep(), 16);
+    EXPECT_EQ(f.canvas.BackColor(), clLime);
+    EXPECT_EQ(f.canvas.Surface().Bitmap().Pixel(499, 1), clLime);
+    f.Click(120, 120, true); // Shift adds to the selection
+    EXPECT_EQ(f.canvas.Selection().Nodes(), (std::vector<TTreeNode*>{first, second}));
 
     EXPECT_FALSE(Open([this] {
         Spin("UpDown1")->setValue(200);
