@@ -178,6 +178,7 @@ QLabel* NewLabel(const char* caption, QWidget* buddy, QWidget* parent)
 TEditForm1::TEditForm1(TObjectTree& tree, TUserDialogs& dialogs, QWidget* parent)
     : QDialog(parent), tree_(tree), dialogs_(dialogs)
 {
+    tree_.AddObserver(this);
     setObjectName(QStringLiteral("EditForm1"));
     setWindowTitle(QStringLiteral("オブジェクトの編集"));
     setFixedSize(445, 375);
@@ -356,6 +357,17 @@ QWidget* TEditForm1::BuildTextTab()
 
     connect(button3_, &QPushButton::clicked, this, &TEditForm1::Button3Click);
     return tab;
+}
+
+TEditForm1::~TEditForm1()
+{
+    tree_.RemoveObserver(this);
+}
+
+void TEditForm1::NodeRemoving(TTreeNode* node)
+{
+    if (node == editNode_)
+        editNode_ = nullptr;
 }
 
 bool TEditForm1::Execute(TTreeNode* node)

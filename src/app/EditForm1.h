@@ -32,11 +32,16 @@ class TUserDialogs;
 // widens for that use, so "OK" writes back what the user sees and never a
 // clamped value the user did not choose. Lists with no entry for the item's
 // value show no selection and leave the value as it is.
-class TEditForm1 : public QDialog {
+//
+// The dialog watches the tree: an item taken out of the drawing while the
+// dialog holds it (a delete through a shortcut) is forgotten, and OK then
+// writes nothing.
+class TEditForm1 : public QDialog, private TTreeObserver {
     Q_OBJECT
 
 public:
     TEditForm1(TObjectTree& tree, TUserDialogs& dialogs, QWidget* parent = nullptr);
+    ~TEditForm1() override;
 
     TTreeNode* EditNode() const { return editNode_; }
     void SetEditNode(TTreeNode* node) { editNode_ = node; }
@@ -61,6 +66,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void NodeRemoving(TTreeNode* node) override;
+    void TreeReset() override { editNode_ = nullptr; }
+
     QWidget* BuildColorAndLineTab();
     QWidget* BuildPositionTab();
     QWidget* BuildTextTab();

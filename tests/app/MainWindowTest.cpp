@@ -3,6 +3,7 @@
 #include "ScriptedDialogs.h"
 
 #include "app/CanvasForm1.h"
+#include "app/EditForm1.h"
 #include "app/EditorApplication.h"
 #include "app/MainForm1.h"
 #include "app/ObjectTreeModel.h"
@@ -18,6 +19,7 @@
 #include <QAction>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -277,6 +279,28 @@ TEST_F(MainWindowTest, AClickOnATwoVertexCurveOrPolygonSelectsAndKeepsIt)
         EXPECT_FALSE(tree.History().CanUndo());
         QTest::mouseClick(Picture(), Qt::LeftButton, {}, {390, 390}); // the in-place editor closes
     }
+}
+
+// An item deleted (by its menu action) while the object editor is open on it
+// is forgotten by the editor; OK then writes to nothing. The history keeps
+// no step here, so the deleted item is freed at once.
+TEST_F(MainWindowTest, TheObjectEditorForgetsAnItemDeletedWhileItIsOpen)
+{
+    app.Tree().SetHistoryBudget(0);
+    TTreeNode* rectangle = DrawRectangle({40, 40}, {120, 90});
+    ASSERT_EQ(app.CanvasForm().Canvas().Selection().First(), rectangle);
+    bool forgotten = false;
+    test::WhenModalShows([this, &forgotten](QWidget* dialog) {
+        MenuItem(QStringLiteral("削除(&D)"))->trigger();
+        forgotten = app.EditForm().EditNode() == nullptr;
+        dialog->findChild<QSpinBox*>(QStringLiteral("UpDown5"))->setValue(300);
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+    });
+    MenuItem(QStringLiteral("オブジェクトの編集(&O)"))->trigger();
+    EXPECT_TRUE(forgotten);
+    const TTreeNode* inTrash = app.Tree().TrashNode()->LastChild();
+    ASSERT_EQ(inTrash->Data()->ItemType, itRectangle);
+    EXPECT_EQ(inTrash->Data()->X, 80);
 }
 
 // 上書き保存 and then 終了 end the program: the event loop returns.
