@@ -12,6 +12,7 @@
 #include "canvas/EditCommands.h"
 #include "render/BitmapX.h"
 #include "io/DocumentReader.h"
+#include "io/DocumentWriter.h"
 #include "io/FileError.h"
 #include "platform/IniFile.h"
 #include "platform/ShiftJis.h"
@@ -19,6 +20,7 @@
 #include <QAction>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -303,6 +305,58 @@ TEST_F(MainWindowTest, TheObjectEditorForgetsAnItemDeletedWhileItIsOpen)
     EXPECT_EQ(inTrash->Data()->X, 80);
 }
 
+// A drawing given on the command line gets the window that ファイル → 開く
+// gives it: fitted to the canvas.
+TEST_F(MainWindowTest, ADrawingOpenedAtStartFitsTheCanvasWindowLikeOpen)
+{
+    TObjectTree tree;
+    WriteDocument(Path("wide.dof"), tree, TCanvasGeometry{800, 600, 10});
+    TEditorApplication started(Places(), Exporters(), nullptr, [](QWidget*, TMessageForm1&) {
+        return std::make_unique<test::TScriptedDialogs>();
+    });
+    started.Show();
+    started.OpenAtStart(Path("wide.dof"));
+    QApplication::processEvents();
+    const QSize atStart = started.CanvasForm().size();
+
+    dialogs->confirmAnswers = {true};
+    dialogs->openAnswers.push_back(Path("wide.dof"));
+    MenuItem(QStringLiteral("開く(&O)..."))->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(atStart, app.CanvasForm().size());
+    EXPECT_EQ(atStart.width(), 800);
+}
+
+// The clipboard and Delete keys belong to the in-place text editor while it
+// has the focus: they edit its text, never the drawing.
+TEST_F(MainWindowTest, ClipboardKeysInTheInPlaceEditorEditItsTextOnly)
+{
+    app.CanvasForm().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&app.CanvasForm()));
+    TTreeNode* rectangle = DrawRectangle({40, 40}, {120, 90});
+    QTest::mouseClick(Picture(), Qt::LeftButton, {}, {390, 390});
+    QTest::mouseClick(Picture(), Qt::LeftButton, {}, {80, 65});
+    QTest::keyClick(Picture(), Qt::Key_C, Qt::ControlModifier);
+    ASSERT_TRUE(app.MainForm().PasteAction()->isEnabled());
+    QTest::mouseClick(Picture(), Qt::LeftButton, {}, {80, 65});
+    auto* memo = app.CanvasForm().findChild<QPlainTextEdit*>();
+    ASSERT_TRUE(memo && memo->isVisible());
+    memo->setFocus();
+    const std::size_t nodes = app.Tree().NodeCount();
+    QTest::keyClicks(memo, QStringLiteral("abc"));
+    for (const auto& [key, modifiers] : {std::pair{Qt::Key_A, Qt::ControlModifier}, {Qt::Key_C, Qt::ControlModifier},
+                                         {Qt::Key_V, Qt::ControlModifier}, {Qt::Key_V, Qt::ControlModifier},
+                                         {Qt::Key_X, Qt::ControlModifier}, {Qt::Key_V, Qt::ControlModifier},
+                                         {Qt::Key_Delete, Qt::NoModifier}, {Qt::Key_Z, Qt::ControlModifier}}) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+        EXPECT_EQ(app.Tree().NodeCount(), nodes);
+    }
+    EXPECT_TRUE(memo->isVisible());
+    QTest::mouseClick(Picture(), Qt::LeftButton, {}, {390, 390}); // closes the editor
+    EXPECT_EQ(app.Tree().NodeCount(), nodes);
+    EXPECT_EQ(rectangle->Parent(), app.Tree().ObjectRoot());
+}
+
 // 上書き保存 and then 終了 end the program: the event loop returns.
 TEST_F(MainWindowTest, SaveThenQuitEndsTheProgram)
 {
@@ -434,6 +488,41 @@ TEST_F(MainWindowTest, ExtensionsAreAppendedUnlessExactAndExportsKeepTheGridSwit
     dialogs->saveAnswers.push_back(TUserDialogs::TSaveChoice{Path("plan2.bmp"), 2});
     MenuItem(QStringLiteral("名前をつけて保存(&A)..."))->trigger();
     EXPECT_FALSE(canvas.ShowGrid());
+
+    // The types after the old three, from the list of file formats: PNG, SVG
+    // and PDF, each without the grid, named with its extension.
+    grid->trigger();
+    ASSERT_TRUE(canvas.ShowGrid());
+    DrawRectangle({30, 30}, {110, 80});
+    struct TExport {
+        int FilterIndex;
+        const char* Chosen;
+        const char* Written;
+        QByteArray Start;
+    };
+    const TExport exports[] = {
+        {4, "plan", "plan.png", "\x89PNG"},
+        {5, "plan", "plan.svg", "<?xml"},
+        {6, "plan.pdf", "plan.pdf", "%PDF-"},
+        {6, "plan.PDF", "plan.PDF.pdf", "%PDF-"},
+    };
+    for (const TExport& e : exports) {
+        dialogs->saveAnswers.push_back(TUserDialogs::TSaveChoice{Path(e.Chosen), e.FilterIndex});
+        MenuItem(QStringLiteral("名前をつけて保存(&A)..."))->trigger();
+        QFile written(Path(e.Written));
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly)) << e.Written;
+        EXPECT_TRUE(written.readAll().startsWith(e.Start)) << e.Written;
+        EXPECT_EQ(LastDir(), Path(e.Written));
+        EXPECT_TRUE(canvas.ShowGrid());
+    }
+    const QImage png(Path("plan.png"));
+    ASSERT_EQ(png.size(), QSize(canvas.ImageWidth(), canvas.ImageHeight()));
+    EXPECT_EQ(png.pixel(0, 0), qRgb(255, 255, 255)); // no grid line in the corner
+    EXPECT_EQ(canvas.Picture().Pixel(0, 0), clSilver);
+    QFile svg(Path("plan.svg"));
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(svg.readAll().contains("#c0c0c0")); // no grid line anywhere
+    grid->trigger();
 
     // After a metafile export, Save still writes the drawing's own document,
     // and "LastDir" only names the folder the dialogs start in.
