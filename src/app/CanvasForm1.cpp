@@ -9,6 +9,7 @@
 
 #include <QCloseEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -19,6 +20,22 @@
 namespace qm {
 
 namespace {
+
+// The in-place editor takes plain text from the clipboard and nothing else.
+// Qt's own paste of whatever the clipboard offers crashed inside Qt Widgets
+// on an X display whose clipboard had no owner.
+class TMemo final : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    bool canInsertFromMimeData(const QMimeData* source) const override { return source && source->hasText(); }
+    void insertFromMimeData(const QMimeData* source) override
+    {
+        if (source && source->hasText())
+            insertPlainText(source->text());
+    }
+};
 
 TCanvasWindow::TMouse MouseOf(const QMouseEvent* event, bool doubleClick, bool pressed)
 {
@@ -118,7 +135,7 @@ TCanvasForm1::TCanvasForm1(TObjectTree& tree, TMainState& main, const TCanvasGeo
     statusBar_->setSizeGripEnabled(true);
     layout->addWidget(statusBar_);
 
-    memo_ = new QPlainTextEdit(picture_);
+    memo_ = new TMemo(picture_);
     memo_->setFrameShape(QFrame::NoFrame);
     memo_->setStyleSheet(QStringLiteral("QPlainTextEdit { background: white; color: black; }"));
     memo_->setFont(ToQFont(memoFont_));
