@@ -1,9 +1,7 @@
 #include "CommandLine.h"
 
-#include "canvas/BitmapExport.h"
-#include "canvas/MetafileExport.h"
+#include "canvas/FileFormats.h"
 #include "io/DocumentReader.h"
-#include "io/DocumentWriter.h"
 #include "io/FileError.h"
 #include "qtplatform/RasterFonts.h"
 #include "render/BitmapX.h"
@@ -27,8 +25,6 @@ constexpr std::string_view kConvertOption = "--convert";
 // (The reader refuses a canvas record too large for a picture.)
 constexpr TCanvasGeometry kDefaultCanvas{400, 400, 10};
 
-enum class TOutputKind { Bitmap, Png, Metafile, Document };
-
 QString Text(const char* utf8)
 {
     return QString::fromUtf8(utf8);
@@ -39,18 +35,13 @@ QString Text(const char* utf8)
     throw TFileError(kind, path, reason.toStdString());
 }
 
-TOutputKind OutputKindOf(const QString& path)
+// The format the output's extension names. An extension that names none is
+// refused with the list of those there are.
+const TFileFormat& OutputFormatOf(const QString& path)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("bmp"))
-        return TOutputKind::Bitmap;
-    if (suffix == QLatin1String("png"))
-        return TOutputKind::Png;
-    if (suffix == QLatin1String("emf"))
-        return TOutputKind::Metafile;
-    if (suffix == QLatin1String("dof"))
-        return TOutputKind::Document;
-    Refuse(TFileError::TKind::CannotCreate, path, Text("出力の種類は拡張子 .bmp, .png, .emf, .dof で選びます"));
+    if (const TFileFormat* format = FileFormatOfPath(path))
+        return *format;
+    Refuse(TFileError::TKind::CannotCreate, path, Text("出力の種類は拡張子 %1 で選びます").arg(ExtensionList()));
 }
 
 void CheckInput(const QString& path)
@@ -84,27 +75,17 @@ void RenderDrawing(const TDocument& document, const TCanvasGeometry& canvas, TBi
 
 void Convert(const QString& input, const QString& output)
 {
-    const TOutputKind kind = OutputKindOf(output);
+    const TFileFormat& format = OutputFormatOf(output);
     CheckInput(input);
     CheckOutputFolder(output);
     TDocument document = ReadDocument(input);
-    const TCanvasGeometry canvas = document.Canvas.value_or(kDefaultCanvas);
-    switch (kind) {
-    case TOutputKind::Document:
-        WriteDocument(output, *document.Tree, canvas);
-        break;
-    case TOutputKind::Bitmap:
-    case TOutputKind::Png: {
-        TBitmapX surface;
-        RenderDrawing(document, canvas, surface);
-        ExportBitmap(surface.Bitmap(), output,
-                     kind == TOutputKind::Png ? TBitmapFileFormat::Png : TBitmapFileFormat::Bmp);
-        break;
+    TExportSource source{*document.Tree, document.Canvas.value_or(kDefaultCanvas), TCanvasBackground{}};
+    TBitmapX surface;
+    if (format.NeedsPixels) {
+        RenderDrawing(document, source.Canvas, surface);
+        source.Pixels = &surface.Bitmap();
     }
-    case TOutputKind::Metafile:
-        ExportMetafile(output, *document.Tree, canvas.Width, canvas.Height);
-        break;
-    }
+    format.Write(source, output);
 }
 
 // The error as one line: the message, then the reason after a colon.

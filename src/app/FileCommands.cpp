@@ -2,6 +2,7 @@
 
 #include "SettingsFile.h"
 
+#include "canvas/FileFormats.h"
 #include "io/DocumentReader.h"
 #include "io/DocumentWriter.h"
 #include "io/ExtensionObject.h"
@@ -16,13 +17,6 @@ namespace qm {
 
 namespace {
 
-const QString kDocumentFilter = QStringLiteral("Quillmarkオブジェクトファイル(dof)|*dof");
-const QString kSaveAsFilter = QStringLiteral(
-    "Quillmarkオブジェクトファイル(dof)|*dof|ビットマップ型式(bmp)|*bmp|拡張メタファイル型式(emf)|*emf");
-// The file types of kSaveAsFilter by their 1-based positions; any other
-// choice saves a document.
-constexpr int kSaveAsBitmap = 2;
-constexpr int kSaveAsMetafile = 3;
 const QString kExtensionObjectFilter = QStringLiteral("ユーザー定義ファイル(ud2)|*ud2");
 
 TIniFile OpenSettings(const QString& path)
@@ -114,7 +108,7 @@ void TFileCommands::Open1Click()
     const QString initialDir = FolderOf(ReadPathSetting(settings, "LastDir"), executableDir_);
     if (!MayReplaceDrawing())
         return;
-    if (const std::optional<QString> path = dialogs_.ChooseOpenFile(QString(), kDocumentFilter, initialDir))
+    if (const std::optional<QString> path = dialogs_.ChooseOpenFile(QString(), OpenFilter(), initialDir))
         OpenDocument(*path);
 }
 
@@ -157,36 +151,40 @@ void TFileCommands::SaveAs1Click()
 {
     TIniFile settings = OpenSettings(settingsPath_);
     const QString initialDir = FolderOf(ReadPathSetting(settings, "LastDir"), executableDir_);
-    const std::optional<TUserDialogs::TSaveChoice> choice = dialogs_.ChooseSaveFile(QString(), kSaveAsFilter, initialDir);
+    const std::optional<TUserDialogs::TSaveChoice> choice = dialogs_.ChooseSaveFile(QString(), SaveAsFilter(), initialDir);
     if (!choice)
         return;
-    switch (choice->FilterIndex) {
-    case kSaveAsBitmap: {
-        const QString path = WithExtension(choice->Path, QStringLiteral(".bmp"));
-        ExportBitmap(path);
-        WritePathSetting(settings, "LastDir", path);
-        break;
-    }
-    case kSaveAsMetafile: {
-        const QString path = WithExtension(choice->Path, QStringLiteral(".emf"));
-        exporters_.Metafile(path, tree_, canvas_.ImageWidth(), canvas_.ImageHeight());
-        WritePathSetting(settings, "LastDir", path);
-        break;
-    }
-    default: {
-        const QString path = WithExtension(choice->Path, QStringLiteral(".dof"));
+    const TFileFormat& format = SaveAsFormat(choice->FilterIndex);
+    const QString path = WithExtension(choice->Path, format.Extension());
+    if (format.CanRead) {
+        // A format the editor reads back holds the drawing itself: it becomes
+        // the drawing's own file.
         WriteDocument(path, tree_, CanvasGeometry());
         tree_.MarkSaved();
         SetDocumentPath(path);
         WritePathSetting(settings, "LastDir", path);
         main_.SetSaveEnabled(true);
-        break;
+        return;
     }
-    }
+    Export(format, path);
+    WritePathSetting(settings, "LastDir", path);
 }
 
-void TFileCommands::ExportBitmap(const QString& path)
+void TFileCommands::Export(const TFileFormat& format, const QString& path)
 {
+    TCanvasBackground background = canvas_.Background();
+    background.ShowGrid = false;
+    TExportSource source{tree_, CanvasGeometry(), background};
+    source.Canvas.Width = canvas_.ImageWidth();
+    source.Canvas.Height = canvas_.ImageHeight();
+    if (format.Id == TFileFormatId::Metafile && exporters_.Metafile) {
+        exporters_.Metafile(path, tree_, source.Canvas.Width, source.Canvas.Height);
+        return;
+    }
+    if (!format.NeedsPixels) {
+        format.Write(source, path);
+        return;
+    }
     // The surface holds no grid lines while it is written; the user's grid
     // switch comes back as it was, also when the export fails.
     const bool showGrid = canvas_.ShowGrid();
@@ -201,7 +199,11 @@ void TFileCommands::ExportBitmap(const QString& path)
     } restore{canvas_, showGrid};
     canvas_.SetShowGrid(false);
     canvas_.Repaint();
-    exporters_.Bitmap(canvas_.Surface().Bitmap(), path);
+    source.Pixels = &canvas_.Surface().Bitmap();
+    if (format.Id == TFileFormatId::Bitmap && exporters_.Bitmap)
+        exporters_.Bitmap(*source.Pixels, path);
+    else
+        format.Write(source, path);
 }
 
 void TFileCommands::N1Click()

@@ -12,6 +12,8 @@
 
 namespace qm {
 
+struct TFileFormat;
+
 // The file menu's commands and the extension object commands, without
 // widgets: every question goes through TUserDialogs, and every failure to
 // read or write a file is thrown as TFileError for the one guard around
@@ -19,7 +21,8 @@ namespace qm {
 // at its end.
 class TFileCommands {
 public:
-    // Bitmap and metafile export of the canvas drawing; they throw TFileError.
+    // Writers that take the place of the file format list's own for the
+    // bitmap and the metafile type (empty: the list's); they throw TFileError.
     struct TExporters {
         std::function<void(const TBitmap& surface, const QString& path)> Bitmap;
         std::function<void(const QString& path, const TObjectTree& tree, std::int32_t width, std::int32_t height)>
@@ -42,7 +45,9 @@ public:
     // "上書き保存(&S)": writes the drawing to its own file; a drawing without
     // one is saved with Save As.
     void Save1Click();
-    // "名前をつけて保存(&A)...": document, bitmap or metafile by file type.
+    // "名前をつけて保存(&A)...": the document, or an export, by the file type
+    // chosen from the list of file formats (FileFormats.h); the name gets
+    // the type's extension.
     void SaveAs1Click();
     // "拡張オブジェクトとして保存": the one selected node.
     void N1Click();
@@ -74,7 +79,9 @@ private:
     // save it, an unmodified one after the confirmation of old.
     bool MayReplaceDrawing();
     void SetDocumentPath(const QString& path);
-    void ExportBitmap(const QString& path);
+    // Writes the drawing as the canvas shows it, without the grid, in an
+    // export format.
+    void Export(const TFileFormat& format, const QString& path);
 
     TObjectTree& tree_;
     TCanvasWindow& canvas_;

@@ -1,9 +1,8 @@
 #include "BitmapExport.h"
 
 #include "io/FileError.h"
+#include "io/WholeFile.h"
 #include "qtplatform/Bitmap.h"
-
-#include <QSaveFile>
 
 namespace qm {
 
@@ -14,11 +13,7 @@ void ExportBitmap(const TBitmap& surface, const QString& path, TBitmapFileFormat
                          QStringLiteral("キャンバスの幅か高さが 0 です").toStdString());
     }
     const QByteArray bytes = EncodeBitmapFile(surface, format);
-    if (bytes.isEmpty())
-        throw TFileError(TFileError::TKind::CannotCreate, path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw TFileError(TFileError::TKind::CannotCreate, path, file.errorString().toStdString());
+    WriteWholeFile(path, std::span<const char>(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 } // namespace qm

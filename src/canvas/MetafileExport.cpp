@@ -1,9 +1,7 @@
 #include "MetafileExport.h"
 
-#include "io/FileError.h"
+#include "io/WholeFile.h"
 #include "render/MetafileRenderer.h"
-
-#include <QSaveFile>
 
 namespace qm {
 
@@ -11,11 +9,7 @@ int ExportMetafile(const QString& path, const TObjectTree& tree, std::int32_t wi
 {
     if (path.isEmpty())
         return -1;
-    const std::vector<char> bytes = RenderMetafile(tree, width, height);
-    const auto size = static_cast<qint64>(bytes.size());
-    QSaveFile file(path);
-    if (bytes.empty() || !file.open(QIODevice::WriteOnly) || file.write(bytes.data(), size) != size || !file.commit())
-        throw TFileError(TFileError::TKind::CannotCreate, path);
+    WriteWholeFile(path, RenderMetafile(tree, width, height), false);
     return 0;
 }
 

@@ -1,6 +1,8 @@
 #include "RasterCanvas.h"
 
 #include "QtBitmap.h"
+#include "QtColor.h"
+#include "QtGraphics.h"
 
 #include "platform/Cp932Characters.h"
 #include "platform/PixelRaster.h"
@@ -14,41 +16,11 @@ namespace qm {
 
 namespace {
 
-// QPen refuses wider pens.
-constexpr int kMaxPenWidth = 32767;
-// Rectangle and ellipse corners are held to this range, so that their
-// width and height fit in an int; it lies far outside any picture.
-constexpr std::int32_t kFarCoordinate = 1 << 29;
-
 // Whether `box`, placed at the cell corner (x, y), reaches into the picture.
 bool Touches(const TPixelView& pixels, const QRect& box, std::int64_t x, std::int64_t y)
 {
     return x + box.right() >= 0 && y + box.bottom() >= 0 && x + box.left() < pixels.width
         && y + box.top() < pixels.height;
-}
-
-QColor ToQColor(TColor color)
-{
-    const TColor rgb = ColorToRGB(color);
-    return QColor(RedOf(rgb), GreenOf(rgb), BlueOf(rgb));
-}
-
-Qt::PenStyle ToQtPenStyle(TPenStyle style)
-{
-    switch (style) {
-    case psDash:
-        return Qt::DashLine;
-    case psDot:
-        return Qt::DotLine;
-    case psDashDot:
-        return Qt::DashDotLine;
-    case psDashDotDot:
-        return Qt::DashDotDotLine;
-    case psClear:
-        return Qt::NoPen;
-    default:
-        return Qt::SolidLine;
-    }
 }
 
 QPen ToQPen(const TPen& pen)
@@ -59,57 +31,6 @@ QPen ToQPen(const TPen& pen)
         return QPen(ToQColor(pen.Color), 1, ToQtPenStyle(pen.Style), Qt::FlatCap, Qt::MiterJoin);
     return QPen(ToQColor(pen.Color), std::min(pen.Width, kMaxPenWidth), ToQtPenStyle(pen.Style), Qt::RoundCap,
                 Qt::RoundJoin);
-}
-
-Qt::BrushStyle ToQtBrushStyle(TBrushStyle style)
-{
-    switch (style) {
-    case bsClear:
-        return Qt::NoBrush;
-    case bsHorizontal:
-        return Qt::HorPattern;
-    case bsVertical:
-        return Qt::VerPattern;
-    case bsFDiagonal:
-        return Qt::FDiagPattern;
-    case bsBDiagonal:
-        return Qt::BDiagPattern;
-    case bsCross:
-        return Qt::CrossPattern;
-    case bsDiagCross:
-        return Qt::DiagCrossPattern;
-    default:
-        return Qt::SolidPattern;
-    }
-}
-
-QBrush ToQBrush(const TBrush& brush)
-{
-    return QBrush(ToQColor(brush.Color), ToQtBrushStyle(brush.Style));
-}
-
-// Every colour is opaque, so copying and blending give the same pixels;
-// copying is faster and spares Qt from sharing out large fills among
-// threads. Hatches must blend: their gaps keep what lies below.
-QPainter::CompositionMode CompositionOf(TPenMode mode, bool hasGaps)
-{
-    if (mode == TPenMode::pmNotXor)
-        return QPainter::RasterOp_NotSourceXorDestination;
-    return hasGaps ? QPainter::CompositionMode_SourceOver : QPainter::CompositionMode_Source;
-}
-
-// Corners in order and within reach; false for a box without area.
-bool NormalizedBox(std::int32_t& left, std::int32_t& top, std::int32_t& right, std::int32_t& bottom)
-{
-    if (left > right)
-        std::swap(left, right);
-    if (top > bottom)
-        std::swap(top, bottom);
-    left = std::clamp(left, -kFarCoordinate, kFarCoordinate);
-    right = std::clamp(right, -kFarCoordinate, kFarCoordinate);
-    top = std::clamp(top, -kFarCoordinate, kFarCoordinate);
-    bottom = std::clamp(bottom, -kFarCoordinate, kFarCoordinate);
-    return left < right && top < bottom;
 }
 
 std::uint32_t ToArgb(TColor color)

@@ -12,16 +12,19 @@ constexpr TColor kGridColor = clSilver;
 
 void ClearCanvas(TBitmapX& surface, const TCanvasBackground& background)
 {
-    surface.WhiteClear2(background.BackColor);
-    TCanvas& canvas = surface.Canvas();
+    DrawBackground(surface.Canvas(), surface.Bitmap().Width(), surface.Bitmap().Height(), background);
+}
+
+void DrawBackground(TCanvas& canvas, std::int32_t width, std::int32_t height, const TCanvasBackground& background)
+{
+    canvas.SetBrush({background.BackColor, bsSolid});
+    canvas.FillRect(0, 0, width, height);
     canvas.SetPen({kGridColor, 1, psSolid, TPenMode::pmCopy});
     if (background.UseTraceImage && background.TraceImageMenuChecked && background.TracePicture)
         canvas.Draw(0, 0, *background.TracePicture);
     if (!background.ShowGrid)
         return;
     const std::int64_t step = std::max(background.GridStep, 1);
-    const std::int32_t width = surface.Bitmap().Width();
-    const std::int32_t height = surface.Bitmap().Height();
     for (std::int64_t x = 0; x < width; x += step) {
         canvas.MoveTo(static_cast<std::int32_t>(x), 0);
         canvas.LineTo(static_cast<std::int32_t>(x), height);

@@ -27,6 +27,8 @@ struct TCanvasBackground {
 // picture when both switches are on, then the grid from the top-left
 // corner. A grid step below 1 is taken as 1.
 void ClearCanvas(TBitmapX& surface, const TCanvasBackground& background);
+// The same on any canvas, over width x height canvas units.
+void DrawBackground(TCanvas& canvas, std::int32_t width, std::int32_t height, const TCanvasBackground& background);
 
 // How a document walk places arrowheads. The canvas follows the end
 // segments of open figures; the metafile export follows the chord between

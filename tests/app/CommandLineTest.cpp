@@ -2,6 +2,7 @@
 #include "../model/TreeTestSupport.h"
 
 #include "app/CommandLine.h"
+#include "canvas/FileFormats.h"
 #include "io/DocumentReader.h"
 #include "io/DocumentWriter.h"
 #include "platform/ShiftJis.h"
@@ -90,14 +91,16 @@ protected:
     QTemporaryDir dir_;
 };
 
-TEST_F(CommandLineTest, ConvertsToBitmapPngMetafileAndTheSameDocumentBytes)
+TEST_F(CommandLineTest, ConvertsToBitmapPngMetafileSvgPdfAndTheSameDocumentBytes)
 {
     const QString input = WriteDrawing("図面.dof");
     const QString bmp = dir_.filePath("図面.bmp");
     const QString png = dir_.filePath("図面.PNG");
     const QString emf = dir_.filePath("図面.emf");
     const QString dof = dir_.filePath("again.dof");
-    for (const QString& output : {bmp, png, emf, dof}) {
+    const QString svg = dir_.filePath("図面.svg");
+    const QString pdf = dir_.filePath("図面.Pdf");
+    for (const QString& output : {bmp, png, emf, dof, svg, pdf}) {
         const TRun run = Convert({"--convert", input, output});
         EXPECT_EQ(run.ExitCode, 0) << output.toStdString();
         EXPECT_TRUE(run.Errors.isEmpty()) << run.Errors.toStdString();
@@ -116,6 +119,13 @@ TEST_F(CommandLineTest, ConvertsToBitmapPngMetafileAndTheSameDocumentBytes)
     ASSERT_TRUE(metafile.Picture) << metafile.Error;
     EXPECT_EQ(metafile.Picture->Width(), 300);
     EXPECT_EQ(metafile.Picture->Height(), 200);
+    // The vector files, with the drawing's text as text (the outside readers'
+    // tests are in canvas_tests).
+    const QByteArray svgBytes = Bytes(svg);
+    EXPECT_TRUE(svgBytes.startsWith("<?xml"));
+    EXPECT_TRUE(svgBytes.contains("<svg width=\"300\" height=\"200\""));
+    EXPECT_TRUE(svgBytes.contains(">変</text>")) << svgBytes.toStdString();
+    EXPECT_TRUE(Bytes(pdf).startsWith("%PDF-"));
 }
 
 TEST_F(CommandLineTest, FailuresSayWhichFileAndWhyOnOneLineAndLeaveNoOutput)
@@ -139,6 +149,7 @@ TEST_F(CommandLineTest, FailuresSayWhichFileAndWhyOnOneLineAndLeaveNoOutput)
         {{"--convert", corrupt.fileName(), dir_.filePath("b.bmp")}, corrupt.fileName()},
         {{"--convert", input, outputInNoFolder}, outputInNoFolder},
         {{"--convert", input, dir_.filePath("d.gif")}, dir_.filePath("d.gif")},
+        {{"--convert", input, dir_.filePath("b.xyz")}, dir_.filePath("b.xyz")},
     };
     for (const TCase& failing : cases) {
         const TRun run = Convert(failing.Arguments);
@@ -148,6 +159,13 @@ TEST_F(CommandLineTest, FailuresSayWhichFileAndWhyOnOneLineAndLeaveNoOutput)
         EXPECT_FALSE(message.contains('\n')) << message.toStdString();
         EXPECT_TRUE(message.contains(failing.Named)) << message.toStdString();
         EXPECT_TRUE(message.contains(": ")) << message.toStdString(); // a reason follows
+    }
+    // An extension that names no format: the formats there are.
+    for (const char* output : {"b.xyz", "noextension"}) {
+        const TRun run = Convert({"--convert", input, dir_.filePath(output)});
+        EXPECT_EQ(run.ExitCode, 1);
+        for (const TFileFormat& format : FileFormats())
+            EXPECT_TRUE(run.Errors.contains(format.Extension())) << run.Errors.toStdString();
     }
     // An absurd canvas is refused before any picture is made for it.
     for (const char* output : {"c.bmp", "c.emf"}) {
