@@ -1,6 +1,7 @@
 #include "EditorApplication.h"
 
 #include "AboutBox.h"
+#include "Autosave.h"
 #include "CanvasForm1.h"
 #include "CanvasForm2.h"
 #include "EditForm1.h"
@@ -34,6 +35,13 @@ std::size_t HistoryBudget(const TIniFile& settings)
     const std::int32_t mebibytes =
         settings.ReadInteger("Edit", "UndoMemory", static_cast<std::int32_t>(TEditHistory::kDefaultBudget >> 20));
     return static_cast<std::size_t>(std::max(mebibytes, 0)) << 20;
+}
+
+// Seconds between writes of the recovery file: "AutosaveSeconds" of section
+// "Edit"; 0 turns autosave off.
+int AutosaveInterval(const TIniFile& settings)
+{
+    return std::max(settings.ReadInteger("Edit", "AutosaveSeconds", 60), 0);
 }
 
 } // namespace
@@ -90,12 +98,15 @@ TEditorApplication::TEditorApplication(const TPlaces& places, TFileCommands::TEx
     canvasForm_->SetCommands(commands_.get());
     historyMenus_ = std::make_unique<THistoryMenus>(*tree_, *mainForm_, *files_);
     files_->DocumentChanged = [this] { historyMenus_->HistoryChanged(); };
+    autosave_ = std::make_unique<TAutosave>(*tree_, [this] { return files_->DocumentPath(); },
+                                            AutosaveInterval(settingsFile));
     WireMainWindow();
 }
 
 TEditorApplication::~TEditorApplication()
 {
     // The tree outlives every window that shows or edits it.
+    autosave_.reset();
     historyMenus_.reset();
     files_.reset();
     aboutBox_.reset();
@@ -206,7 +217,30 @@ void TEditorApplication::Show()
 
 void TEditorApplication::OpenAtStart(const QString& path)
 {
-    Guarded([this, &path] { files_->OpenDocument(path); });
+    Guarded([this, &path] {
+        // A recovered drawing is modified: it is offered for saving first.
+        if (files_->MayDiscardChanges())
+            files_->OpenDocument(path);
+    });
+}
+
+void TEditorApplication::OfferRecovery()
+{
+    for (const TRecoveryFiles& left : TRecoveryFiles::LeftBehind()) {
+        if (!dialogs_->Confirm(QStringLiteral("前回保存されずに終了した図面があります。復元しますか？"))) {
+            left.Remove();
+            continue;
+        }
+        try {
+            files_->OpenRecovered(left.Drawing(), left.OriginalPath());
+        } catch (const TFileError& error) {
+            dialogs_->ShowError(QString::fromUtf8(error.what()));
+            left.KeepAside();
+            continue;
+        }
+        left.Remove();
+        return; // one drawing at a time: the others are offered at the next start
+    }
 }
 
 void TEditorApplication::FontBarChanged()

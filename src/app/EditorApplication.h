@@ -14,6 +14,7 @@ class QWidget;
 namespace qm {
 
 class TAboutBox;
+class TAutosave;
 class TCanvasForm1;
 class TCanvasForm2;
 class TEditCommands;
@@ -53,6 +54,10 @@ public:
     void Show();
     // Opens a document given on the command line; a file error is shown.
     void OpenAtStart(const QString& path);
+    // A drawing left unsaved by an editor that ended without saving it (a
+    // crash, a kill): asks, then opens it as modified under its own name, or
+    // deletes it. A damaged one gives the file error and is kept aside.
+    void OfferRecovery();
 
     TMainForm1& MainForm() { return *mainForm_; }
     TTreeForm1& TreeForm() { return *treeForm_; }
@@ -63,6 +68,7 @@ public:
     TEditCommands& Commands() { return *commands_; }
     TFileCommands& Files() { return *files_; }
     TUserDialogs& Dialogs() { return *dialogs_; }
+    TAutosave& Autosave() { return *autosave_; }
 
     // Runs a command; a file that cannot be read or written is reported in a
     // message box and the program goes on.
@@ -95,6 +101,7 @@ private:
     std::unique_ptr<TAboutBox> aboutBox_;
     std::unique_ptr<TFileCommands> files_;
     std::unique_ptr<THistoryMenus> historyMenus_;
+    std::unique_ptr<TAutosave> autosave_;
 };
 
 } // namespace qm

@@ -115,20 +115,32 @@ void TFileCommands::Open1Click()
 void TFileCommands::OpenDocument(const QString& path)
 {
     TDocument document = ReadDocument(path); // throws before anything is discarded
+    ShowDocument(document, path);
+    TIniFile settings = OpenSettings(settingsPath_);
+    WritePathSetting(settings, "LastDir", path);
+}
+
+void TFileCommands::OpenRecovered(const QString& recoveryFile, const QString& documentPath)
+{
+    TDocument document = ReadDocument(recoveryFile);
+    ShowDocument(document, documentPath);
+    tree_.MarkUnsaved();
+}
+
+void TFileCommands::ShowDocument(TDocument& document, const QString& documentPath)
+{
     main_.CreateMode = false;
     main_.CurrentTool = TTool::Rectangle;
     main_.SetPasteEnabled(false);
     main_.ShowDocumentWindows();
     tree_.ReplaceContents(*document.Tree);
-    SetDocumentPath(path);
+    SetDocumentPath(documentPath);
     canvas_.ClearSelection();
     if (document.Canvas)
         ApplyCanvasGeometry(*document.Canvas);
     canvas_.SetBackColor(clWhite);
-    TIniFile settings = OpenSettings(settingsPath_);
-    WritePathSetting(settings, "LastDir", path);
     canvas_.Repaint();
-    main_.SetSaveEnabled(true);
+    main_.SetSaveEnabled(!documentPath.isEmpty());
 }
 
 void TFileCommands::Save1Click()

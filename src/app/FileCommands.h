@@ -4,6 +4,7 @@
 
 #include "canvas/CanvasWindow.h"
 #include "canvas/MainState.h"
+#include "io/DocumentReader.h"
 #include "model/ObjectTree.h"
 
 #include <QString>
@@ -42,6 +43,9 @@ public:
     void Open1Click();
     // Opens `path` in place of the drawing (the second half of Open).
     void OpenDocument(const QString& path);
+    // Opens a recovery file as the modified drawing of `documentPath` (empty:
+    // a drawing never saved); throws TFileError as Open does.
+    void OpenRecovered(const QString& recoveryFile, const QString& documentPath);
     // "上書き保存(&S)": writes the drawing to its own file; a drawing without
     // one is saved with Save As.
     void Save1Click();
@@ -78,6 +82,7 @@ private:
     // New and Open give up the drawing: a modified one after the question to
     // save it, an unmodified one after the confirmation of old.
     bool MayReplaceDrawing();
+    void ShowDocument(TDocument& document, const QString& documentPath);
     void SetDocumentPath(const QString& path);
     // Writes the drawing as the canvas shows it, without the grid, in an
     // export format.

@@ -29,6 +29,7 @@ int main(int argc, char** argv)
     qm::TEditorApplication editor({qm::SettingsFilePath(), executableDir, qm::RectTemplateFolders(executableDir)},
                                   std::move(exporters), qm::LoadPicture);
     editor.Show();
+    editor.OfferRecovery();
     const QStringList arguments = application.arguments();
     if (arguments.size() > 1)
         editor.OpenAtStart(arguments.at(1));

@@ -4,62 +4,59 @@
 
 #include "model/ObjectTree.h"
 
-#include <vector>
-
 namespace qm {
 
-namespace {
-
-// Every node in tree order with the file id of its parent (0 for a top-level
-// node); a node's own file id is its position in the list plus 1.
-struct TFileOrder {
-    std::vector<TTreeNode*> Nodes;
-    std::vector<std::int32_t> ParentIds;
-};
-
-TFileOrder FileOrderOf(const TObjectTree& tree)
+TDocumentWriter::TDocumentWriter(const QString& path, const TObjectTree& tree, const TCanvasGeometry& canvas)
+    : stream_(std::make_unique<TFileStreamEx>()), next_(tree.FirstTopLevelNode())
 {
-    TFileOrder order;
-    order.Nodes.reserve(tree.NodeCount());
-    order.ParentIds.reserve(tree.NodeCount());
-    std::vector<std::int32_t> ancestorIds; // file ids along the path to the current node
-    TTreeNode* node = tree.FirstTopLevelNode();
-    while (node) {
-        order.Nodes.push_back(node);
-        order.ParentIds.push_back(ancestorIds.empty() ? 0 : ancestorIds.back());
+    stream_->InitFile(path, TFileStreamEx::fmCreate);
+    WriteHeaderRecord(*stream_);
+    WriteCanvasRecord(*stream_, canvas);
+}
+
+TDocumentWriter::~TDocumentWriter() = default;
+
+bool TDocumentWriter::WriteSome(std::size_t nodes)
+{
+    for (; next_ && nodes > 0; --nodes) {
+        TTreeNode* node = next_;
+        const auto id = static_cast<std::int32_t>(++written_);
+        const std::int32_t parentId = ancestorIds_.empty() ? 0 : ancestorIds_.back();
+        for (std::int32_t code = rcNode; code <= rcControlPoints; ++code)
+            WriteItemRecord(*stream_, static_cast<TRecordCode>(code), *node->Data(), id, parentId);
+        if (order_)
+            order_->push_back(node);
+        // Tree order: parents first, then children, then the next sibling.
         if (node->FirstChild()) {
-            ancestorIds.push_back(static_cast<std::int32_t>(order.Nodes.size()));
-            node = node->FirstChild();
+            ancestorIds_.push_back(id);
+            next_ = node->FirstChild();
             continue;
         }
         while (node && !node->NextSibling()) {
             node = node->Parent();
             if (node)
-                ancestorIds.pop_back();
+                ancestorIds_.pop_back();
         }
-        if (node)
-            node = node->NextSibling();
+        next_ = node ? node->NextSibling() : nullptr;
     }
-    return order;
+    return !next_;
 }
 
-} // namespace
+void TDocumentWriter::Finish()
+{
+    WriteSome(SIZE_MAX);
+    stream_->WriteInteger(rcEnd);
+    stream_->CloseFile();
+}
 
 void WriteDocument(const QString& path, TObjectTree& tree, const TCanvasGeometry& canvas)
 {
-    const TFileOrder order = FileOrderOf(tree);
-    TFileStreamEx stream;
-    stream.InitFile(path, TFileStreamEx::fmCreate);
-    WriteHeaderRecord(stream);
-    WriteCanvasRecord(stream, canvas);
-    for (std::size_t k = 0; k < order.Nodes.size(); ++k) {
-        const auto id = static_cast<std::int32_t>(k + 1);
-        for (std::int32_t code = rcNode; code <= rcControlPoints; ++code)
-            WriteItemRecord(stream, static_cast<TRecordCode>(code), *order.Nodes[k]->Data(), id, order.ParentIds[k]);
-    }
-    stream.WriteInteger(rcEnd);
-    stream.CloseFile();
-    tree.TakeFileIds(order.Nodes);
+    std::vector<TTreeNode*> order;
+    order.reserve(tree.NodeCount());
+    TDocumentWriter writer(path, tree, canvas);
+    writer.KeepOrder(&order);
+    writer.Finish();
+    tree.TakeFileIds(order);
 }
 
 } // namespace qm

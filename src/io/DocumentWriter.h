@@ -4,9 +4,16 @@
 
 #include <QString>
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
 namespace qm {
 
+class TFileStreamEx;
 class TObjectTree;
+class TTreeNode;
 
 // Saves the drawing as a document file: the header, the canvas record, the
 // records rcNode .. rcControlPoints of every node in tree order (parents
@@ -19,5 +26,32 @@ class TObjectTree;
 // failed save leaves the previous file and the tree's ids as they were; it
 // throws TFileError ("ファイル %s を作成できません").
 void WriteDocument(const QString& path, TObjectTree& tree, const TCanvasGeometry& canvas);
+
+// The same file written a few nodes at a time, so a long write can share the
+// user-interface thread with the user (the recovery file). The tree must not
+// change between the calls; the file takes its place only at Finish, and a
+// writer destroyed before that leaves nothing behind. The tree's ids stay.
+class TDocumentWriter {
+public:
+    // Throws TFileError when the file cannot be created.
+    TDocumentWriter(const QString& path, const TObjectTree& tree, const TCanvasGeometry& canvas);
+    ~TDocumentWriter();
+    TDocumentWriter(const TDocumentWriter&) = delete;
+    TDocumentWriter& operator=(const TDocumentWriter&) = delete;
+
+    // Writes up to `nodes` more nodes; true once every node is written.
+    bool WriteSome(std::size_t nodes);
+    // Writes the rest and puts the file in place; throws TFileError.
+    void Finish();
+    // Collects the written nodes in file order.
+    void KeepOrder(std::vector<TTreeNode*>* order) { order_ = order; }
+
+private:
+    std::unique_ptr<TFileStreamEx> stream_;
+    TTreeNode* next_;
+    std::vector<std::int32_t> ancestorIds_; // file ids along the path to `next_`
+    std::size_t written_ = 0;
+    std::vector<TTreeNode*>* order_ = nullptr;
+};
 
 } // namespace qm

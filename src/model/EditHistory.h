@@ -81,6 +81,8 @@ public:
     // saved, from the one the history started with).
     bool IsModified() const { return CurrentSerial() != savedSerial_; }
     void MarkSaved() { savedSerial_ = CurrentSerial(); }
+    // The document differs from every saved one (a recovered drawing).
+    void MarkUnsaved() { savedSerial_ = kNeverSaved; }
 
     std::size_t Budget() const { return budget_; }
     void SetBudget(std::size_t bytes);
@@ -107,6 +109,8 @@ private:
     static std::size_t HeapBytes(const std::string& caption, const TItemObject& record);
     static std::size_t Bytes(const TNodeState& state);
     static std::size_t Bytes(const TNodeLink& link);
+
+    static constexpr std::uint64_t kNeverSaved = UINT64_MAX;
 
     std::deque<TEditStep> steps_;
     std::size_t done_ = 0;

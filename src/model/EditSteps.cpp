@@ -102,6 +102,12 @@ void TObjectTree::SetHistoryBudget(std::size_t bytes)
     NotifyHistoryChanged();
 }
 
+void TObjectTree::MarkUnsaved()
+{
+    history_.MarkUnsaved();
+    NotifyHistoryChanged();
+}
+
 void TObjectTree::MarkSaved()
 {
     CloseLooseStep();

@@ -127,6 +127,8 @@ public:
     void ClearHistory();
     void SetHistoryBudget(std::size_t bytes);
     void MarkSaved();
+    // The drawing counts as modified until it is saved (a recovered drawing).
+    void MarkUnsaved();
     // Takes the newest done step back, or does the oldest undone one again,
     // and returns the nodes it touched that are in the tree, in the order it
     // first touched them; empty when there is nothing to take. An open step

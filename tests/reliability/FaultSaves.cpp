@@ -20,6 +20,8 @@ constexpr std::array kNames{std::pair{TSaveKind::Document, std::string_view("doc
                             std::pair{TSaveKind::Bitmap, std::string_view("bitmap")},
                             std::pair{TSaveKind::Metafile, std::string_view("metafile")}};
 
+} // namespace
+
 // A group of `items` named, labelled octagons spread over the canvas.
 TTreeNode* FillDrawing(TObjectTree& tree, int items)
 {
@@ -36,7 +38,6 @@ TTreeNode* FillDrawing(TObjectTree& tree, int items)
     return group;
 }
 
-} // namespace
 
 TSaveKind SaveKindNamed(std::string_view name)
 {

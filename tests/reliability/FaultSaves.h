@@ -5,6 +5,11 @@
 #include <functional>
 #include <string_view>
 
+namespace qm {
+class TObjectTree;
+class TTreeNode;
+} // namespace qm
+
 namespace qm::test {
 
 // The four ways the editor writes a file, each through the program's own
@@ -12,6 +17,8 @@ namespace qm::test {
 enum class TSaveKind { Document, ExtensionObject, Bitmap, Metafile };
 
 TSaveKind SaveKindNamed(std::string_view name);
+// A group of `items` named, labelled octagons spread over the canvas.
+TTreeNode* FillDrawing(TObjectTree& tree, int items);
 std::string_view NameOf(TSaveKind kind);
 // ".dof", ".ud2", ".bmp", ".emf".
 QString ExtensionOf(TSaveKind kind);
