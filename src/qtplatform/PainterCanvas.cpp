@@ -42,7 +42,7 @@ QPolygonF ToPolygon(std::span<const TCanvasPoint> points)
     return polygon;
 }
 
-// The face a text's family list names in the drawing, for TTextFamily.
+// A face of the drawing: its name, height and style.
 using TFaceKey = std::tuple<std::string, std::int32_t, TFontStyles>;
 
 } // namespace
@@ -100,6 +100,18 @@ struct TPainterCanvas::Impl {
             painter.setCompositionMode(composition);
     }
 
+    void SetSmoothing(bool on)
+    {
+        if (painter.testRenderHint(QPainter::Antialiasing) != on)
+            painter.setRenderHint(QPainter::Antialiasing, on);
+    }
+
+    void SetFont(const QFont& font)
+    {
+        if (painter.font() != font)
+            painter.setFont(font);
+    }
+
     void UseStroke(const TPen& pen) { Use(StrokePen(pen), Qt::NoBrush, kStrokeOffset * base, pen.Mode); }
     void UseFill(const TBrush& brush, TPenMode mode) { Use(Qt::NoPen, ToQBrush(brush), base, mode); }
 
@@ -126,7 +138,9 @@ struct TPainterCanvas::Impl {
     }
 
     // The font that draws a face's characters as characters: named by the
-    // family that really draws it, so readers find that family.
+    // family that really draws it, then by the face name the drawing gave
+    // (a Windows face drawn by its stand-in), so that a reader with that
+    // face may use it.
     const QFont& CharacterFont(const TRasterFontCache::TFace& face, const TFont& font)
     {
         const TFaceKey key{font.Name, font.Height, font.Style};
@@ -135,13 +149,11 @@ struct TPainterCanvas::Impl {
             return found->second;
         QFont qfont = face.plainFont;
         const QString drawn = QFontInfo(face.plainFont).family();
-        qfont.setFamily(drawn);
-        const TTextFamily family{drawn.toStdString(), Cp932ToUtf8(font.Name)};
-        TTextFamily entry = family;
-        if (entry.Named == entry.Drawn)
-            entry.Named.clear();
-        if (std::find(families.begin(), families.end(), entry) == families.end())
-            families.push_back(entry);
+        const QString named = QString::fromStdString(Cp932ToUtf8(font.Name));
+        QStringList families{drawn};
+        if (!named.isEmpty() && named != drawn)
+            families.append(named);
+        qfont.setFamilies(families);
         return characterFonts.emplace(key, qfont).first->second;
     }
 
@@ -157,7 +169,6 @@ struct TPainterCanvas::Impl {
     TPen linesPen;
     TCanvasPoint linesEnd;
     std::map<TFaceKey, QFont> characterFonts;
-    std::vector<TTextFamily> families;
 };
 
 TPainterCanvas::TPainterCanvas(QPainter& painter, std::int32_t width, std::int32_t height,
@@ -179,11 +190,6 @@ void TPainterCanvas::Finish()
     impl_->FlushLines();
     impl_->painter.restore();
     impl_->finished = true;
-}
-
-const std::vector<TPainterCanvas::TTextFamily>& TPainterCanvas::TextFamilies() const
-{
-    return impl_->families;
 }
 
 void TPainterCanvas::LineTo(std::int32_t x, std::int32_t y)
@@ -286,11 +292,12 @@ void TPainterCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view ch
     const double ascent = face.metrics.ascent();
     const double thickness = face.metrics.lineWidth();
     // Text is smoothed however shapes are drawn: small turned kana lose
-    // their marks without it.
-    painter.setRenderHint(QPainter::Antialiasing, true);
+    // their marks without it. (A vector file's writer starts a new group at
+    // every change of state, even to the same value.)
+    d.SetSmoothing(true);
     d.Use(QPen(colour), Qt::NoBrush, d.base, TPenMode::pmCopy);
     if (d.options.TextAsCharacters)
-        painter.setFont(d.CharacterFont(face, Font()));
+        d.SetFont(d.CharacterFont(face, Font()));
     std::int64_t advance = 0;
     ForEachCp932Character(character, [&](std::string_view one) {
         const TRasterFontCache::TGlyph& glyph = d.fonts->Glyph(face, one);
@@ -321,7 +328,7 @@ void TPainterCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view ch
         } else if (!glyph.run.isEmpty()) {
             painter.drawGlyphRun(baseline, glyph.run);
         } else {
-            painter.setFont(face.plainFont);
+            d.SetFont(face.plainFont);
             painter.drawText(baseline, glyph.text);
         }
         if (face.underline)
@@ -331,7 +338,7 @@ void TPainterCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view ch
             painter.fillRect(QRectF(cell.x(), baseline.y() - face.metrics.strikeOutPos(), glyph.advance, thickness),
                              colour);
     });
-    painter.setRenderHint(QPainter::Antialiasing, d.options.Smooth);
+    d.SetSmoothing(d.options.Smooth);
 }
 
 std::int32_t TPainterCanvas::TextWidth(std::string_view text)

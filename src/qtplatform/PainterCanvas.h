@@ -4,8 +4,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <string>
-#include <vector>
 
 // Only named here, so that the layers above the platform can hold a painter
 // canvas without Qt's headers; whoever makes one has a QPainter already.
@@ -20,8 +18,9 @@ struct TPainterCanvasOptions {
     // raster canvas draws them. Text is smoothed either way.
     bool Smooth = false;
     // Text as characters that a reader can select and search (the vector
-    // files), in the family that really draws it; otherwise as the glyphs
-    // the raster canvas draws.
+    // files), in a font that names the family that really draws it, then the
+    // face name the drawing gave; otherwise as the glyphs the raster canvas
+    // draws.
     bool TextAsCharacters = false;
 };
 
@@ -69,16 +68,6 @@ public:
     void DrawBitmap(std::int32_t x, std::int32_t y, const TBitmap& bitmap) override;
     std::int32_t Width() const override { return width_; }
     std::int32_t Height() const override { return height_; }
-
-    // The families text was drawn in (UTF-8), each with the face name the
-    // drawing gave for it when that differs (a Windows name drawn by its
-    // stand-in); each pair once, in the order first drawn.
-    struct TTextFamily {
-        std::string Drawn;
-        std::string Named;
-        friend bool operator==(const TTextFamily&, const TTextFamily&) = default;
-    };
-    const std::vector<TTextFamily>& TextFamilies() const;
 
 private:
     struct Impl;
