@@ -85,14 +85,23 @@ TAutosave::TAutosave(TObjectTree& tree, std::function<QString()> documentPath, i
 TAutosave::~TAutosave()
 {
     tree_.RemoveObserver(this);
+    JoinCloser();
     StopWriting();
     files_.Remove();
+}
+
+void TAutosave::JoinCloser()
+{
+    if (closer_.joinable())
+        closer_.join();
 }
 
 void TAutosave::HistoryChanged()
 {
     // Saved, given up, or undone back to the saved drawing: nothing to keep.
-    if (!tree_.History().IsModified() && written_) {
+    if (!tree_.History().IsModified() && (written_ || closing_)) {
+        JoinCloser();
+        closing_ = false;
         StopWriting();
         files_.Remove();
         written_ = false;
@@ -101,7 +110,7 @@ void TAutosave::HistoryChanged()
 
 void TAutosave::StartWriting()
 {
-    if (writer_ || !tree_.History().IsModified() || (written_ && writtenRevision_ == tree_.Revision()))
+    if (writer_ || closing_ || !tree_.History().IsModified() || (written_ && writtenRevision_ == tree_.Revision()))
         return;
     writingRevision_ = tree_.Revision();
     try {
@@ -122,18 +131,45 @@ void TAutosave::WriteSlice()
     try {
         if (!writer_->WriteSome(kNodesPerSlice))
             return;
-        writer_->Finish();
-        QSaveFile path(files_.PathFile());
-        if (path.open(QIODevice::WriteOnly)) {
-            path.write(documentPath_().toUtf8());
-            path.commit();
-        }
-        written_ = true;
-        writtenRevision_ = writingRevision_;
+        writer_->WriteEnd();
     } catch (const TFileError&) {
-        // A full disk: the previous recovery file stays; try again later.
+        StopWriting(); // a full disk: the previous recovery file stays; the next interval tries again
+        return;
     }
-    StopWriting();
+    slices_.stop();
+    Close();
+}
+
+void TAutosave::Close()
+{
+    JoinCloser();
+    closing_ = true;
+    closer_ = std::thread([this, writer = std::move(writer_)] {
+        try {
+            writer->Close();
+            closed_ = true;
+        } catch (const TFileError&) {
+            closed_ = false;
+        }
+        QMetaObject::invokeMethod(this, [this] { Closed(); }, Qt::QueuedConnection);
+    });
+}
+
+void TAutosave::Closed()
+{
+    if (!closing_)
+        return; // the drawing was saved or given up meanwhile
+    JoinCloser();
+    closing_ = false;
+    if (!closed_)
+        return;
+    QSaveFile path(files_.PathFile());
+    if (path.open(QIODevice::WriteOnly)) {
+        path.write(documentPath_().toUtf8());
+        path.commit();
+    }
+    written_ = true;
+    writtenRevision_ = writingRevision_;
 }
 
 void TAutosave::StopWriting()
@@ -144,12 +180,16 @@ void TAutosave::StopWriting()
 
 void TAutosave::WriteNow()
 {
+    JoinCloser();
+    closing_ = false;
     StopWriting();
     writtenRevision_ = 0;
     written_ = false;
     StartWriting();
     while (writer_)
         WriteSlice();
+    JoinCloser();
+    Closed();
 }
 
 } // namespace qm

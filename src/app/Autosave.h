@@ -8,8 +8,10 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace qm {
@@ -42,7 +44,8 @@ struct TRecoveryFiles {
 // Writes the drawing to this editor's recovery file every interval while it
 // is modified, a slice of nodes per pass of the event loop, so the user
 // interface never waits for a whole save; an edit in between starts the
-// file over. The file goes when the drawing is saved or given up, and when
+// file over. The flush to the disk and the rename, which no longer read the
+// drawing, run on a thread of their own. The file goes when the drawing is saved or given up, and when
 // the editor ends normally.
 class TAutosave final : public QObject, private TTreeObserver {
 public:
@@ -62,6 +65,10 @@ private:
     void StartWriting();
     void WriteSlice();
     void StopWriting();
+    // The file is complete: flushed and put in place away from this thread.
+    void Close();
+    void Closed();
+    void JoinCloser();
 
     TObjectTree& tree_;
     std::function<QString()> documentPath_;
@@ -70,6 +77,9 @@ private:
     QTimer interval_;
     QTimer slices_;
     std::unique_ptr<TDocumentWriter> writer_;
+    std::thread closer_;
+    bool closing_ = false;
+    std::atomic<bool> closed_ = false; // the closing thread put the file in place
     std::uint64_t writingRevision_ = 0;
     std::uint64_t writtenRevision_ = 0;
     bool written_ = false;

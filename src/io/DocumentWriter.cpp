@@ -42,11 +42,21 @@ bool TDocumentWriter::WriteSome(std::size_t nodes)
     return !next_;
 }
 
-void TDocumentWriter::Finish()
+void TDocumentWriter::WriteEnd()
 {
     WriteSome(SIZE_MAX);
     stream_->WriteInteger(rcEnd);
+}
+
+void TDocumentWriter::Close()
+{
     stream_->CloseFile();
+}
+
+void TDocumentWriter::Finish()
+{
+    WriteEnd();
+    Close();
 }
 
 void WriteDocument(const QString& path, TObjectTree& tree, const TCanvasGeometry& canvas)

@@ -43,6 +43,11 @@ public:
     bool WriteSome(std::size_t nodes);
     // Writes the rest and puts the file in place; throws TFileError.
     void Finish();
+    // Finish in two halves: the rest of the nodes and the end record, which
+    // read the tree, and then the flush to the disk and the rename, which do
+    // not and may run on another thread.
+    void WriteEnd();
+    void Close();
     // Collects the written nodes in file order.
     void KeepOrder(std::vector<TTreeNode*>* order) { order_ = order; }
 
