@@ -146,6 +146,7 @@ void TEditorApplication::WireMainWindow()
     c.Open = guarded([this] { files_->Open1Click(); });
     c.Save = guarded([this] { files_->Save1Click(); });
     c.SaveAs = guarded([this] { files_->SaveAs1Click(); });
+    c.Print = guarded([this] { PrintDrawing(); });
     c.Undo = guarded([this] { commands_->Undo(); });
     c.Redo = guarded([this] { commands_->Redo(); });
     c.Cut = [this] { commands_->CutSelection(); };
@@ -275,6 +276,15 @@ void TEditorApplication::ChooseFont()
     dialogs_->PresetFont(mainForm_->FontBarFont(canvasForm_->Font()));
     if (const std::optional<TFont> font = dialogs_->ChooseFont())
         canvasForm_->SetFont(*font);
+}
+
+void TEditorApplication::PrintDrawing()
+{
+    const TCanvasWindow& canvas = canvasForm_->Canvas();
+    const TCanvasBackground background = canvas.Background();
+    dialogs_->PrintPreview([&](QPrinter& printer, TPrintScale scale) {
+        qm::PrintDrawing(printer, *tree_, canvas.ImageWidth(), canvas.ImageHeight(), background, scale);
+    });
 }
 
 void TEditorApplication::ChooseBackground()

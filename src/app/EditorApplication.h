@@ -81,6 +81,8 @@ private:
     void ToggleTraceImage();
     void ChooseFont();
     void ChooseBackground();
+    // "印刷(&P)...": the print preview of the drawing as the canvas shows it.
+    void PrintDrawing();
     void CloseProgram();
     // Asks to save a modified drawing; false when the user keeps it open.
     bool MayDiscardChanges();

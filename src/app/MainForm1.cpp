@@ -83,6 +83,7 @@ void TMainForm1::BuildMenus()
     saveAction_ = AddMenuItem(file, QStringLiteral("上書き保存(&S)"), &TMainWindowCommands::Save);
     saveAction_->setEnabled(false);
     AddMenuItem(file, QStringLiteral("名前をつけて保存(&A)..."), &TMainWindowCommands::SaveAs);
+    AddMenuItem(file, QStringLiteral("印刷(&P)..."), &TMainWindowCommands::Print, QKeySequence(Qt::CTRL | Qt::Key_P));
     file->addSeparator();
     file->addAction(QStringLiteral("終了(&X)"), this, &QWidget::close);
 

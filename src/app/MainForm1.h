@@ -17,7 +17,7 @@ namespace qm {
 // What the main window's menus act on; the application wires it once every
 // window exists.
 struct TMainWindowCommands {
-    std::function<void()> New, Open, Save, SaveAs;
+    std::function<void()> New, Open, Save, SaveAs, Print;
     std::function<void()> Undo, Redo;
     std::function<void()> Cut, Copy, Paste, Delete;
     std::function<void()> ShowTree, ShowCanvas;

@@ -8,11 +8,16 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QPushButton>
+#include <QToolBar>
 
 namespace qm {
 
@@ -130,6 +135,30 @@ TUserDialogs::TSaveAnswer TQtUserDialogs::AskSaveChanges(const QString& document
     if (box.clickedButton() == save)
         return TSaveAnswer::Save;
     return box.clickedButton() == discard ? TSaveAnswer::Discard : TSaveAnswer::Cancel;
+}
+
+bool TQtUserDialogs::PrintPreview(const TPrint& print)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintPreviewDialog preview(&printer, OwnerOf(parent_));
+    preview.setWindowTitle(QStringLiteral("印刷プレビュー"));
+    auto* scale = new QComboBox(&preview);
+    scale->setObjectName(QStringLiteral("PrintScale"));
+    scale->addItem(QStringLiteral("ページに合わせる"), static_cast<int>(TPrintScale::FitToPage));
+    scale->addItem(QStringLiteral("100%"), static_cast<int>(TPrintScale::ActualSize));
+    scale->setCurrentIndex(printScale_ == TPrintScale::ActualSize ? 1 : 0);
+    if (auto* bar = preview.findChild<QToolBar*>())
+        bar->addWidget(scale);
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&](QPrinter* target) {
+        print(*target, static_cast<TPrintScale>(scale->currentData().toInt()));
+    });
+    QObject::connect(scale, &QComboBox::currentIndexChanged, &preview, [&preview] {
+        if (auto* pages = preview.findChild<QPrintPreviewWidget*>())
+            pages->updatePreview();
+    });
+    const bool printed = preview.exec() == QDialog::Accepted;
+    printScale_ = static_cast<TPrintScale>(scale->currentData().toInt());
+    return printed;
 }
 
 } // namespace qm

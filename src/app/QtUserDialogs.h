@@ -28,6 +28,8 @@ public:
     std::optional<QString> ChoosePictureFile(const QString& title, const QString& filter) override;
     void ShowError(const QString& message) override;
     TSaveAnswer AskSaveChanges(const QString& documentName) override;
+    // QPrintPreviewDialog with a choice of scale in its tool bar.
+    bool PrintPreview(const TPrint& print) override;
 
     TColor DialogColor() const { return dialogColor_; }
     const TFont& DialogFont() const { return dialogFont_; }
@@ -38,6 +40,7 @@ private:
     TColor dialogColor_ = clBlack;
     TFont dialogFont_;
     QString pictureFolder_;
+    TPrintScale printScale_ = TPrintScale::FitToPage;
 };
 
 } // namespace qm

@@ -1,11 +1,16 @@
 #pragma once
 
+#include "Printing.h"
+
 #include "canvas/MainState.h"
 #include "platform/GraphicsObjects.h"
 
 #include <QString>
 
+#include <functional>
 #include <optional>
+
+class QPrinter;
 
 namespace qm {
 
@@ -52,6 +57,13 @@ public:
     // "「name」への変更を保存しますか？" with 保存する, 保存しない and キャンセル.
     enum class TSaveAnswer { Save, Discard, Cancel };
     virtual TSaveAnswer AskSaveChanges(const QString& documentName) = 0;
+
+    // "印刷(&P)...": the print preview, which shows the drawing at the scale
+    // chosen in it (fitted to the page or at 100 %) and whose print button
+    // opens the print dialog. `print` draws the drawing on a printer at a
+    // scale, for the preview and for printing. True when it was printed.
+    using TPrint = std::function<void(QPrinter& printer, TPrintScale scale)>;
+    virtual bool PrintPreview(const TPrint& print) = 0;
 };
 
 } // namespace qm

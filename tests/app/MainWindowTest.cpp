@@ -21,8 +21,10 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -579,6 +581,69 @@ TEST_F(MainWindowTest, ClipboardAndTrashThroughTheMenusAndTheFontBar)
     // Font bar changes with nothing selected change nothing.
     const std::uint64_t revision = app.Tree().Revision();
     app.MainForm().FontSize()->setValue(30);
+    EXPECT_EQ(app.Tree().Revision(), revision);
+}
+
+// Ctrl+P, as the keyboard sends it, opens the print preview; the scripted
+// preview prints to a PDF file at the scale chosen in it. Fitted, the
+// drawing fills the page's width; at 100 % it is as wide as the canvas is
+// at 96 pixels to the inch. A cancelled preview prints nothing.
+TEST_F(MainWindowTest, CtrlPPrintsTheDrawingFittedToThePageOrAtItsOwnSize)
+{
+    app.CanvasForm().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&app.CanvasForm()));
+    TCanvasWindow& canvas = app.CanvasForm().Canvas();
+    ASSERT_EQ(canvas.ImageWidth(), 400);
+    TTreeNode* box = DrawRectangle({10, 10}, {390, 390});
+    TRect bounds;
+    ASSERT_EQ(app.Tree().PointToXY(box, bounds), 0);
+    ASSERT_EQ(bounds.Right - bounds.Left, 380);
+    app.Tree().ChangeItem(box, [](TItemObject& item) {
+        item.Brush = {RGB(0, 0, 200), bsSolid};
+        item.Text = Utf8ToCp932("印刷する文字");
+    });
+    const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    struct TCase {
+        TPrintScale Scale;
+        const char* File;
+        double InkInches; // the drawing's width on paper
+    };
+    // A4 is 8.27 inches wide; the printer's margins leave about 7.6 of it to
+    // the 400 pixels of the canvas.
+    const TCase cases[] = {{TPrintScale::FitToPage, "fit.pdf", 7.6 * 380 / 400},
+                           {TPrintScale::ActualSize, "actual.pdf", 380 / 96.0}};
+    for (const TCase& c : cases) {
+        dialogs->printAnswers.push_back({c.Scale, Path(c.File)});
+        QTest::keyClick(Picture(), Qt::Key_P, Qt::ControlModifier);
+        ASSERT_TRUE(QFile::exists(Path(c.File))) << c.File;
+        if (pdftoppm.isEmpty() || pdftotext.isEmpty())
+            continue;
+        QProcess::execute(pdftoppm, {QStringLiteral("-r"), QStringLiteral("20"), QStringLiteral("-png"),
+                                     QStringLiteral("-singlefile"), Path(c.File), Path(c.File)});
+        const QImage page(Path(c.File) + QStringLiteral(".png"));
+        ASSERT_FALSE(page.isNull());
+        int left = page.width();
+        int right = -1;
+        for (int y = 0; y < page.height(); ++y) {
+            for (int x = 0; x < page.width(); ++x) {
+                if (qBlue(page.pixel(x, y)) > 150 && qRed(page.pixel(x, y)) < 100) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+            }
+        }
+        EXPECT_NEAR((right - left + 1) / 20.0, c.InkInches, 0.35) << c.File;
+        QProcess text;
+        text.start(pdftotext, {Path(c.File), QStringLiteral("-")});
+        ASSERT_TRUE(text.waitForFinished());
+        EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput()).contains(QStringLiteral("印刷する文字")));
+    }
+    EXPECT_EQ(dialogs->printRequests, 2);
+    // Cancelled: nothing printed, and the drawing untouched.
+    const std::uint64_t revision = app.Tree().Revision();
+    MenuItem(QStringLiteral("印刷(&P)..."))->trigger();
+    EXPECT_EQ(dialogs->printRequests, 3);
     EXPECT_EQ(app.Tree().Revision(), revision);
 }
 

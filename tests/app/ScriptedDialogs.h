@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QTimer>
 #include <QWidget>
 
@@ -75,6 +76,28 @@ public:
     {
         questions.push_back(QStringLiteral("「") + documentName + QStringLiteral("」への変更を保存しますか？"));
         return Next(saveChangesAnswers).value_or(TSaveAnswer::Cancel);
+    }
+
+    // Each print request: the preview's scale, and the PDF file the scripted
+    // printer writes (none: cancelled, nothing printed).
+    struct TPrintAnswer {
+        TPrintScale Scale = TPrintScale::FitToPage;
+        std::optional<QString> PdfFile;
+    };
+    std::deque<TPrintAnswer> printAnswers;
+    int printRequests = 0;
+    bool PrintPreview(const TPrint& print) override
+    {
+        ++printRequests;
+        const std::optional<TPrintAnswer> answer = Next(printAnswers);
+        if (!answer || !answer->PdfFile)
+            return false;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(*answer->PdfFile);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        print(printer, answer->Scale);
+        return true;
     }
 
 private:
