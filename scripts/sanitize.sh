@@ -9,7 +9,8 @@ build="$root/build-asan"
 
 "$root/scripts/build.sh" "$build" -DQUILLMARK_SANITIZE=ON -DQUILLMARK_BUILD_BENCH=OFF
 export LSAN_OPTIONS="suppressions=$root/fuzz/lsan-suppressions.txt"
-(cd "$build" && ctest --output-on-failure --parallel "$(nproc)" --timeout 600)
+# The random input test of the whole editor runs a minute here.
+(cd "$build" && QUILLMARK_RANDOM_INPUT_SECONDS=60 ctest --output-on-failure --parallel "$(nproc)" --timeout 600)
 
 for layer in model io; do
   valgrind --quiet --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite \
