@@ -16,7 +16,7 @@ run() {
     HOME="$work" XDG_CONFIG_HOME="$work/config" "$quillmark" "$sample" >"$work/log" 2>&1 &
     local pid=$!
     local canvas=""
-    for _ in $(seq 50); do
+    for _ in $(seq 150); do
         canvas=$(xdotool search --name "キャンバス" 2>/dev/null | head -1 || true)
         [[ -n "$canvas" ]] && break
         sleep 0.2
