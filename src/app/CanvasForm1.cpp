@@ -2,20 +2,29 @@
 
 #include "canvas/EditCommands.h"
 #include "platform/ShiftJis.h"
+#include "qtplatform/PainterCanvas.h"
 #include "qtplatform/QtBitmap.h"
 #include "qtplatform/QtFont.h"
 #include "qtplatform/QtText.h"
 #include "qtplatform/RasterFonts.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
 
 namespace qm {
 
@@ -37,6 +46,12 @@ protected:
     }
 };
 
+// The zoom levels the keys and the wheel step through.
+constexpr std::array<double, 14> kZoomLevels = {0.1, 0.25,  1.0 / 3, 0.5, 2.0 / 3, 1, 1.5,
+                                                2,   3,     4,       6,   8,       12, 16};
+// A wheel notch is 15 degrees, reported in eighths of a degree.
+constexpr int kWheelNotch = 120;
+
 TCanvasWindow::TMouse MouseOf(const QMouseEvent* event, bool doubleClick, bool pressed)
 {
     TCanvasWindow::TMouse mouse;
@@ -56,16 +71,69 @@ TCanvasWindow::TMouse MouseOf(const QMouseEvent* event, bool doubleClick, bool p
 
 // --- TCanvasPicture ---------------------------------------------------------------
 
-TCanvasPicture::TCanvasPicture(QWidget* parent) : QWidget(parent)
+TCanvasPicture::TCanvasPicture(QWidget* parent) : QWidget(parent), fonts_(std::make_unique<TRasterFontCache>())
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
 }
 
+TCanvasPicture::~TCanvasPicture() = default;
+
 void TCanvasPicture::SyncSize()
 {
-    if (canvas_ && size() != QSize(canvas_->ImageWidth(), canvas_->ImageHeight()))
-        setFixedSize(canvas_->ImageWidth(), canvas_->ImageHeight());
+    if (!canvas_)
+        return;
+    const QSize viewSize(ToView(canvas_->ImageWidth()), ToView(canvas_->ImageHeight()));
+    if (size() != viewSize)
+        setFixedSize(viewSize);
+}
+
+void TCanvasPicture::SetZoom(double zoom)
+{
+    zoom_ = zoom;
+    SyncSize();
+    update();
+}
+
+void TCanvasPicture::SetSmooth(bool smooth)
+{
+    smooth_ = smooth;
+    update();
+}
+
+QPoint TCanvasPicture::ToCanvas(QPointF position) const
+{
+    if (zoom_ == 1)
+        return position.toPoint();
+    return QPoint(static_cast<int>(std::floor(position.x() / zoom_)), static_cast<int>(std::floor(position.y() / zoom_)));
+}
+
+int TCanvasPicture::ToView(double u) const
+{
+    return static_cast<int>(std::ceil(u * zoom_ - 1e-9));
+}
+
+void TCanvasPicture::DrawView(const QRect& needed)
+{
+    const TViewKey key{canvas_->SurfaceRevision(), zoom_, smooth_, size()};
+    if (key == viewKey_ && viewRect_.contains(needed))
+        return;
+    // The part of the picture the scroll box shows, and what is asked for.
+    QRect area = visibleRegion().boundingRect().united(needed).intersected(rect());
+    if (area.isEmpty())
+        area = needed;
+    view_ = QImage(area.size(), QImage::Format_RGB32);
+    view_.fill(Qt::white);
+    {
+        QPainter painter(&view_);
+        painter.translate(-area.topLeft());
+        painter.scale(zoom_, zoom_);
+        TPainterCanvas canvas(painter, canvas_->ImageWidth(), canvas_->ImageHeight(), {.Smooth = smooth_},
+                              fonts_.get());
+        canvas_->DrawDrawing(canvas);
+    }
+    viewRect_ = area;
+    viewKey_ = key;
 }
 
 void TCanvasPicture::paintEvent(QPaintEvent* event)
@@ -73,14 +141,45 @@ void TCanvasPicture::paintEvent(QPaintEvent* event)
     if (!canvas_)
         return;
     QPainter painter(this);
-    painter.drawImage(event->rect(), BitmapImage(canvas_->Picture()), event->rect());
+    if (ShowsPicture()) {
+        painter.drawImage(event->rect(), BitmapImage(canvas_->Picture()), event->rect());
+        return;
+    }
+    DrawView(event->rect());
+    painter.drawImage(event->rect(), view_, event->rect().translated(-viewRect_.topLeft()));
+    if (!canvas_->Overlay().Empty()) {
+        TPainterCanvas marks(painter, width(), height());
+        canvas_->Overlay().Draw(marks, zoom_);
+    }
+}
+
+void TCanvasPicture::wheelEvent(QWheelEvent* event)
+{
+    if (!event->modifiers().testFlag(Qt::ControlModifier)) {
+        // The scroll box scrolls: handed to it here, as an event passed on
+        // by ignoring it reaches it only when it came from the window system.
+        if (QWidget* viewport = parentWidget()) {
+            QWheelEvent scroll(mapTo(viewport, event->position()), event->globalPosition(), event->pixelDelta(),
+                               event->angleDelta(), event->buttons(), event->modifiers(), event->phase(),
+                               event->inverted(), event->source());
+            QCoreApplication::sendEvent(viewport, &scroll);
+        }
+        event->accept();
+        return;
+    }
+    wheelSteps_ += event->angleDelta().y();
+    const int steps = wheelSteps_ / kWheelNotch;
+    wheelSteps_ -= steps * kWheelNotch;
+    if (steps != 0)
+        emit ZoomWheel(steps, event->position().toPoint());
+    event->accept();
 }
 
 void TCanvasPicture::Press(QMouseEvent* event, bool doubleClick)
 {
     if (!canvas_)
         return;
-    const QPoint at = event->position().toPoint();
+    const QPoint at = ToCanvas(event->position());
     canvas_->Image1MouseDown(MouseOf(event, doubleClick, true), at.x(), at.y());
     if (event->button() == Qt::RightButton)
         emit ContextMenuRequested(event->globalPosition().toPoint());
@@ -100,7 +199,7 @@ void TCanvasPicture::mouseMoveEvent(QMouseEvent* event)
 {
     if (!canvas_)
         return;
-    const QPoint at = event->position().toPoint();
+    const QPoint at = ToCanvas(event->position());
     canvas_->Image1MouseMove(MouseOf(event, false, false), at.x(), at.y());
 }
 
@@ -108,7 +207,7 @@ void TCanvasPicture::mouseReleaseEvent(QMouseEvent* event)
 {
     if (!canvas_)
         return;
-    const QPoint at = event->position().toPoint();
+    const QPoint at = ToCanvas(event->position());
     canvas_->Image1MouseUp(MouseOf(event, false, true), at.x(), at.y());
 }
 
@@ -133,6 +232,10 @@ TCanvasForm1::TCanvasForm1(TObjectTree& tree, TMainState& main, const TCanvasGeo
     statusBar_ = new QStatusBar(this);
     statusBar_->showMessage(QStringLiteral("　起動完了"));
     statusBar_->setSizeGripEnabled(true);
+    zoomLabel_ = new QLabel(statusBar_);
+    zoomLabel_->setObjectName(QStringLiteral("ZoomLabel"));
+    zoomLabel_->setToolTip(QStringLiteral("表示倍率"));
+    statusBar_->addPermanentWidget(zoomLabel_);
     layout->addWidget(statusBar_);
 
     memo_ = new TMemo(picture_);
@@ -150,6 +253,16 @@ TCanvasForm1::TCanvasForm1(TObjectTree& tree, TMainState& main, const TCanvasGeo
     };
     FitToPicture();
     connect(picture_, &TCanvasPicture::ContextMenuRequested, this, &TCanvasForm1::ShowContextMenu);
+    connect(picture_, &TCanvasPicture::ZoomWheel, this, [this](int steps, const QPoint& position) {
+        const QPoint anchor = picture_->mapTo(scrollBox_->viewport(), position);
+        for (int i = 0; i < std::abs(steps); ++i) {
+            if (steps > 0)
+                ZoomIn(anchor);
+            else
+                ZoomOut(anchor);
+        }
+    });
+    zoomLabel_->setText(ZoomText());
     BuildContextMenu();
 }
 
@@ -242,14 +355,95 @@ bool TCanvasForm1::HasFocus() const
     return memoShown_ && memo_->hasFocus();
 }
 
+double TCanvasForm1::Zoom() const
+{
+    return picture_->Zoom();
+}
+
+QString TCanvasForm1::ZoomText() const
+{
+    return QStringLiteral("%1%").arg(std::round(Zoom() * 100));
+}
+
+void TCanvasForm1::SetZoom(double zoom, std::optional<QPoint> anchor)
+{
+    zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+    const double old = Zoom();
+    if (zoom == old)
+        return;
+    QWidget* viewport = scrollBox_->viewport();
+    const QPoint at = anchor.value_or(viewport->rect().center());
+    QScrollBar* horizontal = scrollBox_->horizontalScrollBar();
+    QScrollBar* vertical = scrollBox_->verticalScrollBar();
+    // The canvas point under the anchor, in canvas units.
+    const QPointF point((at.x() - picture_->x()) / old, (at.y() - picture_->y()) / old);
+    canvas_->SetViewScale(zoom);
+    picture_->SetZoom(zoom);
+    PlaceMemo();
+    horizontal->setValue(static_cast<int>(std::lround(point.x() * zoom - at.x())));
+    vertical->setValue(static_cast<int>(std::lround(point.y() * zoom - at.y())));
+    zoomLabel_->setText(ZoomText());
+}
+
+void TCanvasForm1::ZoomIn(std::optional<QPoint> anchor)
+{
+    const double zoom = Zoom();
+    const auto next = std::find_if(kZoomLevels.begin(), kZoomLevels.end(), [zoom](double level) {
+        return level > zoom * 1.0001;
+    });
+    SetZoom(next == kZoomLevels.end() ? kMaxZoom : *next, anchor);
+}
+
+void TCanvasForm1::ZoomOut(std::optional<QPoint> anchor)
+{
+    const double zoom = Zoom();
+    const auto next = std::find_if(kZoomLevels.rbegin(), kZoomLevels.rend(), [zoom](double level) {
+        return level < zoom / 1.0001;
+    });
+    SetZoom(next == kZoomLevels.rend() ? kMinZoom : *next, anchor);
+}
+
+void TCanvasForm1::ZoomToFit()
+{
+    const QSize room = scrollBox_->maximumViewportSize();
+    const double zoom = std::min(static_cast<double>(room.width()) / std::max(canvas_->ImageWidth(), 1),
+                                 static_cast<double>(room.height()) / std::max(canvas_->ImageHeight(), 1));
+    SetZoom(zoom);
+}
+
+bool TCanvasForm1::Smooth() const
+{
+    return picture_->Smooth();
+}
+
+void TCanvasForm1::SetSmooth(bool smooth)
+{
+    picture_->SetSmooth(smooth);
+}
+
+void TCanvasForm1::PlaceMemo()
+{
+    if (!memoShown_)
+        return;
+    const int left = picture_->ToView(memoBox_.left());
+    const int top = picture_->ToView(memoBox_.top());
+    memo_->setGeometry(left, top, picture_->ToView(memoBox_.left() + memoBox_.width()) - left,
+                       picture_->ToView(memoBox_.top() + memoBox_.height()) - top);
+    QFont font = ToQFont(memoFont_);
+    if (Zoom() != 1 && font.pixelSize() > 0)
+        font.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pixelSize() * Zoom()))));
+    memo_->setFont(font);
+}
+
 void TCanvasForm1::Show(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height,
                         const std::string& text)
 {
-    memo_->setGeometry(left, top, width, height);
+    memoBox_ = QRect(left, top, width, height);
+    memoShown_ = true;
+    PlaceMemo();
     memo_->setPlainText(ItemTextToQString(text));
     memo_->document()->setModified(false);
     memoOriginal_ = text;
-    memoShown_ = true;
     memo_->show();
     memo_->setFocus();
 }
@@ -270,6 +464,7 @@ void TCanvasForm1::SetFont(const TFont& font)
 {
     memoFont_ = font;
     memo_->setFont(ToQFont(font));
+    PlaceMemo();
 }
 
 } // namespace qm

@@ -3,11 +3,14 @@
 #include "canvas/CanvasWindow.h"
 #include "canvas/MainState.h"
 
+#include <QImage>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class QAction;
+class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QScrollArea;
@@ -16,23 +19,44 @@ class QStatusBar;
 namespace qm {
 
 class TEditCommands;
+class TRasterFontCache;
 
-// The picture control Image1: shows the canvas window's picture at one pixel
-// per canvas unit and turns Qt mouse events into the canvas's handlers.
+// The picture control Image1: shows the canvas window's picture and turns Qt
+// mouse events into the canvas's handlers, positions in canvas units.
+//
+// At 100 % without smoothing it shows the picture's pixels as they are. At
+// another zoom, or smoothed, it draws the drawing itself through the
+// painter canvas at that scale, as vectors (kept as an image of the part in
+// view until the surface is drawn anew), and the picture's marks over it at
+// their own size on the screen.
 class TCanvasPicture final : public QWidget {
     Q_OBJECT
 
 public:
     explicit TCanvasPicture(QWidget* parent);
+    ~TCanvasPicture() override;
     void SetCanvas(TCanvasWindow* canvas) { canvas_ = canvas; }
-    // Follows the picture's size after the canvas was resized.
+    // Follows the picture's size (times the zoom) after the canvas was resized.
     void SyncSize();
+
+    // View pixels per canvas unit.
+    double Zoom() const { return zoom_; }
+    void SetZoom(double zoom);
+    bool Smooth() const { return smooth_; }
+    void SetSmooth(bool smooth);
+    // The canvas unit under a point of the widget.
+    QPoint ToCanvas(QPointF position) const;
+    // Where canvas unit `u` begins in the widget.
+    int ToView(double u) const;
 
 signals:
     void ContextMenuRequested(const QPoint& globalPosition);
+    // The wheel turned with Ctrl held: `steps` notches up (positive) or down.
+    void ZoomWheel(int steps, const QPoint& position);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -40,8 +64,26 @@ protected:
 
 private:
     void Press(QMouseEvent* event, bool doubleClick);
+    // The pixels are the picture's own.
+    bool ShowsPicture() const { return zoom_ == 1 && !smooth_; }
+    // Draws the drawing into the image of the part in view, when that does
+    // not hold this drawing at this zoom already.
+    void DrawView(const QRect& needed);
 
     TCanvasWindow* canvas_ = nullptr;
+    double zoom_ = 1;
+    bool smooth_ = false;
+    int wheelSteps_ = 0; // eighths of a degree not yet a whole notch
+    QImage view_;
+    QRect viewRect_;
+    struct TViewKey {
+        std::uint64_t SurfaceRevision = 0;
+        double Zoom = 0;
+        bool Smooth = false;
+        QSize Size;
+        friend bool operator==(const TViewKey&, const TViewKey&) = default;
+    } viewKey_;
+    std::unique_ptr<TRasterFontCache> fonts_;
 };
 
 // The canvas window "キャンバス": a scroll box holding the picture, the
@@ -66,6 +108,25 @@ public:
     // Closing the window hides it, until the program ends.
     void AllowClose() { closeAllowed_ = true; }
 
+    // The view's zoom, 10 % to 1600 %, shown in the status bar. Zooming
+    // keeps the canvas point under `anchor` (a point of the scroll box's
+    // view; its middle when none) where it is.
+    static constexpr double kMinZoom = 0.1;
+    static constexpr double kMaxZoom = 16;
+    double Zoom() const;
+    void SetZoom(double zoom, std::optional<QPoint> anchor = std::nullopt);
+    // The next of the usual zoom levels up or down: 10, 25, 33, 50, 67, 100,
+    // 150, 200, 300, 400, 600, 800, 1200, 1600 %.
+    void ZoomIn(std::optional<QPoint> anchor = std::nullopt);
+    void ZoomOut(std::optional<QPoint> anchor = std::nullopt);
+    // The whole canvas in the window.
+    void ZoomToFit();
+    // "なめらか表示": shapes and text smoothed, drawn through the painter canvas.
+    bool Smooth() const;
+    void SetSmooth(bool smooth);
+    // The status bar's zoom, "100%".
+    QString ZoomText() const;
+
     // TTextBox: the memo Memo1.
     bool Visible() const override { return memoShown_; }
     bool HasFocus() const override;
@@ -83,12 +144,17 @@ protected:
 private:
     void BuildContextMenu();
     void FitToPicture();
+    // The memo over its item's box at the view's zoom, its font to scale.
+    void PlaceMemo();
     void ShowContextMenu(const QPoint& globalPosition);
 
     QScrollArea* scrollBox_ = nullptr;
     TCanvasPicture* picture_ = nullptr;
     QPlainTextEdit* memo_ = nullptr;
     QStatusBar* statusBar_ = nullptr;
+    QLabel* zoomLabel_ = nullptr;
+    // The box of the item whose text the memo edits, in canvas units.
+    QRect memoBox_;
     bool memoShown_ = false;
     // The item's text as it came, returned unchanged when the user typed nothing.
     std::string memoOriginal_;

@@ -79,6 +79,8 @@ TEditorApplication::TEditorApplication(const TPlaces& places, TFileCommands::TEx
     const TCanvasGeometry settings = ReadCanvasSettings(settingsFile);
     tree_->SetHistoryBudget(HistoryBudget(settingsFile));
     canvasForm_ = std::make_unique<TCanvasForm1>(*tree_, *mainForm_, settings, places_.TemplateFolders);
+    canvasForm_->SetSmooth(settingsFile.ReadBool("View", "Smooth", false));
+    mainForm_->SetSmoothChecked(canvasForm_->Smooth());
     if (!SettingsWritable(places_.SettingsFile)) {
         canvasForm_->ShowStatus(QStringLiteral("　設定ファイル %1 に書き込めないため、設定は保存されません")
                                     .arg(QDir::toNativeSeparators(places_.SettingsFile)));
@@ -165,6 +167,11 @@ void TEditorApplication::WireMainWindow()
     };
     c.ToggleGrid = [this] { ToggleGrid(); };
     c.ToggleTraceImage = [this] { ToggleTraceImage(); };
+    c.ZoomIn = [this] { canvasForm_->ZoomIn(); };
+    c.ZoomOut = [this] { canvasForm_->ZoomOut(); };
+    c.ZoomActualSize = [this] { canvasForm_->SetZoom(1); };
+    c.ZoomToFit = [this] { canvasForm_->ZoomToFit(); };
+    c.ToggleSmooth = [this] { ToggleSmooth(); };
     c.Font = [this] { ChooseFont(); };
     c.Background = [this] { ChooseBackground(); };
     c.CanvasSettings = guarded([this] { canvasForm2_->Execute(); });
@@ -263,6 +270,14 @@ void TEditorApplication::ToggleGrid()
     TCanvasWindow& canvas = canvasForm_->Canvas();
     canvas.ToggleGrid();
     mainForm_->SetGridChecked(canvas.ShowGrid());
+}
+
+void TEditorApplication::ToggleSmooth()
+{
+    canvasForm_->SetSmooth(!canvasForm_->Smooth());
+    mainForm_->SetSmoothChecked(canvasForm_->Smooth());
+    TIniFile settings(places_.SettingsFile.toStdString());
+    settings.WriteBool("View", "Smooth", canvasForm_->Smooth());
 }
 
 void TEditorApplication::ToggleTraceImage()

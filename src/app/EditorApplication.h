@@ -79,6 +79,9 @@ private:
     void FontBarChanged();
     void ToggleGrid();
     void ToggleTraceImage();
+    // "なめらか表示": flips the canvas's smoothing and keeps the choice in the
+    // settings file ("Smooth" of section "View").
+    void ToggleSmooth();
     void ChooseFont();
     void ChooseBackground();
     // "印刷(&P)...": the print preview of the drawing as the canvas shows it.

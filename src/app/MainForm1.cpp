@@ -111,6 +111,15 @@ void TMainForm1::BuildMenus()
     gridAction_->setChecked(true);
     traceAction_ = AddMenuItem(view, QStringLiteral("トレース画像"), &TMainWindowCommands::ToggleTraceImage);
     traceAction_->setCheckable(true);
+    view->addSeparator();
+    QAction* zoomIn = AddMenuItem(view, QStringLiteral("拡大"), &TMainWindowCommands::ZoomIn,
+                                  QKeySequence(Qt::CTRL | Qt::Key_Plus));
+    zoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    AddMenuItem(view, QStringLiteral("縮小"), &TMainWindowCommands::ZoomOut, QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    AddMenuItem(view, QStringLiteral("100%"), &TMainWindowCommands::ZoomActualSize, QKeySequence(Qt::CTRL | Qt::Key_0));
+    AddMenuItem(view, QStringLiteral("全体を表示"), &TMainWindowCommands::ZoomToFit);
+    smoothAction_ = AddMenuItem(view, QStringLiteral("なめらか表示"), &TMainWindowCommands::ToggleSmooth);
+    smoothAction_->setCheckable(true);
 
     QMenu* format = menuBar()->addMenu(QStringLiteral("書式(&O)"));
     AddMenuItem(format, QStringLiteral("フォント(&F)"), &TMainWindowCommands::Font);
@@ -310,6 +319,11 @@ void TMainForm1::SetGridChecked(bool checked)
 void TMainForm1::SetTraceImageChecked(bool checked)
 {
     traceAction_->setChecked(checked);
+}
+
+void TMainForm1::SetSmoothChecked(bool checked)
+{
+    smoothAction_->setChecked(checked);
 }
 
 void TMainForm1::ShowDocument(const QString& name, bool modified)

@@ -22,6 +22,7 @@ struct TMainWindowCommands {
     std::function<void()> Cut, Copy, Paste, Delete;
     std::function<void()> ShowTree, ShowCanvas;
     std::function<void()> ToggleGrid, ToggleTraceImage;
+    std::function<void()> ZoomIn, ZoomOut, ZoomActualSize, ZoomToFit, ToggleSmooth;
     std::function<void()> Font, Background, CanvasSettings;
     std::function<void()> EditObject, InsertExtensionObject, SaveExtensionObject;
     std::function<void()> NewGroup, Group, Ungroup;
@@ -64,6 +65,7 @@ public:
 
     void SetGridChecked(bool checked);
     void SetTraceImageChecked(bool checked);
+    void SetSmoothChecked(bool checked);
 
     // The title: the drawing's name, marked "*" while it has unsaved changes.
     void ShowDocument(const QString& name, bool modified);
@@ -103,6 +105,7 @@ private:
     QAction* redoAction_ = nullptr;
     QAction* gridAction_ = nullptr;
     QAction* traceAction_ = nullptr;
+    QAction* smoothAction_ = nullptr;
     QActionGroup* shapeTools_ = nullptr;
     QList<QAction*> shapeButtons_; // ToolButton14, ToolButton1 .. ToolButton6
     QComboBox* fontList_ = nullptr;

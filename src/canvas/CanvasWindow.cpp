@@ -2,6 +2,7 @@
 
 #include "platform/IniFile.h"
 #include "render/BitmapX.h"
+#include "render/CanvasX.h"
 #include "render/DocumentRenderer.h"
 
 #include <algorithm>
@@ -119,6 +120,7 @@ void TCanvasWindow::SetCanvasSize(std::int32_t width, std::int32_t height)
     picture_.SetSize(width, height);
     selectionMarks_.Forget();
     pointMarks_.Forget();
+    overlay_.Clear();
     backColor_ = clWhite;
     FillImage();
     creating_ = false;
@@ -157,6 +159,7 @@ void TCanvasWindow::FillImage()
     canvas.SetBrush(TBrush{backColor_, bsSolid});
     canvas.FillRect(0, 0, picture_.Width(), picture_.Height());
     canvas.SetBrush(previous);
+    overlay_.Clear();
     PictureChanged();
 }
 
@@ -177,6 +180,7 @@ void TCanvasWindow::PresentCanvas()
     picture_.Canvas().DrawBitmap(0, 0, surface_->Bitmap());
     selectionMarks_.Forget();
     pointMarks_.Forget();
+    overlay_.Clear();
     PictureChanged();
 }
 
@@ -211,6 +215,17 @@ TCanvasBackground TCanvasWindow::Background() const
 void TCanvasWindow::ClearSurface()
 {
     qm::ClearCanvas(*surface_, Background());
+    ++surfaceRevision_;
+}
+
+void TCanvasWindow::DrawDrawing(TCanvas& canvas) const
+{
+    RenderDrawing(canvas, tree_, ImageWidth(), ImageHeight(), Background());
+}
+
+void TCanvasWindow::SetViewScale(double scale)
+{
+    viewScale_ = std::max(scale, 0.01);
 }
 
 void TCanvasWindow::ClearCanvas()
@@ -233,6 +248,7 @@ void TCanvasWindow::RepaintAll()
         if (clearRequested_)
             ClearSurface();
         TDocumentRenderer(tree_, *surface_).RenderSubtree(tree_.ObjectRoot());
+        ++surfaceRevision_;
         // Only a render onto a cleared surface is a complete picture.
         if (clearRequested_)
             lastRender_ = std::make_unique<TRenderKey>(key);

@@ -109,6 +109,16 @@ public:
 
     // The visible picture (Image1): the surface plus the marks toggled on.
     const TBitmap& Picture() const { return picture_; }
+    // The marks and rubber bands on the picture now, for a view that draws
+    // the drawing at another scale (or smoothed) and them over it.
+    const TMarkOverlay& Overlay() const { return overlay_; }
+    // The drawing as the surface holds it, on any canvas of the picture's
+    // size in canvas units: background (grid and trace picture as
+    // switched), then the document.
+    void DrawDrawing(TCanvas& canvas) const;
+    // Advances whenever the surface is drawn anew, so a view that draws the
+    // drawing itself knows when to draw it again.
+    std::uint64_t SurfaceRevision() const { return surfaceRevision_; }
     std::int32_t ImageWidth() const { return picture_.Width(); }
     std::int32_t ImageHeight() const { return picture_.Height(); }
 
@@ -144,6 +154,12 @@ public:
     void ClearSelection();
     // A left click on a node in the tree window: that node alone, marks redrawn.
     void SelectFromTree(TTreeNode* node);
+
+    // View pixels per canvas unit of the window showing the picture (1 at
+    // 100 %). Marks keep their size on the screen, so what a press within
+    // a mark's reach is shrinks as the view grows. At least 0.01.
+    double ViewScale() const { return viewScale_; }
+    void SetViewScale(double scale);
 
     // --- Mouse -----------------------------------------------------------
     void Image1MouseDown(const TMouse& mouse, std::int32_t x, std::int32_t y);
@@ -198,6 +214,9 @@ private:
     // turned about the parent's, vertices turned by the item's roll, no stretch.
     std::vector<TCanvasPoint> OutlinePoints(const TTreeNode* node) const;
     void DrawInverted(const TMarkLayer& shapes);
+    void EraseInverted(TMarkLayer& shapes);
+    // A mark's reach of `viewPixels` on the screen, in canvas units.
+    double MarkReach(std::int32_t viewPixels) const { return viewPixels / viewScale_; }
     void PictureChanged();
 
     void CreationMouseDown(const TMouse& mouse, std::int32_t x, std::int32_t y, std::int32_t sx, std::int32_t sy);
@@ -235,6 +254,9 @@ private:
     TBitmap picture_;
     TMarkLayer selectionMarks_;
     TMarkLayer pointMarks_;
+    TMarkOverlay overlay_;
+    double viewScale_ = 1;
+    std::uint64_t surfaceRevision_ = 0;
     TTreeNode* textItem_ = nullptr;
     bool gestureOpen_ = false;
     // The figure the shape tool is making, until its finishing release.

@@ -1,6 +1,26 @@
 #include "MarkLayer.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace qm {
+
+namespace {
+
+// The view pixel at the middle of canvas unit `u` at `scale`; u itself at 100 %.
+std::int32_t ToView(std::int32_t u, double scale)
+{
+    if (scale == 1)
+        return u;
+    return static_cast<std::int32_t>(std::floor((static_cast<double>(u) + 0.5) * scale));
+}
+
+TCanvasPoint ToView(TCanvasPoint p, double scale)
+{
+    return {ToView(p.x, scale), ToView(p.y, scale)};
+}
+
+} // namespace
 
 void TMarkLayer::SetUpInvertingPen(TCanvas& canvas, std::int32_t penWidth)
 {
@@ -14,9 +34,14 @@ void TMarkLayer::AddRectangle(std::int32_t left, std::int32_t top, std::int32_t 
     shapes_.push_back({TKind::Rectangle, penWidth, {{left, top}, {right, bottom}}});
 }
 
+void TMarkLayer::AddHandle(std::int32_t cx, std::int32_t cy, std::int32_t half)
+{
+    shapes_.push_back({TKind::Handle, 1, {{cx, cy}}, half});
+}
+
 void TMarkLayer::AddCircle(std::int32_t cx, std::int32_t cy, std::int32_t radius, std::int32_t penWidth)
 {
-    shapes_.push_back({TKind::Ellipse, penWidth, {{cx - radius, cy - radius}, {cx + radius, cy + radius}}});
+    shapes_.push_back({TKind::Circle, penWidth, {{cx, cy}}, radius});
 }
 
 void TMarkLayer::AddPolyline(std::vector<TCanvasPoint> points)
@@ -29,18 +54,49 @@ void TMarkLayer::AddPolygon(std::vector<TCanvasPoint> points)
     shapes_.push_back({TKind::Polygon, 1, std::move(points)});
 }
 
+void TMarkLayer::DrawShape(TCanvas& canvas, const TShape& shape, double scale)
+{
+    SetUpInvertingPen(canvas, shape.PenWidth);
+    const auto& p = shape.Points;
+    switch (shape.Kind) {
+    case TKind::Rectangle: {
+        const TCanvasPoint a = ToView(p[0], scale);
+        const TCanvasPoint b = ToView(p[1], scale);
+        canvas.Rectangle(a.x, a.y, b.x, b.y);
+        break;
+    }
+    case TKind::Handle:
+    case TKind::Circle: {
+        const TCanvasPoint c = ToView(p[0], scale);
+        const std::int64_t s = shape.Size;
+        const auto clamp = [](std::int64_t v) {
+            return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+        };
+        if (shape.Kind == TKind::Handle)
+            canvas.Rectangle(clamp(c.x - s), clamp(c.y - s), clamp(c.x + s), clamp(c.y + s));
+        else
+            canvas.Ellipse(clamp(c.x - s), clamp(c.y - s), clamp(c.x + s), clamp(c.y + s));
+        break;
+    }
+    case TKind::Polyline:
+    case TKind::Polygon: {
+        std::vector<TCanvasPoint> points;
+        points.reserve(p.size());
+        for (const TCanvasPoint& point : p)
+            points.push_back(ToView(point, scale));
+        if (shape.Kind == TKind::Polyline)
+            canvas.Polyline(points);
+        else
+            canvas.Polygon(points);
+        break;
+    }
+    }
+}
+
 void TMarkLayer::Draw(TCanvas& canvas) const
 {
-    for (const TShape& shape : shapes_) {
-        SetUpInvertingPen(canvas, shape.PenWidth);
-        const auto& p = shape.Points;
-        switch (shape.Kind) {
-        case TKind::Rectangle: canvas.Rectangle(p[0].x, p[0].y, p[1].x, p[1].y); break;
-        case TKind::Ellipse: canvas.Ellipse(p[0].x, p[0].y, p[1].x, p[1].y); break;
-        case TKind::Polyline: canvas.Polyline(p); break;
-        case TKind::Polygon: canvas.Polygon(p); break;
-        }
-    }
+    for (const TShape& shape : shapes_)
+        DrawShape(canvas, shape, 1);
     SetUpInvertingPen(canvas);
 }
 
@@ -48,6 +104,24 @@ void TMarkLayer::Erase(TCanvas& canvas)
 {
     Draw(canvas);
     Forget();
+}
+
+void TMarkOverlay::Toggle(const TMarkLayer& layer)
+{
+    for (const TMarkLayer::TShape& shape : layer.shapes_) {
+        const auto found = std::find(shapes_.begin(), shapes_.end(), shape);
+        if (found != shapes_.end())
+            shapes_.erase(found);
+        else
+            shapes_.push_back(shape);
+    }
+}
+
+void TMarkOverlay::Draw(TCanvas& canvas, double scale) const
+{
+    for (const TMarkLayer::TShape& shape : shapes_)
+        TMarkLayer::DrawShape(canvas, shape, scale);
+    TMarkLayer::SetUpInvertingPen(canvas);
 }
 
 } // namespace qm

@@ -11,11 +11,17 @@ namespace qm {
 // not-xor, clear brush. A layer remembers what it drew, so erasing draws
 // exactly the same shapes again and restores the picture byte for byte even
 // when the selection has changed in between.
+//
+// Handles and circles keep their size apart from their place, so that a
+// view at another scale draws them where they belong and as large on the
+// screen as at 100 %.
 class TMarkLayer {
 public:
     bool Shown() const { return !shapes_.empty(); }
 
     void AddRectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom, std::int32_t penWidth = 1);
+    // A square handle of 2 x `half` about its centre.
+    void AddHandle(std::int32_t cx, std::int32_t cy, std::int32_t half);
     void AddCircle(std::int32_t cx, std::int32_t cy, std::int32_t radius, std::int32_t penWidth = 1);
     void AddPolyline(std::vector<TCanvasPoint> points);
     void AddPolygon(std::vector<TCanvasPoint> points);
@@ -31,14 +37,44 @@ public:
     static void SetUpInvertingPen(TCanvas& canvas, std::int32_t penWidth = 1);
 
 private:
-    enum class TKind { Rectangle, Ellipse, Polyline, Polygon };
+    friend class TMarkOverlay;
+
+    enum class TKind { Rectangle, Handle, Circle, Polyline, Polygon };
     struct TShape {
         TKind Kind;
         std::int32_t PenWidth;
-        std::vector<TCanvasPoint> Points; // two corners for rectangles and ellipses
+        // Two corners of a rectangle; the centre of a handle or circle.
+        std::vector<TCanvasPoint> Points;
+        std::int32_t Size = 0; // half a handle's side, a circle's radius
+
+        friend bool operator==(const TShape&, const TShape&) = default;
     };
 
+    // Draws one shape with canvas units mapped to `scale` view pixels;
+    // sizes and pen widths stay in view pixels.
+    static void DrawShape(TCanvas& canvas, const TShape& shape, double scale);
+
     std::vector<TShape> shapes_;
+};
+
+// What the inverting pen has drawn on the picture and not drawn again: the
+// marks and rubber bands showing now, for a view that draws the drawing at
+// another scale and the marks over it. As on the picture, a shape drawn a
+// second time is gone.
+class TMarkOverlay {
+public:
+    bool Empty() const { return shapes_.empty(); }
+    // The layer's shapes were drawn once more with the inverting pen.
+    void Toggle(const TMarkLayer& layer);
+    // The picture was overwritten.
+    void Clear() { shapes_.clear(); }
+
+    // Draws the shapes with the inverting pen on a canvas of view pixels,
+    // canvas unit u at view pixel u x `scale` (the middle of the unit).
+    void Draw(TCanvas& canvas, double scale) const;
+
+private:
+    std::vector<TMarkLayer::TShape> shapes_;
 };
 
 } // namespace qm

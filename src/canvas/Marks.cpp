@@ -10,6 +10,14 @@ namespace qm {
 void TCanvasWindow::DrawInverted(const TMarkLayer& shapes)
 {
     shapes.Draw(picture_.Canvas());
+    overlay_.Toggle(shapes);
+    PictureChanged();
+}
+
+void TCanvasWindow::EraseInverted(TMarkLayer& shapes)
+{
+    overlay_.Toggle(shapes);
+    shapes.Erase(picture_.Canvas());
     PictureChanged();
 }
 
@@ -19,10 +27,8 @@ void TCanvasWindow::AddSelectionMarks(TMarkLayer& layer, const TTreeNode* node) 
     if (marks.HasBox) {
         const TRect& box = marks.Box;
         layer.AddRectangle(box.Left, box.Top, box.Right, box.Bottom);
-        for (const TPoint& c : marks.Handles) {
-            const std::int32_t h = TMarkGeometry::kHandleHalf;
-            layer.AddRectangle(c.x - h, c.y - h, c.x + h, c.y + h);
-        }
+        for (const TPoint& c : marks.Handles)
+            layer.AddHandle(c.x, c.y, TMarkGeometry::kHandleHalf);
     }
     if (marks.HasRotationHandle)
         layer.AddCircle(marks.RotationHandle.x, marks.RotationHandle.y, TMarkGeometry::kRotationRadius, 2);
@@ -57,8 +63,7 @@ void TCanvasWindow::AddControlMarks(TMarkLayer& layer, const TTreeNode* node) co
 void TCanvasWindow::ToggleMarks()
 {
     if (selectionMarks_.Shown()) {
-        selectionMarks_.Erase(picture_.Canvas());
-        PictureChanged();
+        EraseInverted(selectionMarks_);
         return;
     }
     for (const TTreeNode* node : selection_.Nodes())
@@ -69,8 +74,7 @@ void TCanvasWindow::ToggleMarks()
 void TCanvasWindow::TogglePointMarks(THitKind kind)
 {
     if (pointMarks_.Shown()) {
-        pointMarks_.Erase(picture_.Canvas());
-        PictureChanged();
+        EraseInverted(pointMarks_);
         return;
     }
     const TTreeNode* node = selection_.First();

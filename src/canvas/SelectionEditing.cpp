@@ -13,10 +13,10 @@ namespace qm {
 
 namespace {
 
-bool Near(const TPoint& mark, std::int32_t x, std::int32_t y)
+bool Near(const TPoint& mark, std::int32_t x, std::int32_t y, double reach)
 {
-    return std::llabs(std::int64_t{x} - mark.x) <= TMarkGeometry::kPointTolerance
-        && std::llabs(std::int64_t{y} - mark.y) <= TMarkGeometry::kPointTolerance;
+    return static_cast<double>(std::llabs(std::int64_t{x} - mark.x)) <= reach
+        && static_cast<double>(std::llabs(std::int64_t{y} - mark.y)) <= reach;
 }
 
 // The history's name for a drag that starts on `hit`.
@@ -270,11 +270,8 @@ void TCanvasWindow::HitMarks(std::int32_t x, std::int32_t y)
     marks.reserve(selection_.Size());
     for (const TTreeNode* node : selection_.Nodes())
         marks.push_back(MarkGeometryOf(tree_, node));
-    const std::int32_t half = TMarkGeometry::kHandleHalf;
-    auto inSquare = [&](const TPoint& c) {
-        return std::int64_t{c.x} - half <= x && x <= std::int64_t{c.x} + half && std::int64_t{c.y} - half <= y
-            && y <= std::int64_t{c.y} + half;
-    };
+    const double half = MarkReach(TMarkGeometry::kHandleHalf);
+    auto inSquare = [&](const TPoint& c) { return Near(c, x, y, half); };
     for (const TMarkGeometry& m : marks) {
         if (m.HasRotationHandle && inSquare(m.RotationHandle)) {
             hit_ = {THitKind::SelectionMark, TMarkPart::Rotation};
@@ -307,16 +304,17 @@ void TCanvasWindow::HitPoints(std::int32_t x, std::int32_t y)
         TPointArray Q1;
         TPointArray Q2;
         const bool hasControls = tree_.ViewPoints1(node, P, &Q1, &Q2) == 0;
+        const double reach = MarkReach(TMarkGeometry::kPointTolerance);
         for (std::size_t i = 0; i < P.size(); ++i) {
-            if (Near(P[i], x, y)) {
+            if (Near(P[i], x, y, reach)) {
                 hit_ = {THitKind::Vertex, TMarkPart::None, static_cast<std::int32_t>(i)};
                 return;
             }
         }
         const auto segments = static_cast<std::size_t>(node->Data()->SegmentCount());
         for (std::size_t i = 0; hasControls && i < segments && i < Q1.size(); ++i) {
-            if (Near(Q1[i], x, y) || Near(Q2[i], x, y)) {
-                const THitKind kind = Near(Q1[i], x, y) ? THitKind::FirstControl : THitKind::SecondControl;
+            if (Near(Q1[i], x, y, reach) || Near(Q2[i], x, y, reach)) {
+                const THitKind kind = Near(Q1[i], x, y, reach) ? THitKind::FirstControl : THitKind::SecondControl;
                 hit_ = {kind, TMarkPart::None, static_cast<std::int32_t>(i)};
                 return;
             }

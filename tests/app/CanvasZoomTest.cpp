@@ -1,0 +1,404 @@
+// Zoom and smooth drawing of the canvas window, driven as a user drives
+// them: real mouse, wheel and key events sent to the real widgets. Clicks
+// at any zoom select what they select at 100 %, drags move by canvas units
+// on the grid, marks keep their size on the screen, the in-place editor
+// lies over its item, and the view draws the drawing at its scale.
+#include "InkComparison.h"
+#include "ScriptedDialogs.h"
+
+#include "app/CanvasForm1.h"
+#include "app/EditorApplication.h"
+#include "app/MainForm1.h"
+#include "platform/IniFile.h"
+#include "platform/ShiftJis.h"
+#include "qtplatform/QtBitmap.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace qm {
+namespace {
+
+class CanvasZoomTest : public ::testing::Test {
+protected:
+    CanvasZoomTest() : app(MakeEditor()) { app->Show(); }
+
+    std::unique_ptr<TEditorApplication> MakeEditor()
+    {
+        return std::make_unique<TEditorApplication>(
+            TEditorApplication::TPlaces{folder.filePath(QStringLiteral("quillmark.ini")), folder.path(), QStringList{}},
+            TFileCommands::TExporters{}, nullptr, [this](QWidget*, TMessageForm1&) {
+                auto scripted = std::make_unique<test::TScriptedDialogs>();
+                dialogs = scripted.get();
+                return scripted;
+            });
+    }
+
+    TCanvasForm1& Form() { return app->CanvasForm(); }
+    TCanvasWindow& Canvas() { return Form().Canvas(); }
+    TCanvasPicture* Picture() { return Form().findChild<TCanvasPicture*>(); }
+    QString ZoomShown() { return Form().findChild<QLabel*>(QStringLiteral("ZoomLabel"))->text(); }
+    QAction* MenuItem(const QString& caption) { return test::MenuItem(*app->MainForm().menuBar(), caption); }
+
+    // An item of `type` on `vertices` (canvas units), anchored in its middle.
+    TTreeNode* AddItem(TItemType type, std::initializer_list<TPoint> vertices, const char* text = "")
+    {
+        TObjectTree& tree = app->Tree();
+        TTreeNode* node = tree.AddItem(tree.ObjectRoot(), "item", type);
+        for (const TPoint& p : vertices)
+            tree.AddPoint(p.x, p.y, node);
+        tree.PointToCenter(node);
+        tree.ChangeItem(node, [text](TItemObject& item) {
+            item.Text = Utf8ToCp932(text);
+            item.Brush = {RGB(255, 230, 160), bsSolid};
+        });
+        return node;
+    }
+
+    // The widget point at the middle of canvas unit (x, y) at the view's zoom.
+    QPoint ViewPoint(int x, int y)
+    {
+        const double zoom = Form().Zoom();
+        return QPoint(static_cast<int>(std::floor((x + 0.5) * zoom)), static_cast<int>(std::floor((y + 0.5) * zoom)));
+    }
+
+    void Click(QPoint at) { QTest::mouseClick(Picture(), Qt::LeftButton, {}, at); }
+    void Drag(QPoint from, QPoint to)
+    {
+        QTest::mousePress(Picture(), Qt::LeftButton, {}, from);
+        QMouseEvent move(QEvent::MouseMove, to, Picture()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(Picture(), &move);
+        QTest::mouseRelease(Picture(), Qt::LeftButton, {}, to);
+    }
+    void Wheel(QPoint at, int delta, Qt::KeyboardModifiers modifiers)
+    {
+        QWheelEvent wheel(at, Picture()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(Picture(), &wheel);
+    }
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier)
+    {
+        QWidget* focused = QApplication::focusWidget();
+        QTest::keyClick(focused ? focused : Picture(), key, modifiers);
+    }
+    void Activate()
+    {
+        Form().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&Form()));
+    }
+
+    QTemporaryDir folder;
+    test::TScriptedDialogs* dialogs = nullptr;
+    std::unique_ptr<TEditorApplication> app;
+};
+
+struct TKindCase {
+    const char* Name;
+    TItemType Type;
+    std::initializer_list<TPoint> Vertices;
+};
+
+// Items of every kind, apart from each other on the 400 x 400 canvas.
+const TKindCase kKinds[] = {
+    {"Rectangle", itRectangle, {{20, 20}, {120, 20}, {120, 90}, {20, 90}}},
+    {"Ellipse", itEllipse, {{200, 20}, {330, 20}, {330, 110}, {200, 110}}},
+    {"Line", itLine, {{30, 160}, {150, 230}}},
+    {"Arrow", itArrow, {{220, 160}, {360, 180}, {300, 240}}},
+    {"Curve", itCurve, {{30, 290}, {70, 380}, {110, 290}, {150, 380}}},
+    {"Polygon", itPolygon, {{230, 280}, {370, 300}, {330, 380}, {240, 370}}},
+};
+
+// A click at the middle of each item's box selects that item alone, at
+// every zoom, through real mouse events on the canvas.
+TEST_F(CanvasZoomTest, AClickSelectsTheSameItemAtEveryZoom)
+{
+    std::vector<TTreeNode*> nodes;
+    for (const TKindCase& kind : kKinds)
+        nodes.push_back(AddItem(kind.Type, kind.Vertices));
+    Canvas().Repaint();
+    for (const double zoom : {1.0, 4.0, 0.25, 2.0, 1.0 / 3}) {
+        Form().SetZoom(zoom);
+        ASSERT_DOUBLE_EQ(Form().Zoom(), zoom);
+        for (std::size_t i = 0; i < nodes.size(); ++i) {
+            TRect box;
+            ASSERT_EQ(app->Tree().PointToXY(nodes[i], box), 0);
+            // The empty corner: the first click hides the marks, the second
+            // leaves nothing selected.
+            Click(ViewPoint(395, 395));
+            Click(ViewPoint(395, 394));
+            ASSERT_TRUE(Canvas().Selection().Empty()) << zoom;
+            Click(ViewPoint((box.Left + box.Right) / 2, (box.Top + box.Bottom) / 2));
+            ASSERT_EQ(Canvas().Selection().Size(), 1u) << kKinds[i].Name << " at " << zoom;
+            EXPECT_EQ(Canvas().Selection().First(), nodes[i]) << kKinds[i].Name << " at " << zoom;
+        }
+    }
+}
+
+// A drag of a selected item at 200 % moves it by half as many canvas units,
+// snapped to the grid in canvas units; a handle a few screen pixels off its
+// centre is hit, as at 100 %, and one beyond its screen size is not.
+TEST_F(CanvasZoomTest, DragsMoveByCanvasUnitsAndHandlesAreHitAtTheirScreenSize)
+{
+    TTreeNode* box = AddItem(itRectangle, {{100, 100}, {200, 100}, {200, 160}, {100, 160}});
+    Canvas().Repaint();
+    for (const double zoom : {2.0, 4.0, 0.5}) {
+        Form().SetZoom(zoom);
+        Click(ViewPoint(395, 395));
+        Click(ViewPoint(395, 394));
+        const std::int32_t x = box->Data()->X;
+        const std::int32_t y = box->Data()->Y;
+        Click(ViewPoint(x, y));
+        ASSERT_EQ(Canvas().Selection().First(), box) << zoom;
+        // 40 canvas units right, 20 down, whatever the zoom. (A press where
+        // the click was would open the in-place editor.)
+        Drag(ViewPoint(x + 3, y + 3), ViewPoint(x + 43, y + 23));
+        EXPECT_EQ(box->Data()->X, x + 40) << zoom;
+        EXPECT_EQ(box->Data()->Y, y + 20) << zoom;
+
+        // The bottom-right handle, pressed 4 screen pixels off its centre.
+        TRect bounds;
+        app->Tree().PointToXY(box, bounds);
+        const QPoint corner = ViewPoint(bounds.Right, bounds.Bottom);
+        QTest::mousePress(Picture(), Qt::LeftButton, {}, corner + QPoint(4, 4));
+        EXPECT_EQ(Canvas().Hit().Part, TMarkPart::BottomRight) << zoom;
+        QTest::mouseRelease(Picture(), Qt::LeftButton, {}, corner + QPoint(4, 4));
+        Click(ViewPoint(395, 395));
+        Click(ViewPoint(box->Data()->X, box->Data()->Y));
+        // Beyond the handle's 5 screen pixels, outside the item: no handle.
+        QTest::mousePress(Picture(), Qt::LeftButton, {}, corner + QPoint(9, 9));
+        EXPECT_NE(Canvas().Hit().Part, TMarkPart::BottomRight) << zoom;
+        QTest::mouseRelease(Picture(), Qt::LeftButton, {}, corner + QPoint(9, 9));
+    }
+}
+
+// The rectangle tool at 200 %: the rubber band and the new item lie where
+// the mouse went, in canvas units.
+TEST_F(CanvasZoomTest, AShapeDrawnAtAZoomLiesWhereTheMouseWent)
+{
+    Form().SetZoom(2);
+    app->MainForm().CreateMode = true;
+    app->MainForm().CurrentTool = TTool::Rectangle;
+    QTest::mousePress(Picture(), Qt::LeftButton, {}, ViewPoint(40, 60));
+    QMouseEvent move(QEvent::MouseMove, ViewPoint(150, 130), Picture()->mapToGlobal(ViewPoint(150, 130)), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(Picture(), &move);
+    EXPECT_FALSE(Canvas().Overlay().Empty()); // the rubber band shows
+    QTest::mouseRelease(Picture(), Qt::LeftButton, {}, ViewPoint(150, 130));
+    TTreeNode* made = app->Tree().ObjectRoot()->LastChild();
+    TRect bounds;
+    ASSERT_EQ(app->Tree().PointToXY(made, bounds), 0);
+    EXPECT_EQ(bounds.Left, 40);
+    EXPECT_EQ(bounds.Top, 60);
+    EXPECT_EQ(bounds.Right, 150);
+    EXPECT_EQ(bounds.Bottom, 130);
+}
+
+// A second click on a selected rectangle at 200 % opens the in-place editor
+// over the item's box at twice its size, with its font twice as large.
+TEST_F(CanvasZoomTest, TheInPlaceEditorOpensOverItsItemAtTwoHundredPercent)
+{
+    TTreeNode* box = AddItem(itRectangle, {{60, 80}, {220, 80}, {220, 160}, {60, 160}}, "文字");
+    Canvas().Repaint();
+    Activate();
+    Form().SetZoom(2);
+    const QPoint middle = ViewPoint(box->Data()->X, box->Data()->Y);
+    Click(middle);
+    ASSERT_EQ(Canvas().Selection().First(), box);
+    Click(middle);
+    auto* memo = Form().findChild<QPlainTextEdit*>();
+    ASSERT_TRUE(memo && memo->isVisible());
+    TRect bounds;
+    app->Tree().PointToXY(box, bounds);
+    EXPECT_EQ(memo->geometry(), QRect(2 * bounds.Left, 2 * bounds.Top, 2 * (bounds.Right - bounds.Left),
+                                      2 * (bounds.Bottom - bounds.Top)));
+    EXPECT_EQ(memo->toPlainText(), QStringLiteral("文字"));
+    EXPECT_EQ(memo->font().pixelSize(), 24); // 12 pixels at 200 %
+    // Zooming while it is open keeps it over its item.
+    Key(Qt::Key_0);
+    EXPECT_DOUBLE_EQ(Form().Zoom(), 1);
+    EXPECT_EQ(memo->geometry(), QRect(bounds.Left, bounds.Top, bounds.Right - bounds.Left, bounds.Bottom - bounds.Top));
+    EXPECT_EQ(memo->font().pixelSize(), 12);
+}
+
+// The keys, the wheel with Ctrl held and the menu zoom by the usual steps
+// between 10 % and 1600 %, shown in the status bar; the wheel keeps the
+// canvas point under the mouse where it is. The plain wheel scrolls.
+TEST_F(CanvasZoomTest, KeysWheelAndMenuZoomAndTheStatusBarShowsIt)
+{
+    Activate();
+    EXPECT_EQ(ZoomShown(), QStringLiteral("100%"));
+    struct TStep {
+        Qt::Key Key;
+        const char* Shown;
+    };
+    const TStep steps[] = {{Qt::Key_Plus, "150%"}, {Qt::Key_Equal, "200%"}, {Qt::Key_Plus, "300%"},
+                           {Qt::Key_Minus, "200%"}, {Qt::Key_0, "100%"},    {Qt::Key_Minus, "67%"}};
+    for (const TStep& step : steps) {
+        Key(step.Key);
+        EXPECT_EQ(ZoomShown(), QString::fromUtf8(step.Shown));
+    }
+    for (int i = 0; i < 20; ++i)
+        Key(Qt::Key_Minus);
+    EXPECT_EQ(ZoomShown(), QStringLiteral("10%"));
+    for (int i = 0; i < 30; ++i)
+        Key(Qt::Key_Plus);
+    EXPECT_EQ(ZoomShown(), QStringLiteral("1600%"));
+    EXPECT_EQ(Picture()->size(), QSize(6400, 6400));
+
+    // The wheel, about the mouse point.
+    MenuItem(QStringLiteral("100%"))->trigger();
+    Form().resize(300, 300);
+    QApplication::processEvents();
+    const QPoint at(120, 90);
+    Wheel(at, 120, Qt::ControlModifier);
+    EXPECT_EQ(ZoomShown(), QStringLiteral("150%"));
+    // Canvas point (120, 90) is still under the mouse.
+    const QPoint inViewport = Picture()->mapTo(Form().findChild<QScrollArea*>()->viewport(), ViewPoint(120, 90));
+    EXPECT_NEAR(inViewport.x(), at.x(), 2);
+    EXPECT_NEAR(inViewport.y(), at.y(), 2);
+    Wheel(ViewPoint(120, 90), -240, Qt::ControlModifier);
+    EXPECT_EQ(ZoomShown(), QStringLiteral("67%"));
+    // Without Ctrl the wheel scrolls and leaves the zoom.
+    Form().SetZoom(4);
+    QScrollBar* vertical = Form().findChild<QScrollArea*>()->verticalScrollBar();
+    const int before = vertical->value();
+    Wheel(ViewPoint(100, 100), -120, Qt::NoModifier);
+    EXPECT_GT(vertical->value(), before);
+    EXPECT_EQ(ZoomShown(), QStringLiteral("400%"));
+
+    MenuItem(QStringLiteral("全体を表示"))->trigger();
+    const QSize room = Form().findChild<QScrollArea*>()->maximumViewportSize();
+    EXPECT_LE(Picture()->width(), room.width());
+    EXPECT_LE(Picture()->height(), room.height());
+    EXPECT_GE(std::max(Picture()->width() - room.width(), Picture()->height() - room.height()), -2);
+    MenuItem(QStringLiteral("拡大"))->trigger();
+    MenuItem(QStringLiteral("縮小"))->trigger();
+}
+
+// At 100 % without smoothing the window shows the picture's very pixels;
+// at 200 % it shows the drawing drawn at that scale (its ink where the
+// picture's ink lies, twice as large), with the marks at their own size.
+TEST_F(CanvasZoomTest, TheViewDrawsTheDrawingAtItsScaleWithMarksAtTheirScreenSize)
+{
+    AddItem(itRectangle, {{20, 20}, {180, 20}, {180, 120}, {20, 120}}, "長方形");
+    TTreeNode* ellipse = AddItem(itEllipse, {{200, 60}, {380, 60}, {380, 200}, {200, 200}}, "楕円");
+    app->Tree().ChangeItem(ellipse, [](TItemObject& item) {
+        item.Brush = {clBlue, bsDiagCross};
+        item.Pen = {RGB(160, 0, 0), 3, psSolid, TPenMode::pmCopy};
+    });
+    Canvas().SetShowGrid(false);
+    Canvas().Repaint();
+    const QImage picture = BitmapImage(Canvas().Picture()).copy();
+    EXPECT_EQ(Picture()->grab().toImage().convertToFormat(QImage::Format_RGB32), picture);
+
+    Form().SetZoom(2);
+    const QImage large = Picture()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(large.size(), QSize(800, 800));
+    const QImage shrunk = large.scaled(400, 400, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    EXPECT_GE(test::InkOfFirstInSecond(picture, shrunk).Share(), 0.85);
+    EXPECT_GE(test::InkOfFirstInSecond(shrunk, picture).Share(), 0.85);
+    // Drawn, not blown up: a blown-up picture has only its own colours,
+    // in blocks of two by two.
+    int unlikeNeighbours = 0;
+    for (int y = 0; y + 1 < large.height(); y += 2) {
+        for (int x = 0; x + 1 < large.width(); x += 2)
+            unlikeNeighbours += large.pixel(x, y) != large.pixel(x + 1, y) ? 1 : 0;
+    }
+    EXPECT_GT(unlikeNeighbours, 100);
+
+    // A selection's handles are 11 screen pixels across at any zoom.
+    for (const double zoom : {4.0, 0.5}) {
+        Form().SetZoom(zoom);
+        Click(ViewPoint(395, 395));
+        const QImage plain = Picture()->grab().toImage();
+        Click(ViewPoint(ellipse->Data()->X, ellipse->Data()->Y));
+        ASSERT_EQ(Canvas().Selection().First(), ellipse);
+        const QImage marked = Picture()->grab().toImage();
+        TRect bounds;
+        app->Tree().PointToXY(ellipse, bounds);
+        const QPoint corner = ViewPoint(bounds.Left, bounds.Top);
+        int left = corner.x();
+        int right = corner.x();
+        for (int x = corner.x() - 30; x <= corner.x() + 30; ++x) {
+            if (x >= 0 && x < marked.width() && marked.pixel(x, corner.y() - 5) != plain.pixel(x, corner.y() - 5)) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+        EXPECT_NEAR(right - left + 1, 11, 2) << zoom;
+    }
+}
+
+// "なめらか表示": off by default with the picture's own pixels; on, the
+// canvas smooths its edges; the choice is kept in the settings file and
+// the next editor starts with it.
+TEST_F(CanvasZoomTest, SmoothDrawingIsAChoiceKeptInTheSettingsFile)
+{
+    TTreeNode* ellipse = AddItem(itEllipse, {{40, 40}, {360, 40}, {360, 300}, {40, 300}});
+    app->Tree().ChangeItem(ellipse, [](TItemObject& item) { item.Pen = {clBlack, 4, psSolid, TPenMode::pmCopy}; });
+    Canvas().Repaint();
+    QAction* smooth = MenuItem(QStringLiteral("なめらか表示"));
+    ASSERT_TRUE(smooth->isCheckable());
+    EXPECT_FALSE(smooth->isChecked());
+    const QImage hard = Picture()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(hard, BitmapImage(Canvas().Picture()));
+    const auto greys = [](const QImage& image) {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb p = image.pixel(x, y);
+                count += qRed(p) > 20 && qRed(p) < 235 && qRed(p) == qGreen(p) && qGreen(p) == qBlue(p) ? 1 : 0;
+            }
+        }
+        return count;
+    };
+    smooth->trigger();
+    EXPECT_TRUE(smooth->isChecked());
+    EXPECT_TRUE(Form().Smooth());
+    const QImage soft = Picture()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_GT(greys(soft), greys(hard) + 200); // the outline's edges are smoothed
+    EXPECT_GE(test::InkOfFirstInSecond(hard, soft).Share(), 0.95);
+    const TIniFile settings(folder.filePath(QStringLiteral("quillmark.ini")).toStdString());
+    EXPECT_TRUE(settings.ReadBool("View", "Smooth", false));
+
+    app.reset();
+    app = MakeEditor();
+    app->Show();
+    EXPECT_TRUE(Form().Smooth());
+    EXPECT_TRUE(MenuItem(QStringLiteral("なめらか表示"))->isChecked());
+    MenuItem(QStringLiteral("なめらか表示"))->trigger();
+    EXPECT_FALSE(Form().Smooth());
+    EXPECT_FALSE(TIniFile(folder.filePath(QStringLiteral("quillmark.ini")).toStdString()).ReadBool("View", "Smooth", true));
+}
+
+// The file menu's print item sits before the separator above 終了, the view
+// menu has the zoom items and the smoothing switch.
+TEST_F(CanvasZoomTest, TheMenusOfferPrintingZoomAndSmoothing)
+{
+    QMenu* file = app->MainForm().menuBar()->actions().at(0)->menu();
+    const QList<QAction*> items = file->actions();
+    const auto print = std::find_if(items.begin(), items.end(),
+                                    [](QAction* a) { return a->text() == QStringLiteral("印刷(&P)..."); });
+    ASSERT_NE(print, items.end());
+    EXPECT_EQ((*print)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+    ASSERT_TRUE(print + 2 < items.end());
+    EXPECT_TRUE((*(print + 1))->isSeparator());
+    EXPECT_EQ((*(print + 2))->text(), QStringLiteral("終了(&X)"));
+    EXPECT_EQ(MenuItem(QStringLiteral("拡大"))->shortcuts(),
+              (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)}));
+    EXPECT_EQ(MenuItem(QStringLiteral("縮小"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    EXPECT_EQ(MenuItem(QStringLiteral("100%"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_0));
+    EXPECT_NE(MenuItem(QStringLiteral("全体を表示")), nullptr);
+}
+
+} // namespace
+} // namespace qm
