@@ -59,6 +59,11 @@ struct TPainterCanvas::Impl {
         base = painter.worldTransform();
         deviceScale = std::sqrt(std::abs(base.determinant()));
         rasterOps = painter.paintEngine() && painter.paintEngine()->hasFeature(QPaintEngine::RasterOpModes);
+        // What can show, in canvas units: a view drawing the part of a large
+        // zoomed drawing in a window passes over the rest at once.
+        const QRectF device = painter.hasClipping() ? painter.clipBoundingRect() : QRectF(painter.viewport());
+        const QTransform toCanvas = base.inverted(&invertible);
+        reach = painter.hasClipping() ? device : toCanvas.mapRect(device);
         painter.setRenderHint(QPainter::Antialiasing, options.Smooth);
         painter.setRenderHint(QPainter::SmoothPixmapTransform, options.Smooth);
         painter.setRenderHint(QPainter::TextAntialiasing, true);
@@ -164,6 +169,33 @@ struct TPainterCanvas::Impl {
     QTransform base;
     double deviceScale = 1;
     bool rasterOps = false;
+    bool invertible = false;
+    QRectF reach;
+
+    // Whether a shape whose points span `box`, outlined with `pen` (or
+    // not), may show.
+    bool MayShow(const QRectF& box, double margin) const
+    {
+        return !invertible || box.adjusted(-margin, -margin, margin, margin).intersects(reach);
+    }
+    static double MarginOf(const TPen& pen, bool outlined)
+    {
+        return outlined ? std::max(pen.Width, 1) / 2.0 + 2 : 1;
+    }
+    static QRectF BoxOf(std::span<const TCanvasPoint> points)
+    {
+        std::int32_t left = points.front().x;
+        std::int32_t right = left;
+        std::int32_t top = points.front().y;
+        std::int32_t bottom = top;
+        for (const TCanvasPoint& p : points) {
+            left = std::min(left, p.x);
+            right = std::max(right, p.x);
+            top = std::min(top, p.y);
+            bottom = std::max(bottom, p.y);
+        }
+        return QRectF(QPointF(left, top), QPointF(right, bottom));
+    }
     bool finished = false;
     QPainterPath lines;
     TPen linesPen;
@@ -199,6 +231,8 @@ void TPainterCanvas::LineTo(std::int32_t x, std::int32_t y)
     SetPenPos(to);
     if (from == to || Pen().Style == psClear || impl_->finished)
         return;
+    if (!impl_->MayShow(QRectF(QPointF(from.x, from.y), QPointF(x, y)).normalized(), Impl::MarginOf(Pen(), true)))
+        return;
     if (Pen().Mode == TPenMode::pmNotXor) {
         // Inverted lines drawn as one path would not invert their shared ends twice.
         impl_->FlushLines();
@@ -212,6 +246,8 @@ void TPainterCanvas::LineTo(std::int32_t x, std::int32_t y)
 void TPainterCanvas::Polygon(std::span<const TCanvasPoint> points)
 {
     if (points.empty() || impl_->finished)
+        return;
+    if (!impl_->MayShow(Impl::BoxOf(points), Impl::MarginOf(Pen(), Pen().Style != psClear)))
         return;
     impl_->FlushLines();
     const QPolygonF polygon = ToPolygon(points);
@@ -228,6 +264,8 @@ void TPainterCanvas::Polygon(std::span<const TCanvasPoint> points)
 void TPainterCanvas::Polyline(std::span<const TCanvasPoint> points)
 {
     if (points.size() < 2 || Pen().Style == psClear || impl_->finished)
+        return;
+    if (!impl_->MayShow(Impl::BoxOf(points), Impl::MarginOf(Pen(), true)))
         return;
     impl_->FlushLines();
     impl_->UseStroke(Pen());
@@ -305,6 +343,10 @@ void TPainterCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view ch
         const std::int64_t cellX = x + static_cast<std::int64_t>(advance * std::cos(angle));
         const std::int64_t cellY = y - static_cast<std::int64_t>(advance * std::sin(angle));
         advance += glyph.advance;
+        // However it turns, the character lies within its cell's diagonal of the corner.
+        const double cellReach = glyph.advance + face.metrics.height() + 2;
+        if (!d.MayShow(QRectF(static_cast<double>(cellX), static_cast<double>(cellY), 0, 0), cellReach))
+            return;
         // Upright text keeps the base transform, so a vector file holds
         // plain positions rather than a transform per character.
         QPointF cell(static_cast<double>(cellX), static_cast<double>(cellY));

@@ -155,6 +155,25 @@ TEST_P(PainterCanvasTest, AtTwiceTheScaleDrawsTheSamePictureTwiceAsLarge)
     EXPECT_GE(shrunkInRaster.Share(), 0.9);
 }
 
+// Drawing a part of the scaled picture, as a zoomed window does, gives that
+// part of the whole: what lies outside is passed over, not what reaches in.
+TEST_P(PainterCanvasTest, APartAtTwiceTheScaleIsThatPartOfTheWhole)
+{
+    const QImage whole = Painted(GetParam(), 2.0, {});
+    for (const QPoint corner : {QPoint(60, 40), QPoint(150, 110), QPoint(0, 120)}) {
+        QImage part(kWidth, kHeight, QImage::Format_RGB32);
+        part.fill(Qt::white);
+        {
+            QPainter painter(&part);
+            painter.translate(-corner);
+            painter.scale(2, 2);
+            TPainterCanvas canvas(painter, kWidth, kHeight);
+            GetParam().Draw(canvas);
+        }
+        EXPECT_EQ(part, whole.copy(QRect(corner, part.size()))) << corner.x() << "," << corner.y();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Drawings, PainterCanvasTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.Name); });
 
