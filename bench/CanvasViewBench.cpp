@@ -31,16 +31,25 @@ QApplication& Application()
     return *application;
 }
 
-void RepaintAtZoom(benchmark::State& state, double zoom, bool smooth)
-{
-    Application();
+// The canvas window on the drawing, 1000 x 700 pixels.
+struct TShownDrawing {
+    TShownDrawing() : form(tree, main, TCanvasGeometry{kWidth, kHeight, 10}, QStringList{})
+    {
+        BuildDrawing(tree, {});
+        form.resize(1000, 700);
+        form.show();
+        form.Canvas().Repaint();
+    }
+    QApplication& application = Application();
     TObjectTree tree;
     TMainState main;
-    TCanvasForm1 form(tree, main, TCanvasGeometry{kWidth, kHeight, 10}, QStringList{});
-    BuildDrawing(tree, {});
-    form.resize(1000, 700);
-    form.show();
-    form.Canvas().Repaint();
+    TCanvasForm1 form;
+};
+
+void RepaintAtZoom(benchmark::State& state, double zoom, bool smooth)
+{
+    TShownDrawing shown;
+    TCanvasForm1& form = shown.form;
     form.SetSmooth(smooth);
     auto* picture = form.findChild<TCanvasPicture*>();
     QWidget* viewport = form.findChild<QScrollArea*>()->viewport();
@@ -58,14 +67,9 @@ void RepaintAtZoom(benchmark::State& state, double zoom, bool smooth)
 
 void BM_RepaintMarksAtZoom(benchmark::State& state)
 {
-    Application();
-    TObjectTree tree;
-    TMainState main;
-    TCanvasForm1 form(tree, main, TCanvasGeometry{kWidth, kHeight, 10}, QStringList{});
-    BuildDrawing(tree, {});
-    form.resize(1000, 700);
-    form.show();
-    form.Canvas().Repaint();
+    TShownDrawing shown;
+    TObjectTree& tree = shown.tree;
+    TCanvasForm1& form = shown.form;
     form.SetZoom(static_cast<double>(state.range(0)) / 100);
     for (int i = 0; i < 20; ++i)
         form.Canvas().ToggleSelection(tree.ObjectRoot()->FirstChild()->NextSibling());

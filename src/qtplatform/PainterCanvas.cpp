@@ -274,36 +274,36 @@ void TPainterCanvas::Polyline(std::span<const TCanvasPoint> points)
 
 // As on the raster canvas, the outline covers left .. right - 1 and a fill
 // without an outline one unit less.
-void TPainterCanvas::Rectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
+void TPainterCanvas::Box(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom, bool round)
 {
     if (impl_->finished || !NormalizedBox(left, top, right, bottom))
         return;
     impl_->FlushLines();
     const QRectF box(left, top, right - left - 1, bottom - top - 1);
+    const auto draw = [&] {
+        if (round)
+            impl_->painter.drawEllipse(box);
+        else
+            impl_->painter.drawRect(box);
+    };
     if (Brush().Style != bsClear) {
         impl_->UseFill(Brush(), Pen().Mode);
-        impl_->painter.drawRect(box);
+        draw();
     }
     if (Pen().Style != psClear) {
         impl_->UseStroke(Pen());
-        impl_->painter.drawRect(box);
+        draw();
     }
+}
+
+void TPainterCanvas::Rectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
+{
+    Box(left, top, right, bottom, false);
 }
 
 void TPainterCanvas::Ellipse(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
 {
-    if (impl_->finished || !NormalizedBox(left, top, right, bottom))
-        return;
-    impl_->FlushLines();
-    const QRectF box(left, top, right - left - 1, bottom - top - 1);
-    if (Brush().Style != bsClear) {
-        impl_->UseFill(Brush(), Pen().Mode);
-        impl_->painter.drawEllipse(box);
-    }
-    if (Pen().Style != psClear) {
-        impl_->UseStroke(Pen());
-        impl_->painter.drawEllipse(box);
-    }
+    Box(left, top, right, bottom, true);
 }
 
 void TPainterCanvas::FillRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)

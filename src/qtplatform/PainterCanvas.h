@@ -72,6 +72,9 @@ public:
 private:
     struct Impl;
 
+    // A rectangle, or the ellipse in it.
+    void Box(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom, bool round);
+
     std::int32_t width_;
     std::int32_t height_;
     std::unique_ptr<Impl> impl_;

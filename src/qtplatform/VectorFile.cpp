@@ -22,21 +22,26 @@ std::vector<char> BytesOf(const QByteArray& bytes)
     return std::vector<char>(bytes.begin(), bytes.end());
 }
 
+// Draws on the device through a painter canvas that keeps text as text;
+// false when the device cannot be painted on.
+bool PaintOn(QPaintDevice& device, std::int32_t width, std::int32_t height, const std::function<void(TCanvas&)>& draw)
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    {
+        TPainterCanvas canvas(painter, width, height, {.Smooth = true, .TextAsCharacters = true});
+        draw(canvas);
+    }
+    return painter.end();
+}
+
 std::vector<char> DrawSvg(std::int32_t width, std::int32_t height, const std::string& title,
                           const std::function<void(TCanvas&)>& draw)
 {
     TSvgPaintDevice device(width, height, QString::fromStdString(title));
-    {
-        QPainter painter;
-        if (!painter.begin(&device))
-            return {};
-        {
-            TPainterCanvas canvas(painter, width, height, {.Smooth = true, .TextAsCharacters = true});
-            draw(canvas);
-        }
-        if (!painter.end())
-            return {};
-    }
+    if (!PaintOn(device, width, height, draw))
+        return {};
     return BytesOf(device.Document());
 }
 
@@ -52,16 +57,8 @@ std::vector<char> DrawPdf(std::int32_t width, std::int32_t height, const std::st
         writer.setTitle(QString::fromStdString(title));
         const QPageSize page(QSizeF(width * kPointsPerPixel, height * kPointsPerPixel), QPageSize::Point,
                              QString(), QPageSize::ExactMatch);
-        if (!writer.setPageLayout(QPageLayout(page, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0))))
-            return {};
-        QPainter painter;
-        if (!painter.begin(&writer))
-            return {};
-        {
-            TPainterCanvas canvas(painter, width, height, {.Smooth = true, .TextAsCharacters = true});
-            draw(canvas);
-        }
-        if (!painter.end())
+        if (!writer.setPageLayout(QPageLayout(page, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)))
+            || !PaintOn(writer, width, height, draw))
             return {};
     }
     return BytesOf(buffer.data());
