@@ -37,7 +37,11 @@ protected:
     RandomInputTest()
     {
         dialogs->confirmAnswers.assign(100000, true);
-        files().OpenDocument(QStringLiteral(QM_SAMPLE_DOCUMENT));
+        // A copy: a random Ctrl+S saves the drawing over the file it was
+        // opened from, and the sample drawing is the repository's.
+        const QString sample = Path("sample.dof");
+        EXPECT_TRUE(QFile::copy(QStringLiteral(QM_SAMPLE_DOCUMENT), sample));
+        files().OpenDocument(sample);
         Canvas().Repaint();
         app.CanvasForm().activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&app.CanvasForm()));
