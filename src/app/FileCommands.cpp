@@ -45,9 +45,11 @@ TCanvasGeometry TFileCommands::CanvasGeometry() const
 
 void TFileCommands::ApplyCanvasGeometry(const TCanvasGeometry& geometry)
 {
-    // Not an edit: a new or opened document starts with this canvas.
-    tree_.ResetCanvasGeometry({geometry.Width, geometry.Height, std::max(geometry.Grid, 1)});
+    // Not an edit: a new or opened document starts with this canvas. The
+    // picture is sized first, so the canvas window, told of the new
+    // geometry, has no size of its own to change and draws nothing twice.
     canvas_.ResizeCanvas(geometry.Width, geometry.Height);
+    tree_.ResetCanvasGeometry({geometry.Width, geometry.Height, std::max(geometry.Grid, 1)});
 }
 
 QString TFileCommands::DocumentName() const
