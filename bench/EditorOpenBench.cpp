@@ -1,0 +1,105 @@
+// A large drawing opened in the whole editor, as from the command line: the
+// time from the open to the first painted canvas, and the peak memory of the
+// process (getrusage), on drawings of 100 000 and 1 000 000 items made by the
+// sample writer (BenchDrawing.h). Each file is written by a child process,
+// so the peak is the editor's own. The peak only grows within a
+// process: run one size per process for its own figure, e.g.
+// --benchmark_filter=BM_OpenInEditor/1000000.
+#include "BenchDrawing.h"
+
+#include "../tests/app/ScriptedDialogs.h"
+#include "app/CanvasForm1.h"
+#include "app/EditorApplication.h"
+#include "io/DocumentWriter.h"
+
+#include <QApplication>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+
+namespace qm {
+namespace {
+
+using namespace bench;
+
+const QTemporaryDir& ScratchDir()
+{
+    static const QTemporaryDir dir;
+    return dir;
+}
+
+QString SamplePath(int items)
+{
+    return ScratchDir().filePath(QStringLiteral("sample-%1.dof").arg(items));
+}
+
+// The sample drawing of `items` items, written by a child process whose
+// memory is not this one's.
+void WriteSampleInChild(int items)
+{
+    const QString path = SamplePath(items);
+    const pid_t child = fork();
+    if (child == 0) {
+        TObjectTree tree;
+        BuildDrawing(tree, {.items = items});
+        WriteDocument(path, tree, {kWidth, kHeight, 10});
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        std::abort();
+}
+
+double PeakRssMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024; // kilobytes on Linux
+}
+
+void BM_OpenInEditor(benchmark::State& state)
+{
+    const auto items = static_cast<int>(state.range(0));
+    WriteSampleInChild(items);
+    const QTemporaryDir settings;
+    for (auto _ : state) {
+        TEditorApplication editor({settings.filePath(QStringLiteral("quillmark.ini")), settings.path(), {}}, {},
+                                  nullptr, [](QWidget*, TMessageForm1&) { return std::make_unique<test::TScriptedDialogs>(); });
+        editor.Show();
+        QApplication::processEvents();
+        auto* picture = editor.CanvasForm().findChild<TCanvasPicture*>();
+        const auto start = std::chrono::steady_clock::now();
+        editor.OpenAtStart(SamplePath(items));
+        picture->repaint();
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        if (editor.Tree().NodeCount() < static_cast<std::size_t>(items))
+            state.SkipWithError("the drawing did not open");
+    }
+    state.counters["items"] = items;
+    state.counters["peak_rss_mb"] = PeakRssMegabytes();
+}
+BENCHMARK(BM_OpenInEditor)->Arg(100000)->Arg(1'000'000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace qm
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QStandardPaths::setTestModeEnabled(true); // recovery files away from the user's
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
