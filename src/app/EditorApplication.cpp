@@ -5,6 +5,7 @@
 #include "CanvasForm1.h"
 #include "CanvasForm2.h"
 #include "EditForm1.h"
+#include "FileJob.h"
 #include "MainForm1.h"
 #include "MessageForm1.h"
 #include "ProgressForm1.h"
@@ -94,8 +95,9 @@ TEditorApplication::TEditorApplication(const TPlaces& places, TFileCommands::TEx
     canvasForm2_ = std::make_unique<TCanvasForm2>(canvasForm_->Canvas(), *dialogs_, std::move(loadPicture),
                                                   mainForm_.get());
     progressForm_ = std::make_unique<TProgressForm1>(mainForm_.get());
+    fileJob_ = std::make_unique<TFileJob>(*progressForm_, [this](const std::function<void()>& ending) { Guarded(ending); });
     aboutBox_ = std::make_unique<TAboutBox>(mainForm_.get());
-    files_ = std::make_unique<TFileCommands>(*tree_, canvasForm_->Canvas(), *mainForm_, *dialogs_,
+    files_ = std::make_unique<TFileCommands>(*tree_, canvasForm_->Canvas(), *mainForm_, *dialogs_, *fileJob_,
                                              places_.SettingsFile, places_.ExecutableDir, std::move(exporters));
     canvasForm_->SetCommands(commands_.get());
     historyMenus_ = std::make_unique<THistoryMenus>(*tree_, *mainForm_, *files_);
@@ -107,7 +109,9 @@ TEditorApplication::TEditorApplication(const TPlaces& places, TFileCommands::TEx
 
 TEditorApplication::~TEditorApplication()
 {
-    // The tree outlives every window that shows or edits it.
+    // The tree outlives every window that shows or edits it, and the file
+    // job that reads it.
+    fileJob_.reset();
     autosave_.reset();
     historyMenus_.reset();
     files_.reset();
@@ -134,6 +138,8 @@ void TEditorApplication::Guarded(const std::function<void()>& command)
     } catch (const std::bad_alloc&) {
         QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("Quillmark"),
                               QStringLiteral("メモリが足りません。"));
+    } catch (const TFileCancelled&) {
+        // The user stopped it: the drawing and its file stay as they were.
     }
 }
 
@@ -313,6 +319,7 @@ void TEditorApplication::ChooseBackground()
 bool TEditorApplication::MayDiscardChanges()
 {
     bool mayDiscard = false;
+    files_->FinishFileJob();
     Guarded([this, &mayDiscard] { mayDiscard = files_->MayDiscardChanges(); });
     return mayDiscard;
 }

@@ -19,6 +19,7 @@ class TCanvasForm1;
 class TCanvasForm2;
 class TEditCommands;
 class TEditForm1;
+class TFileJob;
 class TMainForm1;
 class TMessageForm1;
 class TObjectTree;
@@ -67,11 +68,12 @@ public:
     TObjectTree& Tree() { return *tree_; }
     TEditCommands& Commands() { return *commands_; }
     TFileCommands& Files() { return *files_; }
+    TFileJob& FileJob() { return *fileJob_; }
     TUserDialogs& Dialogs() { return *dialogs_; }
     TAutosave& Autosave() { return *autosave_; }
 
     // Runs a command; a file that cannot be read or written is reported in a
-    // message box and the program goes on.
+    // message box and the program goes on. A cancelled file job ends quietly.
     void Guarded(const std::function<void()>& command);
 
 private:
@@ -103,6 +105,7 @@ private:
     std::unique_ptr<TTreeForm1> treeForm_;
     std::unique_ptr<TCanvasForm2> canvasForm2_;
     std::unique_ptr<TProgressForm1> progressForm_;
+    std::unique_ptr<TFileJob> fileJob_;
     std::unique_ptr<TAboutBox> aboutBox_;
     std::unique_ptr<TFileCommands> files_;
     std::unique_ptr<THistoryMenus> historyMenus_;

@@ -1,5 +1,6 @@
 #include "FileCommands.h"
 
+#include "FileJob.h"
 #include "SettingsFile.h"
 
 #include "canvas/FileFormats.h"
@@ -32,8 +33,8 @@ QString WithExtension(const QString& path, const QString& extension)
 }
 
 TFileCommands::TFileCommands(TObjectTree& tree, TCanvasWindow& canvas, TMainState& main, TUserDialogs& dialogs,
-                             QString settingsPath, QString executableDir, TExporters exporters)
-    : tree_(tree), canvas_(canvas), main_(main), dialogs_(dialogs), settingsPath_(std::move(settingsPath)),
+                             TFileJob& job, QString settingsPath, QString executableDir, TExporters exporters)
+    : tree_(tree), canvas_(canvas), main_(main), dialogs_(dialogs), job_(job), settingsPath_(std::move(settingsPath)),
       executableDir_(std::move(executableDir)), exporters_(std::move(exporters))
 {
 }
@@ -116,10 +117,33 @@ void TFileCommands::Open1Click()
 
 void TFileCommands::OpenDocument(const QString& path)
 {
-    TDocument document = ReadDocument(path); // throws before anything is discarded
+    if (QFileInfo(path).size() < kBackgroundOpenBytes) {
+        TDocument document = ReadDocument(path); // throws before anything is discarded
+        OpenedDocument(document, path);
+        return;
+    }
+    // The new tree is seen by nothing until it is shown: it is built on the
+    // job's thread, and a failed or cancelled read frees it there.
+    auto document = std::make_shared<TDocument>();
+    opening_ = true;
+    job_.Start([path, document](TFileProgress& progress) { *document = ReadDocument(path, &progress); },
+               [this, path, document] { OpenedDocument(*document, path); });
+}
+
+void TFileCommands::OpenedDocument(TDocument& document, const QString& path)
+{
+    opening_ = false;
     ShowDocument(document, path);
     TIniFile settings = OpenSettings(settingsPath_);
     WritePathSetting(settings, "LastDir", path);
+}
+
+void TFileCommands::FinishFileJob()
+{
+    if (opening_)
+        job_.Cancel();
+    job_.Wait();
+    opening_ = false;
 }
 
 void TFileCommands::OpenRecovered(const QString& recoveryFile, const QString& documentPath)
@@ -147,18 +171,37 @@ void TFileCommands::ShowDocument(TDocument& document, const QString& documentPat
 
 void TFileCommands::Save1Click()
 {
-    SaveDocument();
+    if (documentPath_.isEmpty())
+        SaveAs1Click();
+    else
+        WriteDrawing(documentPath_, [] {});
 }
 
 bool TFileCommands::SaveDocument()
 {
-    if (documentPath_.isEmpty()) {
-        SaveAs1Click();
-    } else {
-        WriteDocument(documentPath_, tree_, CanvasGeometry());
-        tree_.MarkSaved();
-    }
+    Save1Click();
+    job_.Wait();
     return !tree_.History().IsModified();
+}
+
+void TFileCommands::WriteDrawing(const QString& path, std::function<void()> saved)
+{
+    auto markSaved = [this, saved = std::move(saved)](const std::vector<TTreeNode*>& fileOrder) {
+        tree_.TakeFileIds(fileOrder);
+        tree_.MarkSaved();
+        saved();
+    };
+    const TCanvasGeometry canvas = CanvasGeometry();
+    if (tree_.NodeCount() < kBackgroundSaveNodes) {
+        markSaved(WriteDocumentFile(path, tree_, canvas));
+        return;
+    }
+    // The job's thread only reads the tree; edits are refused until it ends.
+    auto fileOrder = std::make_shared<std::vector<TTreeNode*>>();
+    job_.Start([this, path, canvas, fileOrder](TFileProgress& progress) {
+                   *fileOrder = WriteDocumentFile(path, tree_, canvas, &progress);
+               },
+               [fileOrder, markSaved] { markSaved(*fileOrder); });
 }
 
 void TFileCommands::SaveAs1Click()
@@ -173,11 +216,12 @@ void TFileCommands::SaveAs1Click()
     if (format.CanRead) {
         // A format the editor reads back holds the drawing itself: it becomes
         // the drawing's own file.
-        WriteDocument(path, tree_, CanvasGeometry());
-        tree_.MarkSaved();
-        SetDocumentPath(path);
-        WritePathSetting(settings, "LastDir", path);
-        main_.SetSaveEnabled(true);
+        WriteDrawing(path, [this, path] {
+            SetDocumentPath(path);
+            TIniFile settings = OpenSettings(settingsPath_);
+            WritePathSetting(settings, "LastDir", path);
+            main_.SetSaveEnabled(true);
+        });
         return;
     }
     Export(format, path);

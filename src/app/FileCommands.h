@@ -13,6 +13,7 @@
 
 namespace qm {
 
+class TFileJob;
 struct TFileFormat;
 
 // The file menu's commands and the extension object commands, without
@@ -20,6 +21,11 @@ struct TFileFormat;
 // read or write a file is thrown as TFileError for the one guard around
 // commands to show. The settings file is opened by each command and closed
 // at its end.
+//
+// Large documents are read and written by a file job, away from the
+// user-interface thread: such a command returns at once, and its end (the
+// drawing replaced, the saved mark set) comes when the job has completed,
+// or never when it failed or was cancelled.
 class TFileCommands {
 public:
     // Writers that take the place of the file format list's own for the
@@ -31,7 +37,12 @@ public:
     };
 
     TFileCommands(TObjectTree& tree, TCanvasWindow& canvas, TMainState& main, TUserDialogs& dialogs,
-                  QString settingsPath, QString executableDir, TExporters exporters);
+                  TFileJob& job, QString settingsPath, QString executableDir, TExporters exporters);
+
+    // Files of this size on are opened, and drawings of this many nodes on
+    // saved, by the file job: a tenth of a second of work or more.
+    static constexpr qint64 kBackgroundOpenBytes = qint64{4} << 20;
+    static constexpr std::size_t kBackgroundSaveNodes = 30000;
 
     // "新規作成(&N)": asks (to save a modified drawing first), then NewDocument.
     void New1Click();
@@ -43,6 +54,9 @@ public:
     void Open1Click();
     // Opens `path` in place of the drawing (the second half of Open).
     void OpenDocument(const QString& path);
+    // Before the editor closes: an open under way is given up, a save under
+    // way is waited for.
+    void FinishFileJob();
     // Opens a recovery file as the modified drawing of `documentPath` (empty:
     // a drawing never saved); throws TFileError as Open does.
     void OpenRecovered(const QString& recoveryFile, const QString& documentPath);
@@ -70,7 +84,7 @@ public:
     // Before the drawing is given up: when it is modified, asks whether to
     // save it. True when the caller may go on (saved, or the changes given
     // up), false when the user cancelled or the save did not happen. A save
-    // that fails throws.
+    // that fails throws, or, run by the file job, shows its error there.
     bool MayDiscardChanges();
     // Told when the drawing's own file changes (open, new, save as).
     std::function<void()> DocumentChanged;
@@ -83,6 +97,11 @@ private:
     // save it, an unmodified one after the confirmation of old.
     bool MayReplaceDrawing();
     void ShowDocument(TDocument& document, const QString& documentPath);
+    // Shows the opened document and remembers its folder.
+    void OpenedDocument(TDocument& document, const QString& path);
+    // Saves the drawing as a document to `path`; once it is in place the
+    // drawing counts as saved and `saved` runs.
+    void WriteDrawing(const QString& path, std::function<void()> saved);
     void SetDocumentPath(const QString& path);
     // Writes the drawing as the canvas shows it, without the grid, in an
     // export format.
@@ -92,6 +111,8 @@ private:
     TCanvasWindow& canvas_;
     TMainState& main_;
     TUserDialogs& dialogs_;
+    TFileJob& job_;
+    bool opening_ = false; // the file job reads a document
     QString settingsPath_;
     QString executableDir_;
     TExporters exporters_;

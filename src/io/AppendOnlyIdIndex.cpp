@@ -4,10 +4,9 @@ namespace qm {
 
 TAppendOnlyIdIndex::TAppendOnlyIdIndex() : slots_(1) {}
 
-void TAppendOnlyIdIndex::Add(TTreeNode* node, TTreeNode* parent, std::int32_t id)
+TAppendOnlyIdIndex::TPlace TAppendOnlyIdIndex::Add(TTreeNode* node, TPlace parent, std::int32_t id)
 {
-    const auto found = parent ? slotOf_.find(parent) : slotOf_.end();
-    const std::int32_t p = found != slotOf_.end() ? found->second : 0;
+    const std::int32_t p = parent;
     const auto slot = static_cast<std::int32_t>(slots_.size());
 
     // A jump skips ahead in runs whose lengths follow the skew-binary numbers,
@@ -17,7 +16,6 @@ void TAppendOnlyIdIndex::Add(TTreeNode* node, TTreeNode* parent, std::int32_t id
     const std::int32_t upJumpJumpDepth = slots_[static_cast<std::size_t>(upJump.Jump)].Depth;
     const std::int32_t jump = up.Depth - upJump.Depth == upJump.Depth - upJumpJumpDepth ? upJump.Jump : p;
     slots_.push_back({node, p, jump, up.Depth + 1});
-    slotOf_.emplace(node, slot);
 
     auto [first, inserted] = firstById_.try_emplace(id, slot);
     if (!inserted && Precedes(slot, first->second))
@@ -26,12 +24,13 @@ void TAppendOnlyIdIndex::Add(TTreeNode* node, TTreeNode* parent, std::int32_t id
     // down to the last node so far.
     if (AncestorAtDepth(last_, slots_[static_cast<std::size_t>(p)].Depth) == p)
         last_ = slot;
+    return slot;
 }
 
-TTreeNode* TAppendOnlyIdIndex::Find(std::int32_t id) const
+TAppendOnlyIdIndex::TPlace TAppendOnlyIdIndex::FindPlace(std::int32_t id) const
 {
     const auto found = firstById_.find(id);
-    return slots_[static_cast<std::size_t>(found != firstById_.end() ? found->second : last_)].Node;
+    return found != firstById_.end() ? found->second : last_;
 }
 
 std::int32_t TAppendOnlyIdIndex::AncestorAtDepth(std::int32_t slot, std::int32_t depth) const

@@ -19,15 +19,22 @@ class TTreeNode;
 // jump pointers (one per node) and the order in which siblings were appended.
 class TAppendOnlyIdIndex {
 public:
+    // A node's place in the index; kTop stands for the hidden top above the
+    // top-level nodes (no node).
+    using TPlace = std::int32_t;
+    static constexpr TPlace kTop = 0;
+
     TAppendOnlyIdIndex();
 
-    // `node` carrying `id` was appended as the last child of `parent` (null for
-    // a top-level node); `parent` was added before.
-    void Add(TTreeNode* node, TTreeNode* parent, std::int32_t id);
-    TTreeNode* Find(std::int32_t id) const;
+    // `node` carrying `id` was appended as the last child of the node at
+    // `parent`, which was added before. Returns the new node's place.
+    TPlace Add(TTreeNode* node, TPlace parent, std::int32_t id);
+    // The place of the node a scan would find for `id`.
+    TPlace FindPlace(std::int32_t id) const;
+    TTreeNode* NodeAt(TPlace place) const { return slots_[static_cast<std::size_t>(place)].Node; }
+    TTreeNode* Find(std::int32_t id) const { return NodeAt(FindPlace(id)); }
 
 private:
-    // Slot 0 stands for the hidden top above the top-level nodes.
     struct TSlot {
         TTreeNode* Node = nullptr;
         std::int32_t Parent = 0;
@@ -38,8 +45,7 @@ private:
     std::int32_t AncestorAtDepth(std::int32_t slot, std::int32_t depth) const;
     bool Precedes(std::int32_t a, std::int32_t b) const;
 
-    std::vector<TSlot> slots_;
-    std::unordered_map<const TTreeNode*, std::int32_t> slotOf_;
+    std::vector<TSlot> slots_; // by place
     std::unordered_map<std::int32_t, std::int32_t> firstById_;
     std::int32_t last_ = 0;
 };

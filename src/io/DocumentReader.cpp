@@ -13,7 +13,7 @@ namespace {
 
 class TReader {
 public:
-    explicit TReader(const QString& path) : path_(path)
+    TReader(const QString& path, TFileProgress* progress) : path_(path), progress_(progress)
     {
         document_.Tree = std::make_unique<TObjectTree>(TObjectTree::Empty);
     }
@@ -21,9 +21,13 @@ public:
     TDocument Read()
     {
         stream_.InitFile(path_, TFileStreamEx::fmOpenRead);
+        const std::int64_t fileSize = stream_.Remaining();
         std::int64_t records = 0;
-        for (std::int32_t code = 0; ReadCode(code) != rcEnd; ++records)
+        for (std::int32_t code = 0; ReadCode(code) != rcEnd; ++records) {
             ReadRecord(static_cast<TRecordCode>(code));
+            if (progress_ && records % kRecordsPerReport == 0)
+                progress_->Report(stream_.Position(), fileSize);
+        }
         stream_.CloseFile();
         if (!document_.Tree->ObjectRoot()) {
             throw TFileError(TFileError::TKind::CannotOpen, path_,
@@ -35,6 +39,9 @@ public:
     }
 
 private:
+    // About a thousand nodes: a report costs nothing next to them.
+    static constexpr std::int64_t kRecordsPerReport = 1 << 13;
+
     std::int32_t ReadCode(std::int32_t& code)
     {
         stream_.ReadInteger(code);
@@ -105,8 +112,8 @@ private:
             const QString detail = QStringLiteral("図形の数が %1 個を超えています").arg(kMaxDocumentNodes);
             throw TFileError(TFileError::TKind::CannotOpen, path_, detail.toStdString());
         }
-        TTreeNode* parent = index_.Find(parentId);
-        TTreeNode* node = tree.AddItem(parent, name, FromStoredCode<TItemType>(itemType));
+        const TAppendOnlyIdIndex::TPlace parent = index_.FindPlace(parentId);
+        TTreeNode* node = tree.AddItem(index_.NodeAt(parent), name, FromStoredCode<TItemType>(itemType));
         tree.SetItemId(node, id);
         index_.Add(node, parent, id);
         tree.MarkFixedNode(node);
@@ -124,6 +131,7 @@ private:
     }
 
     QString path_;
+    TFileProgress* progress_;
     TFileStreamEx stream_;
     TDocument document_;
     TAppendOnlyIdIndex index_;
@@ -131,9 +139,9 @@ private:
 
 } // namespace
 
-TDocument ReadDocument(const QString& path)
+TDocument ReadDocument(const QString& path, TFileProgress* progress)
 {
-    return TReader(path).Read();
+    return TReader(path, progress).Read();
 }
 
 } // namespace qm

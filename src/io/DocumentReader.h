@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DocumentRecords.h"
+#include "FileProgress.h"
 
 #include "model/ObjectTree.h"
 
@@ -28,8 +29,11 @@ struct TDocument {
 // offset) when the file cannot be opened, ends before the end record, holds a
 // count or string length that cannot fit in it, a canvas record beyond
 // IsCanvasSizeAllowed, more than kMaxDocumentNodes nodes, or no Object root.
-// Nothing
-// read until then is kept, so the open drawing stays as it was.
-TDocument ReadDocument(const QString& path);
+// Nothing read until then is kept, so the open drawing stays as it was.
+//
+// With `progress`, the bytes read are reported as it goes, and a stop asked
+// for throws TFileCancelled. Nothing outside the new tree is touched, so the
+// read may run on a thread of its own.
+TDocument ReadDocument(const QString& path, TFileProgress* progress = nullptr);
 
 } // namespace qm

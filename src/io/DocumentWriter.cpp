@@ -59,14 +59,24 @@ void TDocumentWriter::Finish()
     Close();
 }
 
-void WriteDocument(const QString& path, TObjectTree& tree, const TCanvasGeometry& canvas)
+std::vector<TTreeNode*> WriteDocumentFile(const QString& path, const TObjectTree& tree, const TCanvasGeometry& canvas,
+                                          TFileProgress* progress)
 {
+    // About a hundredth of a second of writing between reports.
+    constexpr std::size_t kNodesPerReport = 4096;
     std::vector<TTreeNode*> order;
     order.reserve(tree.NodeCount());
     TDocumentWriter writer(path, tree, canvas);
     writer.KeepOrder(&order);
+    while (progress && !writer.WriteSome(kNodesPerReport))
+        progress->Report(static_cast<std::int64_t>(order.size()), static_cast<std::int64_t>(tree.NodeCount()));
     writer.Finish();
-    tree.TakeFileIds(order);
+    return order;
+}
+
+void WriteDocument(const QString& path, TObjectTree& tree, const TCanvasGeometry& canvas)
+{
+    tree.TakeFileIds(WriteDocumentFile(path, tree, canvas));
 }
 
 } // namespace qm

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DocumentRecords.h"
+#include "FileProgress.h"
 
 #include <QString>
 
@@ -26,6 +27,14 @@ class TTreeNode;
 // failed save leaves the previous file and the tree's ids as they were; it
 // throws TFileError ("ファイル %s を作成できません").
 void WriteDocument(const QString& path, TObjectTree& tree, const TCanvasGeometry& canvas);
+
+// The file of WriteDocument without the new ids: it only reads the tree, so
+// it may run on a thread of its own while nothing changes the tree. Returns
+// the nodes in file order, for TObjectTree::TakeFileIds once the file is in
+// place. With `progress`, the nodes written are reported as it goes, and a
+// stop asked for throws TFileCancelled with the previous file in place.
+std::vector<TTreeNode*> WriteDocumentFile(const QString& path, const TObjectTree& tree, const TCanvasGeometry& canvas,
+                                          TFileProgress* progress = nullptr);
 
 // The same file written a few nodes at a time, so a long write can share the
 // user-interface thread with the user (the recovery file). The tree must not

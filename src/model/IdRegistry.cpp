@@ -6,20 +6,31 @@ namespace qm {
 
 void TIdRegistry::Add(std::int32_t id)
 {
-    if (++counts_[id] == 1 && id >= 0)
+    if (id >= 0 && !InRuns(id))
         AddToRuns(id);
+    else
+        ++extra_[id];
 }
 
 void TIdRegistry::Remove(std::int32_t id)
 {
-    const auto found = counts_.find(id);
-    if (found == counts_.end())
-        return;
-    if (--found->second > 0)
-        return;
-    counts_.erase(found);
-    if (id >= 0)
+    if (const auto found = extra_.find(id); found != extra_.end()) {
+        if (--found->second == 0)
+            extra_.erase(found);
+    } else if (id >= 0 && InRuns(id)) {
         RemoveFromRuns(id);
+    }
+}
+
+bool TIdRegistry::Contains(std::int32_t id) const
+{
+    return id >= 0 ? InRuns(id) : extra_.contains(id);
+}
+
+bool TIdRegistry::InRuns(std::int32_t id) const
+{
+    const auto after = runs_.upper_bound(id);
+    return after != runs_.begin() && std::prev(after)->second >= id;
 }
 
 std::int64_t TIdRegistry::SmallestFree() const
@@ -31,7 +42,7 @@ std::int64_t TIdRegistry::SmallestFree() const
 
 void TIdRegistry::Clear()
 {
-    counts_.clear();
+    extra_.clear();
     runs_.clear();
 }
 

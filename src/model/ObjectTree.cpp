@@ -119,9 +119,8 @@ void TObjectTree::NewDocument()
 void TObjectTree::ReplaceContents(TObjectTree& source)
 {
     ClearHistory();
-    suspended_ = true;
-    DeleteAllNodes();
-    suspended_ = false;
+    // The old nodes leave all at once: observers are told of the reset
+    // only, not of each node, and `source` frees them.
     std::swap(top_, source.top_);
     std::swap(objectRoot_, source.objectRoot_);
     std::swap(trashNode_, source.trashNode_);
@@ -130,7 +129,6 @@ void TObjectTree::ReplaceContents(TObjectTree& source)
     std::swap(nodeCount_, source.nodeCount_);
     std::swap(ids_, source.ids_);
     std::swap(nodesById_, source.nodesById_);
-    source.itemCounter_ = 0;
     MarkChanged();
     for (TTreeObserver* observer : observers_)
         observer->TreeReset();
@@ -365,26 +363,13 @@ std::int32_t TObjectTree::NextFreeId() const
 void TObjectTree::RegisterId(TTreeNode* node)
 {
     ids_.Add(node->data_->Id);
-    std::vector<TTreeNode*>& sameId = nodesById_[node->data_->Id];
-    node->idSlot_ = sameId.size();
-    sameId.push_back(node);
+    nodesById_.Add(node, node->data_->Id);
 }
 
 void TObjectTree::UnregisterId(TTreeNode* node)
 {
-    const std::int32_t id = node->data_->Id;
-    ids_.Remove(id);
-    const auto found = nodesById_.find(id);
-    if (found == nodesById_.end())
-        return;
-    std::vector<TTreeNode*>& sameId = found->second;
-    if (node->idSlot_ >= sameId.size() || sameId[node->idSlot_] != node)
-        return;
-    sameId[node->idSlot_] = sameId.back();
-    sameId[node->idSlot_]->idSlot_ = node->idSlot_;
-    sameId.pop_back();
-    if (sameId.empty())
-        nodesById_.erase(found);
+    ids_.Remove(node->data_->Id);
+    nodesById_.Remove(node, node->data_->Id);
 }
 
 void TObjectTree::SetItemId(TTreeNode* node, std::int32_t id)
@@ -407,11 +392,11 @@ void TObjectTree::TakeFileIds(const std::vector<TTreeNode*>& nodesInFileOrder)
 
 TTreeNode* TObjectTree::FindItemById(std::int32_t id) const
 {
-    const auto sameId = nodesById_.find(id);
-    if (sameId == nodesById_.end())
+    const std::span<TTreeNode* const> sameId = nodesById_.NodesWith(id);
+    if (sameId.empty())
         return LastNode();
-    TTreeNode* found = sameId->second.front();
-    for (TTreeNode* other : sameId->second) {
+    TTreeNode* found = sameId.front();
+    for (TTreeNode* other : sameId) {
         if (other != found && PrecedesInTreeOrder(other, found, top_->firstChild_))
             found = other;
     }

@@ -4,6 +4,7 @@
 #include "EditHistory.h"
 #include "IdRegistry.h"
 #include "ItemObject.h"
+#include "NodesById.h"
 #include "TreeNode.h"
 
 #include <cstdint>
@@ -13,7 +14,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -103,9 +103,10 @@ public:
     // Deletes everything, sets ItemCounter to 0 and makes the fixed nodes
     // again. The history is emptied; the canvas geometry stays.
     void NewDocument();
-    // Takes over the nodes, fixed nodes, counter and canvas geometry of
-    // `source`, which is left empty; observers of this tree are told
-    // TreeReset. The history is emptied.
+    // Takes over the nodes, fixed nodes and counter of `source`, which gets
+    // this tree's in exchange (freed with it, without a word to this tree's
+    // observers); observers of this tree are told TreeReset. The history is
+    // emptied.
     void ReplaceContents(TObjectTree& source);
 
     // --- Edits and their history ----------------------------------------
@@ -274,8 +275,7 @@ private:
     std::size_t nodeCount_ = 0;
     std::uint64_t revision_ = 0;
     TIdRegistry ids_;
-    // Nodes by id; a node leaves its list in constant time however many share the id.
-    std::unordered_map<std::int32_t, std::vector<TTreeNode*>> nodesById_;
+    TNodesById nodesById_;
     std::vector<TTreeObserver*> observers_;
     std::function<void(TTreeNode*)> toggleSelection_;
     TEditHistory history_;

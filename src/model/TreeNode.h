@@ -36,6 +36,7 @@ public:
 private:
     friend class TObjectTree;
     friend class TEditHistory;
+    friend class TNodesById;
     TTreeNode() = default;
     // Whether the node is linked into a tree (a node a step took out is not).
     bool Attached() const { return parent_ != nullptr; }
@@ -48,7 +49,7 @@ private:
     TTreeNode* next_ = nullptr;
     TTreeNode* prev_ = nullptr;
     int childCount_ = 0;
-    std::size_t idSlot_ = 0; // position among the tree's nodes with the same id
+    std::size_t idSlot_ = 0; // position among the tree's nodes that share its id
 };
 
 } // namespace qm

@@ -1,6 +1,7 @@
 #include "ScriptedDialogs.h"
 
 #include "app/AboutBox.h"
+#include "app/FileJob.h"
 #include "app/MessageForm1.h"
 #include "app/ProgressForm1.h"
 #include "app/QtUserDialogs.h"
@@ -10,12 +11,17 @@
 #include <QDir>
 #include <QFontDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace qm {
 namespace {
@@ -79,6 +85,62 @@ TEST(ProgressForm1Test, AbortReportsCompletionOnlyAtTheEnd)
         EXPECT_EQ(form.Completed(), completed) << position;
         EXPECT_FALSE(form.isVisible());
     }
+}
+
+// Work held on its thread until it is stopped or let go: the progress
+// dialog shows only after half a second, its "中止" or Esc stops the work,
+// and until the work ends a window refuses what the user types and clicks.
+TEST(FileJobTest, ProgressShowsLateAbortOrEscStopsTheWorkAndInputWaitsForTheEnd)
+{
+    QWidget window;
+    auto* field = new QLineEdit(&window);
+    window.show();
+    field->setFocus();
+    TProgressForm1 form(&window);
+    std::vector<std::string> endings;
+    TFileJob job(form, [&endings](const std::function<void()>& ending) {
+        try {
+            ending();
+        } catch (const TFileCancelled&) {
+            endings.push_back("cancelled");
+        }
+    });
+    std::atomic<bool> letGo = false;
+    auto heldWork = [&letGo](TFileProgress& progress) {
+        while (!letGo) {
+            progress.Report(40, 100);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    };
+    auto completed = [&endings] { endings.push_back("completed"); };
+    auto abort = form.findChild<QPushButton*>(QStringLiteral("Button1"));
+
+    job.Start(heldWork, completed);
+    QTest::keyClicks(field, "abc");
+    QTest::mouseDClick(field, Qt::LeftButton);
+    EXPECT_EQ(field->text(), QString());
+    EXPECT_FALSE(form.isVisible());
+    for (int tick = 0; tick < 100 && !form.isVisible(); ++tick)
+        QTest::qWait(50);
+    ASSERT_TRUE(form.isVisible());
+    EXPECT_EQ(form.ProgressBar1()->value(), 40);
+    QTest::mouseClick(abort, Qt::LeftButton);
+    job.Wait();
+    EXPECT_FALSE(form.isVisible());
+
+    job.Start(heldWork, completed);
+    QTest::keyClick(field, Qt::Key_Escape);
+    job.Wait();
+    EXPECT_EQ(endings, (std::vector<std::string>{"cancelled", "cancelled"}));
+
+    // Work let go ends as completed, its progress never shown; input is taken again.
+    letGo = true;
+    job.Start(heldWork, completed);
+    job.Wait();
+    EXPECT_EQ(endings.back(), "completed");
+    EXPECT_FALSE(form.isVisible());
+    QTest::keyClicks(field, "abc");
+    EXPECT_EQ(field->text(), QStringLiteral("abc"));
 }
 
 TEST(AboutBoxTest, ShowsNameVersionAndIconCentredOnTheScreen)

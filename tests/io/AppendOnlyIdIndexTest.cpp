@@ -17,21 +17,20 @@ void GrowAndCompare(std::uint32_t seed, int nodes, int idRange, bool preferDeep)
     std::mt19937 random(seed);
     TObjectTree tree(TObjectTree::Empty);
     TAppendOnlyIdIndex index;
-    std::vector<TTreeNode*> all;
+    std::vector<TAppendOnlyIdIndex::TPlace> all;
     EXPECT_EQ(index.Find(0), nullptr);
     for (int k = 0; k < nodes; ++k) {
-        TTreeNode* parent = nullptr;
+        TAppendOnlyIdIndex::TPlace parent = TAppendOnlyIdIndex::kTop;
         if (!all.empty()) {
             const std::size_t recent = preferDeep ? std::min<std::size_t>(all.size(), 3) : all.size();
             parent = all[all.size() - 1 - random() % recent];
             if (random() % 10 == 0)
-                parent = nullptr;
+                parent = TAppendOnlyIdIndex::kTop;
         }
         const auto id = static_cast<std::int32_t>(random() % static_cast<unsigned>(idRange)) - 2;
-        TTreeNode* node = tree.AddItem(parent, "n", itGroup);
+        TTreeNode* node = tree.AddItem(index.NodeAt(parent), "n", itGroup);
         tree.SetItemId(node, id);
-        index.Add(node, parent, id);
-        all.push_back(node);
+        all.push_back(index.Add(node, parent, id));
         for (std::int32_t probe = -3; probe <= idRange; ++probe)
             ASSERT_EQ(index.Find(probe), tree.FindItemById(probe)) << "id " << probe << " after " << k + 1 << " nodes";
     }

@@ -4,6 +4,7 @@
 // may recurse over the depth a file sets.
 #include "EditorFixture.h"
 
+#include "app/FileJob.h"
 #include "app/ObjectTreeModel.h"
 #include "app/TreeForm1.h"
 #include "canvas/EditCommands.h"
@@ -42,6 +43,7 @@ TEST_F(DeepNestingTest, AHundredThousandGroupsDeepGoThroughEveryLayer)
     dialogs->confirmAnswers = {true};
     dialogs->openAnswers.push_back(Path("deep.dof"));
     MenuItem(QStringLiteral("開く(&O)..."))->trigger();
+    app.FileJob().Wait(); // a file this large is read by the file job
     TObjectTree& tree = app.Tree();
     ASSERT_EQ(tree.NodeCount(), static_cast<std::size_t>(kDepth + 4));
     TTreeNode* leaf = tree.LastNode();
@@ -83,6 +85,7 @@ TEST_F(DeepNestingTest, AHundredThousandGroupsDeepGoThroughEveryLayer)
     // Both savers and the insert.
     dialogs->saveAnswers.push_back(TUserDialogs::TSaveChoice{Path("again.dof"), 1});
     MenuItem(QStringLiteral("名前をつけて保存(&A)..."))->trigger();
+    app.FileJob().Wait();
     EXPECT_EQ(ReadDocument(Path("again.dof")).Tree->NodeCount(), opened + subtree);
     canvas.SelectFromTree(TopGroup());
     dialogs->saveAnswers.push_back(TUserDialogs::TSaveChoice{Path("deep.ud2"), 1});
