@@ -62,6 +62,15 @@ void WriteSampleInChild(int items)
         std::abort();
 }
 
+double CurrentRssMegabytes()
+{
+    long pages = 0, resident = 0;
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    std::fscanf(statm, "%ld %ld", &pages, &resident);
+    std::fclose(statm);
+    return static_cast<double>(resident) * 4096 / (1 << 20);
+}
+
 double PeakRssMegabytes()
 {
     rusage usage{};
@@ -92,6 +101,7 @@ void BM_OpenInEditor(benchmark::State& state)
         }
         picture->repaint();
         state.SetIterationTime(seconds());
+        state.counters["rss_after_mb"] = CurrentRssMegabytes();
         if (editor.Tree().NodeCount() < static_cast<std::size_t>(items))
             state.SkipWithError("the drawing did not open");
     }

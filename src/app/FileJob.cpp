@@ -46,6 +46,13 @@ bool IsUserInput(QEvent::Type type)
 
 TFileJob::TFileJob(TProgressForm1& progressForm, TGuard guard) : progressForm_(progressForm), guard_(std::move(guard))
 {
+    delay_.setSingleShot(true);
+    delay_.setInterval(kProgressDelayMs);
+    connect(&delay_, &QTimer::timeout, this, [this] {
+        ShowProgress();
+        progressForm_.show();
+        ticks_.start();
+    });
     ticks_.setInterval(kTickMs);
     connect(&ticks_, &QTimer::timeout, this, &TFileJob::ShowProgress);
     // "中止" while the bar is short of its end, or the dialog closed.
@@ -70,8 +77,7 @@ void TFileJob::Start(TWork work, std::function<void()> completed)
     completed_ = std::move(completed);
     progress_ = std::make_unique<TFileProgress>();
     qApp->installEventFilter(this);
-    elapsed_.start();
-    ticks_.start();
+    delay_.start();
     thread_ = std::thread([this, work = std::move(work), progress = progress_.get()] {
         std::exception_ptr failure;
         try {
@@ -97,16 +103,13 @@ void TFileJob::Wait()
 
 void TFileJob::ShowProgress()
 {
-    if (elapsed_.elapsed() < kProgressDelayMs)
-        return;
     progressForm_.ProgressBar1()->setValue(progress_->Percent());
-    if (!progressForm_.isVisible())
-        progressForm_.show();
 }
 
 void TFileJob::Ended(const std::exception_ptr& failure)
 {
     thread_.join();
+    delay_.stop();
     ticks_.stop();
     progressForm_.hide();
     qApp->removeEventFilter(this);

@@ -2,7 +2,6 @@
 
 #include "io/FileProgress.h"
 
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QObject>
 #include <QTimer>
@@ -29,7 +28,9 @@ public:
     // Runs the work's ending on this thread and shows what it throws.
     using TGuard = std::function<void(const std::function<void()>& ending)>;
 
-    static constexpr int kProgressDelayMs = 500;
+    // Work that ends sooner shows no progress; longer work shows it before
+    // half a second has passed.
+    static constexpr int kProgressDelayMs = 400;
 
     TFileJob(TProgressForm1& progressForm, TGuard guard);
     // Stops the work and waits for it: a file being written stays as it was.
@@ -61,8 +62,8 @@ private:
     std::unique_ptr<TFileProgress> progress_;
     std::function<void()> completed_;
     std::thread thread_;
+    QTimer delay_;
     QTimer ticks_;
-    QElapsedTimer elapsed_;
     bool running_ = false;
 };
 

@@ -1,8 +1,50 @@
 #include "AppendOnlyIdIndex.h"
 
+#include <utility>
+
 namespace qm {
 
-TAppendOnlyIdIndex::TAppendOnlyIdIndex() : slots_(1) {}
+namespace {
+
+// Spreads ids that differ only in their high bits over the table too.
+std::size_t Mix(std::int32_t id)
+{
+    auto x = static_cast<std::uint32_t>(id);
+    x ^= x >> 16;
+    x *= 0x7feb352dU;
+    x ^= x >> 15;
+    x *= 0x846ca68bU;
+    x ^= x >> 16;
+    return x;
+}
+
+} // namespace
+
+TAppendOnlyIdIndex::TAppendOnlyIdIndex() : slots_(1), firsts_(16) {}
+
+const TAppendOnlyIdIndex::TFirst& TAppendOnlyIdIndex::EntryOf(std::int32_t id) const
+{
+    const std::size_t mask = firsts_.size() - 1;
+    std::size_t at = Mix(id) & mask;
+    while (firsts_[at].Place != kTop && firsts_[at].Id != id)
+        at = (at + 1) & mask;
+    return firsts_[at];
+}
+
+TAppendOnlyIdIndex::TFirst& TAppendOnlyIdIndex::EntryOf(std::int32_t id)
+{
+    return const_cast<TFirst&>(std::as_const(*this).EntryOf(id));
+}
+
+void TAppendOnlyIdIndex::GrowFirsts()
+{
+    std::vector<TFirst> old(firsts_.size() * 2);
+    old.swap(firsts_);
+    for (const TFirst& entry : old) {
+        if (entry.Place != kTop)
+            EntryOf(entry.Id) = entry;
+    }
+}
 
 TAppendOnlyIdIndex::TPlace TAppendOnlyIdIndex::Add(TTreeNode* node, TPlace parent, std::int32_t id)
 {
@@ -17,9 +59,15 @@ TAppendOnlyIdIndex::TPlace TAppendOnlyIdIndex::Add(TTreeNode* node, TPlace paren
     const std::int32_t jump = up.Depth - upJump.Depth == upJump.Depth - upJumpJumpDepth ? upJump.Jump : p;
     slots_.push_back({node, p, jump, up.Depth + 1});
 
-    auto [first, inserted] = firstById_.try_emplace(id, slot);
-    if (!inserted && Precedes(slot, first->second))
-        first->second = slot;
+    if (2 * (firstCount_ + 1) > firsts_.size())
+        GrowFirsts();
+    TFirst& first = EntryOf(id);
+    if (first.Place == kTop) {
+        first = {id, slot};
+        ++firstCount_;
+    } else if (Precedes(slot, first.Place)) {
+        first.Place = slot;
+    }
     // The new node is the last in tree order when its parent lies on the path
     // down to the last node so far.
     if (AncestorAtDepth(last_, slots_[static_cast<std::size_t>(p)].Depth) == p)
@@ -29,8 +77,8 @@ TAppendOnlyIdIndex::TPlace TAppendOnlyIdIndex::Add(TTreeNode* node, TPlace paren
 
 TAppendOnlyIdIndex::TPlace TAppendOnlyIdIndex::FindPlace(std::int32_t id) const
 {
-    const auto found = firstById_.find(id);
-    return found != firstById_.end() ? found->second : last_;
+    const TFirst& first = EntryOf(id);
+    return first.Place != kTop ? first.Place : last_;
 }
 
 std::int32_t TAppendOnlyIdIndex::AncestorAtDepth(std::int32_t slot, std::int32_t depth) const

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 namespace qm {
@@ -17,6 +16,8 @@ class TTreeNode;
 // Lookups take constant time, duplicate ids included; adding a node takes time
 // logarithmic in the depth of the tree. Tree order is decided with skew-binary
 // jump pointers (one per node) and the order in which siblings were appended.
+// Its memory is a few large blocks, so the system takes it back whole once
+// the reader is done, rather than as holes between the tree's nodes.
 class TAppendOnlyIdIndex {
 public:
     // A node's place in the index; kTop stands for the hidden top above the
@@ -42,11 +43,23 @@ private:
         std::int32_t Depth = 0;
     };
 
+    // One id and the place of its first node in tree order; an open
+    // addressing table of them, kept at most half full.
+    struct TFirst {
+        std::int32_t Id = 0;
+        TPlace Place = kTop; // kTop: an empty entry
+    };
+
     std::int32_t AncestorAtDepth(std::int32_t slot, std::int32_t depth) const;
     bool Precedes(std::int32_t a, std::int32_t b) const;
+    // The entry of `id`, or the empty entry where it would go.
+    TFirst& EntryOf(std::int32_t id);
+    const TFirst& EntryOf(std::int32_t id) const;
+    void GrowFirsts();
 
     std::vector<TSlot> slots_; // by place
-    std::unordered_map<std::int32_t, std::int32_t> firstById_;
+    std::vector<TFirst> firsts_;
+    std::size_t firstCount_ = 0;
     std::int32_t last_ = 0;
 };
 

@@ -17,7 +17,7 @@ void TNodesById::Add(TTreeNode* node, std::int32_t id)
         shared->second.push_back(single->second);
         single_.erase(single);
     }
-    node->idSlot_ = shared->second.size();
+    node->idSlot_ = static_cast<std::uint32_t>(shared->second.size());
     shared->second.push_back(node);
 }
 

@@ -2,6 +2,7 @@
 
 #include "ItemObject.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -49,7 +50,7 @@ private:
     TTreeNode* next_ = nullptr;
     TTreeNode* prev_ = nullptr;
     int childCount_ = 0;
-    std::size_t idSlot_ = 0; // position among the tree's nodes that share its id
+    std::uint32_t idSlot_ = 0; // position among the nodes that share its id; 32 bits keep the node small
 };
 
 } // namespace qm
