@@ -26,6 +26,10 @@ public:
     static constexpr TPlace kTop = 0;
 
     TAppendOnlyIdIndex();
+    // Room for `nodes` nodes set aside at once: growing copies the places,
+    // and the copy and the old block would be held together. Untouched room
+    // costs no memory.
+    void Reserve(std::size_t nodes) { slots_.reserve(nodes + 1); }
 
     // `node` carrying `id` was appended as the last child of the node at
     // `parent`, which was added before. Returns the new node's place.

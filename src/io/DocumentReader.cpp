@@ -22,6 +22,7 @@ public:
     {
         stream_.InitFile(path_, TFileStreamEx::fmOpenRead);
         const std::int64_t fileSize = stream_.Remaining();
+        index_.Reserve(static_cast<std::size_t>(std::min<std::int64_t>(fileSize / kNodeRecordBytes, kMaxDocumentNodes)));
         std::int64_t records = 0;
         for (std::int32_t code = 0; ReadCode(code) != rcEnd; ++records) {
             ReadRecord(static_cast<TRecordCode>(code));
@@ -41,6 +42,8 @@ public:
 private:
     // About a thousand nodes: a report costs nothing next to them.
     static constexpr std::int64_t kRecordsPerReport = 1 << 13;
+    // The smallest node record: code, type, empty name, id and parent id.
+    static constexpr std::int64_t kNodeRecordBytes = 20;
 
     std::int32_t ReadCode(std::int32_t& code)
     {

@@ -161,7 +161,7 @@ void TObjectTree::RecordState(TTreeNode* node)
     TEditStep& step = RecordingStep();
     if (!recordedNodes_.insert(node).second)
         return;
-    step.states.push_back({node, node->text_, *node->data_});
+    step.states.push_back({node, node->text_, node->data_});
     StepGrew(step, TEditHistory::Bytes(step.states.back()));
 }
 
@@ -262,11 +262,11 @@ void TObjectTree::ToggleLink(const TNodeLink& link)
     try {
         RegisterId(node);
         // Only a step that deleted a fixed node can bring one back.
-        if (!objectRoot_ && node->data_->ItemType == itObjectRoot)
+        if (!objectRoot_ && node->data_.ItemType == itObjectRoot)
             objectRoot_ = node;
-        if (!trashNode_ && node->data_->ItemType == itTrash)
+        if (!trashNode_ && node->data_.ItemType == itTrash)
             trashNode_ = node;
-        if (!tempNode_ && node->data_->ItemType == itTemp)
+        if (!tempNode_ && node->data_.ItemType == itTemp)
             tempNode_ = node;
         for (TTreeObserver* observer : observers_)
             observer->NodeAdded(node);
@@ -280,10 +280,10 @@ void TObjectTree::SwapState(TNodeState& state)
 {
     TTreeNode* node = state.node;
     // Ids are the ones the last save gave out, whatever the step recorded.
-    const std::int32_t id = node->data_->Id;
+    const std::int32_t id = node->data_.Id;
     std::swap(node->text_, state.caption);
-    std::swap(*node->data_, state.record);
-    node->data_->Id = id;
+    std::swap(node->data_, state.record);
+    node->data_.Id = id;
     MarkChanged();
     if (node->Attached() && node->text_ != state.caption) {
         for (TTreeObserver* observer : observers_)

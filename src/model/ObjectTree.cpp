@@ -54,8 +54,9 @@ bool PrecedesInTreeOrder(const TTreeNode* a, const TTreeNode* b, const TTreeNode
 
 TTreeNode* TTreeNode::Parent() const
 {
-    // The hidden top has no record: its children are the top-level nodes.
-    return parent_ && parent_->data_ ? parent_ : nullptr;
+    // Only the hidden top has no parent: its children are the top-level
+    // nodes. (A node out of the tree has no children either.)
+    return parent_ && parent_->parent_ ? parent_ : nullptr;
 }
 
 int TTreeNode::Index() const
@@ -177,7 +178,7 @@ TTreeNode* TObjectTree::LastNode() const
 
 // --- Nodes ------------------------------------------------------------------
 
-TTreeNode* TObjectTree::NewNode(TTreeNode* parent, std::string_view caption, std::unique_ptr<TItemObject> data)
+TTreeNode* TObjectTree::NewNode(TTreeNode* parent, std::string_view caption, TItemObject data)
 {
     TTreeNode* holder = parent ? parent : top_.get();
     auto node = std::unique_ptr<TTreeNode>(new TTreeNode);
@@ -276,46 +277,46 @@ TItemObject& TObjectTree::EditRecord(TTreeNode* node)
 {
     RecordState(node);
     MarkChanged();
-    return *node->data_;
+    return node->data_;
 }
 
 TTreeNode* TObjectTree::AddItem(TTreeNode* parent, std::string_view caption, TItemType itemType)
 {
-    auto item = std::make_unique<TItemObject>();
-    item->Name = caption;
-    item->ItemType = itemType;
-    item->Id = NextFreeId();
-    item->Priority = itemCounter_;
-    item->Font = DefaultItemFont();
-    item->DStyle = itemType == itArrow ? leArrow : lePlain;
+    TItemObject item;
+    item.Name = caption;
+    item.ItemType = itemType;
+    item.Id = NextFreeId();
+    item.Priority = itemCounter_;
+    item.Font = DefaultItemFont();
+    item.DStyle = itemType == itArrow ? leArrow : lePlain;
     return NewNode(parent, caption, std::move(item));
 }
 
 TTreeNode* TObjectTree::CopyItem(TTreeNode* parent, std::string_view caption, const TItemObject& source)
 {
-    auto item = std::make_unique<TItemObject>();
-    item->ItemType = source.ItemType;
-    item->X = source.X;
-    item->Y = source.Y;
-    item->StretchX = source.StretchX;
-    item->StretchY = source.StretchY;
-    item->Roll = source.Roll;
-    item->Text = source.Text;
-    item->Margin = source.Margin;
-    item->LineSpacing = source.LineSpacing;
-    item->CenterH = source.CenterH;
-    item->CenterV = source.CenterV;
-    item->Count = source.Count;
-    item->CurveStyle = source.CurveStyle;
-    item->PStyle = source.PStyle;
-    item->DStyle = source.DStyle;
-    item->Pen = source.Pen;
-    item->Brush = source.Brush;
-    item->Font = source.Font;
-    item->Name = caption;
-    item->Id = NextFreeId();
-    item->Priority = itemCounter_;
-    item->Active = true;
+    TItemObject item;
+    item.ItemType = source.ItemType;
+    item.X = source.X;
+    item.Y = source.Y;
+    item.StretchX = source.StretchX;
+    item.StretchY = source.StretchY;
+    item.Roll = source.Roll;
+    item.Text = source.Text;
+    item.Margin = source.Margin;
+    item.LineSpacing = source.LineSpacing;
+    item.CenterH = source.CenterH;
+    item.CenterV = source.CenterV;
+    item.Count = source.Count;
+    item.CurveStyle = source.CurveStyle;
+    item.PStyle = source.PStyle;
+    item.DStyle = source.DStyle;
+    item.Pen = source.Pen;
+    item.Brush = source.Brush;
+    item.Font = source.Font;
+    item.Name = caption;
+    item.Id = NextFreeId();
+    item.Priority = itemCounter_;
+    item.Active = true;
     if (!source.Points.empty()) {
         // Entries that the source lacks stay (0, 0); the length never exceeds
         // the vertices the source really has.
@@ -325,9 +326,9 @@ TTreeNode* TObjectTree::CopyItem(TTreeNode* parent, std::string_view caption, co
             std::copy_n(from.begin(), std::min(length, from.size()), to.begin());
             return to;
         };
-        item->Points = copied(source.Points);
-        item->C1 = copied(source.C1);
-        item->C2 = copied(source.C2);
+        item.Points = copied(source.Points);
+        item.C1 = copied(source.C1);
+        item.C2 = copied(source.C2);
     }
     return NewNode(parent, caption, std::move(item));
 }
@@ -362,23 +363,23 @@ std::int32_t TObjectTree::NextFreeId() const
 
 void TObjectTree::RegisterId(TTreeNode* node)
 {
-    ids_.Add(node->data_->Id);
-    nodesById_.Add(node, node->data_->Id);
+    ids_.Add(node->data_.Id);
+    nodesById_.Add(node, node->data_.Id);
 }
 
 void TObjectTree::UnregisterId(TTreeNode* node)
 {
-    ids_.Remove(node->data_->Id);
-    nodesById_.Remove(node, node->data_->Id);
+    ids_.Remove(node->data_.Id);
+    nodesById_.Remove(node, node->data_.Id);
 }
 
 void TObjectTree::SetItemId(TTreeNode* node, std::int32_t id)
 {
-    if (!node || node->data_->Id == id)
+    if (!node || node->data_.Id == id)
         return;
     RecordState(node);
     UnregisterId(node);
-    node->data_->Id = id;
+    node->data_.Id = id;
     RegisterId(node);
 }
 
@@ -412,7 +413,7 @@ bool TObjectTree::CanEditCaption(const TTreeNode* node) const
 
 bool TObjectTree::CanExpand(const TTreeNode* node) const
 {
-    return node && node != tempNode_ && node->data_->Active;
+    return node && node != tempNode_ && node->data_.Active;
 }
 
 void TObjectTree::SetCaption(TTreeNode* node, std::string_view caption)
@@ -422,7 +423,7 @@ void TObjectTree::SetCaption(TTreeNode* node, std::string_view caption)
     RecordState(node);
     MarkChanged();
     node->text_ = caption;
-    node->data_->Name = caption;
+    node->data_.Name = caption;
     for (TTreeObserver* observer : observers_)
         observer->NodeRenamed(node);
 }

@@ -218,7 +218,7 @@ public:
     void WalkInDrawingOrder(TTreeNode* node, Visit&& visit) const;
 
 private:
-    TTreeNode* NewNode(TTreeNode* parent, std::string_view caption, std::unique_ptr<TItemObject> data);
+    TTreeNode* NewNode(TTreeNode* parent, std::string_view caption, TItemObject data);
     // Links `node` under `holder` after `prev` (first when null).
     void Link(TTreeNode* node, TTreeNode* holder, TTreeNode* prev);
     void Unlink(TTreeNode* node);
@@ -316,11 +316,11 @@ void TObjectTree::ChangeItem(TTreeNode* node, Change&& change)
 {
     if (!node)
         return;
-    const std::int32_t id = node->data_->Id;
+    const std::int32_t id = node->data_.Id;
     change(EditRecord(node));
-    if (node->data_->Id != id) {
-        const std::int32_t newId = node->data_->Id;
-        node->data_->Id = id;
+    if (node->data_.Id != id) {
+        const std::int32_t newId = node->data_.Id;
+        node->data_.Id = id;
         SetItemId(node, newId);
     }
 }

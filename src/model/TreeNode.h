@@ -3,7 +3,6 @@
 #include "ItemObject.h"
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
 namespace qm {
@@ -19,7 +18,7 @@ public:
     // The caption (CP932), the text the node was created with or renamed to.
     const std::string& Text() const { return text_; }
     // Read-only: every change goes through TObjectTree, which records it.
-    const TItemObject* Data() const { return data_.get(); }
+    const TItemObject* Data() const { return &data_; }
 
     // Null for a top-level node.
     TTreeNode* Parent() const;
@@ -43,7 +42,7 @@ private:
     bool Attached() const { return parent_ != nullptr; }
 
     std::string text_;
-    std::unique_ptr<TItemObject> data_;
+    TItemObject data_; // in the node itself: one allocation per node
     TTreeNode* parent_ = nullptr; // the tree's hidden top for top-level nodes
     TTreeNode* firstChild_ = nullptr;
     TTreeNode* lastChild_ = nullptr;
