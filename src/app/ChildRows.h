@@ -23,6 +23,9 @@ public:
     int RowOf(std::size_t slot) const;
     // The child in `row`, or null outside 0 .. Count() - 1.
     TTreeNode* At(int row) const;
+    // Calls `visit(child, slot)` for each child, in row order.
+    template <typename Visit>
+    void ForEachChild(Visit&& visit) const;
 
     // Slots of children that left are not reused; when they outnumber the
     // occupied ones, Compact renumbers the children 0, 1, ... in row order,
@@ -40,6 +43,15 @@ private:
     std::vector<int> occupied_;      // Fenwick tree over slots_, 1-based
     int count_ = 0;
 };
+
+template <typename Visit>
+void TChildRows::ForEachChild(Visit&& visit) const
+{
+    for (std::size_t slot = 0; slot < slots_.size(); ++slot) {
+        if (slots_[slot])
+            visit(slots_[slot], slot);
+    }
+}
 
 template <typename Moved>
 void TChildRows::Compact(Moved&& moved)

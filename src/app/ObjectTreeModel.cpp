@@ -22,19 +22,30 @@ TTreeNode* TObjectTreeModel::FirstChildOf(const TTreeNode* parent) const
 TChildRows& TObjectTreeModel::ChildRowsOf(const TTreeNode* parent, const TTreeNode* pending) const
 {
     const auto [entry, added] = childRows_.try_emplace(parent);
-    TChildRows& rows = entry->second;
+    TChildRows& rows = entry->second.Rows;
     if (added) {
         for (TTreeNode* child = FirstChildOf(parent); child; child = child->NextSibling())
             if (child != pending)
-                slots_[child] = rows.Append(child);
+                rows.Append(child);
     }
     return rows;
 }
 
+std::size_t TObjectTreeModel::SlotOf(const TTreeNode* node) const
+{
+    const TTreeNode* parent = node->Parent();
+    ChildRowsOf(parent);
+    TIndexedChildren& children = childRows_.at(parent);
+    if (!children.SlotsMapped) {
+        children.Rows.ForEachChild([this](const TTreeNode* child, std::size_t slot) { slots_[child] = slot; });
+        children.SlotsMapped = true;
+    }
+    return slots_.at(node);
+}
+
 int TObjectTreeModel::RowOf(const TTreeNode* node) const
 {
-    TChildRows& rows = ChildRowsOf(node->Parent());
-    return rows.RowOf(slots_.at(node));
+    return ChildRowsOf(node->Parent()).RowOf(SlotOf(node));
 }
 
 TTreeNode* TObjectTreeModel::NodeAt(const QModelIndex& index) const
@@ -124,7 +135,9 @@ void TObjectTreeModel::NodeAdded(TTreeNode* node)
     TChildRows& rows = ChildRowsOf(parentNode, node);
     const int row = rows.Count();
     beginInsertRows(IndexOf(parentNode), row, row);
-    slots_[node] = rows.Append(node);
+    const std::size_t slot = rows.Append(node);
+    if (childRows_.at(parentNode).SlotsMapped)
+        slots_[node] = slot;
     endInsertRows();
 }
 
@@ -134,11 +147,11 @@ void TObjectTreeModel::NodeRemoving(TTreeNode* node)
         return;
     const TTreeNode* parentNode = node->Parent();
     TChildRows& rows = ChildRowsOf(parentNode);
-    const auto slot = slots_.find(node);
-    const int row = rows.RowOf(slot->second);
+    const std::size_t slot = SlotOf(node);
+    const int row = rows.RowOf(slot);
     beginRemoveRows(IndexOf(parentNode), row, row);
-    rows.Remove(slot->second);
-    slots_.erase(slot);
+    rows.Remove(slot);
+    slots_.erase(node);
     childRows_.erase(node);
     endRemoveRows();
     if (rows.WantsCompaction())

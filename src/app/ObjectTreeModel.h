@@ -21,7 +21,9 @@ namespace qm {
 // caption becomes the item's Name.
 //
 // Rows of a parent's children are indexed on first use (TChildRows), so
-// rows and parents cost O(log n) however long a list of siblings grows.
+// rows and parents cost O(log n) however long a list of siblings grows. The
+// children's slots are looked up by node only once the row of one of them
+// is asked for: a view that only shows a long list needs no such map.
 class TObjectTreeModel final : public QAbstractItemModel, private TTreeObserver {
     Q_OBJECT
 
@@ -55,12 +57,19 @@ private:
     // they were not yet; `pending` is a child already in the tree that the
     // view is yet to be told of.
     TChildRows& ChildRowsOf(const TTreeNode* parent, const TTreeNode* pending = nullptr) const;
+    // The slot of `node` among its parent's children, their slots mapped now
+    // if they were not yet.
+    std::size_t SlotOf(const TTreeNode* node) const;
     int RowOf(const TTreeNode* node) const;
     TTreeNode* FirstChildOf(const TTreeNode* parent) const;
 
     TObjectTree& tree_;
-    // Indexed children by parent, and each indexed node's slot among them.
-    mutable std::unordered_map<const TTreeNode*, TChildRows> childRows_;
+    struct TIndexedChildren {
+        TChildRows Rows;
+        bool SlotsMapped = false; // `slots_` holds the slot of each
+    };
+    // Indexed children by parent, and the slots of mapped children.
+    mutable std::unordered_map<const TTreeNode*, TIndexedChildren> childRows_;
     mutable std::unordered_map<const TTreeNode*, std::size_t> slots_;
     // Set while an undo or redo makes changes that rows cannot follow; the
     // model is reset once the step is applied.
