@@ -1,31 +1,17 @@
 #include "AppendOnlyIdIndex.h"
 
+#include "model/NodesById.h"
+
 #include <utility>
 
 namespace qm {
-
-namespace {
-
-// Spreads ids that differ only in their high bits over the table too.
-std::size_t Mix(std::int32_t id)
-{
-    auto x = static_cast<std::uint32_t>(id);
-    x ^= x >> 16;
-    x *= 0x7feb352dU;
-    x ^= x >> 15;
-    x *= 0x846ca68bU;
-    x ^= x >> 16;
-    return x;
-}
-
-} // namespace
 
 TAppendOnlyIdIndex::TAppendOnlyIdIndex() : slots_(1), firsts_(16) {}
 
 const TAppendOnlyIdIndex::TFirst& TAppendOnlyIdIndex::EntryOf(std::int32_t id) const
 {
     const std::size_t mask = firsts_.size() - 1;
-    std::size_t at = Mix(id) & mask;
+    std::size_t at = SpreadId(id) & mask;
     while (firsts_[at].Place != kTop && firsts_[at].Id != id)
         at = (at + 1) & mask;
     return firsts_[at];

@@ -4,18 +4,59 @@
 
 namespace qm {
 
+std::size_t TNodesById::SingleEntry(std::int32_t id) const
+{
+    const std::size_t mask = single_.size() - 1;
+    std::size_t entry = SpreadId(id) & mask;
+    while (single_[entry] && single_[entry]->data_.Id != id)
+        entry = (entry + 1) & mask;
+    return entry;
+}
+
+void TNodesById::AddSingle(TTreeNode* node, std::int32_t id)
+{
+    if (2 * (singleCount_ + 1) > single_.size()) {
+        std::vector<TTreeNode*> old(single_.size() * 2);
+        old.swap(single_);
+        for (TTreeNode* kept : old) {
+            if (kept)
+                single_[SingleEntry(kept->data_.Id)] = kept;
+        }
+    }
+    single_[SingleEntry(id)] = node;
+    ++singleCount_;
+}
+
+void TNodesById::EraseSingle(std::size_t hole)
+{
+    const std::size_t mask = single_.size() - 1;
+    single_[hole] = nullptr;
+    --singleCount_;
+    for (std::size_t entry = (hole + 1) & mask; single_[entry]; entry = (entry + 1) & mask) {
+        const std::size_t home = SpreadId(single_[entry]->data_.Id) & mask;
+        // It may move back into the hole when the hole lies between its home and it.
+        if (((entry - home) & mask) >= ((entry - hole) & mask)) {
+            single_[hole] = single_[entry];
+            single_[entry] = nullptr;
+            hole = entry;
+        }
+    }
+}
+
 void TNodesById::Add(TTreeNode* node, std::int32_t id)
 {
     auto shared = shared_.find(id);
     if (shared == shared_.end()) {
-        const auto [single, added] = single_.try_emplace(id, node);
-        if (added)
+        const std::size_t entry = SingleEntry(id);
+        if (!single_[entry]) {
+            AddSingle(node, id);
             return;
+        }
         // A second node with the id: both go to a list of their own.
         shared = shared_.try_emplace(id).first;
-        single->second->idSlot_ = 0;
-        shared->second.push_back(single->second);
-        single_.erase(single);
+        single_[entry]->idSlot_ = 0;
+        shared->second.push_back(single_[entry]);
+        EraseSingle(entry);
     }
     node->idSlot_ = static_cast<std::uint32_t>(shared->second.size());
     shared->second.push_back(node);
@@ -23,9 +64,9 @@ void TNodesById::Add(TTreeNode* node, std::int32_t id)
 
 void TNodesById::Remove(TTreeNode* node, std::int32_t id)
 {
-    if (const auto single = single_.find(id); single != single_.end()) {
-        if (single->second == node)
-            single_.erase(single);
+    if (const std::size_t entry = SingleEntry(id); single_[entry]) {
+        if (single_[entry] == node)
+            EraseSingle(entry);
         return;
     }
     const auto found = shared_.find(id);
@@ -38,15 +79,15 @@ void TNodesById::Remove(TTreeNode* node, std::int32_t id)
     sameId[node->idSlot_]->idSlot_ = node->idSlot_;
     sameId.pop_back();
     if (sameId.size() == 1) {
-        single_.emplace(id, sameId.front());
+        AddSingle(sameId.front(), id);
         shared_.erase(found);
     }
 }
 
 std::span<TTreeNode* const> TNodesById::NodesWith(std::int32_t id) const
 {
-    if (const auto single = single_.find(id); single != single_.end())
-        return {&single->second, 1};
+    if (const std::size_t entry = SingleEntry(id); single_[entry])
+        return {&single_[entry], 1};
     if (const auto shared = shared_.find(id); shared != shared_.end())
         return shared->second;
     return {};

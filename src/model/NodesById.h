@@ -9,20 +9,44 @@ namespace qm {
 
 class TTreeNode;
 
+// Spreads ids over a hash table's slots, also ids that differ only in their
+// high bits.
+inline std::size_t SpreadId(std::int32_t id)
+{
+    auto x = static_cast<std::uint32_t>(id);
+    x ^= x >> 16;
+    x *= 0x7feb352dU;
+    x ^= x >> 15;
+    x *= 0x846ca68bU;
+    x ^= x >> 16;
+    return x;
+}
+
 // The nodes of a tree by the id their item carries. Nearly every id has one
-// node, kept in one small table entry; the ids that several nodes share (a
-// file may repeat ids) have a list apart, which a node leaves in constant
-// time however many share its id.
+// node, kept as one pointer in an open addressing table (the id is the
+// node's own); the ids that several nodes share (a file may repeat ids) have
+// a list apart, which a node leaves in constant time however many share its
+// id.
 class TNodesById {
 public:
+    TNodesById() : single_(16) {}
+
+    // `node` carries `id`, as it does until it is removed.
     void Add(TTreeNode* node, std::int32_t id);
-    // `node` must carry `id` as it did when added.
     void Remove(TTreeNode* node, std::int32_t id);
     // Every node carrying `id`; empty when none does. Valid until the next change.
     std::span<TTreeNode* const> NodesWith(std::int32_t id) const;
 
 private:
-    std::unordered_map<std::int32_t, TTreeNode*> single_;
+    // The entry holding the node with `id`, or the empty one where it would go.
+    std::size_t SingleEntry(std::int32_t id) const;
+    void AddSingle(TTreeNode* node, std::int32_t id);
+    // Empties the entry and moves the entries after it back, so every node
+    // stays reachable from its home entry.
+    void EraseSingle(std::size_t entry);
+
+    std::vector<TTreeNode*> single_; // at most half full
+    std::size_t singleCount_ = 0;
     std::unordered_map<std::int32_t, std::vector<TTreeNode*>> shared_;
 };
 

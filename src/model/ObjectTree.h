@@ -317,7 +317,12 @@ void TObjectTree::ChangeItem(TTreeNode* node, Change&& change)
     if (!node)
         return;
     const std::int32_t id = node->data_.Id;
-    change(EditRecord(node));
+    try {
+        change(EditRecord(node));
+    } catch (...) {
+        node->data_.Id = id; // the nodes by id find a node by the id it carries
+        throw;
+    }
     if (node->data_.Id != id) {
         const std::int32_t newId = node->data_.Id;
         node->data_.Id = id;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace qm {
 namespace {
 
@@ -119,6 +121,44 @@ TEST(ObjectTree, FindItemByIdReturnsTheFirstInTreeOrderOrElseTheLastNode)
 
     TObjectTree empty(TObjectTree::Empty);
     EXPECT_EQ(empty.FindItemById(0), nullptr);
+
+    // Thousands of nodes sharing a few hundred ids, given, changed and
+    // deleted in any order: always the node a scan in tree order finds.
+    TObjectTree many;
+    std::mt19937 random(7);
+    std::vector<TTreeNode*> items;
+    auto scan = [&many](std::int32_t id) {
+        TTreeNode* last = nullptr;
+        for (TTreeNode* node = many.FirstTopLevelNode(); node;) {
+            if (node->Data()->Id == id)
+                return node;
+            last = node;
+            TTreeNode* next = node->FirstChild();
+            for (TTreeNode* up = node; !next && up; up = up->Parent())
+                next = up->NextSibling();
+            node = next;
+        }
+        return last;
+    };
+    for (int step = 0; step < 4000; ++step) {
+        const auto id = static_cast<std::int32_t>(random() % 300);
+        std::int32_t gone = id;
+        if (!items.empty() && random() % 3 == 0) {
+            const auto k = static_cast<std::ptrdiff_t>(random() % items.size());
+            gone = items[static_cast<std::size_t>(k)]->Data()->Id;
+            if (random() % 2 == 0) {
+                many.DeleteSubtree(items[static_cast<std::size_t>(k)]);
+                items.erase(items.begin() + k);
+            } else {
+                many.SetItemId(items[static_cast<std::size_t>(k)], id);
+            }
+        } else {
+            items.push_back(many.AddItem(many.ObjectRoot(), "n", itLine));
+            many.SetItemId(items.back(), id);
+        }
+        ASSERT_EQ(many.FindItemById(id), scan(id)) << "step " << step;
+        ASSERT_EQ(many.FindItemById(gone), scan(gone)) << "step " << step;
+    }
 }
 
 TEST(ObjectTree, AnEmptyTreeIsBuiltAsAReaderDoes)
