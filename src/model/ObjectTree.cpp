@@ -385,10 +385,20 @@ void TObjectTree::SetItemId(TTreeNode* node, std::int32_t id)
 
 void TObjectTree::TakeFileIds(const std::vector<TTreeNode*>& nodesInFileOrder)
 {
-    suspended_ = true;
-    for (std::size_t k = 0; k < nodesInFileOrder.size(); ++k)
-        SetItemId(nodesInFileOrder[k], static_cast<std::int32_t>(k + 1));
-    suspended_ = false;
+    // All out, then all in: an id changed one node at a time would still be
+    // carried by the next node, and every node would share its id for a while.
+    std::vector<std::pair<TTreeNode*, std::int32_t>> changed;
+    for (std::size_t k = 0; k < nodesInFileOrder.size(); ++k) {
+        const auto id = static_cast<std::int32_t>(k + 1);
+        if (nodesInFileOrder[k]->data_.Id != id)
+            changed.emplace_back(nodesInFileOrder[k], id);
+    }
+    for (const auto& [node, id] : changed)
+        UnregisterId(node);
+    for (const auto& [node, id] : changed) {
+        node->data_.Id = id;
+        RegisterId(node);
+    }
 }
 
 TTreeNode* TObjectTree::FindItemById(std::int32_t id) const
