@@ -418,6 +418,14 @@ TTreeNode* TObjectTree::FindItemById(std::int32_t id) const
     return found;
 }
 
+std::span<TTreeNode* const> TObjectTree::NodesWithId(std::int32_t id) const
+{
+    const auto sameId = nodesById_.find(id);
+    if (sameId == nodesById_.end())
+        return {};
+    return sameId->second;
+}
+
 // --- Captions ---------------------------------------------------------------
 
 bool TObjectTree::CanEditCaption(const TTreeNode* node) const

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -156,6 +157,8 @@ public:
     // tree when none has it (null for an empty tree). Constant time for a
     // unique id.
     TTreeNode* FindItemById(std::int32_t id) const;
+    // Every node of the tree whose item has `id`, in no particular order.
+    std::span<TTreeNode* const> NodesWithId(std::int32_t id) const;
     // Deletes the node with its subtree, children first. Fixed nodes too.
     int DeleteSubtree(TTreeNode* node);
 
