@@ -1,6 +1,6 @@
 // Commands on many selected items: a tenth of a drawing of 100 000 or
 // 1 000 000 items (BenchDrawing.h) selected one by one as Shift-clicks do,
-// then pasted, deleted, grouped or cut. Each command is taken back after it
+// then copied, pasted, deleted, grouped or cut. Each command is taken back after it
 // is timed, so every run starts from the same drawing and selection. The
 // commands repaint the canvas as in the editor; BM_RepaintAfterCommand gives
 // the part of each figure that is that repaint.
@@ -93,6 +93,11 @@ void BM_Paste(benchmark::State& state)
     TimeCommand(state, [](TSelectedDrawing& drawing) { drawing.commands.PasteClipboard(); });
 }
 
+void BM_Copy(benchmark::State& state)
+{
+    TimeCommand(state, [](TSelectedDrawing& drawing) { drawing.commands.CopySelection(); });
+}
+
 void BM_Delete(benchmark::State& state)
 {
     TimeCommand(state, [](TSelectedDrawing& drawing) { drawing.commands.DeleteSelection(); });
@@ -122,6 +127,7 @@ void BM_RepaintAfterCommand(benchmark::State& state)
 #define QM_SELECTION_BENCH(name) \
     BENCHMARK(name)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3)
 QM_SELECTION_BENCH(BM_SelectOneByOne);
+QM_SELECTION_BENCH(BM_Copy);
 QM_SELECTION_BENCH(BM_Paste);
 QM_SELECTION_BENCH(BM_Delete);
 QM_SELECTION_BENCH(BM_Group);
