@@ -9,6 +9,7 @@
 #include "MessageForm1.h"
 #include "ProgressForm1.h"
 #include "QtUserDialogs.h"
+#include "RecentFiles.h"
 #include "SettingsFile.h"
 #include "TreeForm1.h"
 
@@ -19,6 +20,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QSessionManager>
 
@@ -99,7 +101,12 @@ TEditorApplication::TEditorApplication(const TPlaces& places, TFileCommands::TEx
                                              places_.SettingsFile, places_.ExecutableDir, std::move(exporters));
     canvasForm_->SetCommands(commands_.get());
     historyMenus_ = std::make_unique<THistoryMenus>(*tree_, *mainForm_, *files_);
-    files_->DocumentChanged = [this] { historyMenus_->HistoryChanged(); };
+    recentFiles_ = std::make_unique<TRecentFiles>(places_.SettingsFile);
+    mainForm_->ShowRecentFiles(recentFiles_->Files());
+    files_->DocumentChanged = [this] {
+        historyMenus_->HistoryChanged();
+        RememberDocument();
+    };
     autosave_ = std::make_unique<TAutosave>(*tree_, [this] { return files_->DocumentPath(); },
                                             AutosaveInterval(settingsFile));
     WireMainWindow();
@@ -155,6 +162,13 @@ void TEditorApplication::WireMainWindow()
     c.Copy = [this] { commands_->CopySelection(); };
     c.Paste = [this] { commands_->PasteClipboard(); };
     c.Delete = [this] { commands_->DeleteSelection(); };
+    c.SelectAll = [&canvas] { canvas.SelectAll(); };
+    c.Duplicate = [this] { commands_->DuplicateSelection(); };
+    c.BringToFront = [this] { commands_->RestackSelection(TObjectTree::TRestack::ToFront); };
+    c.BringForward = [this] { commands_->RestackSelection(TObjectTree::TRestack::Forward); };
+    c.SendBackward = [this] { commands_->RestackSelection(TObjectTree::TRestack::Backward); };
+    c.SendToBack = [this] { commands_->RestackSelection(TObjectTree::TRestack::ToBack); };
+    c.OpenRecent = [this](const QString& path) { Guarded([this, &path] { OpenRecent(path); }); };
     c.ShowTree = [this] {
         treeForm_->show();
         treeForm_->raise();
@@ -249,6 +263,24 @@ void TEditorApplication::OfferRecovery()
         left.Remove();
         return; // one drawing at a time: the others are offered at the next start
     }
+}
+
+void TEditorApplication::RememberDocument()
+{
+    if (!files_->DocumentPath().isEmpty())
+        recentFiles_->Add(files_->DocumentPath());
+    mainForm_->ShowRecentFiles(recentFiles_->Files());
+}
+
+void TEditorApplication::OpenRecent(const QString& path)
+{
+    if (!QFileInfo::exists(path)) {
+        recentFiles_->Remove(path);
+        mainForm_->ShowRecentFiles(recentFiles_->Files());
+        throw TFileError(TFileError::TKind::CannotOpen, path);
+    }
+    if (files_->MayDiscardChanges())
+        files_->OpenDocument(path);
 }
 
 void TEditorApplication::FontBarChanged()

@@ -17,6 +17,21 @@ const std::string& NewGroupCaption()
     return caption;
 }
 
+// How far each paste and each duplicate lies from what it copies.
+constexpr std::int32_t kPasteStep = 10;
+
+// The history's name of a change of the drawing order.
+std::string_view RestackName(TObjectTree::TRestack where)
+{
+    switch (where) {
+    case TObjectTree::TRestack::ToFront: return "最前面へ移動";
+    case TObjectTree::TRestack::Forward: return "前面へ移動";
+    case TObjectTree::TRestack::Backward: return "背面へ移動";
+    case TObjectTree::TRestack::ToBack: break;
+    }
+    return "最背面へ移動";
+}
+
 void SetActive(TObjectTree& tree, TTreeNode* node, bool active)
 {
     tree.ChangeItem(node, [active](TItemObject& item) { item.Active = active; });
@@ -53,8 +68,8 @@ bool TEditCommands::StartClipboard()
 {
     if (TextBoxHasFocus())
         return false;
-    main_.PasteOffsetX = 10;
-    main_.PasteOffsetY = 10;
+    main_.PasteOffsetX = kPasteStep;
+    main_.PasteOffsetY = kPasteStep;
     EmptyTemp();
     canvas_.ToggleMarks();
     return true;
@@ -108,6 +123,37 @@ void TEditCommands::DeleteSelection()
     const TEditStepScope step(tree_, "削除");
     ForEachSelectedNode([this](TTreeNode* node) { SetActive(tree_, tree_.MoveSubtree(tree_.TrashNode(), node), false); });
     canvas_.ClearSelection();
+    canvas_.Repaint();
+}
+
+void TEditCommands::DuplicateSelection()
+{
+    if (TextBoxHasFocus() || canvas_.Selection().Empty())
+        return;
+    canvas_.EndGesture();
+    const std::vector<TTreeNode*> selected = canvas_.Selection().Nodes();
+    canvas_.ToggleMarks();
+    canvas_.ClearSelection();
+    const TEditStepScope step(tree_, "複製");
+    for (TTreeNode* node : selected) {
+        TTreeNode* copy = tree_.CopySubtree(node->Parent(), node);
+        if (!copy)
+            continue;
+        tree_.MoveItem(kPasteStep, kPasteStep, copy);
+        canvas_.ToggleSelection(copy);
+    }
+    canvas_.Repaint();
+}
+
+void TEditCommands::RestackSelection(TObjectTree::TRestack where)
+{
+    if (TextBoxHasFocus() || canvas_.Selection().Empty())
+        return;
+    canvas_.EndGesture();
+    {
+        const TEditStepScope step(tree_, RestackName(where));
+        tree_.Restack(canvas_.Selection().Nodes(), where);
+    }
     canvas_.Repaint();
 }
 

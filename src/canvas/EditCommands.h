@@ -23,6 +23,12 @@ public:
     void DeleteSelection();
     void GroupSelection();
     void UngroupSelection();
+    // "複製": a copy of each selected item beside it (shifted by the paste
+    // step), the copies selected; the clipboard is left as it is.
+    void DuplicateSelection();
+    // "最前面へ移動", "前面へ移動", "背面へ移動", "最背面へ移動": the selected
+    // items' place in the drawing order among their siblings.
+    void RestackSelection(TObjectTree::TRestack where);
 
     // "元に戻す" and "やり直し": the newest step taken back, or the step
     // taken back last done again. Both leave the drawing to the in-place

@@ -216,6 +216,16 @@ public:
     template <typename Visit>
     void WalkInDrawingOrder(TTreeNode* node, Visit&& visit) const;
 
+    // Where Restack puts the nodes among their siblings' drawing order.
+    enum class TRestack { ToFront, Forward, Backward, ToBack };
+    // Changes the drawing order of `nodes` among their drawn siblings (the
+    // fixed nodes aside, which keep theirs): above
+    // all of them, one place up, one place down, or below all of them (nodes
+    // of one parent keep their order among themselves). The siblings'
+    // priorities are renumbered, each one recorded; ItemCounter grows when
+    // the priorities need more room. Returns 0, or -1 when nothing moved.
+    int Restack(const std::vector<TTreeNode*>& nodes, TRestack where);
+
 private:
     TTreeNode* NewNode(TTreeNode* parent, std::string_view caption, std::unique_ptr<TItemObject> data);
     // Links `node` under `holder` after `prev` (first when null).
