@@ -48,6 +48,8 @@ std::vector<TTreeNode*> ItemsInside(const TObjectTree& tree, const TRect& band)
     tree.WalkInDrawingOrder(tree.ObjectRoot(), [&](TTreeNode* node) {
         if (node == tree.ObjectRoot())
             return true;
+        if (tree.IsFixedNode(node))
+            return false; // the trash
         constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
         TRect bounds{kMax, kMax, -kMax, -kMax};
         if (!AddOutline(tree, node, bounds))
@@ -68,7 +70,7 @@ void TCanvasWindow::SelectAll()
     ClearSelection();
     if (const TTreeNode* root = tree_.ObjectRoot()) {
         for (TTreeNode* node = root->FirstChild(); node; node = node->NextSibling()) {
-            if (node->Data()->Active)
+            if (node->Data()->Active && !tree_.IsFixedNode(node))
                 selection_.Append(node);
         }
     }

@@ -41,6 +41,8 @@ void TCanvasWindow::Image1MouseDown(const TMouse& mouse, std::int32_t x, std::in
     const std::int32_t sy = SnapToGrid(gridStep_, y) * gridStep_;
     if (!creating_)
         CloseGesture();
+    if (band_)
+        EndBand(false); // its release never came
     InPlaceText(false);
     const bool left = (mouse.Buttons & mbLeft) != 0;
     if (left && mouse.DoubleClick) {

@@ -275,18 +275,20 @@ TEST(ObjectTree, RestackMovesNodesAmongTheirSiblingsAsOneStep)
             std::vector<TTreeNode*> moved{tree.TrashNode()};
             for (const std::string& name : restack.Moved)
                 moved.push_back(nodes[name]);
+            const std::size_t steps = tree.History().DoneCount();
             tree.BeginStep("restack");
             const int result = tree.Restack(moved, restack.Where);
             tree.EndStep();
             if (restack.Order.empty() && !ties) {
                 EXPECT_EQ(result, -1);
-                EXPECT_FALSE(tree.History().CanUndo());
+                EXPECT_EQ(tree.History().DoneCount(), steps);
                 continue;
             }
             EXPECT_EQ(result, 0);
             EXPECT_EQ(order(), restack.Order.empty() ? before : restack.Order);
             EXPECT_EQ(tree.TrashNode()->Data()->Priority, trashPriority);
             EXPECT_EQ(tree.ItemCounter() > counter, ties);
+            EXPECT_EQ(tree.History().DoneCount(), steps + 1);
             tree.Undo();
             EXPECT_EQ(order(), before);
             EXPECT_EQ(tree.ItemCounter(), counter);
