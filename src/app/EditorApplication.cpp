@@ -11,6 +11,7 @@
 #include "QtUserDialogs.h"
 #include "RecentFiles.h"
 #include "SettingsFile.h"
+#include "SystemClipboard.h"
 #include "TreeForm1.h"
 
 #include "canvas/EditCommands.h"
@@ -19,6 +20,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -106,10 +108,14 @@ TEditorApplication::TEditorApplication(const TPlaces& places, TFileCommands::TEx
     files_->DocumentChanged = [this] {
         historyMenus_->HistoryChanged();
         RememberDocument();
+        // A new or opened drawing can still take what another editor copied.
+        if (TSystemClipboard::OffersPaste())
+            mainForm_->SetPasteEnabled(true);
     };
     autosave_ = std::make_unique<TAutosave>(*tree_, [this] { return files_->DocumentPath(); },
                                             AutosaveInterval(settingsFile));
     WireMainWindow();
+    WireSystemClipboard();
 }
 
 TEditorApplication::~TEditorApplication()
@@ -160,7 +166,7 @@ void TEditorApplication::WireMainWindow()
     c.Redo = guarded([this] { commands_->Redo(); });
     c.Cut = [this] { commands_->CutSelection(); };
     c.Copy = [this] { commands_->CopySelection(); };
-    c.Paste = [this] { commands_->PasteClipboard(); };
+    c.Paste = guarded([this] { commands_->PasteClipboard(); });
     c.Delete = [this] { commands_->DeleteSelection(); };
     c.SelectAll = [&canvas] { canvas.SelectAll(); };
     c.Duplicate = [this] { commands_->DuplicateSelection(); };
@@ -263,6 +269,31 @@ void TEditorApplication::OfferRecovery()
         left.Remove();
         return; // one drawing at a time: the others are offered at the next start
     }
+}
+
+void TEditorApplication::WireSystemClipboard()
+{
+    systemClipboard_ = std::make_unique<TSystemClipboard>(*tree_);
+    commands_->ClipboardFilled = [this] { Guarded([this] { systemClipboard_->Publish(); }); };
+    commands_->TakeClipboard = [this] { return TakeSystemClipboard(); };
+    QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, mainForm_.get(), [this] {
+        if (TSystemClipboard::OffersPaste())
+            mainForm_->SetPasteEnabled(true);
+    });
+    if (TSystemClipboard::OffersPaste())
+        mainForm_->SetPasteEnabled(true);
+}
+
+bool TEditorApplication::TakeSystemClipboard()
+{
+    try {
+        if (systemClipboard_->TakeIntoTemp() != TSystemClipboard::TContent::Image)
+            return true;
+        canvasForm_->ShowStatus(QStringLiteral("　画像は貼り付けできません"));
+    } catch (const TFileError& error) {
+        dialogs_->ShowError(QString::fromUtf8(error.what()));
+    }
+    return false;
 }
 
 void TEditorApplication::RememberDocument()

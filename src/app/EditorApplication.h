@@ -24,6 +24,7 @@ class TMessageForm1;
 class TObjectTree;
 class TProgressForm1;
 class TRecentFiles;
+class TSystemClipboard;
 class TTreeForm1;
 
 // The running editor: every window, one instance each, and the commands
@@ -95,6 +96,10 @@ private:
     // the file error.
     void RememberDocument();
     void OpenRecent(const QString& path);
+    // The desktop's clipboard for copy, cut and paste; false when a paste
+    // finds nothing it can use (said in the status bar or a message).
+    void WireSystemClipboard();
+    bool TakeSystemClipboard();
 
     class THistoryMenus;
 
@@ -114,6 +119,7 @@ private:
     std::unique_ptr<THistoryMenus> historyMenus_;
     std::unique_ptr<TAutosave> autosave_;
     std::unique_ptr<TRecentFiles> recentFiles_;
+    std::unique_ptr<TSystemClipboard> systemClipboard_;
 };
 
 } // namespace qm

@@ -39,6 +39,14 @@ void SetActive(TObjectTree& tree, TTreeNode* node, bool active)
 
 } // namespace
 
+void EmptyTempNode(TObjectTree& tree)
+{
+    if (TTreeNode* temp = tree.TempNode()) {
+        while (temp->FirstChild())
+            tree.DeleteSubtree(temp->FirstChild());
+    }
+}
+
 TEditCommands::TEditCommands(TObjectTree& tree, TCanvasWindow& canvas, TMainState& main, TTextBox& textBox,
                              TQuestions& questions)
     : tree_(tree), canvas_(canvas), main_(main), textBox_(textBox), questions_(questions)
@@ -56,13 +64,6 @@ void TEditCommands::ForEachSelectedNode(Move&& move)
     }
 }
 
-void TEditCommands::EmptyTemp()
-{
-    if (TTreeNode* temp = tree_.TempNode()) {
-        while (temp->FirstChild())
-            tree_.DeleteSubtree(temp->FirstChild());
-    }
-}
 
 bool TEditCommands::StartClipboard()
 {
@@ -70,7 +71,7 @@ bool TEditCommands::StartClipboard()
         return false;
     main_.PasteOffsetX = kPasteStep;
     main_.PasteOffsetY = kPasteStep;
-    EmptyTemp();
+    EmptyTempNode(tree_);
     canvas_.ToggleMarks();
     return true;
 }
@@ -82,6 +83,8 @@ void TEditCommands::CopySelection()
         return;
     ForEachSelectedNode([this](TTreeNode* node) { SetActive(tree_, tree_.CopySubtree(tree_.TempNode(), node), false); });
     main_.SetPasteEnabled(true);
+    if (ClipboardFilled)
+        ClipboardFilled();
 }
 
 void TEditCommands::CutSelection()
@@ -93,15 +96,19 @@ void TEditCommands::CutSelection()
     canvas_.ClearSelection();
     canvas_.Repaint();
     main_.SetPasteEnabled(true);
+    if (ClipboardFilled)
+        ClipboardFilled();
 }
 
 void TEditCommands::PasteClipboard()
 {
     if (TextBoxHasFocus())
         return;
+    const TEditStepScope step(tree_, "貼り付け");
+    if (TakeClipboard && !TakeClipboard())
+        return;
     canvas_.ToggleMarks();
     canvas_.ClearSelection();
-    const TEditStepScope step(tree_, "貼り付け");
     if (TTreeNode* temp = tree_.TempNode()) {
         for (TTreeNode* child = temp->FirstChild(); child; child = child->NextSibling()) {
             // The clipboard copy itself moves, so repeated pastes step on.

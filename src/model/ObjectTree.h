@@ -200,6 +200,10 @@ public:
     TTreeNode* MoveSubtree(TTreeNode* newParent, TTreeNode* node);
     // A copy of the subtree as the last child of `newParent`, or null.
     TTreeNode* CopySubtree(TTreeNode* newParent, TTreeNode* node);
+    // A copy of `source` with every node below it, children in list order,
+    // as the last child of `newParent`; `source` may belong to another tree
+    // (a drawing on the clipboard). Fresh ids and priorities.
+    TTreeNode* CopySubtreeFrom(TTreeNode* newParent, const TTreeNode* source);
 
     // --- Priority walk ---------------------------------------------------
     // Children in drawing order: ascending Priority, equal priorities in list

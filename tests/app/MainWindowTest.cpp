@@ -8,6 +8,7 @@
 #include "app/MainForm1.h"
 #include "app/ObjectTreeModel.h"
 #include "app/SettingsFile.h"
+#include "app/SystemClipboard.h"
 #include "app/TreeForm1.h"
 #include "canvas/EditCommands.h"
 #include "render/BitmapX.h"
@@ -19,10 +20,12 @@
 #include "qtplatform/QtText.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -470,7 +473,8 @@ TEST_F(MainWindowTest, SaveAsNewAndOpenGiveTheSameDrawingBack)
     MenuItem(QStringLiteral("新規作成(&N)"))->trigger();
     EXPECT_EQ(app.Tree().NodeCount(), 3u);
     EXPECT_FALSE(app.MainForm().SaveAction()->isEnabled());
-    EXPECT_FALSE(app.MainForm().PasteAction()->isEnabled());
+    // What was copied is still on the desktop's clipboard for the new drawing.
+    EXPECT_TRUE(app.MainForm().PasteAction()->isEnabled());
 
     dialogs->confirmAnswers = {true};
     dialogs->openAnswers.push_back(Path("plan.dof"));
@@ -713,6 +717,7 @@ TEST_F(MainWindowTest, CtrlDDuplicatesTheSelectionAndLeavesTheClipboard)
 {
     TTreeNode* box = DrawRectangle({40, 40}, {120, 90});
     const std::size_t clipboard = app.Tree().TempNode()->ChildCount();
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     FocusCanvas();
     QTest::mouseClick(Picture(), Qt::LeftButton, {}, {390, 390});
     QTest::mouseClick(Picture(), Qt::LeftButton, {}, {80, 65});
@@ -725,7 +730,7 @@ TEST_F(MainWindowTest, CtrlDDuplicatesTheSelectionAndLeavesTheClipboard)
     EXPECT_EQ(copy->Data()->Points, box->Data()->Points);
     EXPECT_EQ(app.CanvasForm().Canvas().Selection().Nodes(), std::vector<TTreeNode*>{copy});
     EXPECT_EQ(static_cast<std::size_t>(app.Tree().TempNode()->ChildCount()), clipboard);
-    EXPECT_FALSE(app.MainForm().PasteAction()->isEnabled());
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
     EXPECT_EQ(app.Tree().History().UndoName(), "複製");
     KeyToFocus(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(app.Tree().ObjectRoot()->LastChild(), box);
@@ -843,6 +848,94 @@ TEST_F(MainWindowTest, RecentFilesListTheDrawingsOpenedOrSavedAndForgetMissingOn
         nextShown.append(entry->text());
     EXPECT_EQ(nextShown.size(), before - 2);
     EXPECT_EQ(nextShown.front(), QDir::toNativeSeparators(saved[3]));
+}
+
+} // namespace
+} // namespace qm
+
+namespace qm {
+namespace {
+
+// Copy puts the selection on the desktop's clipboard as a drawing, a PNG
+// and SVG; another editor pastes the drawing, this one after 新規作成 too.
+// Other programs' text becomes a text item; their pictures are refused in
+// the status bar.
+TEST_F(MainWindowTest, TheDesktopClipboardCarriesDrawingsBetweenEditorsAndTakesText)
+{
+    TTreeNode* box = DrawRectangle({40, 40}, {120, 90});
+    MenuItem(QStringLiteral("コピー(&C)"))->trigger();
+    const QMimeData* offered = QGuiApplication::clipboard()->mimeData();
+    ASSERT_TRUE(offered);
+    EXPECT_TRUE(offered->hasFormat(QString::fromLatin1(TSystemClipboard::kMimeType)));
+    const QImage pixels = QImage::fromData(offered->data(QStringLiteral("image/png")), "PNG");
+    EXPECT_EQ(pixels.size(), QSize(app.CanvasForm().Canvas().ImageWidth(), app.CanvasForm().Canvas().ImageHeight()));
+    EXPECT_TRUE(offered->data(QStringLiteral("image/svg+xml")).contains("<svg"));
+
+    TEditorApplication other(Places(), Exporters(), nullptr,
+                             [](QWidget*, TMessageForm1&) { return std::make_unique<test::TScriptedDialogs>(); });
+    QAction* otherPaste = test::MenuItem(*other.MainForm().menuBar(), QStringLiteral("貼り付け(&P)"));
+    ASSERT_TRUE(otherPaste->isEnabled());
+    otherPaste->trigger();
+    const TTreeNode* pasted = other.Tree().ObjectRoot()->LastChild();
+    ASSERT_EQ(pasted->Data()->ItemType, itRectangle);
+    EXPECT_EQ(pasted->Data()->Points, box->Data()->Points);
+    EXPECT_TRUE(pasted->Data()->Active);
+    EXPECT_EQ(other.Tree().History().UndoName(), "貼り付け");
+    EXPECT_EQ(other.Tree().History().DoneCount(), 1u);
+
+    dialogs->confirmAnswers = {true};
+    MenuItem(QStringLiteral("新規作成(&N)"))->trigger();
+    MenuItem(QStringLiteral("貼り付け(&P)"))->trigger();
+    EXPECT_EQ(app.Tree().ObjectRoot()->LastChild()->Data()->ItemType, itRectangle);
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("外の文字"));
+    MenuItem(QStringLiteral("貼り付け(&P)"))->trigger();
+    EXPECT_EQ(app.Tree().ObjectRoot()->LastChild()->Data()->Text, Utf8ToCp932("外の文字"));
+
+    const std::size_t nodes = app.Tree().NodeCount();
+    QImage picture(20, 20, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QGuiApplication::clipboard()->setImage(picture);
+    MenuItem(QStringLiteral("貼り付け(&P)"))->trigger();
+    EXPECT_EQ(app.Tree().NodeCount(), nodes);
+    EXPECT_TRUE(app.CanvasForm().StatusText().contains(QStringLiteral("画像"))) << app.CanvasForm().StatusText().toStdString();
+}
+
+// Drawing data on the clipboard that is damaged, cut short or of a newer
+// version is refused with the file error, and the drawing stays as it was.
+TEST_F(MainWindowTest, DamagedDrawingDataOnTheClipboardIsRefusedAndChangesNothing)
+{
+    DrawRectangle({40, 40}, {120, 90});
+    MenuItem(QStringLiteral("コピー(&C)"))->trigger();
+    const QByteArray good = QGuiApplication::clipboard()->mimeData()->data(QString::fromLatin1(TSystemClipboard::kMimeType));
+    ASSERT_GT(good.size(), 8);
+    QByteArray newer = good;
+    newer[3] = 2; // the version, big-endian
+    struct TBadCase {
+        const char* Name;
+        QByteArray Data;
+    };
+    const TBadCase cases[] = {
+        {"cut short", good.left(good.size() / 2)},
+        {"a newer version", newer},
+        {"no document", good.left(4) + QByteArray("garbage")},
+        {"nothing at all", QByteArray()},
+    };
+    for (const TBadCase& bad : cases) {
+        SCOPED_TRACE(bad.Name);
+        auto mime = std::make_unique<QMimeData>();
+        mime->setData(QString::fromLatin1(TSystemClipboard::kMimeType), bad.Data);
+        QGuiApplication::clipboard()->setMimeData(mime.release());
+        const std::string before = Describe(app.Tree().FirstTopLevelNode());
+        const std::size_t steps = app.Tree().History().DoneCount();
+        dialogs->errors.clear();
+        MenuItem(QStringLiteral("貼り付け(&P)"))->trigger();
+        ASSERT_EQ(dialogs->errors.size(), 1u);
+        EXPECT_TRUE(dialogs->errors.front().contains(QStringLiteral("クリップボード は開けません")))
+            << dialogs->errors.front().toStdString();
+        EXPECT_EQ(Describe(app.Tree().FirstTopLevelNode()), before);
+        EXPECT_EQ(app.Tree().History().DoneCount(), steps);
+    }
 }
 
 } // namespace
