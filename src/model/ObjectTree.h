@@ -203,6 +203,10 @@ public:
     TTreeNode* MoveSubtree(TTreeNode* newParent, TTreeNode* node);
     // A copy of the subtree as the last child of `newParent`, or null.
     TTreeNode* CopySubtree(TTreeNode* newParent, TTreeNode* node);
+    // A copy of `source` with every node below it, children in list order,
+    // as the last child of `newParent`; `source` may belong to another tree
+    // (a drawing on the clipboard). Fresh ids and priorities.
+    TTreeNode* CopySubtreeFrom(TTreeNode* newParent, const TTreeNode* source);
 
     // --- Priority walk ---------------------------------------------------
     // Children in drawing order: ascending Priority, equal priorities in list
@@ -218,6 +222,16 @@ public:
     // order, depth first (parents before children).
     template <typename Visit>
     void WalkInDrawingOrder(TTreeNode* node, Visit&& visit) const;
+
+    // Where Restack puts the nodes among their siblings' drawing order.
+    enum class TRestack { ToFront, Forward, Backward, ToBack };
+    // Changes the drawing order of `nodes` among their drawn siblings (the
+    // fixed nodes aside, which keep theirs): above
+    // all of them, one place up, one place down, or below all of them (nodes
+    // of one parent keep their order among themselves). The siblings'
+    // priorities are renumbered, each one recorded; ItemCounter grows when
+    // the priorities need more room. Returns 0, or -1 when nothing moved.
+    int Restack(const std::vector<TTreeNode*>& nodes, TRestack where);
 
 private:
     TTreeNode* NewNode(TTreeNode* parent, std::string_view caption, std::unique_ptr<TItemObject> data);
