@@ -1,6 +1,7 @@
 // The canvas on a drawing of 100 000 items: a click that selects, one drag
 // step, the release after a move, and a full render for comparison; undo and
-// redo of a move and of deleting 10 000 items, and the history's memory.
+// redo of a move and of deleting 10 000 items, and the history's memory; a
+// selection rectangle over it; select all and delete of up to a million items.
 #include "../tests/canvas/CanvasTestSupport.h"
 #include "canvas/CanvasWindow.h"
 #include "canvas/EditCommands.h"
@@ -9,6 +10,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <memory>
 #include <random>
 
 namespace qm {
@@ -162,6 +164,61 @@ void BM_FullRender(benchmark::State& state)
     }
 }
 BENCHMARK(BM_FullRender)->Unit(benchmark::kMillisecond);
+
+// The release of a selection rectangle dragged from the empty bottom-right
+// corner: over the whole drawing (argument 1, every item selected) or over
+// its bottom-right quarter (argument 4). The time from the release until
+// the selection and its marks are shown.
+void BM_RubberBandRelease(benchmark::State& state)
+{
+    TBigDrawing& d = Drawing();
+    const std::int32_t left = state.range(0) == 1 ? 0 : 400;
+    const std::int32_t top = state.range(0) == 1 ? 0 : 300;
+    for (auto _ : state) {
+        state.PauseTiming();
+        d.ShowNoMarks();
+        d.canvas.Image1MouseDown(kLeft, 795, 595);
+        d.canvas.Image1MouseMove(kLeft, left, top);
+        state.ResumeTiming();
+        d.canvas.Image1MouseUp(kLeft, left, top);
+    }
+    state.counters["selected"] = static_cast<double>(d.canvas.Selection().Size());
+    if (d.canvas.Selection().Empty())
+        state.SkipWithError("the band selected nothing");
+    d.canvas.ClearSelection();
+}
+BENCHMARK(BM_RubberBandRelease)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
+
+// すべて選択 and 削除 on a drawing of the argument's number of items, together.
+void BM_SelectAllAndDelete(benchmark::State& state)
+{
+    const auto items = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto tree = std::make_unique<TObjectTree>();
+        TMainState main;
+        test::TFakeTextBox textBox;
+        test::TScriptedQuestions questions;
+        auto canvas = std::make_unique<TCanvasWindow>(*tree, main, textBox, TCanvasGeometry{800, 600, 10}, QStringList{});
+        TEditCommands commands(*tree, *canvas, main, textBox, questions);
+        for (int i = 0; i < items; ++i) {
+            TTreeNode* node = tree->AddItem(tree->ObjectRoot(), "item", itRectangle);
+            tree->AddPoint(i % 760, i % 560, node);
+            tree->AddPoint(i % 760 + 30, i % 560 + 20, node);
+        }
+        tree->ClearHistory();
+        state.ResumeTiming();
+        canvas->SelectAll();
+        commands.DeleteSelection();
+        state.PauseTiming();
+        if (tree->ObjectRoot()->ChildCount() != 1)
+            state.SkipWithError("items were left");
+        canvas.reset();
+        tree.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_SelectAllAndDelete)->Arg(10000)->Arg(100000)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace qm

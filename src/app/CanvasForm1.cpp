@@ -10,6 +10,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -52,6 +53,18 @@ constexpr std::array<double, 14> kZoomLevels = {0.1, 0.25,  1.0 / 3, 0.5, 2.0 / 
 // A wheel notch is 15 degrees, reported in eighths of a degree.
 constexpr int kWheelNotch = 120;
 
+// The direction an arrow key moves the selection; (0, 0) for any other key.
+QPoint ArrowDirection(int key)
+{
+    switch (key) {
+    case Qt::Key_Left: return {-1, 0};
+    case Qt::Key_Right: return {1, 0};
+    case Qt::Key_Up: return {0, -1};
+    case Qt::Key_Down: return {0, 1};
+    default: return {};
+    }
+}
+
 TCanvasWindow::TMouse MouseOf(const QMouseEvent* event, bool doubleClick, bool pressed)
 {
     TCanvasWindow::TMouse mouse;
@@ -75,6 +88,8 @@ TCanvasPicture::TCanvasPicture(QWidget* parent) : QWidget(parent), fonts_(std::m
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
+    // A click gives the canvas the keyboard, for the arrow keys and Escape.
+    setFocusPolicy(Qt::ClickFocus);
 }
 
 TCanvasPicture::~TCanvasPicture() = default;
@@ -209,6 +224,31 @@ void TCanvasPicture::mouseReleaseEvent(QMouseEvent* event)
         return;
     const QPoint at = ToCanvas(event->position());
     canvas_->Image1MouseUp(MouseOf(event, false, true), at.x(), at.y());
+}
+
+void TCanvasPicture::keyPressEvent(QKeyEvent* event)
+{
+    const QPoint direction = ArrowDirection(event->key());
+    if (!canvas_ || (direction.isNull() && event->key() != Qt::Key_Escape)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    if (direction.isNull()) {
+        canvas_->CancelGesture();
+        return;
+    }
+    const std::int32_t step = event->modifiers().testFlag(Qt::ShiftModifier) ? canvas_->GridStep() : 1;
+    canvas_->NudgeSelection(direction.x() * step, direction.y() * step);
+}
+
+void TCanvasPicture::keyReleaseEvent(QKeyEvent* event)
+{
+    // A held key repeats press and release; only the real release ends the run.
+    if (canvas_ && !ArrowDirection(event->key()).isNull() && !event->isAutoRepeat()) {
+        canvas_->EndNudge();
+        return;
+    }
+    QWidget::keyReleaseEvent(event);
 }
 
 // --- TCanvasForm1 ----------------------------------------------------------------

@@ -61,6 +61,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // The arrow keys move the selection (with Shift by a grid step); Escape
+    // takes back what the mouse is doing.
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     void Press(QMouseEvent* event, bool doubleClick);

@@ -10,7 +10,9 @@
 #include "MessageForm1.h"
 #include "ProgressForm1.h"
 #include "QtUserDialogs.h"
+#include "RecentFiles.h"
 #include "SettingsFile.h"
+#include "SystemClipboard.h"
 #include "TreeForm1.h"
 
 #include "canvas/EditCommands.h"
@@ -19,7 +21,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QSessionManager>
 
@@ -101,10 +105,19 @@ TEditorApplication::TEditorApplication(const TPlaces& places, TFileCommands::TEx
                                              places_.SettingsFile, places_.ExecutableDir, std::move(exporters));
     canvasForm_->SetCommands(commands_.get());
     historyMenus_ = std::make_unique<THistoryMenus>(*tree_, *mainForm_, *files_);
-    files_->DocumentChanged = [this] { historyMenus_->HistoryChanged(); };
+    recentFiles_ = std::make_unique<TRecentFiles>(places_.SettingsFile);
+    mainForm_->ShowRecentFiles(recentFiles_->Files());
+    files_->DocumentChanged = [this] {
+        historyMenus_->HistoryChanged();
+        RememberDocument();
+        // A new or opened drawing can still take what another editor copied.
+        if (TSystemClipboard::OffersPaste())
+            mainForm_->SetPasteEnabled(true);
+    };
     autosave_ = std::make_unique<TAutosave>(*tree_, [this] { return files_->DocumentPath(); },
                                             AutosaveInterval(settingsFile));
     WireMainWindow();
+    WireSystemClipboard();
 }
 
 TEditorApplication::~TEditorApplication()
@@ -159,8 +172,15 @@ void TEditorApplication::WireMainWindow()
     c.Redo = guarded([this] { commands_->Redo(); });
     c.Cut = [this] { commands_->CutSelection(); };
     c.Copy = [this] { commands_->CopySelection(); };
-    c.Paste = [this] { commands_->PasteClipboard(); };
+    c.Paste = guarded([this] { commands_->PasteClipboard(); });
     c.Delete = [this] { commands_->DeleteSelection(); };
+    c.SelectAll = [&canvas] { canvas.SelectAll(); };
+    c.Duplicate = [this] { commands_->DuplicateSelection(); };
+    c.BringToFront = [this] { commands_->RestackSelection(TObjectTree::TRestack::ToFront); };
+    c.BringForward = [this] { commands_->RestackSelection(TObjectTree::TRestack::Forward); };
+    c.SendBackward = [this] { commands_->RestackSelection(TObjectTree::TRestack::Backward); };
+    c.SendToBack = [this] { commands_->RestackSelection(TObjectTree::TRestack::ToBack); };
+    c.OpenRecent = [this](const QString& path) { Guarded([this, &path] { OpenRecent(path); }); };
     c.ShowTree = [this] {
         treeForm_->show();
         treeForm_->raise();
@@ -255,6 +275,49 @@ void TEditorApplication::OfferRecovery()
         left.Remove();
         return; // one drawing at a time: the others are offered at the next start
     }
+}
+
+void TEditorApplication::WireSystemClipboard()
+{
+    systemClipboard_ = std::make_unique<TSystemClipboard>(*tree_);
+    commands_->ClipboardFilled = [this] { Guarded([this] { systemClipboard_->Publish(); }); };
+    commands_->TakeClipboard = [this] { return TakeSystemClipboard(); };
+    QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, mainForm_.get(), [this] {
+        if (TSystemClipboard::OffersPaste())
+            mainForm_->SetPasteEnabled(true);
+    });
+    if (TSystemClipboard::OffersPaste())
+        mainForm_->SetPasteEnabled(true);
+}
+
+bool TEditorApplication::TakeSystemClipboard()
+{
+    try {
+        if (systemClipboard_->TakeIntoTemp() != TSystemClipboard::TContent::Image)
+            return true;
+        canvasForm_->ShowStatus(QStringLiteral("　画像は貼り付けできません"));
+    } catch (const TFileError& error) {
+        dialogs_->ShowError(QString::fromUtf8(error.what()));
+    }
+    return false;
+}
+
+void TEditorApplication::RememberDocument()
+{
+    if (!files_->DocumentPath().isEmpty())
+        recentFiles_->Add(files_->DocumentPath());
+    mainForm_->ShowRecentFiles(recentFiles_->Files());
+}
+
+void TEditorApplication::OpenRecent(const QString& path)
+{
+    if (!QFileInfo::exists(path)) {
+        recentFiles_->Remove(path);
+        mainForm_->ShowRecentFiles(recentFiles_->Files());
+        throw TFileError(TFileError::TKind::CannotOpen, path);
+    }
+    if (files_->MayDiscardChanges())
+        files_->OpenDocument(path);
 }
 
 void TEditorApplication::FontBarChanged()

@@ -24,6 +24,8 @@ class TMainForm1;
 class TMessageForm1;
 class TObjectTree;
 class TProgressForm1;
+class TRecentFiles;
+class TSystemClipboard;
 class TTreeForm1;
 
 // The running editor: every window, one instance each, and the commands
@@ -91,6 +93,15 @@ private:
     void CloseProgram();
     // Asks to save a modified drawing; false when the user keeps it open.
     bool MayDiscardChanges();
+    // "最近使ったファイル": the drawing's own file joins the list, which the
+    // menu shows again; a chosen entry whose file is gone leaves it with
+    // the file error.
+    void RememberDocument();
+    void OpenRecent(const QString& path);
+    // The desktop's clipboard for copy, cut and paste; false when a paste
+    // finds nothing it can use (said in the status bar or a message).
+    void WireSystemClipboard();
+    bool TakeSystemClipboard();
 
     class THistoryMenus;
 
@@ -110,6 +121,8 @@ private:
     std::unique_ptr<TFileCommands> files_;
     std::unique_ptr<THistoryMenus> historyMenus_;
     std::unique_ptr<TAutosave> autosave_;
+    std::unique_ptr<TRecentFiles> recentFiles_;
+    std::unique_ptr<TSystemClipboard> systemClipboard_;
 };
 
 } // namespace qm

@@ -7,6 +7,7 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFontDatabase>
 #include <QMenuBar>
 #include <QSpinBox>
@@ -83,6 +84,8 @@ void TMainForm1::BuildMenus()
     saveAction_ = AddMenuItem(file, QStringLiteral("上書き保存(&S)"), &TMainWindowCommands::Save);
     saveAction_->setEnabled(false);
     AddMenuItem(file, QStringLiteral("名前をつけて保存(&A)..."), &TMainWindowCommands::SaveAs);
+    recentMenu_ = file->addMenu(QStringLiteral("最近使ったファイル"));
+    ShowRecentFiles({});
     AddMenuItem(file, QStringLiteral("印刷(&P)..."), &TMainWindowCommands::Print, QKeySequence(Qt::CTRL | Qt::Key_P));
     file->addSeparator();
     file->addAction(QStringLiteral("終了(&X)"), this, &QWidget::close);
@@ -101,6 +104,11 @@ void TMainForm1::BuildMenus()
         AddMenuItem(edit, QStringLiteral("貼り付け(&P)"), &TMainWindowCommands::Paste, QKeySequence(Qt::CTRL | Qt::Key_V));
     pasteAction_->setEnabled(false);
     AddMenuItem(edit, QStringLiteral("削除(&D)"), &TMainWindowCommands::Delete, QKeySequence(Qt::Key_Delete));
+    AddMenuItem(edit, QStringLiteral("複製"), &TMainWindowCommands::Duplicate, QKeySequence(Qt::CTRL | Qt::Key_D));
+    edit->addSeparator();
+    // Text fields claim Ctrl+A for their own text before the shortcut sees it.
+    AddMenuItem(edit, QStringLiteral("すべて選択(&A)"), &TMainWindowCommands::SelectAll,
+                QKeySequence(Qt::CTRL | Qt::Key_A));
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
     AddMenuItem(view, QStringLiteral("ツリービュー(&T)"), &TMainWindowCommands::ShowTree);
@@ -135,6 +143,18 @@ void TMainForm1::BuildMenus()
     AddMenuItem(object, QStringLiteral("グループの作成"), &TMainWindowCommands::NewGroup);
     AddMenuItem(object, QStringLiteral("グループ化"), &TMainWindowCommands::Group);
     AddMenuItem(object, QStringLiteral("グループ解除"), &TMainWindowCommands::Ungroup);
+    object->addSeparator();
+    // Shift+] types "}" and Shift+[ "{" on most keyboards: both forms are taken.
+    const QKeySequence toFront(Qt::CTRL | Qt::SHIFT | Qt::Key_BracketRight);
+    AddMenuItem(object, QStringLiteral("最前面へ移動"), &TMainWindowCommands::BringToFront, toFront)
+        ->setShortcuts({toFront, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_BraceRight)});
+    AddMenuItem(object, QStringLiteral("前面へ移動"), &TMainWindowCommands::BringForward,
+                QKeySequence(Qt::CTRL | Qt::Key_BracketRight));
+    AddMenuItem(object, QStringLiteral("背面へ移動"), &TMainWindowCommands::SendBackward,
+                QKeySequence(Qt::CTRL | Qt::Key_BracketLeft));
+    const QKeySequence toBack(Qt::CTRL | Qt::SHIFT | Qt::Key_BracketLeft);
+    AddMenuItem(object, QStringLiteral("最背面へ移動"), &TMainWindowCommands::SendToBack, toBack)
+        ->setShortcuts({toBack, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_BraceLeft)});
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     AddMenuItem(help, QStringLiteral("バージョン情報(&A)..."), &TMainWindowCommands::About);
@@ -148,6 +168,18 @@ void TMainForm1::ShowHistory(const QString& undoName, const QString& redoName)
     };
     show(undoAction_, QStringLiteral("元に戻す"), QStringLiteral("(&U)"), undoName);
     show(redoAction_, QStringLiteral("やり直し"), QStringLiteral("(&R)"), redoName);
+}
+
+void TMainForm1::ShowRecentFiles(const QStringList& paths)
+{
+    recentMenu_->clear();
+    for (const QString& path : paths) {
+        recentMenu_->addAction(QDir::toNativeSeparators(path), this, [this, path] {
+            if (commands_.OpenRecent)
+                commands_.OpenRecent(path);
+        });
+    }
+    recentMenu_->setEnabled(!paths.isEmpty());
 }
 
 void TMainForm1::BuildToolBars()

@@ -19,7 +19,10 @@ namespace qm {
 struct TMainWindowCommands {
     std::function<void()> New, Open, Save, SaveAs, Print;
     std::function<void()> Undo, Redo;
-    std::function<void()> Cut, Copy, Paste, Delete;
+    std::function<void()> Cut, Copy, Paste, Delete, SelectAll, Duplicate;
+    std::function<void()> BringToFront, BringForward, SendBackward, SendToBack;
+    // An entry of "最近使ったファイル" chosen.
+    std::function<void(const QString& path)> OpenRecent;
     std::function<void()> ShowTree, ShowCanvas;
     std::function<void()> ToggleGrid, ToggleTraceImage;
     std::function<void()> ZoomIn, ZoomOut, ZoomActualSize, ZoomToFit, ToggleSmooth;
@@ -63,6 +66,9 @@ public:
     // when there is one (an empty name: none).
     void ShowHistory(const QString& undoName, const QString& redoName);
 
+    // "最近使ったファイル": the drawings, newest first; disabled when none.
+    void ShowRecentFiles(const QStringList& paths);
+
     void SetGridChecked(bool checked);
     void SetTraceImageChecked(bool checked);
     void SetSmoothChecked(bool checked);
@@ -103,6 +109,7 @@ private:
     QAction* pasteAction_ = nullptr;
     QAction* undoAction_ = nullptr;
     QAction* redoAction_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
     QAction* gridAction_ = nullptr;
     QAction* traceAction_ = nullptr;
     QAction* smoothAction_ = nullptr;

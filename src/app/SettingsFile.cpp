@@ -50,9 +50,8 @@ QString FolderOf(const QString& rememberedPath, const QString& fallback)
     return separator < 0 ? fallback : rememberedPath.left(separator);
 }
 
-QString ReadPathSetting(const TIniFile& settings, const char* key)
+std::optional<QString> DecodePathSetting(const std::string& stored)
 {
-    const std::string stored = settings.ReadString("File", key, "");
     const bool ascii = std::all_of(stored.begin(), stored.end(), [](char c) { return (c & 0x80) == 0; });
     if (!ascii) {
         QStringDecoder utf8(QStringDecoder::Utf8);
@@ -60,14 +59,28 @@ QString ReadPathSetting(const TIniFile& settings, const char* key)
         if (!utf8.hasError())
             return decoded;
     }
-    return Cp932ToQString(stored);
+    QString decoded = Cp932ToQString(stored);
+    if (decoded.contains(QChar::ReplacementCharacter) || QStringToCp932(decoded) != stored)
+        return std::nullopt;
+    return decoded;
+}
+
+QString ReadPathSetting(const TIniFile& settings, const char* key)
+{
+    const std::string stored = settings.ReadString("File", key, "");
+    return DecodePathSetting(stored).value_or(Cp932ToQString(stored));
 }
 
 bool WritePathSetting(TIniFile& settings, const char* key, const QString& path)
 {
+    return WritePathSetting(settings, "File", key, path);
+}
+
+bool WritePathSetting(TIniFile& settings, std::string_view section, std::string_view key, const QString& path)
+{
     const std::string cp932 = QStringToCp932(path);
     const bool fits = Cp932ToQString(cp932) == path;
-    return settings.WriteString("File", key, fits ? cp932 : path.toStdString());
+    return settings.WriteString(section, key, fits ? cp932 : path.toStdString());
 }
 
 } // namespace qm

@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <optional>
+#include <string>
+#include <string_view>
+
 namespace qm {
 
 // Where the program keeps "quillmark.ini": beside the executable, or, for
@@ -30,5 +34,10 @@ class TIniFile;
 // into another file's name. Empty when the key is absent.
 QString ReadPathSetting(const TIniFile& settings, const char* key);
 bool WritePathSetting(TIniFile& settings, const char* key, const QString& path);
+// The same in any section.
+bool WritePathSetting(TIniFile& settings, std::string_view section, std::string_view key, const QString& path);
+// A stored path's bytes as a path; none when they are neither UTF-8 nor
+// CP932 that converts back to the same bytes (a damaged entry).
+std::optional<QString> DecodePathSetting(const std::string& stored);
 
 } // namespace qm

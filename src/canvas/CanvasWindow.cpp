@@ -120,6 +120,7 @@ void TCanvasWindow::SetCanvasSize(std::int32_t width, std::int32_t height)
     picture_.SetSize(width, height);
     selectionMarks_.Forget();
     pointMarks_.Forget();
+    bandMarks_.Forget();
     overlay_.Clear();
     backColor_ = clWhite;
     FillImage();
@@ -180,6 +181,7 @@ void TCanvasWindow::PresentCanvas()
     picture_.Canvas().DrawBitmap(0, 0, surface_->Bitmap());
     selectionMarks_.Forget();
     pointMarks_.Forget();
+    bandMarks_.Forget();
     overlay_.Clear();
     PictureChanged();
 }

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -154,6 +155,12 @@ public:
     void ClearSelection();
     // A left click on a node in the tree window: that node alone, marks redrawn.
     void SelectFromTree(TTreeNode* node);
+    // "すべて選択": every shown item at the top of the drawing (the Object
+    // root's children), marks drawn. Nothing while the in-place editor is open
+    // or a gesture is under way.
+    void SelectAll();
+    // A selection rectangle is being dragged on empty canvas.
+    bool BandSelecting() const { return band_.has_value(); }
 
     // View pixels per canvas unit of the window showing the picture (1 at
     // 100 %). Marks keep their size on the screen, so what a press within
@@ -180,6 +187,13 @@ public:
     // Ends whatever gesture is under way (a drag, a figure being made, the
     // in-place editor), so that what it changed is a finished step.
     void EndGesture();
+    // Escape: takes back the figure being made or the drag under way (the
+    // items return to where they were), or removes the selection rectangle.
+    void CancelGesture();
+    // An arrow key: moves the selection by (dx, dy). The presses of one run,
+    // up to EndNudge (the key's release), are one step of the history.
+    void NudgeSelection(std::int32_t dx, std::int32_t dy);
+    void EndNudge();
     // After undo or redo: the touched nodes that are items of the drawing
     // become the selection, point editing ends, and the canvas is redrawn.
     void SelectRestored(const std::vector<TTreeNode*>& touched);
@@ -198,6 +212,9 @@ private:
     // the release that ends the gesture closes it.
     void BeginGesture(std::string_view name);
     void CloseGesture();
+    // The selection as it now stands made visible: marks on, font bar loaded,
+    // the canvas refreshed.
+    void ShowSelection();
     struct TRenderKey;
 
     void NodeRemoving(TTreeNode* node) override;
@@ -231,6 +248,17 @@ private:
     // A press on a vertex or control-point mark starts a point drag.
     bool StartPointEditing(std::int32_t x, std::int32_t y);
 
+    // The selection rectangle from the press to the mouse (RubberBandSelection.cpp).
+    struct TBand {
+        std::int32_t X0, Y0, X1, Y1;
+        bool Add; // Shift held at the press: the items inside join the selection
+    };
+    void StartBand(std::int32_t x, std::int32_t y, bool add);
+    void DragBand(std::int32_t x, std::int32_t y);
+    // Removes the rectangle; `select`: the items wholly inside it are selected.
+    void EndBand(bool select);
+    void ToggleBand();
+
     TObjectTree& tree_;
     TMainState& main_;
     THit hit_;
@@ -254,6 +282,10 @@ private:
     TBitmap picture_;
     TMarkLayer selectionMarks_;
     TMarkLayer pointMarks_;
+    TMarkLayer bandMarks_;
+    std::optional<TBand> band_;
+    // The open step is a run of arrow key presses.
+    bool nudging_ = false;
     TMarkOverlay overlay_;
     double viewScale_ = 1;
     std::uint64_t surfaceRevision_ = 0;

@@ -17,12 +17,35 @@ const std::string& NewGroupCaption()
     return caption;
 }
 
+// How far each paste and each duplicate lies from what it copies.
+constexpr std::int32_t kPasteStep = 10;
+
+// The history's name of a change of the drawing order.
+std::string_view RestackName(TObjectTree::TRestack where)
+{
+    switch (where) {
+    case TObjectTree::TRestack::ToFront: return "最前面へ移動";
+    case TObjectTree::TRestack::Forward: return "前面へ移動";
+    case TObjectTree::TRestack::Backward: return "背面へ移動";
+    case TObjectTree::TRestack::ToBack: break;
+    }
+    return "最背面へ移動";
+}
+
 void SetActive(TObjectTree& tree, TTreeNode* node, bool active)
 {
     tree.ChangeItem(node, [active](TItemObject& item) { item.Active = active; });
 }
 
 } // namespace
+
+void EmptyTempNode(TObjectTree& tree)
+{
+    if (TTreeNode* temp = tree.TempNode()) {
+        while (temp->FirstChild())
+            tree.DeleteSubtree(temp->FirstChild());
+    }
+}
 
 TEditCommands::TEditCommands(TObjectTree& tree, TCanvasWindow& canvas, TMainState& main, TTextBox& textBox,
                              TQuestions& questions)
@@ -41,21 +64,14 @@ void TEditCommands::ForEachSelectedNode(Move&& move)
     }
 }
 
-void TEditCommands::EmptyTemp()
-{
-    if (TTreeNode* temp = tree_.TempNode()) {
-        while (temp->FirstChild())
-            tree_.DeleteSubtree(temp->FirstChild());
-    }
-}
 
 bool TEditCommands::StartClipboard()
 {
     if (TextBoxHasFocus())
         return false;
-    main_.PasteOffsetX = 10;
-    main_.PasteOffsetY = 10;
-    EmptyTemp();
+    main_.PasteOffsetX = kPasteStep;
+    main_.PasteOffsetY = kPasteStep;
+    EmptyTempNode(tree_);
     canvas_.ToggleMarks();
     return true;
 }
@@ -67,6 +83,8 @@ void TEditCommands::CopySelection()
         return;
     ForEachSelectedNode([this](TTreeNode* node) { SetActive(tree_, tree_.CopySubtree(tree_.TempNode(), node), false); });
     main_.SetPasteEnabled(true);
+    if (ClipboardFilled)
+        ClipboardFilled();
 }
 
 void TEditCommands::CutSelection()
@@ -78,15 +96,19 @@ void TEditCommands::CutSelection()
     canvas_.ClearSelection();
     canvas_.Repaint();
     main_.SetPasteEnabled(true);
+    if (ClipboardFilled)
+        ClipboardFilled();
 }
 
 void TEditCommands::PasteClipboard()
 {
     if (TextBoxHasFocus())
         return;
+    const TEditStepScope step(tree_, "貼り付け");
+    if (TakeClipboard && !TakeClipboard())
+        return;
     canvas_.ToggleMarks();
     canvas_.ClearSelection();
-    const TEditStepScope step(tree_, "貼り付け");
     if (TTreeNode* temp = tree_.TempNode()) {
         for (TTreeNode* child = temp->FirstChild(); child; child = child->NextSibling()) {
             // The clipboard copy itself moves, so repeated pastes step on.
@@ -108,6 +130,37 @@ void TEditCommands::DeleteSelection()
     const TEditStepScope step(tree_, "削除");
     ForEachSelectedNode([this](TTreeNode* node) { SetActive(tree_, tree_.MoveSubtree(tree_.TrashNode(), node), false); });
     canvas_.ClearSelection();
+    canvas_.Repaint();
+}
+
+void TEditCommands::DuplicateSelection()
+{
+    if (TextBoxHasFocus() || canvas_.Selection().Empty())
+        return;
+    canvas_.EndGesture();
+    const std::vector<TTreeNode*> selected = canvas_.Selection().Nodes();
+    canvas_.ToggleMarks();
+    canvas_.ClearSelection();
+    const TEditStepScope step(tree_, "複製");
+    for (TTreeNode* node : selected) {
+        TTreeNode* copy = tree_.CopySubtree(node->Parent(), node);
+        if (!copy)
+            continue;
+        tree_.MoveItem(kPasteStep, kPasteStep, copy);
+        canvas_.ToggleSelection(copy);
+    }
+    canvas_.Repaint();
+}
+
+void TEditCommands::RestackSelection(TObjectTree::TRestack where)
+{
+    if (TextBoxHasFocus() || canvas_.Selection().Empty())
+        return;
+    canvas_.EndGesture();
+    {
+        const TEditStepScope step(tree_, RestackName(where));
+        tree_.Restack(canvas_.Selection().Nodes(), where);
+    }
     canvas_.Repaint();
 }
 

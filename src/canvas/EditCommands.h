@@ -4,9 +4,14 @@
 
 #include "model/ObjectTree.h"
 
+#include <functional>
+
 namespace qm {
 
 class TCanvasWindow;
+
+// Deletes what the Temp node (the clipboard) holds.
+void EmptyTempNode(TObjectTree& tree);
 
 // The commands that change the shape of the tree: clipboard through the Temp
 // node, delete to the trash, restore, empty the trash, folders, grouping. The
@@ -23,6 +28,12 @@ public:
     void DeleteSelection();
     void GroupSelection();
     void UngroupSelection();
+    // "複製": a copy of each selected item beside it (shifted by the paste
+    // step), the copies selected; the clipboard is left as it is.
+    void DuplicateSelection();
+    // "最前面へ移動", "前面へ移動", "背面へ移動", "最背面へ移動": the selected
+    // items' place in the drawing order among their siblings.
+    void RestackSelection(TObjectTree::TRestack where);
 
     // "元に戻す" and "やり直し": the newest step taken back, or the step
     // taken back last done again. Both leave the drawing to the in-place
@@ -30,6 +41,12 @@ public:
     // the drawing would pass the node limit.
     void Undo();
     void Redo();
+
+    // Told when copy or cut has filled the clipboard.
+    std::function<void()> ClipboardFilled;
+    // Asked at the start of a paste's step to bring in what another program
+    // left on the desktop's clipboard; false: nothing is pasted.
+    std::function<bool()> TakeClipboard;
 
     // Tree window commands on the tree's selected node (null: none).
     void NewFolder(TTreeNode* treeSelected);
@@ -41,7 +58,6 @@ public:
 private:
     // Clipboard keys belong to the text while the in-place editor has the focus.
     bool TextBoxHasFocus() const { return textBox_.HasFocus(); }
-    void EmptyTemp();
     void TakeStep(bool undo);
     // The common start of copy and cut: a fresh clipboard offset, an empty
     // Temp node, the marks erased. False while the text box has the focus.

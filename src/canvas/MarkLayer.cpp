@@ -106,14 +106,23 @@ void TMarkLayer::Erase(TCanvas& canvas)
     Forget();
 }
 
+std::size_t TMarkLayer::TShapeHash::operator()(const TShape& shape) const
+{
+    std::size_t hash = std::hash<std::int64_t>{}((std::int64_t{static_cast<std::int32_t>(shape.Kind)} << 40)
+                                                 ^ (std::int64_t{shape.PenWidth} << 20) ^ shape.Size);
+    for (const TCanvasPoint& p : shape.Points)
+        hash = hash * 1000003 ^ std::hash<std::int64_t>{}((std::int64_t{p.x} << 32) ^ static_cast<std::uint32_t>(p.y));
+    return hash;
+}
+
 void TMarkOverlay::Toggle(const TMarkLayer& layer)
 {
     for (const TMarkLayer::TShape& shape : layer.shapes_) {
-        const auto found = std::find(shapes_.begin(), shapes_.end(), shape);
+        const auto found = shapes_.find(shape);
         if (found != shapes_.end())
             shapes_.erase(found);
         else
-            shapes_.push_back(shape);
+            shapes_.insert(shape);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "platform/Canvas.h"
 
 #include <cstdint>
+#include <unordered_set>
 #include <vector>
 
 namespace qm {
@@ -49,6 +50,9 @@ private:
 
         friend bool operator==(const TShape&, const TShape&) = default;
     };
+    struct TShapeHash {
+        std::size_t operator()(const TShape& shape) const;
+    };
 
     // Draws one shape with canvas units mapped to `scale` view pixels;
     // sizes and pen widths stay in view pixels.
@@ -60,7 +64,9 @@ private:
 // What the inverting pen has drawn on the picture and not drawn again: the
 // marks and rubber bands showing now, for a view that draws the drawing at
 // another scale and the marks over it. As on the picture, a shape drawn a
-// second time is gone.
+// second time is gone. The inverting pen's result does not depend on the
+// order of the shapes, so they are kept unordered, found in constant time
+// however many marks a large selection has.
 class TMarkOverlay {
 public:
     bool Empty() const { return shapes_.empty(); }
@@ -74,7 +80,7 @@ public:
     void Draw(TCanvas& canvas, double scale) const;
 
 private:
-    std::vector<TMarkLayer::TShape> shapes_;
+    std::unordered_multiset<TMarkLayer::TShape, TMarkLayer::TShapeHash> shapes_;
 };
 
 } // namespace qm

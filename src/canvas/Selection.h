@@ -2,7 +2,8 @@
 
 #include "model/ObjectTree.h"
 
-#include <unordered_set>
+#include <cstddef>
+#include <unordered_map>
 #include <vector>
 
 namespace qm {
@@ -13,6 +14,10 @@ namespace qm {
 // nodes iterate over a copy of Nodes() and skip entries for which Contains()
 // has become false (a deleted node's address may be reused by a new node,
 // which is never in the selection).
+//
+// Membership, adding and removing take constant time: a removed entry leaves
+// a hole that the next call of Nodes() closes, so removing many entries one
+// by one costs one pass, not one pass each.
 class TSelection final : public TTreeObserver {
 public:
     explicit TSelection(TObjectTree& tree);
@@ -20,13 +25,13 @@ public:
     TSelection(const TSelection&) = delete;
     TSelection& operator=(const TSelection&) = delete;
 
-    const std::vector<TTreeNode*>& Nodes() const { return nodes_; }
-    bool Empty() const { return nodes_.empty(); }
-    std::size_t Size() const { return nodes_.size(); }
-    TTreeNode* First() const { return nodes_.empty() ? nullptr : nodes_.front(); }
-    bool Contains(const TTreeNode* node) const { return members_.contains(node); }
+    const std::vector<TTreeNode*>& Nodes() const;
+    bool Empty() const { return positions_.empty(); }
+    std::size_t Size() const { return positions_.size(); }
+    TTreeNode* First() const;
+    bool Contains(const TTreeNode* node) const { return positions_.contains(node); }
 
-    // The entry whose item carries `id`, or null.
+    // The entry selected first among those whose item carries `id`, or null.
     TTreeNode* FindById(std::int32_t id) const;
     void Append(TTreeNode* node);
     void Remove(TTreeNode* node);
@@ -35,10 +40,14 @@ public:
 private:
     void NodeRemoving(TTreeNode* node) override;
     void TreeReset() override { Clear(); }
+    // Closes the holes that removals left in nodes_.
+    void Compact() const;
 
     TObjectTree& tree_;
-    std::vector<TTreeNode*> nodes_;
-    std::unordered_set<const TTreeNode*> members_;
+    // In selection order; null where an entry was removed until Compact.
+    mutable std::vector<TTreeNode*> nodes_;
+    // Each member's index in nodes_.
+    mutable std::unordered_map<const TTreeNode*, std::size_t> positions_;
 };
 
 } // namespace qm

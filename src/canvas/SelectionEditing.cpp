@@ -41,6 +41,8 @@ void TCanvasWindow::Image1MouseDown(const TMouse& mouse, std::int32_t x, std::in
     const std::int32_t sy = SnapToGrid(gridStep_, y) * gridStep_;
     if (!creating_)
         CloseGesture();
+    if (band_)
+        EndBand(false); // its release never came
     InPlaceText(false);
     const bool left = (mouse.Buttons & mbLeft) != 0;
     if (left && mouse.DoubleClick) {
@@ -60,6 +62,8 @@ void TCanvasWindow::Image1MouseDown(const TMouse& mouse, std::int32_t x, std::in
     EditingMouseDown(mouse, x, y);
     if (hit_.Kind != THitKind::None && !textBox_.Visible())
         BeginGesture(GestureName(hit_));
+    else if (!textBox_.Visible() && !tree_.HitTest(x, y, tree_.ObjectRoot()))
+        StartBand(x, y, mouse.Shift);
     pressX_ = x;
     pressY_ = y;
     lastX_ = sx;
@@ -70,6 +74,10 @@ void TCanvasWindow::Image1MouseMove(const TMouse& mouse, std::int32_t x, std::in
 {
     if (textBox_.Visible() || (mouse.Buttons & mbLeft) == 0)
         return;
+    if (band_) {
+        DragBand(x, y);
+        return;
+    }
     const std::int32_t sx = SnapToGrid(gridStep_, x) * gridStep_;
     const std::int32_t sy = SnapToGrid(gridStep_, y) * gridStep_;
     if (creating_)
@@ -81,6 +89,10 @@ void TCanvasWindow::Image1MouseMove(const TMouse& mouse, std::int32_t x, std::in
 void TCanvasWindow::Image1MouseUp(const TMouse& mouse, std::int32_t x, std::int32_t y)
 {
     (void)mouse;
+    if (band_) {
+        DragBand(x, y);
+        EndBand(true);
+    }
     if (!textBox_.Visible()) {
         if (creating_)
             CreationMouseUp(SnapToGrid(gridStep_, x) * gridStep_, SnapToGrid(gridStep_, y) * gridStep_);
@@ -109,6 +121,7 @@ void TCanvasWindow::CloseGesture()
     if (!gestureOpen_)
         return;
     gestureOpen_ = false;
+    nudging_ = false;
     tree_.EndStep();
 }
 
@@ -144,6 +157,11 @@ void TCanvasWindow::SelectRestored(const std::vector<TTreeNode*>& touched)
             selection_.Append(node);
     }
     creating_ = false;
+    ShowSelection();
+}
+
+void TCanvasWindow::ShowSelection()
+{
     pointEditing_ = false;
     hit_ = {};
     marksShown_ = !selection_.Empty();

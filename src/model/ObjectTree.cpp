@@ -414,6 +414,11 @@ TTreeNode* TObjectTree::FindItemById(std::int32_t id) const
     return found;
 }
 
+std::span<TTreeNode* const> TObjectTree::NodesWithId(std::int32_t id) const
+{
+    return nodesById_.NodesWith(id);
+}
+
 // --- Captions ---------------------------------------------------------------
 
 bool TObjectTree::CanEditCaption(const TTreeNode* node) const

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -157,6 +158,8 @@ public:
     // tree when none has it (null for an empty tree). Constant time for a
     // unique id.
     TTreeNode* FindItemById(std::int32_t id) const;
+    // Every node of the tree whose item has `id`, in no particular order.
+    std::span<TTreeNode* const> NodesWithId(std::int32_t id) const;
     // Deletes the node with its subtree, children first. Fixed nodes too.
     int DeleteSubtree(TTreeNode* node);
 
@@ -201,6 +204,10 @@ public:
     TTreeNode* MoveSubtree(TTreeNode* newParent, TTreeNode* node);
     // A copy of the subtree as the last child of `newParent`, or null.
     TTreeNode* CopySubtree(TTreeNode* newParent, TTreeNode* node);
+    // A copy of `source` with every node below it, children in list order,
+    // as the last child of `newParent`; `source` may belong to another tree
+    // (a drawing on the clipboard). Fresh ids and priorities.
+    TTreeNode* CopySubtreeFrom(TTreeNode* newParent, const TTreeNode* source);
 
     // --- Priority walk ---------------------------------------------------
     // Children in drawing order: ascending Priority, equal priorities in list
@@ -216,6 +223,16 @@ public:
     // order, depth first (parents before children).
     template <typename Visit>
     void WalkInDrawingOrder(TTreeNode* node, Visit&& visit) const;
+
+    // Where Restack puts the nodes among their siblings' drawing order.
+    enum class TRestack { ToFront, Forward, Backward, ToBack };
+    // Changes the drawing order of `nodes` among their drawn siblings (the
+    // fixed nodes aside, which keep theirs): above
+    // all of them, one place up, one place down, or below all of them (nodes
+    // of one parent keep their order among themselves). The siblings'
+    // priorities are renumbered, each one recorded; ItemCounter grows when
+    // the priorities need more room. Returns 0, or -1 when nothing moved.
+    int Restack(const std::vector<TTreeNode*>& nodes, TRestack where);
 
 private:
     TTreeNode* NewNode(TTreeNode* parent, std::string_view caption, TItemObject data);

@@ -5,6 +5,9 @@
 #include "ObjectTree.h"
 
 #include <algorithm>
+#include <limits>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace qm {
 
@@ -38,7 +41,78 @@ std::vector<TTreeNode*> ChildrenWithPriorityBelow(const TTreeNode* node, std::in
     return children;
 }
 
+// `order` (one parent's children in drawing order) with the nodes in `moved`
+// put where `where` says.
+void Reorder(std::vector<TTreeNode*>& order, const std::unordered_set<const TTreeNode*>& moved,
+             TObjectTree::TRestack where)
+{
+    auto isMoved = [&moved](const TTreeNode* node) { return moved.contains(node); };
+    switch (where) {
+    case TObjectTree::TRestack::ToFront:
+        std::stable_partition(order.begin(), order.end(), [&](const TTreeNode* node) { return !isMoved(node); });
+        break;
+    case TObjectTree::TRestack::ToBack:
+        std::stable_partition(order.begin(), order.end(), isMoved);
+        break;
+    case TObjectTree::TRestack::Forward:
+        // From the top down, so a run of moved nodes climbs as one.
+        for (std::size_t i = order.size(); i-- > 1;) {
+            if (isMoved(order[i - 1]) && !isMoved(order[i]))
+                std::swap(order[i - 1], order[i]);
+        }
+        break;
+    case TObjectTree::TRestack::Backward:
+        for (std::size_t i = 1; i < order.size(); ++i) {
+            if (isMoved(order[i]) && !isMoved(order[i - 1]))
+                std::swap(order[i - 1], order[i]);
+        }
+        break;
+    }
+}
+
 } // namespace
+
+int TObjectTree::Restack(const std::vector<TTreeNode*>& nodes, TRestack where)
+{
+    // The moved nodes by parent, parents in the order they first appear.
+    std::vector<TTreeNode*> parents;
+    std::unordered_map<const TTreeNode*, std::unordered_set<const TTreeNode*>> movedByParent;
+    for (TTreeNode* node : nodes) {
+        if (!node || IsFixedNode(node))
+            continue;
+        auto [entry, added] = movedByParent.try_emplace(node->Parent());
+        if (added)
+            parents.push_back(node->Parent());
+        entry->second.insert(node);
+    }
+    bool changed = false;
+    for (TTreeNode* parent : parents) {
+        // The fixed nodes keep their place and priority.
+        std::vector<TTreeNode*> order = ChildrenInDrawingOrder(parent);
+        std::erase_if(order, [this](const TTreeNode* node) { return IsFixedNode(node); });
+        // The priorities the siblings hold, rising strictly so that list order no longer decides.
+        std::vector<std::int64_t> priorities;
+        priorities.reserve(order.size());
+        for (const TTreeNode* node : order) {
+            const std::int64_t priority = PriorityOf(node);
+            priorities.push_back(priorities.empty() ? priority : std::max(priority, priorities.back() + 1));
+        }
+        if (priorities.empty() || priorities.back() >= std::numeric_limits<std::int32_t>::max())
+            continue; // no room left above the top priority
+        Reorder(order, movedByParent[parent], where);
+        if (priorities.back() >= itemCounter_)
+            SetItemCounter(static_cast<std::int32_t>(priorities.back() + 1));
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            if (PriorityOf(order[i]) == priorities[i])
+                continue;
+            ChangeItem(order[i], [priority = static_cast<std::int32_t>(priorities[i])](TItemObject& item) {
+                item.Priority = priority;
+            });
+            changed = true;
+        }
+    }
+    return changed ? 0 : -1;
+}
 
 std::vector<TTreeNode*> TObjectTree::ChildrenInDrawingOrder(const TTreeNode* node) const
 {

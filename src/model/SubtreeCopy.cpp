@@ -66,4 +66,19 @@ TTreeNode* TObjectTree::CopySubtree(TTreeNode* newParent, TTreeNode* node)
     return top;
 }
 
+TTreeNode* TObjectTree::CopySubtreeFrom(TTreeNode* newParent, const TTreeNode* source)
+{
+    if (!source)
+        return nullptr;
+    TTreeNode* top = CopyItem(newParent, source->Text(), *source->Data());
+    std::vector<std::pair<const TTreeNode*, TTreeNode*>> pending{{source, top}};
+    while (!pending.empty()) {
+        const auto [from, to] = pending.back();
+        pending.pop_back();
+        for (const TTreeNode* child = from->FirstChild(); child; child = child->NextSibling())
+            pending.emplace_back(child, CopyItem(to, child->Text(), *child->Data()));
+    }
+    return top;
+}
+
 } // namespace qm

@@ -1,6 +1,7 @@
 #include "BitmapFile.h"
 
 #include "Bitmap.h"
+#include "PngEncoder.h"
 #include "QtBitmap.h"
 
 #include <QBuffer>
@@ -11,10 +12,6 @@ namespace {
 
 // Both formats record the resolution; the canvas's pixels are 96 to the inch.
 constexpr int kDotsPerMetre = 3780;
-// Qt's PNG quality 80 is zlib's fastest compression: a PNG is written about
-// as fast as a bitmap of the same picture, at twice the size of the
-// default compression and a small part of the bitmap's.
-constexpr int kPngQuality = 80;
 
 } // namespace
 
@@ -25,11 +22,12 @@ QByteArray EncodeBitmapFile(const TBitmap& bitmap, TBitmapFileFormat format)
     QImage image = BitmapImage(bitmap);
     image.setDotsPerMeterX(kDotsPerMetre);
     image.setDotsPerMeterY(kDotsPerMetre);
+    if (format == TBitmapFileFormat::Png)
+        return EncodePng(image, kDotsPerMetre);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    const bool png = format == TBitmapFileFormat::Png;
-    if (!image.save(&buffer, png ? "PNG" : "BMP", png ? kPngQuality : -1))
+    if (!image.save(&buffer, "BMP"))
         return {};
     return bytes;
 }

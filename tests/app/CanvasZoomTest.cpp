@@ -13,6 +13,7 @@
 #include "platform/ShiftJis.h"
 #include "qtplatform/QtBitmap.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScrollArea>
@@ -23,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace qm {
@@ -72,13 +74,36 @@ protected:
     }
 
     void Click(QPoint at) { QTest::mouseClick(Picture(), Qt::LeftButton, {}, at); }
-    void Drag(QPoint from, QPoint to)
+    void Move(QPoint to, Qt::KeyboardModifiers modifiers = {})
     {
-        QTest::mousePress(Picture(), Qt::LeftButton, {}, from);
-        QMouseEvent move(QEvent::MouseMove, to, Picture()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, {});
+        QMouseEvent move(QEvent::MouseMove, to, Picture()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, modifiers);
         QApplication::sendEvent(Picture(), &move);
-        QTest::mouseRelease(Picture(), Qt::LeftButton, {}, to);
     }
+    void Drag(QPoint from, QPoint to, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::mousePress(Picture(), Qt::LeftButton, modifiers, from);
+        Move(to, modifiers);
+        QTest::mouseRelease(Picture(), Qt::LeftButton, modifiers, to);
+    }
+    // A key held down: its first press, `repeats` repeated press and release
+    // pairs, then the release, sent to the focused widget.
+    void HoldKey(Qt::Key key, int repeats)
+    {
+        QWidget* focused = QApplication::focusWidget();
+        ASSERT_NE(focused, nullptr);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(focused, &press);
+        for (int i = 0; i < repeats; ++i) {
+            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(), true);
+            QApplication::sendEvent(focused, &release);
+            QKeyEvent again(QEvent::KeyPress, key, Qt::NoModifier, QString(), true);
+            QApplication::sendEvent(focused, &again);
+        }
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(focused, &release);
+    }
+    std::string UndoName() const { return std::string(app->Tree().History().UndoName()); }
+    std::size_t Steps() const { return app->Tree().History().DoneCount(); }
     void Wheel(QPoint at, int delta, Qt::KeyboardModifiers modifiers)
     {
         QWheelEvent wheel(at, Picture()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
@@ -378,6 +403,174 @@ TEST_F(CanvasZoomTest, SmoothDrawingIsAChoiceKeptInTheSettingsFile)
     MenuItem(QStringLiteral("なめらか表示"))->trigger();
     EXPECT_FALSE(Form().Smooth());
     EXPECT_FALSE(TIniFile(folder.filePath(QStringLiteral("quillmark.ini")).toStdString()).ReadBool("View", "Smooth", true));
+}
+
+// A drag from empty canvas with the item-select arrow shows the selection
+// rectangle and selects the items wholly inside it, at every zoom; with
+// Shift it adds them to the selection. No step of the history is taken.
+TEST_F(CanvasZoomTest, ARubberBandSelectsTheItemsWhollyInsideItAtEveryZoom)
+{
+    std::vector<TTreeNode*> nodes;
+    for (const TKindCase& kind : kKinds)
+        nodes.push_back(AddItem(kind.Type, kind.Vertices));
+    Canvas().Repaint();
+    struct TBandCase {
+        const char* Name;
+        QPoint From;
+        QPoint To;
+        Qt::KeyboardModifiers Modifiers;
+        std::vector<std::size_t> Selected; // indexes into kKinds
+    };
+    // Each band starts on empty canvas, away from the marks of what the
+    // case before it selected.
+    const TBandCase cases[] = {
+        {"the top row", {390, 130}, {5, 5}, {}, {0, 1}},
+        {"half of the ellipse is not enough", {260, 130}, {5, 5}, {}, {0}},
+        {"Shift adds the lower right", {205, 150}, {395, 395}, Qt::ShiftModifier, {0, 3, 5}},
+        {"a band around nothing selects nothing", {170, 125}, {190, 150}, {}, {}},
+        {"the whole canvas", {399, 399}, {2, 2}, {}, {0, 1, 2, 3, 4, 5}},
+    };
+    const std::size_t steps = Steps();
+    for (const double zoom : {1.0, 2.0, 0.5}) {
+        Form().SetZoom(zoom);
+        Click(ViewPoint(395, 395));
+        Click(ViewPoint(395, 394));
+        for (const TBandCase& band : cases) {
+            SCOPED_TRACE(std::string(band.Name) + " at " + std::to_string(zoom));
+            QTest::mousePress(Picture(), Qt::LeftButton, band.Modifiers, ViewPoint(band.From.x(), band.From.y()));
+            Move(ViewPoint(band.To.x(), band.To.y()), band.Modifiers);
+            EXPECT_TRUE(Canvas().BandSelecting());
+            EXPECT_FALSE(Canvas().Overlay().Empty());
+            QTest::mouseRelease(Picture(), Qt::LeftButton, band.Modifiers, ViewPoint(band.To.x(), band.To.y()));
+            EXPECT_FALSE(Canvas().BandSelecting());
+            std::vector<TTreeNode*> expected;
+            for (const std::size_t i : band.Selected)
+                expected.push_back(nodes[i]);
+            std::vector<TTreeNode*> selected = Canvas().Selection().Nodes();
+            std::sort(selected.begin(), selected.end(), [&nodes](TTreeNode* a, TTreeNode* b) {
+                return std::find(nodes.begin(), nodes.end(), a) < std::find(nodes.begin(), nodes.end(), b);
+            });
+            EXPECT_EQ(selected, expected);
+            EXPECT_EQ(Canvas().MarksShown(), !expected.empty());
+        }
+    }
+    EXPECT_EQ(Steps(), steps);
+    // The band leaves no trace on the picture: with nothing selected it is
+    // the drawing's own pixels.
+    Form().SetZoom(1);
+    Drag(ViewPoint(170, 125), ViewPoint(190, 150));
+    ASSERT_TRUE(Canvas().Selection().Empty());
+    EXPECT_TRUE(Canvas().Overlay().Empty());
+    const QImage shown = BitmapImage(Canvas().Picture()).copy();
+    Canvas().Repaint();
+    EXPECT_EQ(shown, BitmapImage(Canvas().Picture()));
+}
+
+// The arrow keys move the selection by a pixel, with Shift by a grid step,
+// each press one step "移動"; a held key is one step for the whole run.
+TEST_F(CanvasZoomTest, ArrowKeysMoveTheSelectionAndAHeldKeyIsOneStep)
+{
+    TTreeNode* box = AddItem(itRectangle, {{100, 100}, {200, 100}, {200, 160}, {100, 160}});
+    Canvas().Repaint();
+    Activate();
+    Click(ViewPoint(150, 130));
+    ASSERT_EQ(Canvas().Selection().First(), box);
+    ASSERT_EQ(QApplication::focusWidget(), Picture());
+    struct TArrowCase {
+        Qt::Key Key;
+        Qt::KeyboardModifiers Modifiers;
+        std::int32_t Dx;
+        std::int32_t Dy;
+    };
+    const std::int32_t grid = Canvas().GridStep();
+    const TArrowCase cases[] = {
+        {Qt::Key_Left, {}, -1, 0},           {Qt::Key_Right, {}, 1, 0},
+        {Qt::Key_Up, {}, 0, -1},             {Qt::Key_Down, {}, 0, 1},
+        {Qt::Key_Left, Qt::ShiftModifier, -grid, 0}, {Qt::Key_Right, Qt::ShiftModifier, grid, 0},
+        {Qt::Key_Up, Qt::ShiftModifier, 0, -grid},   {Qt::Key_Down, Qt::ShiftModifier, 0, grid},
+    };
+    for (const TArrowCase& arrow : cases) {
+        SCOPED_TRACE(QKeySequence(arrow.Key | arrow.Modifiers).toString().toStdString());
+        const std::int32_t x = box->Data()->X;
+        const std::int32_t y = box->Data()->Y;
+        const std::size_t steps = Steps();
+        Key(arrow.Key, arrow.Modifiers);
+        EXPECT_EQ(box->Data()->X, x + arrow.Dx);
+        EXPECT_EQ(box->Data()->Y, y + arrow.Dy);
+        EXPECT_EQ(Steps(), steps + 1);
+        EXPECT_EQ(UndoName(), "移動");
+        EXPECT_EQ(Canvas().Selection().First(), box);
+    }
+    const std::int32_t x = box->Data()->X;
+    const std::size_t steps = Steps();
+    HoldKey(Qt::Key_Right, 5);
+    EXPECT_EQ(box->Data()->X, x + 6);
+    EXPECT_EQ(Steps(), steps + 1);
+    Key(Qt::Key_Z);
+    EXPECT_EQ(box->Data()->X, x);
+    // Nothing selected: the keys move nothing and take no step.
+    Click(ViewPoint(395, 395));
+    Click(ViewPoint(395, 394));
+    ASSERT_TRUE(Canvas().Selection().Empty());
+    Key(Qt::Key_Left, Qt::NoModifier);
+    EXPECT_EQ(box->Data()->X, x);
+    EXPECT_EQ(Steps(), steps);
+}
+
+// Escape while the mouse is still down takes back the drag (the item returns
+// where it was) and the figure being made, and removes the selection
+// rectangle; none of them leaves a step.
+TEST_F(CanvasZoomTest, EscapeTakesBackTheDragTheFigureAndTheBandUnderWay)
+{
+    TTreeNode* box = AddItem(itRectangle, {{100, 100}, {200, 100}, {200, 160}, {100, 160}});
+    Canvas().Repaint();
+    Activate();
+    Form().SetZoom(2);
+    Click(ViewPoint(150, 130));
+    ASSERT_EQ(Canvas().Selection().First(), box);
+    const std::size_t steps = Steps();
+    const std::size_t nodeCount = app->Tree().NodeCount();
+
+    QTest::mousePress(Picture(), Qt::LeftButton, {}, ViewPoint(153, 133));
+    Move(ViewPoint(213, 173));
+    EXPECT_EQ(box->Data()->X, 210);
+    Key(Qt::Key_Escape, Qt::NoModifier);
+    EXPECT_EQ(box->Data()->X, 150);
+    EXPECT_EQ(box->Data()->Y, 130);
+    Move(ViewPoint(253, 193));
+    QTest::mouseRelease(Picture(), Qt::LeftButton, {}, ViewPoint(253, 193));
+    EXPECT_EQ(box->Data()->X, 150);
+    EXPECT_EQ(Canvas().Selection().First(), box);
+
+    for (const TTool tool : {TTool::Rectangle, TTool::Line}) {
+        app->MainForm().CreateMode = true;
+        app->MainForm().CurrentTool = tool;
+        QTest::mousePress(Picture(), Qt::LeftButton, {}, ViewPoint(250, 250));
+        Move(ViewPoint(330, 310));
+        EXPECT_TRUE(Canvas().Creating());
+        Key(Qt::Key_Escape, Qt::NoModifier);
+        EXPECT_FALSE(Canvas().Creating());
+        QTest::mouseRelease(Picture(), Qt::LeftButton, {}, ViewPoint(330, 310));
+        EXPECT_EQ(app->Tree().NodeCount(), nodeCount);
+    }
+    // A polygon between its clicks.
+    app->MainForm().CreateMode = true;
+    app->MainForm().CurrentTool = TTool::Polygon;
+    Click(ViewPoint(250, 250));
+    Click(ViewPoint(330, 260));
+    ASSERT_TRUE(Canvas().Creating());
+    Key(Qt::Key_Escape, Qt::NoModifier);
+    EXPECT_EQ(app->Tree().NodeCount(), nodeCount);
+    EXPECT_TRUE(Canvas().Selection().Empty());
+
+    QTest::mousePress(Picture(), Qt::LeftButton, {}, ViewPoint(20, 20));
+    Move(ViewPoint(390, 390));
+    ASSERT_TRUE(Canvas().BandSelecting());
+    Key(Qt::Key_Escape, Qt::NoModifier);
+    EXPECT_FALSE(Canvas().BandSelecting());
+    QTest::mouseRelease(Picture(), Qt::LeftButton, {}, ViewPoint(390, 390));
+    EXPECT_TRUE(Canvas().Selection().Empty());
+    EXPECT_EQ(Steps(), steps);
 }
 
 // The file menu's print item sits before the separator above 終了, the view

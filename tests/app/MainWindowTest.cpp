@@ -8,6 +8,7 @@
 #include "app/MainForm1.h"
 #include "app/ObjectTreeModel.h"
 #include "app/SettingsFile.h"
+#include "app/SystemClipboard.h"
 #include "app/TreeForm1.h"
 #include "canvas/EditCommands.h"
 #include "render/BitmapX.h"
@@ -16,10 +17,15 @@
 #include "io/FileError.h"
 #include "platform/IniFile.h"
 #include "platform/ShiftJis.h"
+#include "qtplatform/QtText.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -28,6 +34,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -109,6 +116,27 @@ protected:
         return app.Tree().ObjectRoot()->LastChild();
     }
     QString Path(const char* name) const { return folder.filePath(QString::fromUtf8(name)); }
+    // The canvas window active with the keyboard on the picture.
+    void FocusCanvas()
+    {
+        app.CanvasForm().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&app.CanvasForm()));
+        Picture()->setFocus();
+    }
+    void KeyToFocus(Qt::Key key, Qt::KeyboardModifiers modifiers)
+    {
+        QWidget* focused = QApplication::focusWidget();
+        QTest::keyClick(focused ? focused : Picture(), key, modifiers);
+    }
+    std::vector<std::string> DrawingOrder(const TObjectTree& tree) const
+    {
+        std::vector<std::string> captions;
+        for (const TTreeNode* node : tree.ChildrenInDrawingOrder(tree.ObjectRoot())) {
+            if (!tree.IsFixedNode(node))
+                captions.push_back(node->Text());
+        }
+        return captions;
+    }
     QString LastDir() const
     {
         return ReadPathSetting(TIniFile(folder.filePath(QStringLiteral("quillmark.ini")).toStdString()), "LastDir");
@@ -352,6 +380,7 @@ TEST_F(MainWindowTest, ClipboardKeysInTheInPlaceEditorEditItsTextOnly)
                                          {Qt::Key_Delete, Qt::NoModifier}, {Qt::Key_Z, Qt::ControlModifier}}) {
         QTest::keyClick(QApplication::focusWidget(), key, modifiers);
         EXPECT_EQ(app.Tree().NodeCount(), nodes);
+        EXPECT_EQ(app.CanvasForm().Canvas().Selection().Size(), 1u); // Ctrl+A selected the text only
     }
     EXPECT_TRUE(memo->isVisible());
     QTest::mouseClick(Picture(), Qt::LeftButton, {}, {390, 390}); // closes the editor
@@ -444,7 +473,8 @@ TEST_F(MainWindowTest, SaveAsNewAndOpenGiveTheSameDrawingBack)
     MenuItem(QStringLiteral("新規作成(&N)"))->trigger();
     EXPECT_EQ(app.Tree().NodeCount(), 3u);
     EXPECT_FALSE(app.MainForm().SaveAction()->isEnabled());
-    EXPECT_FALSE(app.MainForm().PasteAction()->isEnabled());
+    // What was copied is still on the desktop's clipboard for the new drawing.
+    EXPECT_TRUE(app.MainForm().PasteAction()->isEnabled());
 
     dialogs->confirmAnswers = {true};
     dialogs->openAnswers.push_back(Path("plan.dof"));
@@ -645,6 +675,267 @@ TEST_F(MainWindowTest, CtrlPPrintsTheDrawingFittedToThePageOrAtItsOwnSize)
     MenuItem(QStringLiteral("印刷(&P)..."))->trigger();
     EXPECT_EQ(dialogs->printRequests, 3);
     EXPECT_EQ(app.Tree().Revision(), revision);
+}
+
+} // namespace
+} // namespace qm
+
+namespace qm {
+namespace {
+
+// Ctrl+A selects every item of the drawing (not what lies in the trash),
+// and belongs to the text while the tree window's rename editor has it.
+TEST_F(MainWindowTest, CtrlASelectsTheDrawingButNotInTheRenameEditor)
+{
+    TTreeNode* first = DrawRectangle({40, 40}, {120, 90});
+    TTreeNode* second = DrawRectangle({200, 100}, {260, 200});
+    DrawRectangle({300, 300}, {350, 350});
+    MenuItem(QStringLiteral("削除(&D)"))->trigger(); // into the trash
+    FocusCanvas();
+    KeyToFocus(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(app.CanvasForm().Canvas().Selection().Nodes(), (std::vector<TTreeNode*>{first, second}));
+    EXPECT_TRUE(app.CanvasForm().Canvas().MarksShown());
+    EXPECT_EQ(MenuItem(QStringLiteral("すべて選択(&A)"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
+
+    app.CanvasForm().Canvas().SelectFromTree(first);
+    app.TreeForm().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&app.TreeForm()));
+    auto* view = app.TreeForm().findChild<QTreeView*>();
+    ASSERT_TRUE(view);
+    view->setFocus();
+    view->edit(app.TreeForm().Model().IndexOf(second));
+    auto* rename = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_TRUE(rename);
+    KeyToFocus(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(rename->selectedText(), rename->text());
+    EXPECT_EQ(app.CanvasForm().Canvas().Selection().Nodes(), (std::vector<TTreeNode*>{first}));
+}
+
+// Ctrl+D copies the selection in place, shifted by the paste step, and
+// selects the copies; the clipboard is left alone; one step "複製".
+TEST_F(MainWindowTest, CtrlDDuplicatesTheSelectionAndLeavesTheClipboard)
+{
+    TTreeNode* box = DrawRectangle({40, 40}, {120, 90});
+    const std::size_t clipboard = app.Tree().TempNode()->ChildCount();
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    FocusCanvas();
+    QTest::mouseClick(Picture(), Qt::LeftButton, {}, {390, 390});
+    QTest::mouseClick(Picture(), Qt::LeftButton, {}, {80, 65});
+    ASSERT_EQ(app.CanvasForm().Canvas().Selection().First(), box);
+    KeyToFocus(Qt::Key_D, Qt::ControlModifier);
+    TTreeNode* copy = app.Tree().ObjectRoot()->LastChild();
+    ASSERT_NE(copy, box);
+    EXPECT_EQ(copy->Data()->X, box->Data()->X + 10);
+    EXPECT_EQ(copy->Data()->Y, box->Data()->Y + 10);
+    EXPECT_EQ(copy->Data()->Points, box->Data()->Points);
+    EXPECT_EQ(app.CanvasForm().Canvas().Selection().Nodes(), std::vector<TTreeNode*>{copy});
+    EXPECT_EQ(static_cast<std::size_t>(app.Tree().TempNode()->ChildCount()), clipboard);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+    EXPECT_EQ(app.Tree().History().UndoName(), "複製");
+    KeyToFocus(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(app.Tree().ObjectRoot()->LastChild(), box);
+}
+
+// The four z-order keys move the selected item among its siblings; the
+// canvas draws in the new order, the saved file keeps it, and each is one
+// step of the history named as its menu item.
+TEST_F(MainWindowTest, TheZOrderKeysRestackTheSelectionAndTheFileKeepsIt)
+{
+    // Four overlapping boxes, a drawn first and so at the bottom.
+    const QPoint corners[] = {{40, 40}, {60, 60}, {80, 80}, {100, 100}};
+    std::vector<TTreeNode*> boxes;
+    for (const QPoint& corner : corners) {
+        boxes.push_back(DrawRectangle(corner, corner + QPoint(100, 100)));
+        app.Tree().SetCaption(boxes.back(), std::string(1, static_cast<char>('a' + boxes.size() - 1)));
+    }
+    struct TRestackCase {
+        const char* Caption;
+        Qt::Key Key;
+        Qt::KeyboardModifiers Modifiers;
+        std::size_t Selected;
+        std::vector<std::string> Order;
+    };
+    const TRestackCase cases[] = {
+        {"最前面へ移動", Qt::Key_BracketRight, Qt::ControlModifier | Qt::ShiftModifier, 1, {"a", "c", "d", "b"}},
+        {"前面へ移動", Qt::Key_BracketRight, Qt::ControlModifier, 1, {"a", "c", "b", "d"}},
+        {"背面へ移動", Qt::Key_BracketLeft, Qt::ControlModifier, 2, {"a", "c", "b", "d"}},
+        {"最背面へ移動", Qt::Key_BracketLeft, Qt::ControlModifier | Qt::ShiftModifier, 2, {"c", "a", "b", "d"}},
+    };
+    FocusCanvas();
+    const std::vector<std::string> original = DrawingOrder(app.Tree());
+    ASSERT_EQ(original, (std::vector<std::string>{"a", "b", "c", "d"}));
+    for (const TRestackCase& restack : cases) {
+        SCOPED_TRACE(restack.Caption);
+        app.CanvasForm().Canvas().SelectFromTree(boxes[restack.Selected]);
+        const QKeySequence keys(restack.Key | restack.Modifiers);
+        EXPECT_TRUE(MenuItem(QString::fromUtf8(restack.Caption))->shortcuts().contains(keys));
+        KeyToFocus(restack.Key, restack.Modifiers);
+        EXPECT_EQ(DrawingOrder(app.Tree()), restack.Order);
+        EXPECT_EQ(app.Tree().History().UndoName(), restack.Caption);
+        // Hit testing follows the new order where the boxes overlap.
+        EXPECT_EQ(app.Tree().HitTest(145, 145, app.Tree().ObjectRoot())->Text(), restack.Order.back());
+        const QString path = Path("order.dof");
+        WriteDocument(path, app.Tree(), app.Tree().CanvasGeometry());
+        const TDocument saved = ReadDocument(path);
+        EXPECT_EQ(DrawingOrder(*saved.Tree), restack.Order);
+        KeyToFocus(Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(DrawingOrder(app.Tree()), original);
+    }
+}
+
+// Drawings opened or saved are offered under 最近使ったファイル, newest
+// first, at most eight, kept in the settings file; an entry whose file is
+// gone leaves the list with the file error, a damaged entry is dropped.
+TEST_F(MainWindowTest, RecentFilesListTheDrawingsOpenedOrSavedAndForgetMissingOnes)
+{
+    const auto shownFiles = [this] {
+        QStringList shown;
+        for (QAction* entry : MenuItem(QStringLiteral("最近使ったファイル"))->menu()->actions())
+            shown.append(entry->text());
+        return shown;
+    };
+    EXPECT_TRUE(shownFiles().isEmpty());
+    EXPECT_FALSE(MenuItem(QStringLiteral("最近使ったファイル"))->isEnabled());
+    DrawRectangle({40, 40}, {120, 90});
+    QStringList saved;
+    for (int i = 0; i < 9; ++i) {
+        const QString name = QStringLiteral("図面%1").arg(i);
+        dialogs->saveAnswers.push_back(TUserDialogs::TSaveChoice{folder.filePath(name), 1});
+        MenuItem(QStringLiteral("名前をつけて保存(&A)..."))->trigger();
+        saved.prepend(folder.filePath(name + QStringLiteral(".dof")));
+    }
+    saved = saved.mid(0, 8);
+    QStringList expected;
+    for (const QString& path : saved)
+        expected.append(QDir::toNativeSeparators(path));
+    EXPECT_EQ(shownFiles(), expected);
+    const TIniFile settings(folder.filePath(QStringLiteral("quillmark.ini")).toStdString());
+    EXPECT_EQ(Cp932ToQString(settings.ReadString("RecentFiles", "File1", "")), saved.front());
+
+    // Chosen, an older entry opens and comes first.
+    dialogs->confirmAnswers = {true};
+    MenuItem(QStringLiteral("新規作成(&N)"))->trigger();
+    MenuItem(QStringLiteral("最近使ったファイル"))->menu()->actions().at(3)->trigger();
+    EXPECT_EQ(app.Files().DocumentPath(), saved[3]);
+    EXPECT_EQ(app.Tree().ObjectRoot()->ChildCount(), 1 + 1); // the rectangle and the trash
+    EXPECT_EQ(shownFiles().front(), QDir::toNativeSeparators(saved[3]));
+
+    // A file that is gone: the error, and the entry leaves the list.
+    QFile::remove(saved[5]);
+    QString shownError;
+    test::WhenModalShows([&shownError](QWidget* box) {
+        if (auto* message = qobject_cast<QMessageBox*>(box))
+            shownError = message->text();
+    });
+    const int before = static_cast<int>(shownFiles().size());
+    const int gone = static_cast<int>(shownFiles().indexOf(QDir::toNativeSeparators(saved[5])));
+    MenuItem(QStringLiteral("最近使ったファイル"))->menu()->actions().at(gone)->trigger();
+    EXPECT_TRUE(shownError.contains(QStringLiteral(" は開けません"))) << shownError.toStdString();
+    EXPECT_EQ(shownFiles().size(), before - 1);
+    EXPECT_FALSE(shownFiles().contains(QDir::toNativeSeparators(saved[5])));
+    EXPECT_EQ(app.Files().DocumentPath(), saved[3]);
+
+    // An entry whose bytes no longer make a path is left out; the next
+    // editor reads the list from the settings file.
+    {
+        TIniFile damaged(folder.filePath(QStringLiteral("quillmark.ini")).toStdString());
+        damaged.WriteString("RecentFiles", "File2", "C:\\\x81\x7f\xff.dof");
+    }
+    TEditorApplication next(Places(), Exporters(), nullptr,
+                            [](QWidget*, TMessageForm1&) { return std::make_unique<test::TScriptedDialogs>(); });
+    QStringList nextShown;
+    for (QAction* entry : test::MenuItem(*next.MainForm().menuBar(), QStringLiteral("最近使ったファイル"))->menu()->actions())
+        nextShown.append(entry->text());
+    EXPECT_EQ(nextShown.size(), before - 2);
+    EXPECT_EQ(nextShown.front(), QDir::toNativeSeparators(saved[3]));
+}
+
+} // namespace
+} // namespace qm
+
+namespace qm {
+namespace {
+
+// Copy puts the selection on the desktop's clipboard as a drawing, a PNG
+// and SVG; another editor pastes the drawing, this one after 新規作成 too.
+// Other programs' text becomes a text item; their pictures are refused in
+// the status bar.
+TEST_F(MainWindowTest, TheDesktopClipboardCarriesDrawingsBetweenEditorsAndTakesText)
+{
+    TTreeNode* box = DrawRectangle({40, 40}, {120, 90});
+    MenuItem(QStringLiteral("コピー(&C)"))->trigger();
+    const QMimeData* offered = QGuiApplication::clipboard()->mimeData();
+    ASSERT_TRUE(offered);
+    EXPECT_TRUE(offered->hasFormat(QString::fromLatin1(TSystemClipboard::kMimeType)));
+    const QImage pixels = QImage::fromData(offered->data(QStringLiteral("image/png")), "PNG");
+    EXPECT_EQ(pixels.size(), QSize(app.CanvasForm().Canvas().ImageWidth(), app.CanvasForm().Canvas().ImageHeight()));
+    EXPECT_TRUE(offered->data(QStringLiteral("image/svg+xml")).contains("<svg"));
+
+    TEditorApplication other(Places(), Exporters(), nullptr,
+                             [](QWidget*, TMessageForm1&) { return std::make_unique<test::TScriptedDialogs>(); });
+    QAction* otherPaste = test::MenuItem(*other.MainForm().menuBar(), QStringLiteral("貼り付け(&P)"));
+    ASSERT_TRUE(otherPaste->isEnabled());
+    otherPaste->trigger();
+    const TTreeNode* pasted = other.Tree().ObjectRoot()->LastChild();
+    ASSERT_EQ(pasted->Data()->ItemType, itRectangle);
+    EXPECT_EQ(pasted->Data()->Points, box->Data()->Points);
+    EXPECT_TRUE(pasted->Data()->Active);
+    EXPECT_EQ(other.Tree().History().UndoName(), "貼り付け");
+    EXPECT_EQ(other.Tree().History().DoneCount(), 1u);
+
+    dialogs->confirmAnswers = {true};
+    MenuItem(QStringLiteral("新規作成(&N)"))->trigger();
+    MenuItem(QStringLiteral("貼り付け(&P)"))->trigger();
+    EXPECT_EQ(app.Tree().ObjectRoot()->LastChild()->Data()->ItemType, itRectangle);
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("外の文字"));
+    MenuItem(QStringLiteral("貼り付け(&P)"))->trigger();
+    EXPECT_EQ(app.Tree().ObjectRoot()->LastChild()->Data()->Text, Utf8ToCp932("外の文字"));
+
+    const std::size_t nodes = app.Tree().NodeCount();
+    QImage picture(20, 20, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QGuiApplication::clipboard()->setImage(picture);
+    MenuItem(QStringLiteral("貼り付け(&P)"))->trigger();
+    EXPECT_EQ(app.Tree().NodeCount(), nodes);
+    EXPECT_TRUE(app.CanvasForm().StatusText().contains(QStringLiteral("画像"))) << app.CanvasForm().StatusText().toStdString();
+}
+
+// Drawing data on the clipboard that is damaged, cut short or of a newer
+// version is refused with the file error, and the drawing stays as it was.
+TEST_F(MainWindowTest, DamagedDrawingDataOnTheClipboardIsRefusedAndChangesNothing)
+{
+    DrawRectangle({40, 40}, {120, 90});
+    MenuItem(QStringLiteral("コピー(&C)"))->trigger();
+    const QByteArray good = QGuiApplication::clipboard()->mimeData()->data(QString::fromLatin1(TSystemClipboard::kMimeType));
+    ASSERT_GT(good.size(), 8);
+    QByteArray newer = good;
+    newer[3] = 2; // the version, big-endian
+    struct TBadCase {
+        const char* Name;
+        QByteArray Data;
+    };
+    const TBadCase cases[] = {
+        {"cut short", good.left(good.size() / 2)},
+        {"a newer version", newer},
+        {"no document", good.left(4) + QByteArray("garbage")},
+        {"nothing at all", QByteArray()},
+    };
+    for (const TBadCase& bad : cases) {
+        SCOPED_TRACE(bad.Name);
+        auto mime = std::make_unique<QMimeData>();
+        mime->setData(QString::fromLatin1(TSystemClipboard::kMimeType), bad.Data);
+        QGuiApplication::clipboard()->setMimeData(mime.release());
+        const std::string before = Describe(app.Tree().FirstTopLevelNode());
+        const std::size_t steps = app.Tree().History().DoneCount();
+        dialogs->errors.clear();
+        MenuItem(QStringLiteral("貼り付け(&P)"))->trigger();
+        ASSERT_EQ(dialogs->errors.size(), 1u);
+        EXPECT_TRUE(dialogs->errors.front().contains(QStringLiteral("クリップボード は開けません")))
+            << dialogs->errors.front().toStdString();
+        EXPECT_EQ(Describe(app.Tree().FirstTopLevelNode()), before);
+        EXPECT_EQ(app.Tree().History().DoneCount(), steps);
+    }
 }
 
 } // namespace

@@ -153,6 +153,39 @@ TEST(SelectionEditing, MoveByGridStepsAndShiftClicksAddAndRemove)
     EXPECT_TRUE(f.canvas.MarksShown());
 }
 
+TEST(SelectionEditing, SelectionKeepsItsOrderThroughRemovalsAndFindsTheFirstSelectedOfAnId)
+{
+    TObjectTree tree;
+    TSelection selection(tree);
+    std::vector<TTreeNode*> n;
+    for (int i = 0; i < 5; ++i)
+        n.push_back(tree.AddItem(tree.ObjectRoot(), "item", itRectangle));
+    for (int i : {0, 1, 2, 3})
+        selection.Append(n[i]);
+    selection.Remove(n[1]);
+    selection.Append(n[4]);
+    selection.Remove(n[0]);
+    selection.Append(n[1]);
+    EXPECT_EQ(selection.Nodes(), (std::vector<TTreeNode*>{n[2], n[3], n[4], n[1]}));
+    EXPECT_EQ(selection.First(), n[2]);
+    EXPECT_EQ(selection.Size(), 4u);
+
+    // Two items with one id (as a damaged file may hold): the one selected first.
+    tree.SetItemId(n[1], n[4]->Data()->Id);
+    EXPECT_EQ(selection.FindById(n[4]->Data()->Id), n[4]);
+    selection.Remove(n[4]);
+    EXPECT_EQ(selection.FindById(n[1]->Data()->Id), n[1]);
+    EXPECT_EQ(selection.FindById(n[0]->Data()->Id), nullptr);
+
+    // A deleted node leaves the selection at once.
+    tree.DeleteSubtree(n[3]);
+    EXPECT_FALSE(selection.Contains(n[3]));
+    EXPECT_EQ(selection.Nodes(), (std::vector<TTreeNode*>{n[2], n[1]}));
+    selection.Clear();
+    EXPECT_TRUE(selection.Empty());
+    EXPECT_EQ(selection.First(), nullptr);
+}
+
 TEST(SelectionEditing, HandlesStretchAndTheRotationHandleTurns)
 {
     TCanvasFixture f;

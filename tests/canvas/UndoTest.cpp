@@ -136,6 +136,26 @@ const std::vector<std::pair<const char*, TAction>>& Actions()
              f.canvas.SelectFromTree(f.group);
              f.commands.UngroupSelection();
          }},
+        {"duplicate", [](TUndoFixture& f) {
+             f.canvas.SelectFromTree(f.group);
+             f.canvas.ToggleSelection(f.rectangle);
+             f.commands.DuplicateSelection();
+         }},
+        {"bring to the front", [](TUndoFixture& f) {
+             f.canvas.SelectFromTree(f.rectangle);
+             f.commands.RestackSelection(TObjectTree::TRestack::ToFront);
+         }},
+        {"send one down", [](TUndoFixture& f) {
+             f.canvas.SelectFromTree(f.group);
+             f.commands.RestackSelection(TObjectTree::TRestack::Backward);
+         }},
+        {"a held arrow key", [](TUndoFixture& f) {
+             f.canvas.SelectFromTree(f.rectangle);
+             f.canvas.ToggleSelection(f.line);
+             for (int i = 0; i < 4; ++i)
+                 f.canvas.NudgeSelection(1, -1);
+             f.canvas.EndNudge();
+         }},
         {"new folder", [](TUndoFixture& f) { f.commands.NewFolder(f.group); }},
         {"new group", [](TUndoFixture& f) { f.commands.NewGroup(); }},
         {"empty the trash", [](TUndoFixture& f) {

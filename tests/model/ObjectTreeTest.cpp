@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <map>
 
 namespace qm {
 namespace {
@@ -265,6 +266,73 @@ TEST(ObjectTree, PriorityWalkOrdersByPriorityKeepsListOrderForTiesAndSkipsOutOfR
         return node != tree.TrashNode();
     });
     EXPECT_EQ(visited, (std::vector<std::string>{"Object", Utf8ToCp932("ごみ箱"), "b", "a", "c", "d"}));
+}
+
+// Restack moves nodes among their drawn siblings, the trash aside; ties of
+// priority are renumbered (ItemCounter growing when they need room), and the
+// whole change is one step that undo takes back.
+TEST(ObjectTree, RestackMovesNodesAmongTheirSiblingsAsOneStep)
+{
+    using enum TObjectTree::TRestack;
+    struct TCase {
+        const char* Name;
+        TObjectTree::TRestack Where;
+        std::vector<std::string> Moved;
+        std::vector<std::string> Order; // empty: nothing moves
+    };
+    const TCase cases[] = {
+        {"to the front", ToFront, {"b", "d"}, {"a", "c", "e", "b", "d"}},
+        {"one up", Forward, {"b", "d"}, {"a", "c", "b", "e", "d"}},
+        {"a run climbs as one", Forward, {"b", "c"}, {"a", "d", "b", "c", "e"}},
+        {"one up from the top", Forward, {"e"}, {}},
+        {"one down", Backward, {"b", "d"}, {"b", "a", "d", "c", "e"}},
+        {"to the back", ToBack, {"c", "e"}, {"c", "e", "a", "b", "d"}},
+        {"to the back from the back", ToBack, {"a"}, {}},
+    };
+    for (const bool ties : {false, true}) {
+        for (const TCase& restack : cases) {
+            SCOPED_TRACE(std::string(restack.Name) + (ties ? " among ties" : ""));
+            TObjectTree tree;
+            TTreeNode* root = tree.ObjectRoot();
+            std::map<std::string, TTreeNode*> nodes;
+            for (const char* name : {"a", "b", "c", "d", "e"})
+                nodes[name] = tree.AddItem(root, name, itLine);
+            if (ties) {
+                // All five on the counter's last priority: list order decides.
+                for (auto& [name, node] : nodes)
+                    Writable(node)->Priority = tree.ItemCounter() - 1;
+            }
+            const auto order = [&tree, root] {
+                std::vector<TTreeNode*> drawn = tree.ChildrenInDrawingOrder(root);
+                std::erase(drawn, tree.TrashNode());
+                return Captions(drawn);
+            };
+            const std::vector<std::string> before = order();
+            ASSERT_EQ(before, (std::vector<std::string>{"a", "b", "c", "d", "e"}));
+            const std::int32_t trashPriority = tree.TrashNode()->Data()->Priority;
+            const std::int32_t counter = tree.ItemCounter();
+            std::vector<TTreeNode*> moved{tree.TrashNode()};
+            for (const std::string& name : restack.Moved)
+                moved.push_back(nodes[name]);
+            const std::size_t steps = tree.History().DoneCount();
+            tree.BeginStep("restack");
+            const int result = tree.Restack(moved, restack.Where);
+            tree.EndStep();
+            if (restack.Order.empty() && !ties) {
+                EXPECT_EQ(result, -1);
+                EXPECT_EQ(tree.History().DoneCount(), steps);
+                continue;
+            }
+            EXPECT_EQ(result, 0);
+            EXPECT_EQ(order(), restack.Order.empty() ? before : restack.Order);
+            EXPECT_EQ(tree.TrashNode()->Data()->Priority, trashPriority);
+            EXPECT_EQ(tree.ItemCounter() > counter, ties);
+            EXPECT_EQ(tree.History().DoneCount(), steps + 1);
+            tree.Undo();
+            EXPECT_EQ(order(), before);
+            EXPECT_EQ(tree.ItemCounter(), counter);
+        }
+    }
 }
 
 TEST(ObjectTree, CopyItemCopiesTheRecordUnderAFreshIdAndPriority)

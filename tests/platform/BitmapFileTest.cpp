@@ -71,23 +71,31 @@ TEST(BitmapFileTest, BmpIsAWindowsBitmapOfTwentyFourBitsWithTheSurfacePixels)
     ExpectSamePixels(QImage::fromData(bytes, "BMP"), *bitmap);
 }
 
-TEST(BitmapFileTest, AnotherReaderOpensTheBmpAtItsSize)
+TEST(BitmapFileTest, AnotherReaderOpensBothFormatsAtTheirSize)
 {
     const QString identify = QStandardPaths::findExecutable("identify");
     if (identify.isEmpty())
         GTEST_SKIP() << "ImageMagick's identify is not installed";
+    const struct {
+        TBitmapFileFormat Format;
+        const char* Name;
+        const char* Identified; // format, size, bits per sample
+    } cases[] = {{TBitmapFileFormat::Bmp, "drawing.bmp", "BMP3 37 23 8"},
+                 {TBitmapFileFormat::Png, "drawing.png", "PNG 37 23 8"}};
     QTemporaryDir dir;
-    const QString path = dir.filePath("drawing.bmp");
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(EncodeBitmapFile(*Drawing(), TBitmapFileFormat::Bmp));
-    file.close();
+    for (const auto& c : cases) {
+        const QString path = dir.filePath(c.Name);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(EncodeBitmapFile(*Drawing(), c.Format));
+        file.close();
 
-    QProcess process;
-    process.start(identify, {"-format", "%m %w %h %z", path});
-    ASSERT_TRUE(process.waitForFinished(30000));
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    EXPECT_EQ(process.readAllStandardOutput().trimmed().toStdString(), "BMP3 37 23 8");
+        QProcess process;
+        process.start(identify, {"-regard-warnings", "-format", "%m %w %h %z", path});
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.exitCode(), 0) << c.Name << process.readAllStandardError().toStdString();
+        EXPECT_EQ(process.readAllStandardOutput().trimmed().toStdString(), c.Identified);
+    }
 }
 
 TEST(BitmapFileTest, PngHoldsTheSamePixelsAndEmptyBitmapsGiveNoBytes)
@@ -95,7 +103,10 @@ TEST(BitmapFileTest, PngHoldsTheSamePixelsAndEmptyBitmapsGiveNoBytes)
     const auto bitmap = Drawing();
     const QByteArray png = EncodeBitmapFile(*bitmap, TBitmapFileFormat::Png);
     ASSERT_TRUE(png.startsWith("\x89PNG"));
-    ExpectSamePixels(QImage::fromData(png, "PNG"), *bitmap);
+    const QImage read = QImage::fromData(png, "PNG");
+    ExpectSamePixels(read, *bitmap);
+    EXPECT_EQ(read.dotsPerMeterX(), 3780); // 96 pixels per inch, as the bitmap
+    EXPECT_EQ(read.dotsPerMeterY(), 3780);
 
     const TBitmap empty;
     EXPECT_TRUE(EncodeBitmapFile(empty, TBitmapFileFormat::Bmp).isEmpty());

@@ -1,0 +1,138 @@
+// Commands on many selected items: a tenth of a drawing of 100 000 or
+// 1 000 000 items (BenchDrawing.h) selected one by one as Shift-clicks do,
+// then copied, pasted, deleted, grouped or cut. Each command is taken back after it
+// is timed, so every run starts from the same drawing and selection. The
+// commands repaint the canvas as in the editor; BM_RepaintAfterCommand gives
+// the part of each figure that is that repaint.
+#include "BenchDrawing.h"
+
+#include "../tests/canvas/CanvasTestSupport.h"
+#include "canvas/CanvasWindow.h"
+#include "canvas/EditCommands.h"
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace qm {
+namespace {
+
+using namespace bench;
+
+struct TSelectedDrawing {
+    explicit TSelectedDrawing(int items)
+        : canvas(tree, main, textBox, TCanvasGeometry{kWidth, kHeight, 10}, QStringList{}),
+          commands(tree, canvas, main, textBox, questions)
+    {
+        BuildDrawing(tree, {.items = items});
+        for (TTreeNode* node = tree.ObjectRoot()->FirstChild(); node; node = node->NextSibling())
+            nodes.push_back(node);
+        canvas.Repaint();
+        tree.ClearHistory();
+    }
+
+    // Every tenth item, one toggle each.
+    void SelectATenth()
+    {
+        canvas.ClearSelection();
+        for (std::size_t i = 0; i < nodes.size(); i += 10)
+            canvas.ToggleSelection(nodes[i]);
+    }
+
+    TObjectTree tree;
+    TMainState main;
+    test::TFakeTextBox textBox;
+    test::TScriptedQuestions questions;
+    TCanvasWindow canvas;
+    TEditCommands commands;
+    std::vector<TTreeNode*> nodes;
+};
+
+TSelectedDrawing& Drawing(int items)
+{
+    EnsureGuiApplication();
+    // One big drawing in memory at a time.
+    static std::unique_ptr<TSelectedDrawing> drawing;
+    if (!drawing || static_cast<int>(drawing->nodes.size()) != items) {
+        drawing.reset();
+        drawing = std::make_unique<TSelectedDrawing>(items);
+    }
+    return *drawing;
+}
+
+void BM_SelectOneByOne(benchmark::State& state)
+{
+    TSelectedDrawing& d = Drawing(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        d.SelectATenth();
+    state.counters["selected"] = static_cast<double>(d.canvas.Selection().Size());
+}
+
+// Times `command` on the selected tenth, then undoes it untimed.
+template <typename Command>
+void TimeCommand(benchmark::State& state, Command&& command)
+{
+    TSelectedDrawing& d = Drawing(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        d.SelectATenth();
+        state.ResumeTiming();
+        command(d);
+        state.PauseTiming();
+        d.commands.Undo();
+        d.tree.ClearHistory();
+        state.ResumeTiming();
+    }
+}
+
+void BM_Paste(benchmark::State& state)
+{
+    TSelectedDrawing& d = Drawing(static_cast<int>(state.range(0)));
+    d.SelectATenth();
+    d.commands.CopySelection();
+    TimeCommand(state, [](TSelectedDrawing& drawing) { drawing.commands.PasteClipboard(); });
+}
+
+void BM_Copy(benchmark::State& state)
+{
+    TimeCommand(state, [](TSelectedDrawing& drawing) { drawing.commands.CopySelection(); });
+}
+
+void BM_Delete(benchmark::State& state)
+{
+    TimeCommand(state, [](TSelectedDrawing& drawing) { drawing.commands.DeleteSelection(); });
+}
+
+void BM_Group(benchmark::State& state)
+{
+    TimeCommand(state, [](TSelectedDrawing& drawing) { drawing.commands.GroupSelection(); });
+}
+
+void BM_Cut(benchmark::State& state)
+{
+    TimeCommand(state, [](TSelectedDrawing& drawing) { drawing.commands.CutSelection(); });
+}
+
+void BM_RepaintAfterCommand(benchmark::State& state)
+{
+    TSelectedDrawing& d = Drawing(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        d.canvas.SetShowGrid(!d.canvas.ShowGrid()); // a full render, not the kept surface
+        state.ResumeTiming();
+        d.canvas.Repaint();
+    }
+}
+
+#define QM_SELECTION_BENCH(name) \
+    BENCHMARK(name)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3)
+QM_SELECTION_BENCH(BM_SelectOneByOne);
+QM_SELECTION_BENCH(BM_Copy);
+QM_SELECTION_BENCH(BM_Paste);
+QM_SELECTION_BENCH(BM_Delete);
+QM_SELECTION_BENCH(BM_Group);
+QM_SELECTION_BENCH(BM_Cut);
+QM_SELECTION_BENCH(BM_RepaintAfterCommand);
+
+} // namespace
+} // namespace qm
