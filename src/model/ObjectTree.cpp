@@ -131,7 +131,8 @@ void TObjectTree::ReplaceContents(TObjectTree& source)
     std::swap(ids_, source.ids_);
     std::swap(nodesById_, source.nodesById_);
     source.itemCounter_ = 0;
-    MarkChanged();
+    DropHitIndex();
+    Touch();
     for (TTreeObserver* observer : observers_)
         observer->TreeReset();
 }
@@ -187,10 +188,11 @@ TTreeNode* TObjectTree::NewNode(TTreeNode* parent, std::string_view caption, std
     node->data_ = std::move(data);
     Link(node.get(), holder, holder->lastChild_);
     ++nodeCount_;
-    MarkChanged();
+    Touch();
     RegisterId(node.get());
     RecordLink({node.get(), holder, node->prev_, true});
     IncrementItemCounter();
+    NoteChanged(node.get());
     for (TTreeObserver* observer : observers_)
         observer->NodeAdded(node.get());
     return node.release();
@@ -231,6 +233,8 @@ void TObjectTree::DetachNode(TTreeNode* node)
 {
     for (TTreeObserver* observer : observers_)
         observer->NodeRemoving(node);
+    hitIndex_.Remove(node);
+    hitDirty_.erase(node);
     if (node == objectRoot_)
         objectRoot_ = nullptr;
     if (node == trashNode_)
@@ -240,7 +244,7 @@ void TObjectTree::DetachNode(TTreeNode* node)
     UnregisterId(node);
     Unlink(node);
     --nodeCount_;
-    MarkChanged();
+    Touch();
 }
 
 void TObjectTree::IncrementItemCounter()
@@ -255,7 +259,7 @@ void TObjectTree::SetItemCounter(std::int32_t value)
 {
     RecordItemCounter();
     itemCounter_ = value;
-    MarkChanged();
+    Touch();
 }
 
 void TObjectTree::SetCanvasGeometry(const TCanvasGeometry& canvas)
@@ -269,7 +273,7 @@ void TObjectTree::SetCanvasGeometry(const TCanvasGeometry& canvas)
 void TObjectTree::ResetCanvasGeometry(const TCanvasGeometry& canvas)
 {
     canvas_ = canvas;
-    MarkChanged();
+    Touch();
     for (TTreeObserver* observer : observers_)
         observer->CanvasChanged();
 }
@@ -277,7 +281,10 @@ void TObjectTree::ResetCanvasGeometry(const TCanvasGeometry& canvas)
 TItemObject& TObjectTree::EditRecord(TTreeNode* node)
 {
     RecordState(node);
-    MarkChanged();
+    Touch();
+    NoteChanged(node);
+    for (TTreeObserver* observer : observers_)
+        observer->NodeChanging(node);
     return *node->data_;
 }
 
@@ -435,7 +442,7 @@ void TObjectTree::SetCaption(TTreeNode* node, std::string_view caption)
     if (!node)
         return;
     RecordState(node);
-    MarkChanged();
+    Touch();
     node->text_ = caption;
     node->data_->Name = caption;
     for (TTreeObserver* observer : observers_)

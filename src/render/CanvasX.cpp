@@ -10,4 +10,17 @@ void RenderDrawing(TCanvas& canvas, const TObjectTree& tree, std::int32_t width,
     TDocumentRenderer(tree, surface).RepaintAll();
 }
 
+void RenderDrawingPart(TCanvas& canvas, const TObjectTree& tree, TDrawingIndex& index, const TRect& area,
+                       std::int32_t width, std::int32_t height, const TCanvasBackground& background)
+{
+    const TRect part = area.Intersected({0, 0, width - 1, height - 1});
+    if (part.IsEmpty())
+        return;
+    canvas.SetClip(part.Left, part.Top, part.Right + 1, part.Bottom + 1);
+    DrawBackground(canvas, width, height, background);
+    TCanvasX surface(canvas);
+    TDocumentRenderer(tree, surface).RenderItems(index.ItemsMeeting(part));
+    canvas.ClearClip();
+}
+
 } // namespace qm
