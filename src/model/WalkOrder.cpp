@@ -1,22 +1,19 @@
 // Where single nodes stand in the drawing walk and the hit-test walk from
-// the Object root, without walking the tree: from their paths.
+// the Object root, without walking the tree: from their ancestors.
 #include "ObjectTree.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace qm {
 
 namespace {
 
-// The node's ancestors from the top of the tree down to the node itself.
-std::vector<const TTreeNode*> PathDownTo(const TTreeNode* node)
+int Depth(const TTreeNode* node)
 {
-    std::vector<const TTreeNode*> path;
+    int depth = 0;
     for (; node; node = node->Parent())
-        path.push_back(node);
-    std::reverse(path.begin(), path.end());
-    return path;
+        ++depth;
+    return depth;
 }
 
 // Whether `a` stands before its sibling `b` in their parent's list.
@@ -29,21 +26,30 @@ bool EarlierInList(const TTreeNode* a, const TTreeNode* b)
     return false;
 }
 
-// Whether a walk meets the node at the end of `pathA` before that of
-// `pathB`: an ancestor before its descendants, siblings by priority (the
-// higher first when `higherFirst`), equal priorities in list order.
-bool MetBefore(const std::vector<const TTreeNode*>& pathA, const std::vector<const TTreeNode*>& pathB, bool higherFirst)
+// Whether a walk meets `a` before `b`: an ancestor before its descendants,
+// siblings by priority (the higher first when `higherFirst`), equal
+// priorities in list order.
+bool MetBefore(const TTreeNode* a, const TTreeNode* b, bool higherFirst)
 {
-    std::size_t depth = 0;
-    while (depth < pathA.size() && depth < pathB.size() && pathA[depth] == pathB[depth])
-        ++depth;
-    if (depth == pathA.size() || depth == pathB.size())
-        return depth == pathA.size() && depth < pathB.size();
-    const std::int32_t priorityA = pathA[depth]->Data()->Priority;
-    const std::int32_t priorityB = pathB[depth]->Data()->Priority;
-    if (priorityA != priorityB)
-        return higherFirst ? priorityA > priorityB : priorityA < priorityB;
-    return EarlierInList(pathA[depth], pathB[depth]);
+    int depthA = Depth(a);
+    int depthB = Depth(b);
+    const TTreeNode* x = a;
+    const TTreeNode* y = b;
+    for (; depthA > depthB; --depthA)
+        x = x->Parent();
+    for (; depthB > depthA; --depthB)
+        y = y->Parent();
+    if (x == y)
+        return x == a && a != b; // one lies above the other
+    while (x->Parent() != y->Parent()) {
+        x = x->Parent();
+        y = y->Parent();
+    }
+    const std::int32_t priorityX = x->Data()->Priority;
+    const std::int32_t priorityY = y->Data()->Priority;
+    if (priorityX != priorityY)
+        return higherFirst ? priorityX > priorityY : priorityX < priorityY;
+    return EarlierInList(x, y);
 }
 
 } // namespace
@@ -69,7 +75,7 @@ bool TObjectTree::ReachedInHitOrder(const TTreeNode* node) const
 
 bool TObjectTree::PrecedesInHitOrder(const TTreeNode* a, const TTreeNode* b) const
 {
-    return MetBefore(PathDownTo(a), PathDownTo(b), true);
+    return MetBefore(a, b, true);
 }
 
 bool TObjectTree::IsDrawn(const TTreeNode* node) const
@@ -87,19 +93,7 @@ bool TObjectTree::IsDrawn(const TTreeNode* node) const
 
 void TObjectTree::SortInDrawingOrder(std::vector<TTreeNode*>& nodes) const
 {
-    std::vector<std::vector<const TTreeNode*>> paths;
-    paths.reserve(nodes.size());
-    for (const TTreeNode* node : nodes)
-        paths.push_back(PathDownTo(node));
-    std::vector<std::size_t> order(nodes.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(),
-              [&paths](std::size_t a, std::size_t b) { return MetBefore(paths[a], paths[b], false); });
-    std::vector<TTreeNode*> sorted;
-    sorted.reserve(nodes.size());
-    for (std::size_t k : order)
-        sorted.push_back(nodes[k]);
-    nodes = std::move(sorted);
+    std::sort(nodes.begin(), nodes.end(), [](const TTreeNode* a, const TTreeNode* b) { return MetBefore(a, b, false); });
 }
 
 } // namespace qm
