@@ -19,7 +19,15 @@ void RenderDrawingPart(TCanvas& canvas, const TObjectTree& tree, TDrawingIndex& 
     canvas.SetClip(part.Left, part.Top, part.Right + 1, part.Bottom + 1);
     DrawBackground(canvas, width, height, background);
     TCanvasX surface(canvas);
-    TDocumentRenderer(tree, surface).RenderItems(index.ItemsMeeting(part));
+    TDocumentRenderer renderer(tree, surface);
+    for (const TDrawingIndex::TPartItem& item : index.ItemsMeeting(part)) {
+        if (item.PenModeBefore) {
+            TPen pen = canvas.Pen();
+            pen.Mode = *item.PenModeBefore;
+            canvas.SetPen(pen);
+        }
+        renderer.RenderItems({&item.Node, 1});
+    }
     canvas.ClearClip();
 }
 

@@ -9,10 +9,9 @@ namespace qm {
 
 namespace {
 
-// Candidates beyond this share of the indexed items are put in order by
-// walking the whole drawing rather than by sorting.
-constexpr std::size_t kWalkShare = 8;
-constexpr std::size_t kMinWalked = 4096;
+// Fewer items than this are put in order by comparing their places in the
+// tree, more by the numbers of the drawing walk.
+constexpr std::size_t kMinRanked = 4096;
 
 } // namespace
 
@@ -33,6 +32,13 @@ void TDrawingIndex::Reset()
     groups_.clear();
     dirty_.clear();
     damage_ = {0, 0, -1, -1};
+    ranks_.clear();
+    byRank_.clear();
+    ranksValid_ = false;
+    otherPenModes_.clear();
+    changing_.clear();
+    shapeChanged_ = false;
+    otherPenModeLeft_ = false;
     built_ = false;
 }
 
@@ -53,14 +59,40 @@ void TDrawingIndex::NoteFullRender()
     follows_ = true;
 }
 
+TDrawingIndex::TWalkPart::TWalkPart(const TItemObject& item)
+    : Priority(item.Priority), PenMode(item.Pen.Mode), Active(item.Active), ItemType(item.ItemType),
+      Count(item.Count), CurveStyle(item.CurveStyle), PStyle(item.PStyle), DStyle(item.DStyle)
+{
+}
+
 void TDrawingIndex::NodeAdded(TTreeNode* node)
 {
     MarkDirty(node);
+    if (!InDrawing(node))
+        return;
+    shapeChanged_ = true;
+    if (!ranksValid_)
+        return;
+    if (AppendedLast(node)) {
+        ranks_[node] = byRank_.size();
+        byRank_.push_back(node);
+        lastRanked_ = node;
+    } else {
+        ranksValid_ = false;
+    }
+}
+
+bool TDrawingIndex::AppendedLast(const TTreeNode* node) const
+{
+    const TTreeNode* parent = node->Parent();
+    return parent && !node->NextSibling() && node->Data()->Priority == tree_.ItemCounter() - 1 && lastRanked_
+        && lastRanked_->IsWithin(parent);
 }
 
 void TDrawingIndex::NodeChanging(TTreeNode* node)
 {
     MarkDirty(node);
+    changing_.emplace_back(node, TWalkPart(*node->Data()));
 }
 
 void TDrawingIndex::MarkDirty(TTreeNode* node)
@@ -74,11 +106,22 @@ void TDrawingIndex::NodeRemoving(TTreeNode* node)
 {
     if (!built_)
         Build();
-    if (const TRect* box = bounds_.Find(node))
+    if (const TRect* box = bounds_.Find(node)) {
         AddDamage(*box);
+        shapeChanged_ = true;
+    }
     bounds_.Remove(node);
     groups_.erase(node);
     dirty_.erase(node);
+    if (const auto rank = ranks_.find(node); rank != ranks_.end()) {
+        byRank_[rank->second] = nullptr;
+        ranks_.erase(rank);
+    }
+    otherPenModeLeft_ = otherPenModes_.erase(node) > 0 || otherPenModeLeft_;
+    std::erase_if(changing_, [node](const auto& entry) { return entry.first == node; });
+    // The rest of the walk keeps its order; the last place passes up.
+    if (node == lastRanked_)
+        lastRanked_ = node->Parent();
 }
 
 void TDrawingIndex::TreeReset()
@@ -105,12 +148,26 @@ void TDrawingIndex::Update()
 {
     if (!built_)
         Build();
+    bool otherPenModes = !otherPenModes_.empty() || otherPenModeLeft_;
     std::unordered_set<const TTreeNode*> done;
     for (TTreeNode* node : dirty_) {
         if (InDrawing(node))
             Rebound(node, &done);
     }
     dirty_.clear();
+    otherPenModes = otherPenModes || !otherPenModes_.empty();
+    bool walkChanged = shapeChanged_;
+    for (const auto& [node, before] : changing_) {
+        const TWalkPart now(*node->Data());
+        walkChanged = walkChanged || now != before;
+        if (now.Priority != before.Priority)
+            ranksValid_ = false;
+    }
+    changing_.clear();
+    shapeChanged_ = false;
+    otherPenModeLeft_ = false;
+    if (otherPenModes && walkChanged)
+        AddDamage({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX});
     const std::int32_t counter = tree_.ItemCounter();
     if (counter != itemCounter_) {
         DamagePriorities(std::min(counter, itemCounter_), std::max(counter, itemCounter_));
@@ -131,6 +188,10 @@ void TDrawingIndex::Rebound(const TTreeNode* node, std::unordered_set<const TTre
         const TRect box = ItemBounds(current);
         AddDamage(box);
         bounds_.Set(current, box);
+        if (current->Data()->Pen.Mode != TPenMode::pmCopy)
+            otherPenModes_.insert(current);
+        else
+            otherPenModes_.erase(current);
         if (current->HasChildren())
             groups_.insert(current);
         else
@@ -167,14 +228,22 @@ void TDrawingIndex::DamagePriorities(std::int32_t low, std::int32_t high)
                 pending.push_back(child);
         }
     };
+    bool appeared = false;
     bounds_.ForEach([&](const TTreeNode* node, const TRect& box) {
-        if (inWindow(node))
+        if (inWindow(node)) {
             AddDamage(box);
+            appeared = appeared || !ranks_.contains(node);
+        }
     });
     for (const TTreeNode* group : groups_) {
-        if (inWindow(group))
+        if (inWindow(group)) {
             damageSubtree(group);
+            appeared = appeared || !ranks_.contains(group);
+        }
     }
+    // Nodes the walk passed over before have no place in it yet.
+    if (appeared)
+        ranksValid_ = false;
 }
 
 void TDrawingIndex::AddDamage(const TRect& box)
@@ -193,28 +262,98 @@ bool TDrawingIndex::InDrawing(const TTreeNode* node) const
     return false;
 }
 
-std::vector<TTreeNode*> TDrawingIndex::ItemsMeeting(const TRect& area)
+std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& area)
 {
     Update();
-    std::vector<TTreeNode*> items;
+    std::vector<TTreeNode*> nodes;
     bounds_.Query(area, [&](const TTreeNode* node, const TRect&) {
         if (tree_.IsDrawn(node))
-            items.push_back(const_cast<TTreeNode*>(node));
+            nodes.push_back(const_cast<TTreeNode*>(node));
     });
-    if (items.size() < kMinWalked || items.size() * kWalkShare < bounds_.Size()) {
-        tree_.SortInDrawingOrder(items);
-        return items;
+    SortInDrawingOrder(nodes);
+    std::vector<TPartItem> items;
+    items.reserve(nodes.size());
+    const TTreeNode* previous = nullptr;
+    for (TTreeNode* node : nodes) {
+        items.push_back({node, otherPenModes_.empty() ? std::nullopt : PenModeBefore(node, previous)});
+        previous = node;
     }
-    items.clear();
-    tree_.WalkInDrawingOrder(tree_.ObjectRoot(), [&](TTreeNode* node) {
-        if (node == tree_.TrashNode() || node == tree_.TempNode() || !node->Data()->Active)
+    return items;
+}
+
+std::optional<TPenMode> TDrawingIndex::PenModeBefore(const TTreeNode* item, const TTreeNode* previous)
+{
+    if (!ranksValid_)
+        AssignRanks();
+    const auto rank = ranks_.find(item);
+    if (rank == ranks_.end())
+        return std::nullopt;
+    for (std::uint64_t r = rank->second; r-- > 0;) {
+        const TTreeNode* before = byRank_[r];
+        if (before == previous)
+            return std::nullopt;
+        if (!before || !tree_.IsDrawn(before))
+            continue;
+        if (const std::optional<TPenMode> mode = PenModeLeftBy(before))
+            return mode;
+    }
+    // The background's grid pen copies.
+    return previous ? std::optional(TPenMode::pmCopy) : std::nullopt;
+}
+
+std::optional<TPenMode> TDrawingIndex::PenModeLeftBy(const TTreeNode* item)
+{
+    // Drawn from either mode: an item that sets a pen ends in the same one.
+    std::optional<TPenMode> left[2];
+    for (const TPenMode start : {TPenMode::pmCopy, TPenMode::pmNotXor}) {
+        TBoundsCanvas canvas(surface_.Canvas());
+        canvas.SetPen({clBlack, 1, psSolid, start});
+        TCanvasX surface(canvas);
+        TTreeNode* const nodes[] = {const_cast<TTreeNode*>(item)};
+        TDocumentRenderer(tree_, surface).RenderItems(nodes);
+        left[start == TPenMode::pmCopy ? 0 : 1] = canvas.Pen().Mode;
+    }
+    return left[0] == left[1] ? left[0] : std::nullopt;
+}
+
+void TDrawingIndex::SortInDrawingOrder(std::vector<TTreeNode*>& items)
+{
+    if (!ranksValid_ && items.size() < kMinRanked) {
+        tree_.SortInDrawingOrder(items);
+        return;
+    }
+    if (!ranksValid_)
+        AssignRanks();
+    std::vector<std::pair<std::uint64_t, TTreeNode*>> ranked;
+    ranked.reserve(items.size());
+    for (TTreeNode* item : items) {
+        const auto found = ranks_.find(item);
+        if (found == ranks_.end()) {
+            // Not numbered: what the walk and IsDrawn agree on failed; compare places.
+            ranksValid_ = false;
+            tree_.SortInDrawingOrder(items);
+            return;
+        }
+        ranked.emplace_back(found->second, item);
+    }
+    std::sort(ranked.begin(), ranked.end());
+    for (std::size_t k = 0; k < items.size(); ++k)
+        items[k] = ranked[k].second;
+}
+
+void TDrawingIndex::AssignRanks()
+{
+    ranks_.clear();
+    byRank_.clear();
+    tree_.WalkInDrawingOrder(tree_.ObjectRoot(), [this](TTreeNode* node) {
+        if (node == tree_.TrashNode() || node == tree_.TempNode())
             return false;
-        const TRect* box = bounds_.Find(node);
-        if (box && box->Meets(area))
-            items.push_back(node);
+        ranks_[node] = byRank_.size();
+        byRank_.push_back(node);
+        lastRanked_ = node;
         return true;
     });
-    return items;
+    ranksValid_ = true;
 }
 
 } // namespace qm

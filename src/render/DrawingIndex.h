@@ -7,7 +7,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace qm {
@@ -47,9 +49,17 @@ public:
     // The region that changes since the last call or full render changed,
     // inclusive pixels (empty when none), bounds brought up to date.
     TRect TakeDamage();
+    // An item of a part of the picture, and the pen mode a whole render
+    // leaves on the canvas before it when the item before it in the part is
+    // not the one before it in the drawing: a closed shape fills in the mode
+    // the previous pen left, as GDI does.
+    struct TPartItem {
+        TTreeNode* Node = nullptr;
+        std::optional<TPenMode> PenModeBefore;
+    };
     // The items drawn from the Object root whose bounds meet `area`, in
     // drawing order (bounds brought up to date first).
-    std::vector<TTreeNode*> ItemsMeeting(const TRect& area);
+    std::vector<TPartItem> ItemsMeeting(const TRect& area);
     // The bounds kept for a node (null when none): what its item covers.
     const TRect* BoundsOf(const TTreeNode* node) const { return bounds_.Find(node); }
 
@@ -74,6 +84,19 @@ private:
     // Under the Object root, outside the trash and Temp: the only nodes
     // that may ever be drawn (a node keeps its ancestors while in the tree).
     bool InDrawing(const TTreeNode* node) const;
+    // Numbers the nodes of the drawing in drawing order.
+    void AssignRanks();
+    // Whether a node just added comes after every node of the drawing: the
+    // newest priority, under a node on the way to the last one numbered.
+    bool AppendedLast(const TTreeNode* node) const;
+    void SortInDrawingOrder(std::vector<TTreeNode*>& items);
+    // The pen mode the canvas holds when a whole render reaches `item`, or
+    // none when that is what drawing `previous` (or the background, when
+    // null) left.
+    std::optional<TPenMode> PenModeBefore(const TTreeNode* item, const TTreeNode* previous);
+    // The pen mode drawing the item leaves on the canvas; none when it
+    // sets no pen.
+    std::optional<TPenMode> PenModeLeftBy(const TTreeNode* item);
 
     TObjectTree& tree_;
     TSurfaceX& surface_;
@@ -84,6 +107,38 @@ private:
     std::unordered_set<TTreeNode*> dirty_;
     TRect damage_{0, 0, -1, -1};
     std::int32_t itemCounter_ = 0;
+    // Places in the drawing walk, valid while edits only append items at
+    // its end (they take the next number); other changes to the tree's shape
+    // or to priorities number the walk again when next asked.
+    std::unordered_map<const TTreeNode*, std::uint64_t> ranks_;
+    std::vector<const TTreeNode*> byRank_; // null where a node left
+    bool ranksValid_ = false;
+    const TTreeNode* lastRanked_ = nullptr;
+    // Items of the drawing whose pen does not copy: while there are none,
+    // every pen leaves the copying mode. While there are, a change to the
+    // order of the walk or to what an item leaves may change how the next
+    // item fills anywhere: the whole picture counts as changed.
+    std::unordered_set<const TTreeNode*> otherPenModes_;
+    // What of a record decides the item's place in the walk and the pen
+    // mode it leaves to the next item.
+    struct TWalkPart {
+        std::int32_t Priority;
+        TPenMode PenMode;
+        bool Active;
+        TItemType ItemType;
+        std::int32_t Count;
+        TCurveStyle CurveStyle;
+        TLineEnd PStyle;
+        TLineEnd DStyle;
+        explicit TWalkPart(const TItemObject& item);
+        friend bool operator==(const TWalkPart&, const TWalkPart&) = default;
+    };
+    // Nodes changing, with that part of their record before.
+    std::vector<std::pair<const TTreeNode*, TWalkPart>> changing_;
+    // Items joined or left the drawing since the last Update.
+    bool shapeChanged_ = false;
+    // An item whose pen does not copy left the drawing since.
+    bool otherPenModeLeft_ = false;
     bool built_ = false;
     bool follows_ = false;
 };

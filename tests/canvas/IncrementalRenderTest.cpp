@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QRect>
 
 #include <cstdlib>
 #include <functional>
@@ -206,6 +207,31 @@ private:
     TBitmap trace_;
 };
 
+// Empty when the pictures are the same; else where they differ.
+std::string Difference(const QImage& shown, const QImage& full)
+{
+    if (shown.size() != full.size())
+        return "sizes differ";
+    int count = 0;
+    QRect box;
+    for (int y = 0; y < full.height(); ++y) {
+        for (int x = 0; x < full.width(); ++x) {
+            if (shown.pixel(x, y) != full.pixel(x, y)) {
+                ++count;
+                box |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    if (count == 0)
+        return {};
+    if (const char* folder = std::getenv("QM_RENDER_DIFFERENCES")) {
+        shown.save(QString::fromLocal8Bit(folder) + "/shown.png");
+        full.save(QString::fromLocal8Bit(folder) + "/full.png");
+    }
+    return std::to_string(count) + " pixels differ in " + std::to_string(box.left()) + "," + std::to_string(box.top())
+        + " - " + std::to_string(box.right()) + "," + std::to_string(box.bottom());
+}
+
 std::vector<unsigned> Seeds()
 {
     std::vector<unsigned> seeds = {1, 2, 3, 4, 5, 6};
@@ -231,10 +257,10 @@ TEST(IncrementalRender, EveryEditLeavesThePicturesOfAFullRender)
             ++edits;
             if (damage.Right - damage.Left < 399 || damage.Bottom - damage.Top < 399)
                 ++partial;
-            ASSERT_EQ(BitmapImage(drawing.canvas.Surface().Bitmap()), drawing.FullSurface())
-                << "seed " << seed << ", edit " << k << ": " << edit;
-            ASSERT_EQ(BitmapImage(drawing.canvas.Picture()), drawing.FullPicture())
-                << "seed " << seed << ", edit " << k << ": " << edit;
+            ASSERT_EQ(Difference(BitmapImage(drawing.canvas.Surface().Bitmap()), drawing.FullSurface()), "")
+                << "surface, seed " << seed << ", edit " << k << ": " << edit;
+            ASSERT_EQ(Difference(BitmapImage(drawing.canvas.Picture()), drawing.FullPicture()), "")
+                << "picture, seed " << seed << ", edit " << k << ": " << edit;
         }
     }
     // Most edits redrew a part only, or the test would prove nothing.
