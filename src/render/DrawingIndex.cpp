@@ -290,9 +290,11 @@ std::optional<TPenMode> TDrawingIndex::PenModeBefore(const TTreeNode* item, cons
         return std::nullopt;
     for (std::uint64_t r = rank->second; r-- > 0;) {
         const TTreeNode* before = byRank_[r];
+        if (!before)
+            continue; // a node that left
         if (before == previous)
             return std::nullopt;
-        if (!before || !tree_.IsDrawn(before))
+        if (!tree_.IsDrawn(before))
             continue;
         if (const std::optional<TPenMode> mode = PenModeLeftBy(before))
             return mode;
