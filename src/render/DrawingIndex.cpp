@@ -92,7 +92,7 @@ bool TDrawingIndex::AppendedLast(const TTreeNode* node) const
 void TDrawingIndex::NodeChanging(TTreeNode* node)
 {
     MarkDirty(node);
-    changing_.emplace_back(node, TWalkPart(*node->Data()));
+    changing_.try_emplace(node, *node->Data());
 }
 
 void TDrawingIndex::MarkDirty(TTreeNode* node)
@@ -118,7 +118,7 @@ void TDrawingIndex::NodeRemoving(TTreeNode* node)
         ranks_.erase(rank);
     }
     otherPenModeLeft_ = otherPenModes_.erase(node) > 0 || otherPenModeLeft_;
-    std::erase_if(changing_, [node](const auto& entry) { return entry.first == node; });
+    changing_.erase(node);
     // The rest of the walk keeps its order; the last place passes up.
     if (node == lastRanked_)
         lastRanked_ = node->Parent();
@@ -299,8 +299,7 @@ std::optional<TPenMode> TDrawingIndex::PenModeBefore(const TTreeNode* item, cons
         if (const std::optional<TPenMode> mode = PenModeLeftBy(before))
             return mode;
     }
-    // The background's grid pen copies.
-    return previous ? std::optional(TPenMode::pmCopy) : std::nullopt;
+    return TPenMode::pmCopy; // the background's grid pen
 }
 
 std::optional<TPenMode> TDrawingIndex::PenModeLeftBy(const TTreeNode* item)
@@ -331,7 +330,7 @@ void TDrawingIndex::SortInDrawingOrder(std::vector<TTreeNode*>& items)
     for (TTreeNode* item : items) {
         const auto found = ranks_.find(item);
         if (found == ranks_.end()) {
-            // Not numbered: what the walk and IsDrawn agree on failed; compare places.
+            // A drawn item the walk did not number: order by places instead.
             ranksValid_ = false;
             tree_.SortInDrawingOrder(items);
             return;

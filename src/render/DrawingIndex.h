@@ -133,8 +133,8 @@ private:
         explicit TWalkPart(const TItemObject& item);
         friend bool operator==(const TWalkPart&, const TWalkPart&) = default;
     };
-    // Nodes changing, with that part of their record before.
-    std::vector<std::pair<const TTreeNode*, TWalkPart>> changing_;
+    // Nodes changing, with that part of their record before the first change.
+    std::unordered_map<const TTreeNode*, TWalkPart> changing_;
     // Items joined or left the drawing since the last Update.
     bool shapeChanged_ = false;
     // An item whose pen does not copy left the drawing since.
