@@ -174,6 +174,7 @@ void TCanvasWindow::FillImage()
     canvas.FillRect(0, 0, picture_.Width(), picture_.Height());
     canvas.SetBrush(previous);
     overlay_.Clear();
+    pictureShowsSurface_ = false;
     PictureChanged();
 }
 
@@ -192,6 +193,7 @@ void TCanvasWindow::PresentCanvas()
         lastRender_.reset();
     }
     picture_.Canvas().DrawBitmap(0, 0, surface_->Bitmap());
+    pictureShowsSurface_ = true;
     selectionMarks_.Forget();
     pointMarks_.Forget();
     overlay_.Clear();
@@ -312,14 +314,17 @@ void TCanvasWindow::RepaintDamage()
     const TRect damage = index_.TakeDamage().Intersected({0, 0, surface.Width() - 1, surface.Height() - 1});
     RenderDrawingPart(surface_->Canvas(), tree_, index_, damage, surface.Width(), surface.Height(), Background());
     SurfaceDrawn(damage);
-    // The marks come off wherever they are; the region comes over.
+    // The marks come off wherever they are; the region comes over (all of
+    // the surface when the picture was filled over since).
     TCanvas& picture = picture_.Canvas();
     overlay_.Draw(picture, 1);
-    if (!damage.IsEmpty()) {
-        picture.SetClip(damage.Left, damage.Top, damage.Right + 1, damage.Bottom + 1);
+    const TRect copied = pictureShowsSurface_ ? damage : WholePicture();
+    if (!copied.IsEmpty()) {
+        picture.SetClip(copied.Left, copied.Top, copied.Right + 1, copied.Bottom + 1);
         picture.DrawBitmap(0, 0, surface);
         picture.ClearClip();
     }
+    pictureShowsSurface_ = true;
     selectionMarks_.Forget();
     pointMarks_.Forget();
     overlay_.Clear();

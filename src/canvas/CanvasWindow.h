@@ -285,6 +285,9 @@ private:
         TRect Area;
     };
     std::deque<TSurfaceDamage> damageLog_;
+    // The picture holds the surface's pixels (under the marks), not the
+    // plain fill of FillImage.
+    bool pictureShowsSurface_ = false;
 };
 
 // SnapToGrid (step, coordinate): the nearest grid index, halves going up.

@@ -51,6 +51,9 @@ public:
     // One random edit through the canvas and the commands; its name.
     std::string Edit()
     {
+        // Now and then the picture is filled over first, as a size change does.
+        if (Below(12) == 0)
+            canvas.SetCanvasSize(canvas.ImageWidth(), canvas.ImageHeight());
         if (Below(8) == 0) {
             commands.Undo();
             return "undo";
