@@ -33,9 +33,6 @@ public:
     TDrawingIndex(const TDrawingIndex&) = delete;
     TDrawingIndex& operator=(const TDrawingIndex&) = delete;
 
-    bool Built() const { return built_; }
-    // Bounds every item of the drawing as it is now.
-    void Build();
     // A full render drew the drawing as it is now: nothing counts as changed.
     void NoteFullRender();
 
@@ -43,9 +40,6 @@ public:
     // tree's notifications (none wrote records past them, no document was
     // opened), so that TakeDamage covers all the picture lacks.
     bool FollowsPicture() const { return follows_; }
-    // Brings the bounds up to date with the changes announced; the region
-    // they changed waits for TakeDamage.
-    void Update();
     // The region that changes since the last call or full render changed,
     // inclusive pixels (empty when none), bounds brought up to date.
     TRect TakeDamage();
@@ -60,8 +54,6 @@ public:
     // The items drawn from the Object root whose bounds meet `area`, in
     // drawing order (bounds brought up to date first).
     std::vector<TPartItem> ItemsMeeting(const TRect& area);
-    // The bounds kept for a node (null when none): what its item covers.
-    const TRect* BoundsOf(const TTreeNode* node) const { return bounds_.Find(node); }
 
 private:
     void NodeAdded(TTreeNode* node) override;
@@ -70,6 +62,11 @@ private:
     void TreeReset() override;
     void DrawingChanged() override;
     void Reset();
+    // Bounds every item of the drawing as it is now.
+    void Build();
+    // Brings the bounds up to date with the changes announced; the region
+    // they changed waits for TakeDamage.
+    void Update();
 
     void MarkDirty(TTreeNode* node);
     // Bounds `node` and its descendants again (not the trash and Temp),
