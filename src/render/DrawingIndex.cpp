@@ -12,6 +12,8 @@ namespace {
 // Fewer items than this are put in order by comparing their places in the
 // tree, more by the numbers of the drawing walk.
 constexpr std::size_t kMinRanked = 4096;
+// Levels above the last numbered node searched for a new node's parent.
+constexpr int kMaxAppendSearch = 64;
 
 } // namespace
 
@@ -68,8 +70,6 @@ TDrawingIndex::TWalkPart::TWalkPart(const TItemObject& item)
 void TDrawingIndex::NodeAdded(TTreeNode* node)
 {
     MarkDirty(node);
-    if (!InDrawing(node))
-        return;
     shapeChanged_ = true;
     if (!ranksValid_)
         return;
@@ -85,8 +85,16 @@ void TDrawingIndex::NodeAdded(TTreeNode* node)
 bool TDrawingIndex::AppendedLast(const TTreeNode* node) const
 {
     const TTreeNode* parent = node->Parent();
-    return parent && !node->NextSibling() && node->Data()->Priority == tree_.ItemCounter() - 1 && lastRanked_
-        && lastRanked_->IsWithin(parent);
+    if (!parent || node->NextSibling() || node->Data()->Priority != tree_.ItemCounter() - 1)
+        return false;
+    // On the way up from the last node numbered; a deeper search (nesting
+    // thousands deep) costs more than numbering the walk again.
+    const TTreeNode* above = lastRanked_;
+    for (int level = 0; above && level < kMaxAppendSearch; ++level, above = above->Parent()) {
+        if (above == parent)
+            return true; // the ancestors of a numbered node are in the drawing
+    }
+    return false;
 }
 
 void TDrawingIndex::NodeChanging(TTreeNode* node)
@@ -150,8 +158,9 @@ void TDrawingIndex::Update()
         Build();
     bool otherPenModes = !otherPenModes_.empty() || otherPenModeLeft_;
     std::unordered_set<const TTreeNode*> done;
+    std::unordered_map<const TTreeNode*, bool> inDrawing;
     for (TTreeNode* node : dirty_) {
-        if (InDrawing(node))
+        if (InDrawing(node, inDrawing))
             Rebound(node, &done);
     }
     dirty_.clear();
@@ -251,15 +260,26 @@ void TDrawingIndex::AddDamage(const TRect& box)
     damage_ = damage_.United(box);
 }
 
-bool TDrawingIndex::InDrawing(const TTreeNode* node) const
+bool TDrawingIndex::InDrawing(const TTreeNode* node, std::unordered_map<const TTreeNode*, bool>& known) const
 {
+    std::vector<const TTreeNode*> path;
+    bool answer = false;
     for (; node; node = node->Parent()) {
+        if (const auto found = known.find(node); found != known.end()) {
+            answer = found->second;
+            break;
+        }
         if (node == tree_.TrashNode() || node == tree_.TempNode())
-            return false;
-        if (node == tree_.ObjectRoot())
-            return true;
+            break;
+        if (node == tree_.ObjectRoot()) {
+            answer = true;
+            break;
+        }
+        path.push_back(node);
     }
-    return false;
+    for (const TTreeNode* visited : path)
+        known.emplace(visited, answer);
+    return answer;
 }
 
 std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& area)

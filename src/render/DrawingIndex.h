@@ -80,7 +80,9 @@ private:
     void AddDamage(const TRect& box);
     // Under the Object root, outside the trash and Temp: the only nodes
     // that may ever be drawn (a node keeps its ancestors while in the tree).
-    bool InDrawing(const TTreeNode* node) const;
+    // `known` keeps the answer for the nodes on the way up, so that many
+    // nodes of one deep branch cost one walk.
+    bool InDrawing(const TTreeNode* node, std::unordered_map<const TTreeNode*, bool>& known) const;
     // Numbers the nodes of the drawing in drawing order.
     void AssignRanks();
     // Whether a node just added comes after every node of the drawing: the
