@@ -226,11 +226,15 @@ void TDrawingIndex::DamagePriorities(std::int32_t low, std::int32_t high)
     auto inWindow = [low, high](const TTreeNode* node) {
         return node->Data()->Priority >= low && node->Data()->Priority < high;
     };
-    auto damageSubtree = [this](const TTreeNode* top) {
+    // Nested groups share their members: each is damaged once.
+    std::unordered_set<const TTreeNode*> damaged;
+    auto damageSubtree = [this, &damaged](const TTreeNode* top) {
         std::vector<const TTreeNode*> pending{top};
         while (!pending.empty()) {
             const TTreeNode* node = pending.back();
             pending.pop_back();
+            if (!damaged.insert(node).second)
+                continue;
             if (const TRect* box = bounds_.Find(node))
                 AddDamage(*box);
             for (const TTreeNode* child = node->FirstChild(); child; child = child->NextSibling())
