@@ -3,7 +3,9 @@
 // changed, which draws the part in view anew through the painter canvas as
 // vectors, hard-edged and smoothed (also at 100 %); and a repaint while the
 // selection's marks come and go, as on every step of a drag, which draws
-// the kept view and the marks over it (target 50 ms).
+// the kept view and the marks over it (target 50 ms); and the redraw after
+// an edit, which draws again only the part of the view the edit changed
+// (target 50 ms).
 #include "BenchDrawing.h"
 
 #include "app/CanvasForm1.h"
@@ -84,6 +86,31 @@ void BM_RepaintMarksAtZoom(benchmark::State& state)
 }
 BENCHMARK(BM_RepaintMarksAtZoom)->Arg(200)->Arg(400)->MeasureProcessCPUTime()->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+
+// One item moved a step through the edit path, the canvas repainted as after
+// the release, and the view drawn again.
+void BM_RedrawAfterEditAtZoom(benchmark::State& state)
+{
+    TShownDrawing shown;
+    TCanvasForm1& form = shown.form;
+    form.SetZoom(static_cast<double>(state.range(0)) / 100);
+    auto* picture = form.findChild<TCanvasPicture*>();
+    QWidget* viewport = form.findChild<QScrollArea*>()->viewport();
+    const QRect visible = QRect(picture->mapFrom(viewport, QPoint(0, 0)), viewport->size()).intersected(picture->rect());
+    benchmark::DoNotOptimize(picture->grab(visible)); // the view drawn once
+    TTreeNode* moved = shown.tree.ObjectRoot()->LastChild();
+    std::int32_t step = 5;
+    for (auto _ : state) {
+        {
+            const TEditStepScope edit(shown.tree, "move");
+            shown.tree.MoveItem(step, step, moved);
+        }
+        step = -step;
+        form.Canvas().Repaint();
+        benchmark::DoNotOptimize(picture->grab(visible));
+    }
+}
+BENCHMARK(BM_RedrawAfterEditAtZoom)->Arg(200)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void BM_RepaintAtZoom(benchmark::State& state)
 {

@@ -133,22 +133,53 @@ void TCanvasPicture::DrawView(const QRect& needed)
     const TViewKey key{canvas_->SurfaceRevision(), zoom_, smooth_, size()};
     if (key == viewKey_ && viewRect_.contains(needed))
         return;
+    if (!view_.isNull() && viewRect_.contains(needed) && key.Zoom == viewKey_.Zoom && key.Smooth == viewKey_.Smooth
+        && key.Size == viewKey_.Size) {
+        // Only the surface was drawn on: draw again the part it changed.
+        DrawViewPart(ToViewRect(canvas_->DamageSince(viewKey_.SurfaceRevision)));
+        viewKey_ = key;
+        return;
+    }
     // The part of the picture the scroll box shows, and what is asked for.
     QRect area = visibleRegion().boundingRect().united(needed).intersected(rect());
     if (area.isEmpty())
         area = needed;
     view_ = QImage(area.size(), QImage::Format_RGB32);
-    view_.fill(Qt::white);
-    {
-        QPainter painter(&view_);
-        painter.translate(-area.topLeft());
-        painter.scale(zoom_, zoom_);
-        TPainterCanvas canvas(painter, canvas_->ImageWidth(), canvas_->ImageHeight(), {.Smooth = smooth_},
-                              fonts_.get());
-        canvas_->DrawDrawing(canvas);
-    }
     viewRect_ = area;
     viewKey_ = key;
+    DrawViewPart(area);
+}
+
+QRect TCanvasPicture::ToViewRect(const TRect& area) const
+{
+    if (area.IsEmpty())
+        return {};
+    // Smoothed edges reach a pixel or two past the units they belong to.
+    constexpr int kBleed = 2;
+    const int left = static_cast<int>(std::floor(area.Left * zoom_)) - kBleed;
+    const int top = static_cast<int>(std::floor(area.Top * zoom_)) - kBleed;
+    const int right = static_cast<int>(std::ceil((static_cast<double>(area.Right) + 1) * zoom_)) + kBleed;
+    const int bottom = static_cast<int>(std::ceil((static_cast<double>(area.Bottom) + 1) * zoom_)) + kBleed;
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
+void TCanvasPicture::DrawViewPart(const QRect& part)
+{
+    const QRect drawn = part.intersected(viewRect_);
+    if (drawn.isEmpty())
+        return;
+    QPainter painter(&view_);
+    painter.translate(-viewRect_.topLeft());
+    painter.setClipRect(drawn);
+    painter.fillRect(drawn, Qt::white);
+    painter.scale(zoom_, zoom_);
+    // The canvas units under the part, with those whose smoothed edges reach into it.
+    const TRect units{static_cast<std::int32_t>(std::floor(drawn.left() / zoom_)) - 1,
+                      static_cast<std::int32_t>(std::floor(drawn.top() / zoom_)) - 1,
+                      static_cast<std::int32_t>(std::floor(drawn.right() / zoom_)) + 1,
+                      static_cast<std::int32_t>(std::floor(drawn.bottom() / zoom_)) + 1};
+    TPainterCanvas canvas(painter, canvas_->ImageWidth(), canvas_->ImageHeight(), {.Smooth = smooth_}, fonts_.get());
+    canvas_->DrawDrawingPart(canvas, units);
 }
 
 void TCanvasPicture::paintEvent(QPaintEvent* event)

@@ -71,8 +71,15 @@ private:
     // The pixels are the picture's own.
     bool ShowsPicture() const { return zoom_ == 1 && !smooth_; }
     // Draws the drawing into the image of the part in view, when that does
-    // not hold this drawing at this zoom already.
+    // not hold this drawing at this zoom already: after the surface alone
+    // changed, only the part the canvas reports changed, and always only
+    // the items that reach into what is drawn.
     void DrawView(const QRect& needed);
+    // Draws the view pixels `part` of the image again.
+    void DrawViewPart(const QRect& part);
+    // The view pixels that show canvas units `area`, with the pixels that
+    // smoothed edges there reach.
+    QRect ToViewRect(const TRect& area) const;
 
     TCanvasWindow* canvas_ = nullptr;
     double zoom_ = 1;

@@ -24,7 +24,21 @@ struct TCanvasWindow::TRenderKey {
     std::uint64_t TracePictureRevision = 0;
 
     friend bool operator==(const TRenderKey&, const TRenderKey&) = default;
+    // The same but for the drawing on it.
+    bool SameBackground(const TRenderKey& other) const
+    {
+        TRenderKey drawing = other;
+        drawing.TreeRevision = TreeRevision;
+        return drawing == *this;
+    }
 };
+
+namespace {
+
+// Renders whose areas DamageSince can still add up.
+constexpr std::size_t kDamageLogLength = 64;
+
+} // namespace
 
 TCanvasGeometry ReadCanvasSettings(const TIniFile& settingsFile)
 {
@@ -57,7 +71,7 @@ std::int32_t SnapToGrid(std::int32_t step, std::int32_t coordinate)
 TCanvasWindow::TCanvasWindow(TObjectTree& tree, TMainState& main, TTextBox& textBox, const TCanvasGeometry& settings,
                              QStringList templateFolders)
     : tree_(tree), main_(main), textBox_(textBox), templateFolders_(std::move(templateFolders)),
-      surface_(std::make_unique<TBitmapX>()), selection_(tree)
+      surface_(std::make_unique<TBitmapX>()), index_(tree, *surface_), selection_(tree)
 {
     tree_.AddObserver(this);
     tree_.SetSelectionToggler([this](TTreeNode* node) { ToggleSelection(node); });
@@ -161,6 +175,7 @@ void TCanvasWindow::FillImage()
     canvas.FillRect(0, 0, picture_.Width(), picture_.Height());
     canvas.SetBrush(previous);
     overlay_.Clear();
+    pictureShowsSurface_ = false;
     PictureChanged();
 }
 
@@ -179,6 +194,7 @@ void TCanvasWindow::PresentCanvas()
         lastRender_.reset();
     }
     picture_.Canvas().DrawBitmap(0, 0, surface_->Bitmap());
+    pictureShowsSurface_ = true;
     selectionMarks_.Forget();
     pointMarks_.Forget();
     bandMarks_.Forget();
@@ -217,12 +233,37 @@ TCanvasBackground TCanvasWindow::Background() const
 void TCanvasWindow::ClearSurface()
 {
     qm::ClearCanvas(*surface_, Background());
+    SurfaceDrawn(WholePicture());
+}
+
+void TCanvasWindow::SurfaceDrawn(const TRect& area)
+{
+    damageLog_.push_back({surfaceRevision_, area});
+    if (damageLog_.size() > kDamageLogLength)
+        damageLog_.pop_front();
     ++surfaceRevision_;
+}
+
+TRect TCanvasWindow::DamageSince(std::uint64_t revision) const
+{
+    if (revision == surfaceRevision_)
+        return {0, 0, -1, -1};
+    if (damageLog_.empty() || revision < damageLog_.front().From || revision > surfaceRevision_)
+        return WholePicture();
+    TRect damage{0, 0, -1, -1};
+    for (auto entry = damageLog_.rbegin(); entry != damageLog_.rend() && entry->From >= revision; ++entry)
+        damage = damage.United(entry->Area);
+    return damage;
 }
 
 void TCanvasWindow::DrawDrawing(TCanvas& canvas) const
 {
     RenderDrawing(canvas, tree_, ImageWidth(), ImageHeight(), Background());
+}
+
+void TCanvasWindow::DrawDrawingPart(TCanvas& canvas, const TRect& area)
+{
+    RenderDrawingPart(canvas, tree_, index_, area, ImageWidth(), ImageHeight(), Background());
 }
 
 void TCanvasWindow::SetViewScale(double scale)
@@ -246,19 +287,50 @@ void TCanvasWindow::RepaintAll()
 {
     const TRenderKey key = CurrentRenderKey();
     const bool unchanged = clearRequested_ && lastRender_ && *lastRender_ == key;
+    if (!unchanged && clearRequested_ && lastRender_ && lastRender_->SameBackground(key) && index_.FollowsPicture()) {
+        RepaintDamage();
+        *lastRender_ = key;
+        clearRequested_ = false;
+        return;
+    }
     if (!unchanged) {
         if (clearRequested_)
             ClearSurface();
         TDocumentRenderer(tree_, *surface_).RenderSubtree(tree_.ObjectRoot());
-        ++surfaceRevision_;
+        SurfaceDrawn(WholePicture());
         // Only a render onto a cleared surface is a complete picture.
-        if (clearRequested_)
+        if (clearRequested_) {
             lastRender_ = std::make_unique<TRenderKey>(key);
-        else
+            index_.NoteFullRender();
+        } else {
             lastRender_.reset();
+        }
     }
     clearRequested_ = false;
     PresentCanvas();
+}
+
+void TCanvasWindow::RepaintDamage()
+{
+    const TBitmap& surface = surface_->Bitmap();
+    const TRect damage = index_.TakeDamage().Intersected({0, 0, surface.Width() - 1, surface.Height() - 1});
+    RenderDrawingPart(surface_->Canvas(), tree_, index_, damage, surface.Width(), surface.Height(), Background());
+    SurfaceDrawn(damage);
+    // The marks come off wherever they are; the region comes over (all of
+    // the surface when the picture was filled over since).
+    TCanvas& picture = picture_.Canvas();
+    overlay_.Draw(picture, 1);
+    const TRect copied = pictureShowsSurface_ ? damage : WholePicture();
+    if (!copied.IsEmpty()) {
+        picture.SetClip(copied.Left, copied.Top, copied.Right + 1, copied.Bottom + 1);
+        picture.DrawBitmap(0, 0, surface);
+        picture.ClearClip();
+    }
+    pictureShowsSurface_ = true;
+    selectionMarks_.Forget();
+    pointMarks_.Forget();
+    overlay_.Clear();
+    PictureChanged();
 }
 
 void TCanvasWindow::Repaint()

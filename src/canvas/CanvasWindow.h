@@ -9,10 +9,12 @@
 #include "model/ObjectTree.h"
 #include "qtplatform/Bitmap.h"
 #include "render/DocumentRenderer.h"
+#include "render/DrawingIndex.h"
 
 #include <QStringList>
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -117,9 +119,16 @@ public:
     // size in canvas units: background (grid and trace picture as
     // switched), then the document.
     void DrawDrawing(TCanvas& canvas) const;
+    // The part `area` (inclusive canvas units) of the same, drawn again over
+    // what the canvas holds, with only the items that reach into it.
+    void DrawDrawingPart(TCanvas& canvas, const TRect& area);
     // Advances whenever the surface is drawn anew, so a view that draws the
     // drawing itself knows when to draw it again.
     std::uint64_t SurfaceRevision() const { return surfaceRevision_; }
+    // What the surface's renders since `revision` drew anew (inclusive
+    // canvas pixels): empty when nothing, the whole picture when that is
+    // all that is known.
+    TRect DamageSince(std::uint64_t revision) const;
     std::int32_t ImageWidth() const { return picture_.Width(); }
     std::int32_t ImageHeight() const { return picture_.Height(); }
 
@@ -138,7 +147,8 @@ public:
     void ClearCanvas();
     // Renders the Object root into the surface and presents it. A drawing
     // and background unchanged since the last full render are not rendered
-    // again: the surface already holds exactly those pixels.
+    // again: the surface already holds exactly those pixels. After edits
+    // alone, only the region they changed is drawn again and presented.
     void RepaintAll();
     // The full refresh: ClearCanvas, RepaintAll, ToggleMarks.
     void Repaint();
@@ -224,6 +234,12 @@ private:
 
     TRenderKey CurrentRenderKey() const;
     void ClearSurface();
+    // The surface drew `area` anew (the log DamageSince reads).
+    void SurfaceDrawn(const TRect& area);
+    TRect WholePicture() const { return {0, 0, ImageWidth() - 1, ImageHeight() - 1}; }
+    // Draws the region the edits since the last render changed into the
+    // surface and onto the picture, the marks taken off.
+    void RepaintDamage();
     void AddSelectionMarks(TMarkLayer& layer, const TTreeNode* node) const;
     void AddVertexMarks(TMarkLayer& layer, const TTreeNode* node) const;
     void AddControlMarks(TMarkLayer& layer, const TTreeNode* node) const;
@@ -278,6 +294,7 @@ private:
     TTextBox& textBox_;
     QStringList templateFolders_;
     std::unique_ptr<TBitmapX> surface_;
+    TDrawingIndex index_;
     TSelection selection_;
     TBitmap picture_;
     TMarkLayer selectionMarks_;
@@ -295,6 +312,14 @@ private:
     TTreeNode* newFigure_ = nullptr;
     bool clearRequested_ = false;
     std::unique_ptr<TRenderKey> lastRender_;
+    struct TSurfaceDamage {
+        std::uint64_t From = 0; // the surface revision before the render
+        TRect Area;
+    };
+    std::deque<TSurfaceDamage> damageLog_;
+    // The picture holds the surface's pixels (under the marks), not the
+    // plain fill of FillImage.
+    bool pictureShowsSurface_ = false;
 };
 
 // SnapToGrid (step, coordinate): the nearest grid index, halves going up.

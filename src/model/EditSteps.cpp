@@ -258,7 +258,7 @@ void TObjectTree::ToggleLink(const TNodeLink& link)
     }
     Link(node, link.holder, link.prev);
     ++nodeCount_;
-    MarkChanged();
+    Touch();
     try {
         RegisterId(node);
         // Only a step that deleted a fixed node can bring one back.
@@ -268,6 +268,7 @@ void TObjectTree::ToggleLink(const TNodeLink& link)
             trashNode_ = node;
         if (!tempNode_ && node->data_.ItemType == itTemp)
             tempNode_ = node;
+        NoteChanged(node);
         for (TTreeObserver* observer : observers_)
             observer->NodeAdded(node);
     } catch (...) {
@@ -279,12 +280,17 @@ void TObjectTree::ToggleLink(const TNodeLink& link)
 void TObjectTree::SwapState(TNodeState& state)
 {
     TTreeNode* node = state.node;
+    if (node->Attached()) {
+        NoteChanged(node);
+        for (TTreeObserver* observer : observers_)
+            observer->NodeChanging(node);
+    }
     // Ids are the ones the last save gave out, whatever the step recorded.
     const std::int32_t id = node->data_.Id;
     std::swap(node->text_, state.caption);
     std::swap(node->data_, state.record);
     node->data_.Id = id;
-    MarkChanged();
+    Touch();
     if (node->Attached() && node->text_ != state.caption) {
         for (TTreeObserver* observer : observers_)
             observer->NodeRenamed(node);
@@ -300,7 +306,7 @@ void TObjectTree::SwapStepValues(TEditStep& step)
         for (TTreeObserver* observer : observers_)
             observer->CanvasChanged();
     }
-    MarkChanged();
+    Touch();
 }
 
 std::vector<TTreeNode*> TObjectTree::TouchedNodes(const TEditStep& step) const

@@ -2,6 +2,7 @@
 
 #include "platform/GraphicsObjects.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <type_traits>
@@ -25,6 +26,26 @@ struct TRect {
 
     bool Contains(std::int32_t x, std::int32_t y) const { return Left <= x && x <= Right && Top <= y && y <= Bottom; }
     bool IsEmpty() const { return Left > Right || Top > Bottom; }
+    // Whether the two share a point (edges included).
+    bool Meets(const TRect& other) const
+    {
+        return Left <= other.Right && other.Left <= Right && Top <= other.Bottom && other.Top <= Bottom;
+    }
+    // The smallest rectangle holding both; an empty one adds nothing.
+    TRect United(const TRect& other) const
+    {
+        if (other.IsEmpty())
+            return *this;
+        if (IsEmpty())
+            return other;
+        return {std::min(Left, other.Left), std::min(Top, other.Top), std::max(Right, other.Right),
+                std::max(Bottom, other.Bottom)};
+    }
+    TRect Intersected(const TRect& other) const
+    {
+        return {std::max(Left, other.Left), std::max(Top, other.Top), std::min(Right, other.Right),
+                std::min(Bottom, other.Bottom)};
+    }
     friend bool operator==(const TRect&, const TRect&) = default;
 };
 

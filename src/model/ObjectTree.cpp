@@ -130,7 +130,9 @@ void TObjectTree::ReplaceContents(TObjectTree& source)
     std::swap(nodeCount_, source.nodeCount_);
     std::swap(ids_, source.ids_);
     std::swap(nodesById_, source.nodesById_);
-    MarkChanged();
+    DropHitIndex();
+    source.DropHitIndex();
+    Touch();
     for (TTreeObserver* observer : observers_)
         observer->TreeReset();
 }
@@ -186,10 +188,11 @@ TTreeNode* TObjectTree::NewNode(TTreeNode* parent, std::string_view caption, TIt
     node->data_ = std::move(data);
     Link(node.get(), holder, holder->lastChild_);
     ++nodeCount_;
-    MarkChanged();
+    Touch();
     RegisterId(node.get());
     RecordLink({node.get(), holder, node->prev_, true});
     IncrementItemCounter();
+    NoteChanged(node.get());
     for (TTreeObserver* observer : observers_)
         observer->NodeAdded(node.get());
     return node.release();
@@ -230,6 +233,8 @@ void TObjectTree::DetachNode(TTreeNode* node)
 {
     for (TTreeObserver* observer : observers_)
         observer->NodeRemoving(node);
+    hitIndex_.Remove(node);
+    hitDirty_.erase(node);
     if (node == objectRoot_)
         objectRoot_ = nullptr;
     if (node == trashNode_)
@@ -239,7 +244,7 @@ void TObjectTree::DetachNode(TTreeNode* node)
     UnregisterId(node);
     Unlink(node);
     --nodeCount_;
-    MarkChanged();
+    Touch();
 }
 
 void TObjectTree::IncrementItemCounter()
@@ -254,7 +259,7 @@ void TObjectTree::SetItemCounter(std::int32_t value)
 {
     RecordItemCounter();
     itemCounter_ = value;
-    MarkChanged();
+    Touch();
 }
 
 void TObjectTree::SetCanvasGeometry(const TCanvasGeometry& canvas)
@@ -268,7 +273,7 @@ void TObjectTree::SetCanvasGeometry(const TCanvasGeometry& canvas)
 void TObjectTree::ResetCanvasGeometry(const TCanvasGeometry& canvas)
 {
     canvas_ = canvas;
-    MarkChanged();
+    Touch();
     for (TTreeObserver* observer : observers_)
         observer->CanvasChanged();
 }
@@ -276,7 +281,10 @@ void TObjectTree::ResetCanvasGeometry(const TCanvasGeometry& canvas)
 TItemObject& TObjectTree::EditRecord(TTreeNode* node)
 {
     RecordState(node);
-    MarkChanged();
+    Touch();
+    NoteChanged(node);
+    for (TTreeObserver* observer : observers_)
+        observer->NodeChanging(node);
     return node->data_;
 }
 
@@ -436,7 +444,7 @@ void TObjectTree::SetCaption(TTreeNode* node, std::string_view caption)
     if (!node)
         return;
     RecordState(node);
-    MarkChanged();
+    Touch();
     node->text_ = caption;
     node->data_.Name = caption;
     for (TTreeObserver* observer : observers_)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BoxIndex.h"
 #include "CanvasGeometry.h"
 #include "EditHistory.h"
 #include "IdRegistry.h"
@@ -31,10 +32,17 @@ public:
     // and its record are still valid during the call.
     virtual void NodeRemoving(TTreeNode* node) { (void)node; }
     virtual void NodeRenamed(TTreeNode* node) { (void)node; }
+    // Before the record of `node` changes: an edit through the tree, or undo
+    // or redo putting a state back. The record may change more than once
+    // before the next call.
+    virtual void NodeChanging(TTreeNode* node) { (void)node; }
     // The whole contents were replaced (an opened document).
     virtual void TreeReset() {}
     // The document's canvas size or grid changed.
     virtual void CanvasChanged() {}
+    // Records were written past the tree's operations (MarkChanged): any
+    // item may differ.
+    virtual void DrawingChanged() {}
     // Undo or redo has finished putting a step's changes back.
     virtual void StepApplied() {}
     // Steps were added, taken, dropped, or the saved mark moved.
@@ -95,11 +103,12 @@ public:
     void ResetCanvasGeometry(const TCanvasGeometry& canvas);
 
     // Counts changes that can alter the picture: every operation here that
-    // edits nodes or records advances it. Code that writes record fields
-    // directly calls MarkChanged, so a view can skip renders of an unchanged
-    // drawing.
+    // edits nodes or records advances it, so a view can skip renders of an
+    // unchanged drawing. Code that writes record fields directly calls
+    // MarkChanged: whatever was kept about the drawing (hit boxes, a view's
+    // bounds) counts as stale, and observers are told DrawingChanged.
     std::uint64_t Revision() const { return revision_; }
-    void MarkChanged() { ++revision_; }
+    void MarkChanged();
 
     // Deletes everything, sets ItemCounter to 0 and makes the fixed nodes
     // again. The history is emptied; the canvas geometry stays.
@@ -192,7 +201,8 @@ public:
 
     // The topmost item under a canvas point, searched from `node` down. From
     // the Object root the boxes of the whole drawing are kept between calls
-    // (until Revision() changes), so a click costs one scan of rectangles.
+    // in a grid, and an edit boxes again only the items it changed, so a
+    // click reads the few boxes near the point.
     TTreeNode* HitTest(std::int32_t x, std::int32_t y, TTreeNode* node) const;
     // Toggles the selection of the hit item through the selection toggler.
     int FocusChk(std::int32_t x, std::int32_t y, TTreeNode* node);
@@ -219,6 +229,12 @@ public:
     // Every child, ascending Priority, equal priorities in list order.
     std::vector<TTreeNode*> ChildrenByPriority(const TTreeNode* node) const;
 
+    // Whether the drawing walk from the Object root draws the node: it and
+    // every ancestor active, outside the trash and Temp, priorities in range.
+    bool IsDrawn(const TTreeNode* node) const;
+    // Puts nodes in the order in which the drawing walk meets them.
+    void SortInDrawingOrder(std::vector<TTreeNode*>& nodes) const;
+
     // Visits `node` and, where `visit` returns true, its children in drawing
     // order, depth first (parents before children).
     template <typename Visit>
@@ -235,6 +251,7 @@ public:
     int Restack(const std::vector<TTreeNode*>& nodes, TRestack where);
 
 private:
+    void Touch() { ++revision_; }
     TTreeNode* NewNode(TTreeNode* parent, std::string_view caption, TItemObject data);
     // Links `node` under `holder` after `prev` (first when null).
     void Link(TTreeNode* node, TTreeNode* holder, TTreeNode* prev);
@@ -277,11 +294,19 @@ private:
     // returns true; returns that node.
     template <typename Test>
     TTreeNode* FindInHitOrder(TTreeNode* node, Test&& test) const;
-
-    struct THitBox {
-        TRect box;
-        TTreeNode* node;
-    };
+    // The hit boxes (HitIndex.cpp): an edited, added or returned node gets
+    // its box again at the next hit test, with its descendants, whose boxes
+    // follow their ancestors' anchors and turns.
+    void NoteChanged(TTreeNode* node);
+    void DropHitIndex();
+    void UpdateHitIndex() const;
+    // Whether the walk from the Object root in hit order reaches the node.
+    bool ReachedInHitOrder(const TTreeNode* node) const;
+    // Whether the hit-order walk meets `a` before `b` (WalkOrder.cpp).
+    bool PrecedesInHitOrder(const TTreeNode* a, const TTreeNode* b) const;
+    // Whether a walk from the node's parent goes on to the node: not the
+    // trash or Temp, priority within 0 .. ItemCounter - 1.
+    bool InWalkRange(const TTreeNode* node) const;
 
     std::unique_ptr<TTreeNode> top_; // hidden parent of the top-level nodes
     TTreeNode* objectRoot_ = nullptr;
@@ -303,10 +328,11 @@ private:
     bool looseStepOpen_ = false;   // the newest step gathers changes made outside a step
     // Nodes the step being recorded has created or recorded the state of.
     std::unordered_set<const TTreeNode*> recordedNodes_;
-    // Boxes of the drawing in hit-test order, valid for hitBoxesRevision_.
-    mutable std::vector<THitBox> hitBoxes_;
-    mutable std::uint64_t hitBoxesRevision_ = 0;
-    mutable bool hitBoxesValid_ = false;
+    // Boxes of every node with one, once a hit test has asked; nodes changed
+    // since wait in hitDirty_.
+    mutable TBoxIndex hitIndex_;
+    mutable std::unordered_set<TTreeNode*> hitDirty_;
+    mutable bool hitIndexBuilt_ = false;
 };
 
 // One user action as one step of the history, from construction to

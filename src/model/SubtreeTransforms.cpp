@@ -10,7 +10,7 @@ int TObjectTree::ApplyToSubtree(TTreeNode* node, Apply&& apply)
 {
     if (RefusesItem(node))
         return -1;
-    MarkChanged();
+    Touch();
     WalkInDrawingOrder(node, [this, &apply](TTreeNode* current) {
         apply(EditRecord(current));
         return true;
@@ -74,7 +74,7 @@ int TObjectTree::ApplyPen(const TPen& pen, TTreeNode* node)
 {
     if (RefusesItem(node))
         return -1;
-    MarkChanged();
+    Touch();
     AssignThroughGroups(*this, node, [this, &pen](TTreeNode* item) { EditRecord(item).Pen = pen; });
     return 0;
 }
@@ -83,7 +83,7 @@ int TObjectTree::ApplyBrush(const TBrush& brush, TTreeNode* node)
 {
     if (RefusesItem(node))
         return -1;
-    MarkChanged();
+    Touch();
     AssignThroughGroups(*this, node, [this, &brush](TTreeNode* item) { EditRecord(item).Brush = brush; });
     return 0;
 }
@@ -113,20 +113,13 @@ TTreeNode* TObjectTree::HitTest(std::int32_t x, std::int32_t y, TTreeNode* node)
 {
     if (!node || node != objectRoot_)
         return FindInHitOrder(node, [x, y](TTreeNode*, const TRect& box) { return box.Contains(x, y); });
-    if (!hitBoxesValid_ || hitBoxesRevision_ != revision_) {
-        hitBoxes_.clear();
-        FindInHitOrder(node, [this](TTreeNode* current, const TRect& box) {
-            hitBoxes_.push_back({box, current});
-            return false;
-        });
-        hitBoxesRevision_ = revision_;
-        hitBoxesValid_ = true;
-    }
-    for (const THitBox& entry : hitBoxes_) {
-        if (entry.box.Contains(x, y))
-            return entry.node;
-    }
-    return nullptr;
+    UpdateHitIndex();
+    TTreeNode* topmost = nullptr;
+    hitIndex_.Query({x, y, x, y}, [&](const TTreeNode* candidate, const TRect&) {
+        if (ReachedInHitOrder(candidate) && (!topmost || PrecedesInHitOrder(candidate, topmost)))
+            topmost = const_cast<TTreeNode*>(candidate);
+    });
+    return topmost;
 }
 
 int TObjectTree::FocusChk(std::int32_t x, std::int32_t y, TTreeNode* node)

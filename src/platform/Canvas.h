@@ -97,6 +97,16 @@ public:
     // The pixels of a bitmap, copied with their top-left corner at (x, y).
     virtual void DrawBitmap(std::int32_t x, std::int32_t y, const TBitmap& bitmap) = 0;
 
+    // Limits drawing to the pixels left <= x < right, top <= y < bottom
+    // until ClearClip, for drawing a part of a picture again: a call paints
+    // inside it exactly the pixels it paints without it. Canvases that are
+    // never drawn in parts ignore it.
+    virtual void SetClip(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
+    {
+        (void)left, (void)top, (void)right, (void)bottom;
+    }
+    virtual void ClearClip() {}
+
     // The area that shows; drawing beyond it is lost.
     virtual std::int32_t Width() const = 0;
     virtual std::int32_t Height() const = 0;

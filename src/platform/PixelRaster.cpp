@@ -52,9 +52,9 @@ void PaintSpan(const TPixelView& view, std::int64_t y, std::int64_t first, std::
 {
     if (mask == 0)
         return;
-    first = std::max<std::int64_t>(first, 0);
-    last = std::min<std::int64_t>(last, view.width - 1);
-    if (first > last || y < 0 || y >= view.height)
+    first = std::max<std::int64_t>(first, view.Left());
+    last = std::min<std::int64_t>(last, view.Right() - 1);
+    if (first > last || y < view.Top() || y >= view.Bottom())
         return;
     std::uint32_t* row = view.bits + y * view.stride;
     if (mask == 0xFF && paint.mode == TPenMode::pmCopy) {
@@ -72,7 +72,7 @@ void PaintSpan(const TPixelView& view, std::int64_t y, std::int64_t first, std::
 
 bool IsEmpty(const TPixelView& view)
 {
-    return !view.bits || view.width <= 0 || view.height <= 0;
+    return !view.bits || view.Left() >= view.Right() || view.Top() >= view.Bottom();
 }
 
 // The x range where k (x - origin) + m lies in [low, high]; false for none.
@@ -115,15 +115,15 @@ struct TEdge {
 };
 
 // The edge from a to b, or false when it crosses no row centre in the view.
-bool MakeEdge(TCanvasPoint a, TCanvasPoint b, std::int32_t height, TEdge& edge)
+bool MakeEdge(TCanvasPoint a, TCanvasPoint b, const TPixelView& view, TEdge& edge)
 {
     if (a.y == b.y)
         return false;
     if (a.y > b.y)
         std::swap(a, b);
     // Row centres y + 0.5 in [a.y, b.y): rows a.y .. b.y - 1.
-    edge.firstRow = std::max<std::int64_t>(a.y, 0);
-    edge.lastRow = std::min<std::int64_t>(b.y, height) - 1;
+    edge.firstRow = std::max<std::int64_t>(a.y, view.Top());
+    edge.lastRow = std::min<std::int64_t>(b.y, view.Bottom()) - 1;
     if (edge.firstRow > edge.lastRow)
         return false;
     const std::int64_t dy = std::int64_t{b.y} - a.y;
@@ -184,19 +184,21 @@ void DrawThinLine(const TPixelView& view, TCanvasPoint from, TCanvasPoint to, TP
     const std::int64_t minorSign = (xMajor ? dy : dx) < 0 ? -1 : 1;
     const std::int64_t majorStart = xMajor ? from.x : from.y;
     const std::int64_t minorStart = xMajor ? from.y : from.x;
-    const std::int64_t majorSize = xMajor ? view.width : view.height;
-    const std::int64_t minorSize = xMajor ? view.height : view.width;
+    const std::int64_t majorLow = xMajor ? view.Left() : view.Top();
+    const std::int64_t majorEnd = xMajor ? view.Right() : view.Bottom();
+    const std::int64_t minorLow = xMajor ? view.Top() : view.Left();
+    const std::int64_t minorEnd = xMajor ? view.Bottom() : view.Right();
 
     // Steps i = 0 .. steps - 1 (the end pixel is left out) whose major
     // coordinate lies in the view.
     std::int64_t first = 0;
     std::int64_t last = steps - 1;
     if (majorSign > 0) {
-        first = std::max(first, -majorStart);
-        last = std::min(last, majorSize - 1 - majorStart);
+        first = std::max(first, majorLow - majorStart);
+        last = std::min(last, majorEnd - 1 - majorStart);
     } else {
-        first = std::max(first, majorStart - majorSize + 1);
-        last = std::min(last, majorStart);
+        first = std::max(first, majorStart - majorEnd + 1);
+        last = std::min(last, majorStart - majorLow);
     }
     if (first > last)
         return;
@@ -215,7 +217,7 @@ void DrawThinLine(const TPixelView& view, TCanvasPoint from, TCanvasPoint to, TP
     const std::int64_t major = majorStart + majorSign * first;
     std::int64_t index = xMajor ? minor * view.stride + major : major * view.stride + minor;
     for (std::int64_t i = first; i <= last; ++i) {
-        if (minor >= 0 && minor < minorSize)
+        if (minor >= minorLow && minor < minorEnd)
             Put(view.bits[index], paint);
         index += majorStride;
         remainder += 2 * minorSteps - denominator;
@@ -240,8 +242,8 @@ void DrawWideLine(const TPixelView& view, TCanvasPoint from, TCanvasPoint to, st
     const double ux = (bx - ax) / length;
     const double uy = (by - ay) / length;
 
-    const auto firstRow = std::max<double>(std::ceil(std::min(ay, by) - radius), 0);
-    const auto lastRow = std::min<double>(std::floor(std::max(ay, by) + radius), view.height - 1);
+    const auto firstRow = std::max<double>(std::ceil(std::min(ay, by) - radius), view.Top());
+    const auto lastRow = std::min<double>(std::floor(std::max(ay, by) + radius), view.Bottom() - 1);
     for (double y = firstRow; y <= lastRow; ++y) {
         double low = std::numeric_limits<double>::infinity();
         double high = -std::numeric_limits<double>::infinity();
@@ -279,10 +281,10 @@ void BlendCoverage(const TPixelView& view, std::int64_t left, std::int64_t top, 
 {
     if (IsEmpty(view))
         return;
-    const std::int64_t firstRow = std::max<std::int64_t>(top, 0);
-    const std::int64_t endRow = std::min<std::int64_t>(top + height, view.height);
-    const std::int64_t firstColumn = std::max<std::int64_t>(left, 0);
-    const std::int64_t endColumn = std::min<std::int64_t>(left + width, view.width);
+    const std::int64_t firstRow = std::max<std::int64_t>(top, view.Top());
+    const std::int64_t endRow = std::min<std::int64_t>(top + height, view.Bottom());
+    const std::int64_t firstColumn = std::max<std::int64_t>(left, view.Left());
+    const std::int64_t endColumn = std::min<std::int64_t>(left + width, view.Right());
     const auto mix = [](std::uint32_t from, std::uint32_t to, std::uint32_t amount, int shift) {
         const std::uint32_t a = (from >> shift) & 0xFF;
         const std::uint32_t b = (to >> shift) & 0xFF;
@@ -312,7 +314,7 @@ void FillPolygon(const TPixelView& view, std::span<const TCanvasPoint> points, T
     edges.reserve(points.size());
     for (std::size_t i = 0; i < points.size(); ++i) {
         TEdge edge;
-        if (MakeEdge(points[i], points[(i + 1) % points.size()], view.height, edge))
+        if (MakeEdge(points[i], points[(i + 1) % points.size()], view, edge))
             edges.push_back(edge);
     }
     if (edges.empty())

@@ -10,12 +10,24 @@
 namespace qm {
 
 // 32-bit pixels 0xFFRRGGBB in rows `stride` pixels apart (a QImage of
-// Format_RGB32).
+// Format_RGB32). Drawing touches only the pixels inside the clip as well
+// (the part of a picture being drawn again); which pixels a shape covers
+// never depends on it.
 struct TPixelView {
     std::uint32_t* bits = nullptr;
     std::int32_t width = 0;
     std::int32_t height = 0;
     std::ptrdiff_t stride = 0;
+    std::int32_t clipLeft = 0;
+    std::int32_t clipTop = 0;
+    std::int32_t clipRight = INT32_MAX; // exclusive
+    std::int32_t clipBottom = INT32_MAX;
+
+    // The drawable columns [Left(), Right()) and rows [Top(), Bottom()).
+    std::int32_t Left() const { return clipLeft > 0 ? clipLeft : 0; }
+    std::int32_t Top() const { return clipTop > 0 ? clipTop : 0; }
+    std::int32_t Right() const { return clipRight < width ? clipRight : width; }
+    std::int32_t Bottom() const { return clipBottom < height ? clipBottom : height; }
 };
 
 // What a drawn pixel becomes: the colour (0xFFRRGGBB), or with not-xor the

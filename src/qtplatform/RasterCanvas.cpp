@@ -19,8 +19,8 @@ namespace {
 // Whether `box`, placed at the cell corner (x, y), reaches into the picture.
 bool Touches(const TPixelView& pixels, const QRect& box, std::int64_t x, std::int64_t y)
 {
-    return x + box.right() >= 0 && y + box.bottom() >= 0 && x + box.left() < pixels.width
-        && y + box.top() < pixels.height;
+    return x + box.right() >= pixels.Left() && y + box.bottom() >= pixels.Top() && x + box.left() < pixels.Right()
+        && y + box.top() < pixels.Bottom();
 }
 
 QPen ToQPen(const TPen& pen)
@@ -75,6 +75,7 @@ QPainter* TRasterCanvas::Painter()
     painter_.setBackgroundMode(Qt::TransparentMode);
     painter_.setBrushOrigin(0, 0);
     setup_ = TSetup::Other;
+    ApplyClip();
     return &painter_;
 }
 
@@ -127,8 +128,41 @@ TPixelView TRasterCanvas::Pixels()
         pixels_ = {reinterpret_cast<std::uint32_t*>(image_.bits()), image_.width(), image_.height(),
                    static_cast<std::ptrdiff_t>(image_.bytesPerLine() / 4)};
         pixelsKnown_ = true;
+        ApplyClip();
     }
     return pixelsKnown_ ? pixels_ : TPixelView{};
+}
+
+void TRasterCanvas::SetClip(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
+{
+    clip_ = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+    ApplyClip();
+}
+
+void TRasterCanvas::ClearClip()
+{
+    clip_.reset();
+    ApplyClip();
+}
+
+void TRasterCanvas::ApplyClip()
+{
+    if (pixelsKnown_) {
+        pixels_.clipLeft = clip_ ? clip_->left() : 0;
+        pixels_.clipTop = clip_ ? clip_->top() : 0;
+        pixels_.clipRight = clip_ ? clip_->right() + 1 : INT32_MAX;
+        pixels_.clipBottom = clip_ ? clip_->bottom() + 1 : INT32_MAX;
+    }
+    if (!painter_.isActive())
+        return;
+    // The transform of a wide pen must not move the clip.
+    const QTransform transform = painter_.transform();
+    painter_.resetTransform();
+    if (clip_)
+        painter_.setClipRect(*clip_);
+    else
+        painter_.setClipping(false);
+    painter_.setTransform(transform);
 }
 
 void TRasterCanvas::StrokeSegment(TCanvasPoint from, TCanvasPoint to)

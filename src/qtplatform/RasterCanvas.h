@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <optional>
 #include <vector>
 
 namespace qm {
@@ -42,6 +43,8 @@ public:
     std::int32_t TextWidth(std::string_view text) override;
     TTextMetrics TextMetrics() override;
     void DrawBitmap(std::int32_t x, std::int32_t y, const TBitmap& bitmap) override;
+    void SetClip(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) override;
+    void ClearClip() override;
     std::int32_t Width() const override { return image_.width(); }
     std::int32_t Height() const override { return image_.height(); }
 
@@ -53,6 +56,8 @@ private:
     QPainter* StrokePainter();
     QPainter* FillPainter();
     TPixelView Pixels();
+    // Hands the clip to the painter and the pixel view.
+    void ApplyClip();
     // One segment with the current plain pen, end pixel left out.
     void StrokeSegment(TCanvasPoint from, TCanvasPoint to);
     const QVector<QPoint>& ToQPoints(std::span<const TCanvasPoint> points);
@@ -70,6 +75,7 @@ private:
     TBrush setupBrush_;
     TRasterFontCache fonts_;
     QVector<QPoint> pointBuffer_;
+    std::optional<QRect> clip_;
 };
 
 } // namespace qm

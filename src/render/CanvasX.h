@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DocumentRenderer.h"
+#include "DrawingIndex.h"
 #include "SurfaceX.h"
 
 #include "model/ObjectTree.h"
@@ -28,5 +29,11 @@ private:
 // as `background` switches them), then the document from the Object root.
 void RenderDrawing(TCanvas& canvas, const TObjectTree& tree, std::int32_t width, std::int32_t height,
                    const TCanvasBackground& background);
+// The part `area` (inclusive canvas pixels) of the same, drawn again over
+// what the canvas holds, clipped to it: the background there, then only the
+// items whose bounds in `index` meet it. The pixels come out as a whole
+// RenderDrawing would make them.
+void RenderDrawingPart(TCanvas& canvas, const TObjectTree& tree, TDrawingIndex& index, const TRect& area,
+                       std::int32_t width, std::int32_t height, const TCanvasBackground& background);
 
 } // namespace qm

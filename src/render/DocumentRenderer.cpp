@@ -63,6 +63,12 @@ void TDocumentRenderer::RepaintAll()
     RenderSubtree(tree_.ObjectRoot());
 }
 
+void TDocumentRenderer::RenderItems(std::span<TTreeNode* const> nodes)
+{
+    for (const TTreeNode* node : nodes)
+        RenderItem(node);
+}
+
 void TDocumentRenderer::RenderItem(const TTreeNode* node)
 {
     switch (node->Data()->ItemType) {

@@ -50,6 +50,9 @@ public:
     int RenderSubtree(TTreeNode* node);
     // The whole document from the Object root.
     void RepaintAll();
+    // Just these nodes' own items, in the order given (their descendants
+    // only when listed): the items of a part of the picture drawn again.
+    void RenderItems(std::span<TTreeNode* const> nodes);
 
 private:
     bool Refuses(const TTreeNode* node) const;

@@ -363,6 +363,38 @@ TEST_F(CanvasZoomTest, TheViewDrawsTheDrawingAtItsScaleWithMarksAtTheirScreenSiz
     }
 }
 
+// After a drag the view draws again only the part the edit changed, with
+// only the items there; what it shows is what drawing the whole view anew
+// shows, hard-edged and smoothed.
+TEST_F(CanvasZoomTest, AfterADragTheViewShowsWhatAWholeRedrawShows)
+{
+    TTreeNode* box = AddItem(itRectangle, {{20, 20}, {140, 20}, {140, 100}, {20, 100}}, "長方形の文字");
+    TTreeNode* ellipse = AddItem(itEllipse, {{150, 60}, {330, 60}, {330, 200}, {150, 200}}, "楕円");
+    app->Tree().ChangeItem(ellipse, [](TItemObject& item) {
+        item.Brush = {clBlue, bsDiagCross};
+        item.Pen = {RGB(160, 0, 0), 5, psDash, TPenMode::pmCopy};
+        item.Roll = 30;
+    });
+    Canvas().Repaint();
+    auto shown = [this] { return Picture()->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    for (const bool smooth : {false, true}) {
+        Form().SetSmooth(smooth);
+        Form().SetZoom(2);
+        shown();
+        for (const QPoint step : {QPoint(60, 40), QPoint(-30, 50)}) {
+            const QPoint from = ViewPoint(box->Data()->X, box->Data()->Y);
+            const std::uint64_t before = Canvas().SurfaceRevision();
+            Drag(from, from + step);
+            const TRect damage = Canvas().DamageSince(before);
+            EXPECT_LT(damage.Right - damage.Left, 300) << "the drag redrew the whole surface";
+            const QImage afterDrag = shown();
+            Form().SetZoom(1.5); // the next view is drawn whole
+            Form().SetZoom(2);
+            EXPECT_EQ(afterDrag, shown()) << "smooth " << smooth;
+        }
+    }
+}
+
 // "なめらか表示": off by default with the picture's own pixels; on, the
 // canvas smooths its edges; the choice is kept in the settings file and
 // the next editor starts with it.

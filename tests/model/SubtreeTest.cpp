@@ -305,9 +305,9 @@ TEST(HitTest, AgreesWithTheLiteralSearchOnRandomDrawingsAndAfterEdits)
             Writable(item)->Priority = below(tree.ItemCounter() + 20); // ties and out-of-range
     }
     tree.MarkChanged();
-    auto compareEverywhere = [&] {
-        for (int y = -10; y < 260; y += 7) {
-            for (int x = -10; x < 260; x += 7)
+    auto compareEverywhere = [&](int spacing = 7) {
+        for (int y = -10; y < 260; y += spacing) {
+            for (int x = -10; x < 260; x += spacing)
                 ASSERT_EQ(tree.HitTest(x, y, tree.ObjectRoot()), LiteralFocusChk(tree, x, y, tree.ObjectRoot()))
                     << "at " << x << ", " << y;
         }
@@ -318,6 +318,36 @@ TEST(HitTest, AgreesWithTheLiteralSearchOnRandomDrawingsAndAfterEdits)
     tree.DeleteSubtree(tree.ObjectRoot()->LastChild());
     tree.AddItem(tree.TempNode(), "counter", itLine); // more priorities come into range
     compareEverywhere();
+
+    // Edits through the tree, each a step, taken back and done again: the
+    // kept boxes follow each, groups' turns reaching their members' members.
+    tree.ClearHistory();
+    for (int step = 0; step < 40; ++step) {
+        std::vector<TTreeNode*> nodes;
+        tree.WalkInDrawingOrder(tree.ObjectRoot(), [&](TTreeNode* node) {
+            if (!tree.IsFixedNode(node))
+                nodes.push_back(node);
+            return node != tree.TrashNode();
+        });
+        ASSERT_FALSE(nodes.empty());
+        TTreeNode* node = nodes[static_cast<std::size_t>(below(static_cast<int>(nodes.size())))];
+        const TEditStepScope edit(tree, "edit");
+        switch (below(7)) {
+        case 0: tree.MoveItem(below(41) - 20, below(41) - 20, node); break;
+        case 1: tree.RotateItem(below(90), node); break;
+        case 2:
+            tree.ChangeItem(node, [&](TItemObject& item) {
+                item.Priority = below(tree.ItemCounter() + 5);
+                item.X += 3;
+            });
+            break;
+        case 3: tree.Undo(); break;
+        case 4: tree.Redo(); break;
+        case 5: tree.CopySubtree(tree.ObjectRoot(), node); break;
+        default: tree.DeleteSubtree(node); break;
+        }
+        compareEverywhere(19);
+    }
 }
 
 } // namespace

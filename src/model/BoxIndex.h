@@ -1,0 +1,123 @@
+#pragma once
+
+#include "ItemObject.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+namespace qm {
+
+class TTreeNode;
+
+// Boxes of tree nodes in a uniform grid of square cells, so that the nodes
+// whose box meets an area are found without looking at every node. A box
+// that spans very many cells (a huge item, or one far off the canvas) is kept
+// in a list of its own that every query reads.
+//
+// A box that moves is entered in the cells it newly meets and left as a
+// stale entry in the cells it leaves; queries skip stale entries, and the
+// grid is rebuilt once they outnumber the live ones.
+class TBoxIndex {
+public:
+    // Enters or moves the node's box (inclusive edges, as TRect::Contains);
+    // an empty box removes it.
+    void Set(const TTreeNode* node, const TRect& box);
+    void Remove(const TTreeNode* node);
+    void Clear();
+
+    // The node's box, or null when it has none.
+    const TRect* Find(const TTreeNode* node) const;
+    std::size_t Size() const { return slotOf_.size(); }
+
+    // Calls `visit(node, box)` once for each node whose box meets `area`.
+    template <typename Visit>
+    void Query(const TRect& area, Visit&& visit) const;
+    // Calls `visit(node, box)` for every node.
+    template <typename Visit>
+    void ForEach(Visit&& visit) const;
+
+    static constexpr std::int32_t kCellSize = 32;
+    // Boxes meeting more cells than this go to the list of large boxes.
+    static constexpr std::int64_t kMaxCellsPerBox = 1024;
+
+private:
+    struct TSlot {
+        const TTreeNode* node = nullptr; // null: free
+        TRect box;
+        mutable std::uint64_t seen = 0; // the query that reported it last
+        bool large = false;
+    };
+    struct TCellRange {
+        std::int64_t left, top, right, bottom; // inclusive cell numbers
+        std::int64_t Count() const { return (right - left + 1) * (bottom - top + 1); }
+        bool Contains(std::int64_t cx, std::int64_t cy) const { return left <= cx && cx <= right && top <= cy && cy <= bottom; }
+    };
+
+    static TCellRange CellsOf(const TRect& box);
+    static std::uint64_t CellKey(std::int64_t cx, std::int64_t cy);
+    // Enters the slot in the cells of `cells` outside `except` (when given).
+    void Enter(std::uint32_t slot, const TCellRange& cells, const TCellRange* except);
+    // Takes the slot out of the large list, or counts its entries stale but
+    // those in the cells of `staying`.
+    void Leave(std::uint32_t slot, const TCellRange* staying);
+    void Rebuild();
+
+    std::vector<TSlot> slots_;
+    std::vector<std::uint32_t> freeSlots_;
+    std::unordered_map<const TTreeNode*, std::uint32_t> slotOf_;
+    std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> cells_;
+    std::vector<std::uint32_t> large_;
+    std::size_t liveEntries_ = 0;
+    std::size_t staleEntries_ = 0;
+    mutable std::uint64_t queries_ = 0;
+};
+
+template <typename Visit>
+void TBoxIndex::Query(const TRect& area, Visit&& visit) const
+{
+    if (area.IsEmpty())
+        return;
+    const std::uint64_t stamp = ++queries_;
+    auto offer = [&](std::uint32_t index) {
+        const TSlot& slot = slots_[index];
+        if (!slot.node || slot.seen == stamp)
+            return;
+        slot.seen = stamp;
+        if (slot.box.Meets(area))
+            visit(slot.node, slot.box);
+    };
+    for (std::uint32_t index : large_)
+        offer(index);
+    const TCellRange cells = CellsOf(area);
+    if (cells.Count() > static_cast<std::int64_t>(cells_.size())) {
+        // An area wider than the drawing: every cell there is.
+        for (const auto& [key, entries] : cells_) {
+            for (std::uint32_t index : entries)
+                offer(index);
+        }
+        return;
+    }
+    for (std::int64_t cy = cells.top; cy <= cells.bottom; ++cy) {
+        for (std::int64_t cx = cells.left; cx <= cells.right; ++cx) {
+            const auto found = cells_.find(CellKey(cx, cy));
+            if (found == cells_.end())
+                continue;
+            for (std::uint32_t index : found->second)
+                offer(index);
+        }
+    }
+}
+
+template <typename Visit>
+void TBoxIndex::ForEach(Visit&& visit) const
+{
+    for (const TSlot& slot : slots_) {
+        if (slot.node)
+            visit(slot.node, slot.box);
+    }
+}
+
+} // namespace qm

@@ -1,0 +1,61 @@
+// The boxes the hit test reads: kept in a grid and boxed again only for the
+// nodes an edit changed.
+#include "ObjectTree.h"
+
+namespace qm {
+
+void TObjectTree::MarkChanged()
+{
+    Touch();
+    DropHitIndex();
+    for (TTreeObserver* observer : observers_)
+        observer->DrawingChanged();
+}
+
+void TObjectTree::NoteChanged(TTreeNode* node)
+{
+    if (!hitIndexBuilt_)
+        return;
+    hitDirty_.insert(node);
+    // Boxing everything again costs less than tracking more than that.
+    if (hitDirty_.size() > hitIndex_.Size() / 2 + 1024)
+        DropHitIndex();
+}
+
+void TObjectTree::DropHitIndex()
+{
+    hitIndex_.Clear();
+    hitDirty_.clear();
+    hitIndexBuilt_ = false;
+}
+
+void TObjectTree::UpdateHitIndex() const
+{
+    std::vector<const TTreeNode*> pending;
+    const bool building = !hitIndexBuilt_;
+    if (building) {
+        hitIndex_.Clear();
+        pending.push_back(top_.get());
+        hitIndexBuilt_ = true;
+    } else {
+        pending.assign(hitDirty_.begin(), hitDirty_.end());
+    }
+    hitDirty_.clear();
+    // A changed node and its changed group both reach it: box it once.
+    std::unordered_set<const TTreeNode*> boxed;
+    while (!pending.empty()) {
+        const TTreeNode* node = pending.back();
+        pending.pop_back();
+        if (!building && !boxed.insert(node).second)
+            continue;
+        TRect box;
+        if (node != top_.get() && PointToXY(node, box) == 0)
+            hitIndex_.Set(node, box);
+        else
+            hitIndex_.Remove(node);
+        for (const TTreeNode* child = node->FirstChild(); child; child = child->NextSibling())
+            pending.push_back(child);
+    }
+}
+
+} // namespace qm

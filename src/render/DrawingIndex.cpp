@@ -1,0 +1,384 @@
+#include "DrawingIndex.h"
+
+#include "BoundsCanvas.h"
+#include "CanvasX.h"
+
+#include <algorithm>
+
+namespace qm {
+
+namespace {
+
+// Fewer items than this are put in order by comparing their places in the
+// tree, more by the numbers of the drawing walk.
+constexpr std::size_t kMinRanked = 4096;
+// Levels above the last numbered node searched for a new node's parent.
+constexpr int kMaxAppendSearch = 64;
+
+} // namespace
+
+TDrawingIndex::TDrawingIndex(TObjectTree& tree, TSurfaceX& surface)
+    : tree_(tree), surface_(surface), itemCounter_(tree.ItemCounter())
+{
+    tree_.AddObserver(this);
+}
+
+TDrawingIndex::~TDrawingIndex()
+{
+    tree_.RemoveObserver(this);
+}
+
+void TDrawingIndex::Reset()
+{
+    bounds_.Clear();
+    groups_.clear();
+    dirty_.clear();
+    damage_ = {0, 0, -1, -1};
+    ranks_.clear();
+    byRank_.clear();
+    ranksValid_ = false;
+    otherPenModes_.clear();
+    changing_.clear();
+    shapeChanged_ = false;
+    otherPenModeLeft_ = false;
+    built_ = false;
+}
+
+void TDrawingIndex::Build()
+{
+    Reset();
+    if (TTreeNode* root = tree_.ObjectRoot())
+        Rebound(root, nullptr);
+    damage_ = {0, 0, -1, -1};
+    built_ = true;
+}
+
+void TDrawingIndex::NoteFullRender()
+{
+    if (built_)
+        TakeDamage();
+    itemCounter_ = tree_.ItemCounter();
+    follows_ = true;
+}
+
+TDrawingIndex::TWalkPart::TWalkPart(const TItemObject& item)
+    : Priority(item.Priority), PenMode(item.Pen.Mode), Active(item.Active), ItemType(item.ItemType),
+      Count(item.Count), CurveStyle(item.CurveStyle), PStyle(item.PStyle), DStyle(item.DStyle)
+{
+}
+
+void TDrawingIndex::NodeAdded(TTreeNode* node)
+{
+    MarkDirty(node);
+    shapeChanged_ = true;
+    if (!ranksValid_)
+        return;
+    if (AppendedLast(node)) {
+        ranks_[node] = byRank_.size();
+        byRank_.push_back(node);
+        lastRanked_ = node;
+    } else {
+        ranksValid_ = false;
+    }
+}
+
+bool TDrawingIndex::AppendedLast(const TTreeNode* node) const
+{
+    const TTreeNode* parent = node->Parent();
+    if (!parent || node->NextSibling() || node->Data()->Priority != tree_.ItemCounter() - 1)
+        return false;
+    // On the way up from the last node numbered; a deeper search (nesting
+    // thousands deep) costs more than numbering the walk again.
+    const TTreeNode* above = lastRanked_;
+    for (int level = 0; above && level < kMaxAppendSearch; ++level, above = above->Parent()) {
+        if (above == parent)
+            return true; // the ancestors of a numbered node are in the drawing
+    }
+    return false;
+}
+
+void TDrawingIndex::NodeChanging(TTreeNode* node)
+{
+    MarkDirty(node);
+    changing_.try_emplace(node, *node->Data());
+}
+
+void TDrawingIndex::MarkDirty(TTreeNode* node)
+{
+    if (!built_)
+        Build();
+    dirty_.insert(node);
+}
+
+void TDrawingIndex::NodeRemoving(TTreeNode* node)
+{
+    if (!built_)
+        Build();
+    if (const TRect* box = bounds_.Find(node)) {
+        AddDamage(*box);
+        shapeChanged_ = true;
+    }
+    bounds_.Remove(node);
+    groups_.erase(node);
+    dirty_.erase(node);
+    if (const auto rank = ranks_.find(node); rank != ranks_.end()) {
+        byRank_[rank->second] = nullptr;
+        ranks_.erase(rank);
+    }
+    otherPenModeLeft_ = otherPenModes_.erase(node) > 0 || otherPenModeLeft_;
+    changing_.erase(node);
+    // The rest of the walk keeps its order; the last place passes up.
+    if (node == lastRanked_)
+        lastRanked_ = node->Parent();
+}
+
+void TDrawingIndex::TreeReset()
+{
+    Reset();
+    follows_ = false;
+}
+
+void TDrawingIndex::DrawingChanged()
+{
+    Reset();
+    follows_ = false;
+}
+
+TRect TDrawingIndex::TakeDamage()
+{
+    Update();
+    const TRect damage = damage_;
+    damage_ = {0, 0, -1, -1};
+    return damage;
+}
+
+void TDrawingIndex::Update()
+{
+    if (!built_)
+        Build();
+    bool otherPenModes = !otherPenModes_.empty() || otherPenModeLeft_;
+    std::unordered_set<const TTreeNode*> done;
+    std::unordered_map<const TTreeNode*, bool> inDrawing;
+    for (TTreeNode* node : dirty_) {
+        if (InDrawing(node, inDrawing))
+            Rebound(node, &done);
+    }
+    dirty_.clear();
+    otherPenModes = otherPenModes || !otherPenModes_.empty();
+    bool walkChanged = shapeChanged_;
+    for (const auto& [node, before] : changing_) {
+        const TWalkPart now(*node->Data());
+        walkChanged = walkChanged || now != before;
+        if (now.Priority != before.Priority)
+            ranksValid_ = false;
+    }
+    changing_.clear();
+    shapeChanged_ = false;
+    otherPenModeLeft_ = false;
+    if (otherPenModes && walkChanged)
+        AddDamage({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX});
+    const std::int32_t counter = tree_.ItemCounter();
+    if (counter != itemCounter_) {
+        DamagePriorities(std::min(counter, itemCounter_), std::max(counter, itemCounter_));
+        itemCounter_ = counter;
+    }
+}
+
+void TDrawingIndex::Rebound(const TTreeNode* node, std::unordered_set<const TTreeNode*>* done)
+{
+    std::vector<const TTreeNode*> pending{node};
+    while (!pending.empty()) {
+        const TTreeNode* current = pending.back();
+        pending.pop_back();
+        if (done && !done->insert(current).second)
+            continue;
+        if (const TRect* old = bounds_.Find(current))
+            AddDamage(*old);
+        const TRect box = ItemBounds(current);
+        AddDamage(box);
+        bounds_.Set(current, box);
+        if (current->Data()->Pen.Mode != TPenMode::pmCopy)
+            otherPenModes_.insert(current);
+        else
+            otherPenModes_.erase(current);
+        if (current->HasChildren())
+            groups_.insert(current);
+        else
+            groups_.erase(current);
+        for (const TTreeNode* child = current->FirstChild(); child; child = child->NextSibling()) {
+            if (child != tree_.TrashNode() && child != tree_.TempNode())
+                pending.push_back(child);
+        }
+    }
+}
+
+TRect TDrawingIndex::ItemBounds(const TTreeNode* node)
+{
+    TBoundsCanvas bounds(surface_.Canvas());
+    TCanvasX surface(bounds);
+    TTreeNode* const nodes[] = {const_cast<TTreeNode*>(node)};
+    TDocumentRenderer(tree_, surface).RenderItems(nodes);
+    return bounds.Bounds();
+}
+
+void TDrawingIndex::DamagePriorities(std::int32_t low, std::int32_t high)
+{
+    auto inWindow = [low, high](const TTreeNode* node) {
+        return node->Data()->Priority >= low && node->Data()->Priority < high;
+    };
+    // Nested groups share their members: each is damaged once.
+    std::unordered_set<const TTreeNode*> damaged;
+    auto damageSubtree = [this, &damaged](const TTreeNode* top) {
+        std::vector<const TTreeNode*> pending{top};
+        while (!pending.empty()) {
+            const TTreeNode* node = pending.back();
+            pending.pop_back();
+            if (!damaged.insert(node).second)
+                continue;
+            if (const TRect* box = bounds_.Find(node))
+                AddDamage(*box);
+            for (const TTreeNode* child = node->FirstChild(); child; child = child->NextSibling())
+                pending.push_back(child);
+        }
+    };
+    bool appeared = false;
+    bounds_.ForEach([&](const TTreeNode* node, const TRect& box) {
+        if (inWindow(node)) {
+            AddDamage(box);
+            appeared = appeared || !ranks_.contains(node);
+        }
+    });
+    for (const TTreeNode* group : groups_) {
+        if (inWindow(group)) {
+            damageSubtree(group);
+            appeared = appeared || !ranks_.contains(group);
+        }
+    }
+    // Nodes the walk passed over before have no place in it yet.
+    if (appeared)
+        ranksValid_ = false;
+}
+
+void TDrawingIndex::AddDamage(const TRect& box)
+{
+    damage_ = damage_.United(box);
+}
+
+bool TDrawingIndex::InDrawing(const TTreeNode* node, std::unordered_map<const TTreeNode*, bool>& known) const
+{
+    std::vector<const TTreeNode*> path;
+    bool answer = false;
+    for (; node; node = node->Parent()) {
+        if (const auto found = known.find(node); found != known.end()) {
+            answer = found->second;
+            break;
+        }
+        if (node == tree_.TrashNode() || node == tree_.TempNode())
+            break;
+        if (node == tree_.ObjectRoot()) {
+            answer = true;
+            break;
+        }
+        path.push_back(node);
+    }
+    for (const TTreeNode* visited : path)
+        known.emplace(visited, answer);
+    return answer;
+}
+
+std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& area)
+{
+    Update();
+    std::vector<TTreeNode*> nodes;
+    bounds_.Query(area, [&](const TTreeNode* node, const TRect&) {
+        if (tree_.IsDrawn(node))
+            nodes.push_back(const_cast<TTreeNode*>(node));
+    });
+    SortInDrawingOrder(nodes);
+    std::vector<TPartItem> items;
+    items.reserve(nodes.size());
+    const TTreeNode* previous = nullptr;
+    for (TTreeNode* node : nodes) {
+        items.push_back({node, otherPenModes_.empty() ? std::nullopt : PenModeBefore(node, previous)});
+        previous = node;
+    }
+    return items;
+}
+
+std::optional<TPenMode> TDrawingIndex::PenModeBefore(const TTreeNode* item, const TTreeNode* previous)
+{
+    if (!ranksValid_)
+        AssignRanks();
+    const auto rank = ranks_.find(item);
+    if (rank == ranks_.end())
+        return std::nullopt;
+    for (std::uint64_t r = rank->second; r-- > 0;) {
+        const TTreeNode* before = byRank_[r];
+        if (!before)
+            continue; // a node that left
+        if (before == previous)
+            return std::nullopt;
+        if (!tree_.IsDrawn(before))
+            continue;
+        if (const std::optional<TPenMode> mode = PenModeLeftBy(before))
+            return mode;
+    }
+    return TPenMode::pmCopy; // the background's grid pen
+}
+
+std::optional<TPenMode> TDrawingIndex::PenModeLeftBy(const TTreeNode* item)
+{
+    // Drawn from either mode: an item that sets a pen ends in the same one.
+    std::optional<TPenMode> left[2];
+    for (const TPenMode start : {TPenMode::pmCopy, TPenMode::pmNotXor}) {
+        TBoundsCanvas canvas(surface_.Canvas());
+        canvas.SetPen({clBlack, 1, psSolid, start});
+        TCanvasX surface(canvas);
+        TTreeNode* const nodes[] = {const_cast<TTreeNode*>(item)};
+        TDocumentRenderer(tree_, surface).RenderItems(nodes);
+        left[start == TPenMode::pmCopy ? 0 : 1] = canvas.Pen().Mode;
+    }
+    return left[0] == left[1] ? left[0] : std::nullopt;
+}
+
+void TDrawingIndex::SortInDrawingOrder(std::vector<TTreeNode*>& items)
+{
+    if (!ranksValid_ && items.size() < kMinRanked) {
+        tree_.SortInDrawingOrder(items);
+        return;
+    }
+    if (!ranksValid_)
+        AssignRanks();
+    std::vector<std::pair<std::uint64_t, TTreeNode*>> ranked;
+    ranked.reserve(items.size());
+    for (TTreeNode* item : items) {
+        const auto found = ranks_.find(item);
+        if (found == ranks_.end()) {
+            // A drawn item the walk did not number: order by places instead.
+            ranksValid_ = false;
+            tree_.SortInDrawingOrder(items);
+            return;
+        }
+        ranked.emplace_back(found->second, item);
+    }
+    std::sort(ranked.begin(), ranked.end());
+    for (std::size_t k = 0; k < items.size(); ++k)
+        items[k] = ranked[k].second;
+}
+
+void TDrawingIndex::AssignRanks()
+{
+    ranks_.clear();
+    byRank_.clear();
+    tree_.WalkInDrawingOrder(tree_.ObjectRoot(), [this](TTreeNode* node) {
+        if (node == tree_.TrashNode() || node == tree_.TempNode())
+            return false;
+        ranks_[node] = byRank_.size();
+        byRank_.push_back(node);
+        lastRanked_ = node;
+        return true;
+    });
+    ranksValid_ = true;
+}
+
+} // namespace qm

@@ -1,0 +1,145 @@
+#pragma once
+
+#include "SurfaceX.h"
+
+#include "model/BoxIndex.h"
+#include "model/ObjectTree.h"
+
+#include <cstdint>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+namespace qm {
+
+// What each item of the drawing covers on the canvas, kept up to date
+// through the tree's notifications, so that after an edit only the part of
+// the picture that changed is drawn again, with only the items there.
+//
+// Bounds come from drawing the item on a TBoundsCanvas, text measured on
+// the canvas the picture is drawn on; they are generous, never short. The
+// index is built when the first change after a full render is announced,
+// before the change, so it holds the bounds of the picture as drawn; from
+// then on TakeDamage hands over the region the changes since changed: the
+// old and new bounds of every changed item with its descendants, whose
+// places follow their ancestors.
+class TDrawingIndex final : private TTreeObserver {
+public:
+    // Text is measured on the canvas of `surface`, the one the picture is drawn on.
+    TDrawingIndex(TObjectTree& tree, TSurfaceX& surface);
+    ~TDrawingIndex() override;
+    TDrawingIndex(const TDrawingIndex&) = delete;
+    TDrawingIndex& operator=(const TDrawingIndex&) = delete;
+
+    // A full render drew the drawing as it is now: nothing counts as changed.
+    void NoteFullRender();
+
+    // Whether every change since the last full render went through the
+    // tree's notifications (none wrote records past them, no document was
+    // opened), so that TakeDamage covers all the picture lacks.
+    bool FollowsPicture() const { return follows_; }
+    // The region that changes since the last call or full render changed,
+    // inclusive pixels (empty when none), bounds brought up to date.
+    TRect TakeDamage();
+    // An item of a part of the picture, and the pen mode a whole render
+    // leaves on the canvas before it when the item before it in the part is
+    // not the one before it in the drawing: a closed shape fills in the mode
+    // the previous pen left, as GDI does.
+    struct TPartItem {
+        TTreeNode* Node = nullptr;
+        std::optional<TPenMode> PenModeBefore;
+    };
+    // The items drawn from the Object root whose bounds meet `area`, in
+    // drawing order (bounds brought up to date first).
+    std::vector<TPartItem> ItemsMeeting(const TRect& area);
+
+private:
+    void NodeAdded(TTreeNode* node) override;
+    void NodeRemoving(TTreeNode* node) override;
+    void NodeChanging(TTreeNode* node) override;
+    void TreeReset() override;
+    void DrawingChanged() override;
+    void Reset();
+    // Bounds every item of the drawing as it is now.
+    void Build();
+    // Brings the bounds up to date with the changes announced; the region
+    // they changed waits for TakeDamage.
+    void Update();
+
+    void MarkDirty(TTreeNode* node);
+    // Bounds `node` and its descendants again (not the trash and Temp),
+    // adding old and new bounds to the damage; `done`, when given, keeps a
+    // node from being bounded twice.
+    void Rebound(const TTreeNode* node, std::unordered_set<const TTreeNode*>* done);
+    TRect ItemBounds(const TTreeNode* node);
+    // Items whose priority lies in [low, high) appear or vanish with a new
+    // ItemCounter, and their descendants with them.
+    void DamagePriorities(std::int32_t low, std::int32_t high);
+    void AddDamage(const TRect& box);
+    // Under the Object root, outside the trash and Temp: the only nodes
+    // that may ever be drawn (a node keeps its ancestors while in the tree).
+    // `known` keeps the answer for the nodes on the way up, so that many
+    // nodes of one deep branch cost one walk.
+    bool InDrawing(const TTreeNode* node, std::unordered_map<const TTreeNode*, bool>& known) const;
+    // Numbers the nodes of the drawing in drawing order.
+    void AssignRanks();
+    // Whether a node just added comes after every node of the drawing: the
+    // newest priority, under a node on the way to the last one numbered.
+    bool AppendedLast(const TTreeNode* node) const;
+    void SortInDrawingOrder(std::vector<TTreeNode*>& items);
+    // The pen mode the canvas holds when a whole render reaches `item`, or
+    // none when that is what drawing `previous` (or the background, when
+    // null) left.
+    std::optional<TPenMode> PenModeBefore(const TTreeNode* item, const TTreeNode* previous);
+    // The pen mode drawing the item leaves on the canvas; none when it
+    // sets no pen.
+    std::optional<TPenMode> PenModeLeftBy(const TTreeNode* item);
+
+    TObjectTree& tree_;
+    TSurfaceX& surface_;
+    TBoxIndex bounds_;
+    // Nodes of the drawing with children: their priority decides whether
+    // their descendants are drawn.
+    std::unordered_set<const TTreeNode*> groups_;
+    std::unordered_set<TTreeNode*> dirty_;
+    TRect damage_{0, 0, -1, -1};
+    std::int32_t itemCounter_ = 0;
+    // Places in the drawing walk, valid while edits only append items at
+    // its end (they take the next number); other changes to the tree's shape
+    // or to priorities number the walk again when next asked.
+    std::unordered_map<const TTreeNode*, std::uint64_t> ranks_;
+    std::vector<const TTreeNode*> byRank_; // null where a node left
+    bool ranksValid_ = false;
+    const TTreeNode* lastRanked_ = nullptr;
+    // Items of the drawing whose pen does not copy: while there are none,
+    // every pen leaves the copying mode. While there are, a change to the
+    // order of the walk or to what an item leaves may change how the next
+    // item fills anywhere: the whole picture counts as changed.
+    std::unordered_set<const TTreeNode*> otherPenModes_;
+    // What of a record decides the item's place in the walk and the pen
+    // mode it leaves to the next item.
+    struct TWalkPart {
+        std::int32_t Priority;
+        TPenMode PenMode;
+        bool Active;
+        TItemType ItemType;
+        std::int32_t Count;
+        TCurveStyle CurveStyle;
+        TLineEnd PStyle;
+        TLineEnd DStyle;
+        explicit TWalkPart(const TItemObject& item);
+        friend bool operator==(const TWalkPart&, const TWalkPart&) = default;
+    };
+    // Nodes changing, with that part of their record before the first change.
+    std::unordered_map<const TTreeNode*, TWalkPart> changing_;
+    // Items joined or left the drawing since the last Update.
+    bool shapeChanged_ = false;
+    // An item whose pen does not copy left the drawing since.
+    bool otherPenModeLeft_ = false;
+    bool built_ = false;
+    bool follows_ = false;
+};
+
+} // namespace qm

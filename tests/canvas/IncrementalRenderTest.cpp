@@ -1,0 +1,274 @@
+// The canvas draws again only the region an edit changed: after every edit
+// of a random drawing, the surface and the picture must be byte for byte
+// what a full render makes. QM_RENDER_SEEDS=n runs n more seeds.
+#include "CanvasTestSupport.h"
+
+#include "platform/ShiftJis.h"
+#include "qtplatform/QtBitmap.h"
+#include "render/BitmapX.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QRect>
+
+#include <cstdlib>
+#include <functional>
+#include <random>
+#include <string>
+
+namespace qm {
+namespace {
+
+using test::TCanvasFixture;
+
+constexpr int kItems = 24;
+constexpr int kEdits = 40;
+
+class TRandomDrawing : public TCanvasFixture {
+public:
+    explicit TRandomDrawing(unsigned seed) : random_(seed)
+    {
+        trace_.SetSize(400, 400);
+        TCanvas& trace = trace_.Canvas();
+        trace.SetBrush({RGB(230, 240, 255), bsSolid});
+        trace.FillRect(0, 0, 400, 400);
+        trace.SetPen({RGB(200, 120, 0), 3, psSolid, TPenMode::pmCopy});
+        trace.MoveTo(0, 400);
+        trace.LineTo(400, 0);
+        canvas.SetTracePicture(&trace_);
+        canvas.SetUseTraceImage(Below(2) == 0);
+        canvas.SetTraceMenuChecked(true);
+        canvas.SetShowGrid(Below(2) == 0);
+        for (int i = 0; i < kItems; ++i)
+            AddRandomItem(Below(4) == 0 ? RandomGroup() : tree.ObjectRoot());
+        tree.ClearHistory();
+        canvas.Repaint();
+    }
+
+    int Below(int bound) { return static_cast<int>(random_() % static_cast<unsigned>(bound)); }
+
+    // One random edit through the canvas and the commands; its name.
+    std::string Edit()
+    {
+        // Now and then the picture is filled over first, as a size change does.
+        if (Below(12) == 0)
+            canvas.SetCanvasSize(canvas.ImageWidth(), canvas.ImageHeight());
+        if (Below(8) == 0) {
+            commands.Undo();
+            return "undo";
+        }
+        if (Below(10) == 0) {
+            commands.Redo();
+            return "redo";
+        }
+        TTreeNode* node = RandomDrawnNode();
+        if (!node)
+            return "none";
+        canvas.SelectFromTree(node);
+        const int dx = Below(61) - 30;
+        const int dy = Below(61) - 30;
+        auto gesture = [this](std::string_view name, const std::function<void()>& change) {
+            const TEditStepScope step(tree, name);
+            change();
+        };
+        switch (Below(11)) {
+        case 0: gesture("move", [&] { canvas.MoveSelection(dx, dy); }); return "move";
+        case 1: gesture("resize", [&] { canvas.ResizeSelection(0, 0, dx, dy); }); return "resize";
+        case 2: gesture("rotate", [&] { canvas.RotateSelection(dx, dy); }); return "rotate";
+        case 3:
+            if (node->Data()->VertexCount() > 0)
+                gesture("point", [&] { canvas.DragPoint(THitKind::Vertex, Below(node->Data()->VertexCount()), dx, dy); });
+            return "point drag";
+        case 4: commands.DeleteSelection(); return "delete";
+        case 5:
+            commands.CopySelection();
+            commands.PasteClipboard();
+            return "paste";
+        case 6:
+            if (TTreeNode* other = RandomDrawnNode(); other && other != node && !other->IsWithin(node) && !node->IsWithin(other))
+                canvas.ToggleSelection(other);
+            commands.GroupSelection();
+            return "group";
+        case 7: commands.UngroupSelection(); return "ungroup";
+        case 8:
+            gesture("pen", [&] { tree.ApplyPen(RandomPen(), node); });
+            return "pen";
+        case 9:
+            gesture("text", [&] {
+                tree.ChangeItem(node, [&](TItemObject& item) {
+                    item.Text = RandomText();
+                    item.Font.Height = -(10 + Below(14));
+                });
+            });
+            return "text";
+        default:
+            gesture("record", [&] {
+                tree.ChangeItem(node, [&](TItemObject& item) {
+                    item.Brush = RandomBrush();
+                    item.Roll = Below(360);
+                    item.StretchX = 0.5f + static_cast<float>(Below(4)) * 0.5f;
+                    item.PStyle = Below(2) == 0 ? leArrow : lePlain;
+                    item.Active = Below(8) != 0;
+                });
+            });
+            return "record";
+        }
+    }
+
+    // The surface as a full render draws it, and the picture with the marks over it.
+    QImage FullSurface()
+    {
+        TBitmapX full;
+        full.InitBitmap(canvas.Surface().Bitmap().Width(), canvas.Surface().Bitmap().Height());
+        ClearCanvas(full, canvas.Background());
+        TDocumentRenderer(tree, full).RepaintAll();
+        return BitmapImage(full.Bitmap()).copy();
+    }
+    QImage FullPicture()
+    {
+        TBitmap picture(canvas.ImageWidth(), canvas.ImageHeight());
+        picture.Canvas().DrawBitmap(0, 0, *BitmapFromImage(FullSurface()));
+        canvas.Overlay().Draw(picture.Canvas(), 1);
+        return BitmapImage(picture).copy();
+    }
+
+private:
+    TTreeNode* RandomGroup()
+    {
+        TTreeNode* group = tree.AddItem(tree.ObjectRoot(), "group", itGroup);
+        tree.ChangeItem(group, [&](TItemObject& item) {
+            item.X = Below(400);
+            item.Y = Below(400);
+            item.Roll = Below(4) == 0 ? Below(360) : 0;
+        });
+        if (Below(2) == 0) {
+            TTreeNode* inner = tree.AddItem(group, "inner", itGroup);
+            tree.ChangeItem(inner, [&](TItemObject& item) {
+                item.X = Below(400);
+                item.Y = Below(400);
+                item.Roll = Below(360);
+            });
+            return inner;
+        }
+        return group;
+    }
+
+    void AddRandomItem(TTreeNode* parent)
+    {
+        static constexpr TItemType kTypes[] = {itRectangle, itEllipse, itLine, itArrow, itCurve, itPolygon};
+        const TItemType type = kTypes[Below(6)];
+        TTreeNode* node = tree.AddItem(parent, "item", type);
+        const int x = Below(440) - 20;
+        const int y = Below(440) - 20;
+        const int vertices = type == itLine || type == itArrow ? 2 : 3 + Below(3);
+        for (int k = 0; k < vertices; ++k)
+            tree.AddPoint(x + Below(120) - 60, y + Below(120) - 60, node);
+        tree.PointToCenter(node);
+        tree.ChangeItem(node, [&](TItemObject& item) {
+            item.Pen = RandomPen();
+            item.Brush = RandomBrush();
+            item.Roll = Below(3) == 0 ? Below(360) : 0;
+            item.StretchX = Below(3) == 0 ? 1.5f : 1.0f;
+            item.StretchY = Below(3) == 0 ? 0.75f : 1.0f;
+            item.CurveStyle = static_cast<TCurveStyle>(Below(3));
+            item.PStyle = Below(3) == 0 ? leArrow : lePlain;
+            item.DStyle = Below(3) == 0 ? leArrow : lePlain;
+            if (Below(3) == 0)
+                item.Text = RandomText();
+        });
+    }
+
+    TPen RandomPen()
+    {
+        static constexpr TPenStyle kStyles[] = {psSolid, psSolid, psDash, psDot};
+        return {RGB(Below(256), Below(256), Below(256)), 1 + Below(9), kStyles[Below(4)],
+                Below(8) == 0 ? TPenMode::pmNotXor : TPenMode::pmCopy};
+    }
+    TBrush RandomBrush() { return {RGB(Below(256), Below(256), Below(256)), static_cast<TBrushStyle>(Below(8))}; }
+    std::string RandomText()
+    {
+        static const char* const kTexts[] = {"日本語の文字", "こんにちは\r\nQuillmark", "ABC", "長い説明文をここに書きます。折り返し"};
+        return Utf8ToCp932(kTexts[Below(4)]);
+    }
+
+    // A node of the drawing the tree window could select, or null.
+    TTreeNode* RandomDrawnNode()
+    {
+        std::vector<TTreeNode*> nodes;
+        tree.WalkInDrawingOrder(tree.ObjectRoot(), [&](TTreeNode* node) {
+            if (node == tree.TrashNode())
+                return false;
+            if (node != tree.ObjectRoot() && node->Data()->Active)
+                nodes.push_back(node);
+            return true;
+        });
+        return nodes.empty() ? nullptr : nodes[static_cast<std::size_t>(Below(static_cast<int>(nodes.size())))];
+    }
+
+    std::mt19937 random_;
+    TBitmap trace_;
+};
+
+// Empty when the pictures are the same; else where they differ.
+std::string Difference(const QImage& shown, const QImage& full)
+{
+    if (shown.size() != full.size())
+        return "sizes differ";
+    int count = 0;
+    QRect box;
+    for (int y = 0; y < full.height(); ++y) {
+        for (int x = 0; x < full.width(); ++x) {
+            if (shown.pixel(x, y) != full.pixel(x, y)) {
+                ++count;
+                box |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    if (count == 0)
+        return {};
+    if (const char* folder = std::getenv("QM_RENDER_DIFFERENCES")) {
+        shown.save(QString::fromLocal8Bit(folder) + "/shown.png");
+        full.save(QString::fromLocal8Bit(folder) + "/full.png");
+    }
+    return std::to_string(count) + " pixels differ in " + std::to_string(box.left()) + "," + std::to_string(box.top())
+        + " - " + std::to_string(box.right()) + "," + std::to_string(box.bottom());
+}
+
+std::vector<unsigned> Seeds()
+{
+    std::vector<unsigned> seeds = {1, 2, 3, 4, 5, 6};
+    if (const char* more = std::getenv("QM_RENDER_SEEDS")) {
+        const int count = std::atoi(more);
+        for (int k = 0; k < count; ++k)
+            seeds.push_back(1000 + static_cast<unsigned>(k));
+    }
+    return seeds;
+}
+
+TEST(IncrementalRender, EveryEditLeavesThePicturesOfAFullRender)
+{
+    int partial = 0;
+    int edits = 0;
+    for (unsigned seed : Seeds()) {
+        TRandomDrawing drawing(seed);
+        for (int k = 0; k < kEdits; ++k) {
+            const std::uint64_t before = drawing.canvas.SurfaceRevision();
+            const std::string edit = drawing.Edit();
+            drawing.canvas.Repaint();
+            const TRect damage = drawing.canvas.DamageSince(before);
+            ++edits;
+            if (damage.Right - damage.Left < 399 || damage.Bottom - damage.Top < 399)
+                ++partial;
+            ASSERT_EQ(Difference(BitmapImage(drawing.canvas.Surface().Bitmap()), drawing.FullSurface()), "")
+                << "surface, seed " << seed << ", edit " << k << ": " << edit;
+            ASSERT_EQ(Difference(BitmapImage(drawing.canvas.Picture()), drawing.FullPicture()), "")
+                << "picture, seed " << seed << ", edit " << k << ": " << edit;
+        }
+    }
+    // Most edits redrew a part only, or the test would prove nothing.
+    EXPECT_GT(partial * 2, edits);
+}
+
+} // namespace
+} // namespace qm
