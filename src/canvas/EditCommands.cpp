@@ -64,7 +64,6 @@ void TEditCommands::ForEachSelectedNode(Move&& move)
     }
 }
 
-
 bool TEditCommands::StartClipboard()
 {
     if (TextBoxHasFocus())
