@@ -1,13 +1,15 @@
 #include "PngEncoder.h"
 
+#include "RowDeflater.h"
+
 #include <QImage>
 #include <QtEndian>
 
 #include <zlib.h>
 
 #include <cstdint>
-#include <memory>
 #include <string_view>
+#include <vector>
 
 namespace qm {
 
@@ -59,30 +61,20 @@ void FilterRow(const QImage& image, int y, std::uint8_t* out)
     }
 }
 
-// Deflates the filtered rows straight into the file; false when zlib fails
-// (it can only run out of memory here).
-bool AppendImageData(QByteArray& file, const QImage& image)
+void AppendImageData(QByteArray& file, const QImage& image)
 {
-    z_stream stream{};
-    if (deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, MAX_WBITS, 8, Z_RLE) != Z_OK)
-        return false;
     const std::size_t rowSize = 1 + 3 * static_cast<std::size_t>(image.width());
-    const auto row = std::make_unique_for_overwrite<std::uint8_t[]>(rowSize);
-    const qsizetype start = file.size();
-    const auto bound = deflateBound(&stream, static_cast<uLong>(rowSize * static_cast<std::size_t>(image.height())));
-    file.resize(start + static_cast<qsizetype>(bound));
-    stream.next_out = reinterpret_cast<Bytef*>(file.data() + start);
-    stream.avail_out = static_cast<uInt>(bound);
-    int result = Z_OK;
-    for (int y = 0; y < image.height() && result == Z_OK; ++y) {
-        FilterRow(image, y, row.get());
-        stream.next_in = row.get();
-        stream.avail_in = static_cast<uInt>(rowSize);
-        result = deflate(&stream, y + 1 == image.height() ? Z_FINISH : Z_NO_FLUSH);
+    TRowDeflater deflater(file, rowSize, static_cast<std::size_t>(image.height()));
+    std::vector<std::uint8_t> rows(2 * rowSize);
+    std::uint8_t* row = rows.data();
+    std::uint8_t* above = nullptr;
+    for (int y = 0; y < image.height(); ++y) {
+        FilterRow(image, y, row);
+        deflater.AddRow(row, above);
+        above = row;
+        row = row == rows.data() ? rows.data() + rowSize : rows.data();
     }
-    file.resize(start + static_cast<qsizetype>(stream.total_out));
-    deflateEnd(&stream);
-    return result == Z_STREAM_END;
+    deflater.Finish();
 }
 
 } // namespace
@@ -107,8 +99,7 @@ QByteArray EncodePng(const QImage& image, int dotsPerMetre)
     EndChunk(file, chunk);
 
     chunk = BeginChunk(file, "IDAT");
-    if (!AppendImageData(file, rgb))
-        return {};
+    AppendImageData(file, rgb);
     EndChunk(file, chunk);
 
     EndChunk(file, BeginChunk(file, "IEND"));

@@ -1,5 +1,6 @@
 #include "qtplatform/Bitmap.h"
 #include "qtplatform/BitmapFile.h"
+#include "qtplatform/PngEncoder.h"
 #include "qtplatform/QtBitmap.h"
 
 #include <QFile>
@@ -11,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <random>
 
 namespace qm {
 namespace {
@@ -111,6 +114,41 @@ TEST(BitmapFileTest, PngHoldsTheSamePixelsAndEmptyBitmapsGiveNoBytes)
     const TBitmap empty;
     EXPECT_TRUE(EncodeBitmapFile(empty, TBitmapFileFormat::Bmp).isEmpty());
     EXPECT_TRUE(EncodeBitmapFile(empty, TBitmapFileFormat::Png).isEmpty());
+}
+
+// Pictures that take each path of the deflater: all literals, copies of the
+// row above, runs longer than one match with one or two bytes over, and rows
+// too long to copy from the row above.
+TEST(BitmapFileTest, PngDecodesToThePixelsOfAnyPicture)
+{
+    std::mt19937 random(7);
+    const auto noise = [&](int, int) {
+        return qRgb(static_cast<int>(random() % 256), static_cast<int>(random() % 256), static_cast<int>(random() % 256));
+    };
+    const struct {
+        const char* Name;
+        int Width;
+        int Height;
+        std::function<QRgb(int, int)> Colour;
+    } cases[] = {
+        {"noise", 61, 17, noise},
+        {"rows of 259 bytes, each a copy of the one above", 86, 5, [](int, int) { return qRgb(0, 5, 0); }},
+        {"a zero run of 259 bytes", 87, 1, [](int, int) { return qRgb(0, 5, 0); }},
+        {"a zero run of 260 bytes", 87, 1, [](int, int) { return qRgb(0, 0, 0); }},
+        {"stripes", 90, 50, [](int x, int y) { return (x + y / 9) % 7 < 3 ? qRgb(200, 0, 0) : qRgb(0, 0, 200); }},
+        {"rows longer than the window", 11000, 4, [](int x, int y) { return qRgb(x % 251, y * 40, x / 1000); }},
+        {"one pixel", 1, 1, [](int, int) { return qRgb(1, 2, 3); }},
+        {"one column", 1, 300, [](int, int y) { return qRgb(y % 256, 0, 0); }},
+    };
+    for (const auto& c : cases) {
+        QImage image(c.Width, c.Height, QImage::Format_RGB32);
+        for (int y = 0; y < c.Height; ++y)
+            for (int x = 0; x < c.Width; ++x)
+                image.setPixel(x, y, c.Colour(x, y));
+        const QImage decoded = QImage::fromData(EncodePng(image, 3780), "PNG");
+        ASSERT_FALSE(decoded.isNull()) << c.Name;
+        EXPECT_EQ(decoded.convertToFormat(QImage::Format_RGB32), image) << c.Name;
+    }
 }
 
 } // namespace
