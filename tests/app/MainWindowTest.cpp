@@ -29,6 +29,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -634,23 +635,38 @@ TEST_F(MainWindowTest, CtrlPPrintsTheDrawingFittedToThePageOrAtItsOwnSize)
     });
     const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
     const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
     struct TCase {
         TPrintScale Scale;
         const char* File;
-        double InkInches; // the drawing's width on paper
+        double InkInches; // the drawing's width on the first page
+        std::int32_t CanvasWidth;
+        int Pages;
     };
     // A4 is 8.27 inches wide; the printer's margins leave about 7.6 of it to
-    // the 400 pixels of the canvas.
-    const TCase cases[] = {{TPrintScale::FitToPage, "fit.pdf", 7.6 * 380 / 400},
-                           {TPrintScale::ActualSize, "actual.pdf", 380 / 96.0}};
+    // the 400 pixels of the canvas. At 100 % a canvas of 1 600 pixels (16.7
+    // inches) takes three pages across, the box on the first.
+    const TCase cases[] = {{TPrintScale::FitToPage, "fit.pdf", 7.6 * 380 / 400, 400, 1},
+                           {TPrintScale::ActualSize, "actual.pdf", 380 / 96.0, 400, 1},
+                           {TPrintScale::FitToPage, "wide-fit.pdf", 7.6 * 380 / 1600, 1600, 1},
+                           {TPrintScale::ActualSize, "wide-actual.pdf", 380 / 96.0, 1600, 3}};
     for (const TCase& c : cases) {
+        TCanvasGeometry geometry = app.Tree().CanvasGeometry();
+        geometry.Width = c.CanvasWidth;
+        app.Tree().SetCanvasGeometry(geometry);
         dialogs->printAnswers.push_back({c.Scale, Path(c.File)});
         QTest::keyClick(Picture(), Qt::Key_P, Qt::ControlModifier);
         ASSERT_TRUE(QFile::exists(Path(c.File))) << c.File;
-        if (pdftoppm.isEmpty() || pdftotext.isEmpty())
+        if (pdftoppm.isEmpty() || pdftotext.isEmpty() || pdfinfo.isEmpty())
             continue;
+        QProcess info;
+        info.start(pdfinfo, {Path(c.File)});
+        ASSERT_TRUE(info.waitForFinished());
+        EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput())
+                        .contains(QRegularExpression(QStringLiteral("Pages: +%1\\n").arg(c.Pages))))
+            << c.File;
         QProcess::execute(pdftoppm, {QStringLiteral("-r"), QStringLiteral("20"), QStringLiteral("-png"),
-                                     QStringLiteral("-singlefile"), Path(c.File), Path(c.File)});
+                                     QStringLiteral("-singlefile"), QStringLiteral("-f"), QStringLiteral("1"), Path(c.File), Path(c.File)});
         const QImage page(Path(c.File) + QStringLiteral(".png"));
         ASSERT_FALSE(page.isNull());
         int left = page.width();
@@ -669,11 +685,11 @@ TEST_F(MainWindowTest, CtrlPPrintsTheDrawingFittedToThePageOrAtItsOwnSize)
         ASSERT_TRUE(text.waitForFinished());
         EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput()).contains(QStringLiteral("印刷する文字")));
     }
-    EXPECT_EQ(dialogs->printRequests, 2);
+    EXPECT_EQ(dialogs->printRequests, 4);
     // Cancelled: nothing printed, and the drawing untouched.
     const std::uint64_t revision = app.Tree().Revision();
     MenuItem(QStringLiteral("印刷(&P)..."))->trigger();
-    EXPECT_EQ(dialogs->printRequests, 3);
+    EXPECT_EQ(dialogs->printRequests, 5);
     EXPECT_EQ(app.Tree().Revision(), revision);
 }
 
