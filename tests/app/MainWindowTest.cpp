@@ -872,14 +872,15 @@ TEST_F(MainWindowTest, RecentFilesListTheDrawingsOpenedOrSavedAndForgetMissingOn
 namespace qm {
 namespace {
 
-// Copy puts the selection on the desktop's clipboard as a drawing, a PNG
+// Ctrl+C puts the selection on the desktop's clipboard as a drawing, a PNG
 // and SVG; another editor pastes the drawing, this one after 新規作成 too.
 // Other programs' text becomes a text item; their pictures are refused in
 // the status bar.
 TEST_F(MainWindowTest, TheDesktopClipboardCarriesDrawingsBetweenEditorsAndTakesText)
 {
     TTreeNode* box = DrawRectangle({40, 40}, {120, 90});
-    MenuItem(QStringLiteral("コピー(&C)"))->trigger();
+    FocusCanvas();
+    KeyToFocus(Qt::Key_C, Qt::ControlModifier);
     const QMimeData* offered = QGuiApplication::clipboard()->mimeData();
     ASSERT_TRUE(offered);
     EXPECT_TRUE(offered->hasFormat(QString::fromLatin1(TSystemClipboard::kMimeType)));
@@ -901,18 +902,19 @@ TEST_F(MainWindowTest, TheDesktopClipboardCarriesDrawingsBetweenEditorsAndTakesT
 
     dialogs->confirmAnswers = {true};
     MenuItem(QStringLiteral("新規作成(&N)"))->trigger();
-    MenuItem(QStringLiteral("貼り付け(&P)"))->trigger();
+    FocusCanvas();
+    KeyToFocus(Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(app.Tree().ObjectRoot()->LastChild()->Data()->ItemType, itRectangle);
 
     QGuiApplication::clipboard()->setText(QStringLiteral("外の文字"));
-    MenuItem(QStringLiteral("貼り付け(&P)"))->trigger();
+    KeyToFocus(Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(app.Tree().ObjectRoot()->LastChild()->Data()->Text, Utf8ToCp932("外の文字"));
 
     const std::size_t nodes = app.Tree().NodeCount();
     QImage picture(20, 20, QImage::Format_RGB32);
     picture.fill(Qt::red);
     QGuiApplication::clipboard()->setImage(picture);
-    MenuItem(QStringLiteral("貼り付け(&P)"))->trigger();
+    KeyToFocus(Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(app.Tree().NodeCount(), nodes);
     EXPECT_TRUE(app.CanvasForm().StatusText().contains(QStringLiteral("画像"))) << app.CanvasForm().StatusText().toStdString();
 }
