@@ -37,15 +37,16 @@ void BM_Encode800x600(benchmark::State& state, TBitmapFileFormat format)
 BENCHMARK_CAPTURE(BM_Encode800x600, Bmp, TBitmapFileFormat::Bmp)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Encode800x600, Png, TBitmapFileFormat::Png)->Unit(benchmark::kMillisecond);
 
-void BM_ExportBmp800x600(benchmark::State& state)
+void BM_Export800x600(benchmark::State& state, TBitmapFileFormat format, const char* name)
 {
     const auto surface = Surface();
     const QTemporaryDir dir;
-    const QString path = dir.path() + "/canvas.bmp";
+    const QString path = dir.path() + "/" + name;
     for (auto _ : state)
-        ExportBitmap(*surface, path);
+        ExportBitmap(*surface, path, format);
 }
-BENCHMARK(BM_ExportBmp800x600)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Export800x600, Bmp, TBitmapFileFormat::Bmp, "canvas.bmp")->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Export800x600, Png, TBitmapFileFormat::Png, "canvas.png")->UseRealTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace qm
