@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 namespace qm {
 
@@ -64,17 +63,8 @@ void FilterRow(const QImage& image, int y, std::uint8_t* out)
 void AppendImageData(QByteArray& file, const QImage& image)
 {
     const std::size_t rowSize = 1 + 3 * static_cast<std::size_t>(image.width());
-    TRowDeflater deflater(file, rowSize, static_cast<std::size_t>(image.height()));
-    std::vector<std::uint8_t> rows(2 * rowSize);
-    std::uint8_t* row = rows.data();
-    std::uint8_t* above = nullptr;
-    for (int y = 0; y < image.height(); ++y) {
-        FilterRow(image, y, row);
-        deflater.AddRow(row, above);
-        above = row;
-        row = row == rows.data() ? rows.data() + rowSize : rows.data();
-    }
-    deflater.Finish();
+    AppendDeflatedRows(file, rowSize, static_cast<std::size_t>(image.height()),
+                       [&image](std::size_t y, std::uint8_t* row) { FilterRow(image, static_cast<int>(y), row); });
 }
 
 } // namespace

@@ -8,6 +8,10 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <future>
+#include <thread>
+#include <utility>
+#include <vector>
 
 namespace qm {
 
@@ -111,7 +115,13 @@ inline std::size_t AgreeingBytes(const std::uint8_t* a, const std::uint8_t* b, s
     return count;
 }
 
-using TBitStream = TRowDeflater::TBitStream;
+// The bits not yet stored and where the next byte goes; the hot loop works
+// on a local copy, which the compiler keeps in registers.
+struct TBitStream {
+    std::uint64_t Buffer = 0;
+    std::uint32_t Count = 0;
+    std::uint8_t* Next = nullptr;
+};
 
 inline void Put(TBitStream& stream, std::uint32_t bits, std::uint32_t length)
 {
@@ -141,62 +151,140 @@ inline void PutCopies(TBitStream& stream, std::size_t run, TCode distance)
     }
 }
 
+// One part of the stream, a run of rows in blocks of the fixed codes. The
+// first part starts the stream; a part that is not the last ends on a byte
+// boundary (an empty stored block, as a flush does) so the next can follow
+// it byte for byte.
+class TRowDeflater {
+public:
+    TRowDeflater(QByteArray& out, std::size_t rowSize, std::size_t rowCount, bool first, bool last)
+        : out_(out), rowSize_(rowSize), last_(last)
+    {
+        if (rowSize <= kWindow)
+            rowAbove_ = BaseAndExtra(static_cast<std::uint32_t>(rowSize), kDistanceBases, kDistanceExtraBits,
+                                     DistanceSymbolCode);
+        // At most nine bits a byte, the headers and the flush.
+        const std::size_t bound = rowSize * rowCount / 8 * 9 + rowSize * rowCount % 8 * 2 + 32;
+        const qsizetype start = out_.size();
+        out_.resize(start + static_cast<qsizetype>(bound));
+        stream_.Next = reinterpret_cast<std::uint8_t*>(out_.data() + start);
+        if (first) {
+            *stream_.Next++ = 0x78; // deflate, 32 KiB window
+            *stream_.Next++ = 0x01; // no dictionary, check bits
+        }
+        Put(stream_, last ? 0b011 : 0b010, 3); // last block or not, fixed codes
+    }
+
+    // `above` is the row before this one in the stream, or null for none.
+    void AddRow(const std::uint8_t* row, const std::uint8_t* above)
+    {
+        adler_ = static_cast<std::uint32_t>(adler32_z(adler_, row, rowSize_));
+        if (rowAbove_.Length == 0)
+            above = nullptr;
+        TBitStream stream = stream_;
+        std::size_t at = 0;
+        while (at < rowSize_) {
+            const std::size_t left = rowSize_ - at;
+            const std::size_t upRun = above && row[at] == above[at] ? AgreeingBytes(row + at, above + at, left) : 0;
+            const std::size_t sameRun =
+                at > 0 && row[at] == row[at - 1] ? AgreeingBytes(row + at, row + at - 1, left) : 0;
+            if (std::max(upRun, sameRun) < kMinMatch) {
+                Put(stream, kLiteralCodes[row[at++]]);
+            } else if (upRun >= sameRun) {
+                PutCopies(stream, upRun, rowAbove_);
+                at += upRun;
+            } else {
+                PutCopies(stream, sameRun, kPreviousByte);
+                at += sameRun;
+            }
+        }
+        stream_ = stream;
+    }
+
+    // Ends the part; the checksum of its rows.
+    std::uint32_t Finish()
+    {
+        Put(stream_, FixedCode(kEndOfBlock));
+        if (!last_)
+            Put(stream_, 0b000, 3); // a stored block, not the last
+        for (; stream_.Count > 0; stream_.Count = stream_.Count > 8 ? stream_.Count - 8 : 0) {
+            *stream_.Next++ = static_cast<std::uint8_t>(stream_.Buffer);
+            stream_.Buffer >>= 8;
+        }
+        if (!last_) {
+            constexpr std::uint8_t kEmptyStoredLength[] = {0x00, 0x00, 0xFF, 0xFF}; // length 0 and its complement
+            std::memcpy(stream_.Next, kEmptyStoredLength, sizeof kEmptyStoredLength);
+            stream_.Next += sizeof kEmptyStoredLength;
+        }
+        out_.resize(reinterpret_cast<char*>(stream_.Next) - out_.data());
+        return adler_;
+    }
+
+private:
+    QByteArray& out_;
+    std::size_t rowSize_;
+    bool last_;
+    TCode rowAbove_; // the distance of one row, when a row fits in the window
+    TBitStream stream_;
+    std::uint32_t adler_ = static_cast<std::uint32_t>(adler32(0, nullptr, 0));
+};
+
+struct TDeflatedPart {
+    QByteArray Bytes;
+    std::uint32_t Adler = 0;
+};
+
+// Rows `firstRow` up to `endRow` as one part of the stream.
+TDeflatedPart DeflatePart(std::size_t rowSize, std::size_t firstRow, std::size_t endRow, std::size_t rowCount,
+                          const TRowSource& rowSource)
+{
+    TDeflatedPart part;
+    TRowDeflater deflater(part.Bytes, rowSize, endRow - firstRow, firstRow == 0, endRow == rowCount);
+    std::vector<std::uint8_t> rows(2 * rowSize);
+    std::uint8_t* row = rows.data();
+    std::uint8_t* above = nullptr;
+    if (firstRow > 0) { // the row before, which the part may copy from
+        above = rows.data() + rowSize;
+        rowSource(firstRow - 1, above);
+    }
+    for (std::size_t y = firstRow; y < endRow; ++y) {
+        rowSource(y, row);
+        deflater.AddRow(row, above);
+        std::swap(row, above);
+        if (!row)
+            row = rows.data() + rowSize;
+    }
+    part.Adler = deflater.Finish();
+    return part;
+}
+
+// Below this a second thread costs more than it saves.
+constexpr std::size_t kMinSplitBytes = 256 * 1024;
+
 } // namespace
 
-TRowDeflater::TRowDeflater(QByteArray& out, std::size_t rowSize, std::size_t rowCount)
-    : out_(out), rowSize_(rowSize), rowFitsWindow_(rowSize <= kWindow), adler_(adler32(0, nullptr, 0))
+void AppendDeflatedRows(QByteArray& out, std::size_t rowSize, std::size_t rowCount, const TRowSource& rowSource)
 {
-    if (rowFitsWindow_) {
-        const TCode distance = BaseAndExtra(static_cast<std::uint32_t>(rowSize), kDistanceBases,
-                                            kDistanceExtraBits, DistanceSymbolCode);
-        rowDistanceBits_ = distance.Bits;
-        rowDistanceLength_ = distance.Length;
+    std::uint32_t adler = 0;
+    if (rowCount < 2 || rowSize * rowCount < kMinSplitBytes || std::thread::hardware_concurrency() < 2) {
+        const TDeflatedPart whole = DeflatePart(rowSize, 0, rowCount, rowCount, rowSource);
+        out.append(whole.Bytes);
+        adler = whole.Adler;
+    } else {
+        const std::size_t middle = rowCount / 2;
+        // Deferred (run here on get) when no thread can be started.
+        auto bottom = std::async(std::launch::async | std::launch::deferred, DeflatePart, rowSize, middle, rowCount,
+                                 rowCount, std::cref(rowSource));
+        const TDeflatedPart top = DeflatePart(rowSize, 0, middle, rowCount, rowSource);
+        const TDeflatedPart rest = bottom.get();
+        out.append(top.Bytes);
+        out.append(rest.Bytes);
+        adler = static_cast<std::uint32_t>(
+            adler32_combine(top.Adler, rest.Adler, static_cast<z_off_t>(rowSize * (rowCount - middle))));
     }
-    // At most nine bits a byte, the headers and the checksum.
-    const std::size_t bound = rowSize * rowCount / 8 * 9 + rowSize * rowCount % 8 * 2 + 32;
-    const qsizetype start = out_.size();
-    out_.resize(start + static_cast<qsizetype>(bound));
-    stream_.Next = reinterpret_cast<std::uint8_t*>(out_.data() + start);
-    *stream_.Next++ = 0x78; // deflate, 32 KiB window
-    *stream_.Next++ = 0x01; // no dictionary, check bits
-    Put(stream_, 0b011, 3); // the last block, fixed codes
-}
-
-void TRowDeflater::AddRow(const std::uint8_t* row, const std::uint8_t* above)
-{
-    adler_ = static_cast<std::uint32_t>(adler32_z(adler_, row, rowSize_));
-    if (!rowFitsWindow_)
-        above = nullptr;
-    const TCode rowAbove{rowDistanceBits_, rowDistanceLength_};
-    TBitStream stream = stream_;
-    std::size_t at = 0;
-    while (at < rowSize_) {
-        const std::size_t left = rowSize_ - at;
-        const std::size_t upRun = above && row[at] == above[at] ? AgreeingBytes(row + at, above + at, left) : 0;
-        const std::size_t sameRun = at > 0 && row[at] == row[at - 1] ? AgreeingBytes(row + at, row + at - 1, left) : 0;
-        if (std::max(upRun, sameRun) < kMinMatch) {
-            Put(stream, kLiteralCodes[row[at++]]);
-        } else if (upRun >= sameRun) {
-            PutCopies(stream, upRun, rowAbove);
-            at += upRun;
-        } else {
-            PutCopies(stream, sameRun, kPreviousByte);
-            at += sameRun;
-        }
-    }
-    stream_ = stream;
-}
-
-void TRowDeflater::Finish()
-{
-    Put(stream_, FixedCode(kEndOfBlock));
-    for (; stream_.Count > 0; stream_.Count = stream_.Count > 8 ? stream_.Count - 8 : 0) {
-        *stream_.Next++ = static_cast<std::uint8_t>(stream_.Buffer);
-        stream_.Buffer >>= 8;
-    }
-    qToBigEndian(adler_, stream_.Next);
-    stream_.Next += 4;
-    out_.resize(reinterpret_cast<char*>(stream_.Next) - out_.data());
+    char trailer[4];
+    qToBigEndian(adler, trailer);
+    out.append(trailer, 4);
 }
 
 } // namespace qm

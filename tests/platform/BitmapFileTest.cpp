@@ -117,8 +117,8 @@ TEST(BitmapFileTest, PngHoldsTheSamePixelsAndEmptyBitmapsGiveNoBytes)
 }
 
 // Pictures that take each path of the deflater: all literals, copies of the
-// row above, runs longer than one match with one or two bytes over, and rows
-// too long to copy from the row above.
+// row above, runs longer than one match with one or two bytes over, rows
+// too long to copy from the row above, and halves deflated on two threads.
 TEST(BitmapFileTest, PngDecodesToThePixelsOfAnyPicture)
 {
     std::mt19937 random(7);
@@ -137,6 +137,8 @@ TEST(BitmapFileTest, PngDecodesToThePixelsOfAnyPicture)
         {"a zero run of 260 bytes", 87, 1, [](int, int) { return qRgb(0, 0, 0); }},
         {"stripes", 90, 50, [](int x, int y) { return (x + y / 9) % 7 < 3 ? qRgb(200, 0, 0) : qRgb(0, 0, 200); }},
         {"rows longer than the window", 11000, 4, [](int x, int y) { return qRgb(x % 251, y * 40, x / 1000); }},
+        {"halves deflated at once, copying across the middle", 400, 300,
+         [&](int x, int y) { return y % 3 == 0 ? noise(x, y) : qRgb(x % 256, y / 3 % 2 * 255, 0); }},
         {"one pixel", 1, 1, [](int, int) { return qRgb(1, 2, 3); }},
         {"one column", 1, 300, [](int, int y) { return qRgb(y % 256, 0, 0); }},
     };
