@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <span>
 #include <unordered_map>
@@ -29,7 +30,8 @@ inline std::size_t SpreadId(std::int32_t id)
 // id.
 class TNodesById {
 public:
-    TNodesById() : single_(16) {}
+    // Room for `expected` nodes before the table grows.
+    explicit TNodesById(std::size_t expected = 8) : single_(std::bit_ceil(2 * expected)) {}
 
     // `node` carries `id`, as it does until it is removed.
     void Add(TTreeNode* node, std::int32_t id);

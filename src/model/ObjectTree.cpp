@@ -401,6 +401,18 @@ void TObjectTree::TakeFileIds(const std::vector<TTreeNode*>& nodesInFileOrder)
         if (nodesInFileOrder[k]->data_.Id != id)
             changed.emplace_back(nodesInFileOrder[k], id);
     }
+    // Most ids changed, as when a drawing is saved for the first time:
+    // building the tables again costs less than taking every node out and
+    // putting it back. The list holds every node of the tree then.
+    if (nodesInFileOrder.size() == nodeCount_ && 2 * changed.size() > nodeCount_) {
+        ids_.Clear();
+        nodesById_ = TNodesById(nodeCount_);
+        for (const auto& [node, id] : changed)
+            node->data_.Id = id;
+        for (TTreeNode* node : nodesInFileOrder)
+            RegisterId(node);
+        return;
+    }
     for (const auto& [node, id] : changed)
         UnregisterId(node);
     for (const auto& [node, id] : changed) {

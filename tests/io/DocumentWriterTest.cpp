@@ -121,13 +121,22 @@ TEST_F(DocumentWriterTest, ItemsTakeTheirFileIdsInTreeOrderOnceSaved)
     tree.SetItemId(b, 40);
     Saved(tree);
 
-    const std::vector<TTreeNode*> preOrder{root, tree.TrashNode(), tree.TempNode(), inTrash, a, a1, b, c};
-    for (std::size_t k = 0; k < preOrder.size(); ++k) {
-        EXPECT_EQ(preOrder[k]->Data()->Id, static_cast<std::int32_t>(k + 1)) << preOrder[k]->Text();
-        EXPECT_EQ(tree.FindItemById(static_cast<std::int32_t>(k + 1)), preOrder[k]);
-    }
+    const auto expectFileIds = [&tree](const std::vector<TTreeNode*>& preOrder) {
+        for (std::size_t k = 0; k < preOrder.size(); ++k) {
+            EXPECT_EQ(preOrder[k]->Data()->Id, static_cast<std::int32_t>(k + 1)) << preOrder[k]->Text();
+            EXPECT_EQ(tree.FindItemById(static_cast<std::int32_t>(k + 1)), preOrder[k]);
+        }
+    };
+    // Most ids changed: the id tables were built again.
+    expectFileIds({root, tree.TrashNode(), tree.TempNode(), inTrash, a, a1, b, c});
     EXPECT_EQ(tree.NextFreeId(), 0);
     EXPECT_EQ(tree.FindItemById(40), c); // no longer anybody's: the last node
+
+    // A few ids changed: only those nodes were taken out and put back.
+    tree.DeleteSubtree(a1);
+    Saved(tree);
+    expectFileIds({root, tree.TrashNode(), tree.TempNode(), inTrash, a, b, c});
+    EXPECT_EQ(tree.FindItemById(8), c);
 }
 
 TEST_F(DocumentWriterTest, SavingTwiceGivesIdenticalBytes)
