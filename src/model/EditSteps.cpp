@@ -149,7 +149,7 @@ void TObjectTree::RecordLink(const TNodeLink& link)
         return;
     TEditStep& step = RecordingStep();
     step.links.push_back(link);
-    if (link.joined)
+    if (link.change == TLinkChange::Joined)
         recordedNodes_.insert(link.node); // its later changes need no state of their own
     StepGrew(step, TEditHistory::Bytes(link));
 }
@@ -249,9 +249,17 @@ void TObjectTree::ApplyStep(TEditStep& step, bool undo)
     }
 }
 
-void TObjectTree::ToggleLink(const TNodeLink& link)
+void TObjectTree::ToggleLink(TNodeLink& link)
 {
     TTreeNode* node = link.node;
+    if (link.change == TLinkChange::Moved) {
+        TTreeNode* const holder = node->parent_;
+        TTreeNode* const prev = node->prev_;
+        Relink(node, link.holder, link.prev);
+        link.holder = holder;
+        link.prev = prev;
+        return;
+    }
     if (node->Attached()) {
         DetachNode(node);
         return;
