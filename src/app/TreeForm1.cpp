@@ -65,7 +65,9 @@ TTreeForm1::TTreeForm1(TObjectTree& tree, TCanvasWindow& canvas, TEditCommands& 
     treeView1_->setUniformRowHeights(true);
     // Ctrl and Shift select several rows, which a drag moves together.
     treeView1_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    treeView1_->setDragDropMode(QAbstractItemView::InternalMove);
+    // Drops of other models' rows are refused by the model itself
+    // (InternalMove would also refuse drops whose source is gone).
+    treeView1_->setDragDropMode(QAbstractItemView::DragDrop);
     treeView1_->setDefaultDropAction(Qt::MoveAction);
     treeView1_->setDropIndicatorShown(true);
     treeView1_->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);

@@ -135,7 +135,7 @@ TEST(ObjectTreeModelTest, FollowsEveryTreeChangeRowByRow)
         const std::vector<TTreeNode*> nodes = AllNodes(tree);
         TTreeNode* some = nodes[random() % nodes.size()];
         TTreeNode* other = nodes[random() % nodes.size()];
-        switch (random() % 20) {
+        switch (random() % 24) {
         case 0: case 1: case 2: case 3: case 4: case 5:
             tree.AddItem(some, "n" + std::to_string(step), itRectangle);
             break;
@@ -164,6 +164,19 @@ TEST(ObjectTreeModelTest, FollowsEveryTreeChangeRowByRow)
                 tree.ReplaceContents(opened);
             }
             break;
+        case 16: case 17:
+            // Anywhere among the new siblings, the subtree with it.
+            tree.MoveNode(some, other, random() % 2 ? other->FirstChild() : nullptr);
+            break;
+        case 18:
+            tree.MoveNodes({some, other}, tree.ObjectRoot(), tree.ObjectRoot()->FirstChild());
+            break;
+        case 19:
+            tree.Undo(); // nodes come back between their siblings
+            break;
+        case 20:
+            tree.Redo();
+            break;
         default:
             tree.AddItem(tree.ObjectRoot(), "top" + std::to_string(step), itGroup);
             break;
@@ -171,7 +184,8 @@ TEST(ObjectTreeModelTest, FollowsEveryTreeChangeRowByRow)
         ASSERT_NO_FATAL_FAILURE(ExpectMirrors(model, {}, tree.FirstTopLevelNode())) << step;
         ASSERT_TRUE(failures.Messages().empty()) << failures.Messages().front();
     }
-    // Only replaced contents reset the model; everything else went row by row.
+    // Only replaced contents reset the model; everything else, undo and redo
+    // too, went row by row.
     EXPECT_GT(resets, 0);
     EXPECT_LE(resets, 600 / 7 + 1);
 }
