@@ -253,11 +253,17 @@ void TObjectTree::ToggleLink(TNodeLink& link)
 {
     TTreeNode* node = link.node;
     if (link.change == TLinkChange::Moved) {
-        TTreeNode* const holder = node->parent_;
-        TTreeNode* const prev = node->prev_;
-        Relink(node, link.holder, link.prev);
-        link.holder = holder;
-        link.prev = prev;
+        const TNodeLink other = link;
+        link.holder = node->parent_;
+        link.prev = node->prev_;
+        try {
+            Relink(node, other.holder, other.prev);
+        } catch (...) {
+            // Refused before the node moved: the link still names the other place.
+            if (node->parent_ == link.holder && node->prev_ == link.prev)
+                link = other;
+            throw;
+        }
         return;
     }
     if (node->Attached()) {
