@@ -449,6 +449,14 @@ TEST_F(TreeForm1Test, DraggedRowsMoveIntoGroupsAndBetweenSiblingsAsOneStep)
         f.tree.ClearHistory();
     }
 
+    // Undo puts a deleted row back between its siblings without a reset:
+    // the opened group stays open.
+    ClickNode(b);
+    Action("Delete1")->trigger();
+    f.commands.Undo();
+    EXPECT_EQ(ChildCaptions(f.tree.ObjectRoot()), top);
+    EXPECT_TRUE(View()->isExpanded(IndexOf(group)));
+
     // Nor do the fixed nodes start a drag.
     const QPoint from = View()->visualRect(IndexOf(f.tree.TrashNode())).center();
     QTest::mousePress(View()->viewport(), Qt::LeftButton, {}, from);
