@@ -65,8 +65,8 @@ TTreeForm1::TTreeForm1(TObjectTree& tree, TCanvasWindow& canvas, TEditCommands& 
     treeView1_->setUniformRowHeights(true);
     // Ctrl and Shift select several rows, which a drag moves together.
     treeView1_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    // Drops of other models' rows are refused by the model itself
-    // (InternalMove would also refuse drops whose source is gone).
+    // Only rows of this window move: the model refuses any other model's or
+    // process's, so the view need not also match the drag's source widget.
     treeView1_->setDragDropMode(QAbstractItemView::DragDrop);
     treeView1_->setDefaultDropAction(Qt::MoveAction);
     treeView1_->setDropIndicatorShown(true);

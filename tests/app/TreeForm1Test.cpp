@@ -353,6 +353,8 @@ TEST_F(TreeForm1Test, CutAndEditFromTheMenu)
 // unaccepted, which the platform shows as the no-drop cursor.
 TEST_F(TreeForm1Test, DraggedRowsMoveIntoGroupsAndBetweenSiblingsAsOneStep)
 {
+    if (QGuiApplication::platformName() != QStringLiteral("offscreen"))
+        GTEST_SKIP() << "a real platform's drag loop would wait for the mouse";
     TTreeNode* a = Rectangle("a");
     TTreeNode* b = Rectangle("b");
     TTreeNode* c = Rectangle("c");
