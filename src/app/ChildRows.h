@@ -13,12 +13,13 @@ class TTreeNode;
 // join, leave and move anywhere, so the rows are kept in blocks of at most a
 // few hundred: a child's row is the count of the blocks before its own plus
 // its place in that block, and an insertion or removal touches one block.
-// Rows, lookups by row, insertions and removals thus cost O(√n) at worst,
-// also among a hundred thousand siblings, where a sibling walk makes each
-// O(n). The counts before each block are brought up to date only as far as
-// a lookup needs them, so work at the front of a long list stays cheap. The
-// map from child to block is made on the first lookup by child: a view that
-// only shows a long list never pays for it.
+// Rows, lookups by row, insertions and removals thus take one block and the
+// blocks' counts, a few hundred steps among a hundred thousand siblings,
+// where a sibling walk takes a hundred thousand. The counts before each
+// block are brought up to date only as far as a lookup needs them, so work
+// at the front of a long list stays cheap. The map from child to block is
+// made on the first lookup by child: a view that only shows a long list
+// never pays for it.
 class TChildRows {
 public:
     int Count() const { return count_; }
