@@ -14,9 +14,10 @@ class TCanvasWindow;
 void EmptyTempNode(TObjectTree& tree);
 
 // The commands that change the shape of the tree: clipboard through the Temp
-// node, delete to the trash, restore, empty the trash, folders, grouping. The
-// main window's menus, the tree window's and the canvas window's context menus
-// all call these; they act on the canvas selection.
+// node, delete to the trash, restore, empty the trash, folders, grouping,
+// rows dropped in the tree window. The main window's menus, the tree
+// window's and the canvas window's context menus all call these; they act on
+// the canvas selection.
 class TEditCommands {
 public:
     TEditCommands(TObjectTree& tree, TCanvasWindow& canvas, TMainState& main, TTextBox& textBox,
