@@ -1,9 +1,10 @@
 // Commands on many selected items: a tenth of a drawing of 100 000 or
 // 1 000 000 items (BenchDrawing.h) selected one by one as Shift-clicks do,
-// then copied, pasted, deleted, grouped or cut. Each command is taken back after it
-// is timed, so every run starts from the same drawing and selection. The
-// commands repaint the canvas as in the editor; BM_RepaintAfterCommand gives
-// the part of each figure that is that repaint.
+// then copied, pasted, deleted, grouped, cut or put to the front or back.
+// Each command is taken back after it is timed, so every run starts from the
+// same drawing and selection. The commands repaint the canvas as in the
+// editor; BM_RepaintAfterCommand gives the part of each figure that is that
+// repaint.
 #include "BenchDrawing.h"
 
 #include "../tests/canvas/CanvasTestSupport.h"
@@ -113,6 +114,23 @@ void BM_Cut(benchmark::State& state)
     TimeCommand(state, [](TSelectedDrawing& drawing) { drawing.commands.CutSelection(); });
 }
 
+// The z-order commands also put the siblings' list in the new order, one
+// recorded move per item that has to move.
+void BM_BringToFront(benchmark::State& state)
+{
+    TimeCommand(state, [](TSelectedDrawing& drawing) { drawing.commands.RestackSelection(TObjectTree::TRestack::ToFront); });
+}
+
+void BM_BringForward(benchmark::State& state)
+{
+    TimeCommand(state, [](TSelectedDrawing& drawing) { drawing.commands.RestackSelection(TObjectTree::TRestack::Forward); });
+}
+
+void BM_SendToBack(benchmark::State& state)
+{
+    TimeCommand(state, [](TSelectedDrawing& drawing) { drawing.commands.RestackSelection(TObjectTree::TRestack::ToBack); });
+}
+
 void BM_RepaintAfterCommand(benchmark::State& state)
 {
     TSelectedDrawing& d = Drawing(static_cast<int>(state.range(0)));
@@ -132,6 +150,9 @@ QM_SELECTION_BENCH(BM_Paste);
 QM_SELECTION_BENCH(BM_Delete);
 QM_SELECTION_BENCH(BM_Group);
 QM_SELECTION_BENCH(BM_Cut);
+QM_SELECTION_BENCH(BM_BringToFront);
+QM_SELECTION_BENCH(BM_BringForward);
+QM_SELECTION_BENCH(BM_SendToBack);
 QM_SELECTION_BENCH(BM_RepaintAfterCommand);
 
 } // namespace

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace qm {
@@ -8,62 +10,49 @@ namespace qm {
 class TTreeNode;
 
 // The children of one tree node in row order, for the tree view. Children
-// only ever join at the end of their parent's list and leave from anywhere,
-// so each takes a slot numbered in joining order, and its row is the number
-// of occupied slots before its own, counted in a Fenwick tree. Rows, lookups
-// by row, appends and removals thus cost O(log n), also among a hundred
-// thousand siblings; a plain sibling walk would make every one O(n).
+// join, leave and move anywhere, so the rows are kept in blocks of at most a
+// few hundred: a child's row is the count of the blocks before its own plus
+// its place in that block, and an insertion or removal touches one block.
+// Rows, lookups by row, insertions and removals thus take one block and the
+// blocks' counts, a few hundred steps among a hundred thousand siblings,
+// where a sibling walk takes a hundred thousand. The counts before each
+// block are brought up to date only as far as a lookup needs them, so work
+// at the front of a long list stays cheap. The map from child to block is
+// made on the first lookup by child: a view that only shows a long list
+// never pays for it.
 class TChildRows {
 public:
     int Count() const { return count_; }
-    // The slot the appended child takes (its row is Count() - 1 then).
-    std::size_t Append(TTreeNode* child);
-    void Remove(std::size_t slot);
-    // The row of the child in `slot`.
-    int RowOf(std::size_t slot) const;
+    // Puts `child` before `before` (null, or not here: last).
+    void Insert(TTreeNode* child, const TTreeNode* before = nullptr);
+    void Remove(const TTreeNode* child);
+    // The row of `child`, or -1 when it is not here.
+    int RowOf(const TTreeNode* child) const;
     // The child in `row`, or null outside 0 .. Count() - 1.
     TTreeNode* At(int row) const;
-    // Calls `visit(child, slot)` for each child, in row order.
-    template <typename Visit>
-    void ForEachChild(Visit&& visit) const;
-
-    // Slots of children that left are not reused; when they outnumber the
-    // occupied ones, Compact renumbers the children 0, 1, ... in row order,
-    // telling `moved` each child's new slot. Rows do not change.
-    bool WantsCompaction() const;
-    template <typename Moved>
-    void Compact(Moved&& moved);
 
 private:
-    // Occupied slots among the first `slots` (a prefix sum of the tree).
-    int OccupiedBefore(std::size_t slots) const;
-    void Rebuild(std::vector<TTreeNode*> children);
+    struct TBlock {
+        std::vector<TTreeNode*> children;
+        std::size_t index = 0; // among the blocks
+        int firstRow = 0;      // valid for the first `firstRowsValid_` blocks
+    };
+    // The block holding `child`, or null.
+    TBlock* BlockOf(const TTreeNode* child) const;
+    void Map(TBlock& block) const;
+    // Makes firstRow valid up to and including block `last`.
+    void CountRowsUpTo(std::size_t last) const;
+    void Changed(std::size_t firstStale) const;
+    void Split(TBlock& block);
+    void Drop(TBlock& block);
+    // Fills the blocks again evenly once many are near empty.
+    void Rebuild();
 
-    std::vector<TTreeNode*> slots_;  // by slot; null once the child left
-    std::vector<int> occupied_;      // Fenwick tree over slots_, 1-based
+    std::vector<std::unique_ptr<TBlock>> blocks_;
+    mutable std::unordered_map<const TTreeNode*, TBlock*> blockOf_;
+    mutable bool mapped_ = false;
+    mutable std::size_t firstRowsValid_ = 0;
     int count_ = 0;
 };
-
-template <typename Visit>
-void TChildRows::ForEachChild(Visit&& visit) const
-{
-    for (std::size_t slot = 0; slot < slots_.size(); ++slot) {
-        if (slots_[slot])
-            visit(slots_[slot], slot);
-    }
-}
-
-template <typename Moved>
-void TChildRows::Compact(Moved&& moved)
-{
-    std::vector<TTreeNode*> children;
-    children.reserve(static_cast<std::size_t>(count_));
-    for (TTreeNode* child : slots_)
-        if (child)
-            children.push_back(child);
-    for (std::size_t slot = 0; slot < children.size(); ++slot)
-        moved(children[slot], slot);
-    Rebuild(std::move(children));
-}
 
 } // namespace qm

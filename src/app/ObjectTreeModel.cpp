@@ -1,6 +1,14 @@
 #include "ObjectTreeModel.h"
 
+#include "canvas/EditCommands.h"
 #include "qtplatform/QtText.h"
+
+#include <QCoreApplication>
+#include <QDataStream>
+#include <QIODevice>
+#include <QMimeData>
+
+#include <algorithm>
 
 namespace qm {
 
@@ -22,30 +30,18 @@ TTreeNode* TObjectTreeModel::FirstChildOf(const TTreeNode* parent) const
 TChildRows& TObjectTreeModel::ChildRowsOf(const TTreeNode* parent, const TTreeNode* pending) const
 {
     const auto [entry, added] = childRows_.try_emplace(parent);
-    TChildRows& rows = entry->second.Rows;
+    TChildRows& rows = entry->second;
     if (added) {
         for (TTreeNode* child = FirstChildOf(parent); child; child = child->NextSibling())
             if (child != pending)
-                rows.Append(child);
+                rows.Insert(child);
     }
     return rows;
 }
 
-std::size_t TObjectTreeModel::SlotOf(const TTreeNode* node) const
-{
-    const TTreeNode* parent = node->Parent();
-    ChildRowsOf(parent);
-    TIndexedChildren& children = childRows_.at(parent);
-    if (!children.SlotsMapped) {
-        children.Rows.ForEachChild([this](const TTreeNode* child, std::size_t slot) { slots_[child] = slot; });
-        children.SlotsMapped = true;
-    }
-    return slots_.at(node);
-}
-
 int TObjectTreeModel::RowOf(const TTreeNode* node) const
 {
-    return ChildRowsOf(node->Parent()).RowOf(SlotOf(node));
+    return ChildRowsOf(node->Parent()).RowOf(node);
 }
 
 TTreeNode* TObjectTreeModel::NodeAt(const QModelIndex& index) const
@@ -122,46 +118,56 @@ Qt::ItemFlags TObjectTreeModel::flags(const QModelIndex& index) const
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     if (tree_.CanEditCaption(node))
         flags |= Qt::ItemIsEditable;
+    if (commands_ && commands_->CanDrag(node))
+        flags |= Qt::ItemIsDragEnabled;
+    if (commands_ && commands_->CanDropInto(node))
+        flags |= Qt::ItemIsDropEnabled;
     return flags;
 }
 
 void TObjectTreeModel::NodeAdded(TTreeNode* node)
 {
-    if (node->NextSibling())
-        resetPending_ = true;
-    if (resetPending_)
-        return;
     const TTreeNode* parentNode = node->Parent();
     TChildRows& rows = ChildRowsOf(parentNode, node);
-    const int row = rows.Count();
+    const TTreeNode* before = node->NextSibling();
+    const int row = before ? rows.RowOf(before) : rows.Count();
     beginInsertRows(IndexOf(parentNode), row, row);
-    const std::size_t slot = rows.Append(node);
-    if (childRows_.at(parentNode).SlotsMapped)
-        slots_[node] = slot;
+    rows.Insert(node, before);
     endInsertRows();
 }
 
 void TObjectTreeModel::NodeRemoving(TTreeNode* node)
 {
-    if (resetPending_)
-        return;
     const TTreeNode* parentNode = node->Parent();
     TChildRows& rows = ChildRowsOf(parentNode);
-    const std::size_t slot = SlotOf(node);
-    const int row = rows.RowOf(slot);
+    const int row = rows.RowOf(node);
     beginRemoveRows(IndexOf(parentNode), row, row);
-    rows.Remove(slot);
-    slots_.erase(node);
+    rows.Remove(node);
     childRows_.erase(node);
     endRemoveRows();
-    if (rows.WantsCompaction())
-        rows.Compact([this](const TTreeNode* child, std::size_t newSlot) { slots_[child] = newSlot; });
+}
+
+void TObjectTreeModel::NodeMoving(TTreeNode* node, TTreeNode* newParent, TTreeNode* before)
+{
+    moveSource_ = node->Parent();
+    const int row = RowOf(node);
+    TChildRows& target = ChildRowsOf(newParent);
+    const int targetRow = before ? target.RowOf(before) : target.Count();
+    moveBegun_ = beginMoveRows(IndexOf(moveSource_), row, row, IndexOf(newParent), targetRow);
+}
+
+void TObjectTreeModel::NodeMoved(TTreeNode* node)
+{
+    ChildRowsOf(moveSource_).Remove(node);
+    ChildRowsOf(node->Parent()).Insert(node, node->NextSibling());
+    if (moveBegun_)
+        endMoveRows();
+    else
+        TreeReset(); // a move the view cannot take as one
 }
 
 void TObjectTreeModel::NodeRenamed(TTreeNode* node)
 {
-    if (resetPending_)
-        return;
     const QModelIndex index = IndexOf(node);
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
 }
@@ -170,15 +176,89 @@ void TObjectTreeModel::TreeReset()
 {
     beginResetModel();
     childRows_.clear();
-    slots_.clear();
-    resetPending_ = false;
     endResetModel();
 }
 
-void TObjectTreeModel::StepApplied()
+// --- Drag and drop --------------------------------------------------------------
+
+namespace {
+
+const QString& TreeRowsMimeType()
 {
-    if (resetPending_)
-        TreeReset();
+    static const QString type = QStringLiteral("application/x-quillmark-tree-rows");
+    return type;
+}
+
+} // namespace
+
+QStringList TObjectTreeModel::mimeTypes() const
+{
+    return {TreeRowsMimeType()};
+}
+
+QMimeData* TObjectTreeModel::mimeData(const QModelIndexList& indexes) const
+{
+    std::vector<QList<int>> paths;
+    for (const QModelIndex& index : indexes) {
+        QList<int> path;
+        for (const TTreeNode* node = NodeAt(index); node; node = node->Parent())
+            path.prepend(RowOf(node));
+        if (!path.isEmpty())
+            paths.push_back(std::move(path));
+    }
+    // Tree order, whatever order the rows were selected in.
+    std::sort(paths.begin(), paths.end());
+    paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
+    QByteArray encoded;
+    QDataStream stream(&encoded, QIODevice::WriteOnly);
+    stream << QCoreApplication::applicationPid() << reinterpret_cast<quintptr>(this)
+           << static_cast<quint32>(paths.size());
+    for (const QList<int>& path : paths)
+        stream << path;
+    auto* data = new QMimeData;
+    data->setData(TreeRowsMimeType(), encoded);
+    return data;
+}
+
+std::vector<TTreeNode*> TObjectTreeModel::DraggedNodes(const QMimeData* data) const
+{
+    if (!data || !data->hasFormat(TreeRowsMimeType()))
+        return {};
+    QDataStream stream(data->data(TreeRowsMimeType()));
+    qint64 process = 0;
+    quintptr model = 0;
+    quint32 count = 0;
+    stream >> process >> model >> count;
+    if (process != QCoreApplication::applicationPid() || model != reinterpret_cast<quintptr>(this))
+        return {};
+    std::vector<TTreeNode*> nodes;
+    for (quint32 k = 0; k < count && stream.status() == QDataStream::Ok; ++k) {
+        QList<int> path;
+        stream >> path;
+        QModelIndex row;
+        for (const int step : path)
+            row = index(step, 0, row);
+        if (!row.isValid())
+            return {}; // the tree changed under the drag
+        nodes.push_back(NodeAt(row));
+    }
+    return stream.status() == QDataStream::Ok ? nodes : std::vector<TTreeNode*>{};
+}
+
+bool TObjectTreeModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int, int,
+                                       const QModelIndex& parent) const
+{
+    return commands_ && action == Qt::MoveAction && commands_->CanDrop(DraggedNodes(data), NodeAt(parent));
+}
+
+bool TObjectTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                                    const QModelIndex& parent)
+{
+    if (!canDropMimeData(data, action, row, column, parent))
+        return false;
+    TTreeNode* target = NodeAt(parent);
+    commands_->Drop(DraggedNodes(data), target, row >= 0 ? ChildRowsOf(target).At(row) : nullptr);
+    return true;
 }
 
 } // namespace qm

@@ -6,6 +6,7 @@
 #include "canvas/EditCommands.h"
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTreeView>
@@ -55,13 +56,20 @@ TTreeForm1::TTreeForm1(TObjectTree& tree, TCanvasWindow& canvas, TEditCommands& 
     setFixedSize(185, 453);
 
     model_ = new TObjectTreeModel(tree_, this);
+    model_->SetEditCommands(&commands_);
     treeView1_ = new TTreeView(*this, this);
     treeView1_->setObjectName(QStringLiteral("TreeView1"));
     treeView1_->setModel(model_);
     treeView1_->setHeaderHidden(true);
     treeView1_->setIndentation(19);
     treeView1_->setUniformRowHeights(true);
-    treeView1_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Ctrl and Shift select several rows, which a drag moves together.
+    treeView1_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Only rows of this window move: the model refuses any other model's or
+    // process's, so the view need not also match the drag's source widget.
+    treeView1_->setDragDropMode(QAbstractItemView::DragDrop);
+    treeView1_->setDefaultDropAction(Qt::MoveAction);
+    treeView1_->setDropIndicatorShown(true);
     treeView1_->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     // A double click opens the object editor; it does not also open or close the node.
     treeView1_->setExpandsOnDoubleClick(false);
@@ -122,7 +130,10 @@ void TTreeForm1::ExpandObjectRoot()
 
 TTreeNode* TTreeForm1::SelectedNode() const
 {
-    const QModelIndexList selected = treeView1_->selectionModel()->selectedIndexes();
+    const QItemSelectionModel* selection = treeView1_->selectionModel();
+    if (selection->isSelected(treeView1_->currentIndex()))
+        return model_->NodeAt(treeView1_->currentIndex());
+    const QModelIndexList selected = selection->selectedIndexes();
     return selected.isEmpty() ? nullptr : model_->NodeAt(selected.front());
 }
 

@@ -20,8 +20,9 @@ class TTreeNode;
 // captions editable in place (not those of the three fixed nodes), the
 // Temp node and deleted subtrees kept closed, a left click selecting the
 // node's item on the canvas, a double click opening the object editor on
-// it, and the context menu of the tree editing commands. Closing the window
-// only hides it.
+// it, the context menu of the tree editing commands, and rows dragged (one
+// or several selected together) into groups and between siblings. Closing
+// the window only hides it.
 class TTreeForm1 : public QWidget {
     Q_OBJECT
 
@@ -35,7 +36,7 @@ public:
     QMenu* PopupMenu1() const { return popupMenu1_; }
     TObjectTreeModel& Model() const { return *model_; }
 
-    // The tree's selected node, or null.
+    // The tree's selected node (the current one when several are), or null.
     TTreeNode* SelectedNode() const;
 
     // "貼り付け(&P)" follows the main window's other two paste items.

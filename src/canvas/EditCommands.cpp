@@ -258,6 +258,38 @@ void TEditCommands::NewGroup()
     tree_.AddItem(tree_.ObjectRoot(), NewGroupCaption(), itGroup);
 }
 
+bool TEditCommands::CanDrag(const TTreeNode* node) const
+{
+    return node && !tree_.IsFixedNode(node) && node->IsWithin(tree_.ObjectRoot()) &&
+           !node->IsWithin(tree_.TrashNode());
+}
+
+bool TEditCommands::CanDropInto(const TTreeNode* parent) const
+{
+    return parent && (parent == tree_.ObjectRoot() || (parent->Data()->ItemType == itGroup && CanDrag(parent)));
+}
+
+bool TEditCommands::CanDrop(const std::vector<TTreeNode*>& nodes, const TTreeNode* parent) const
+{
+    if (nodes.empty() || !CanDropInto(parent))
+        return false;
+    return std::ranges::all_of(nodes, [this, parent](const TTreeNode* node) {
+        return CanDrag(node) && !parent->IsWithin(node);
+    });
+}
+
+void TEditCommands::Drop(const std::vector<TTreeNode*>& nodes, TTreeNode* parent, TTreeNode* before)
+{
+    if (!CanDrop(nodes, parent))
+        return;
+    canvas_.EndGesture();
+    {
+        const TEditStepScope step(tree_, "移動");
+        tree_.MoveNodes(nodes, parent, before);
+    }
+    canvas_.Repaint();
+}
+
 void TEditCommands::EmptyTrash()
 {
     if (!questions_.Confirm(QStringLiteral("ごみ箱を空にしますがよろしいですか？")))

@@ -14,9 +14,10 @@ class TCanvasWindow;
 void EmptyTempNode(TObjectTree& tree);
 
 // The commands that change the shape of the tree: clipboard through the Temp
-// node, delete to the trash, restore, empty the trash, folders, grouping. The
-// main window's menus, the tree window's and the canvas window's context menus
-// all call these; they act on the canvas selection.
+// node, delete to the trash, restore, empty the trash, folders, grouping,
+// rows dropped in the tree window. The main window's menus, the tree
+// window's and the canvas window's context menus all call these; they act on
+// the canvas selection.
 class TEditCommands {
 public:
     TEditCommands(TObjectTree& tree, TCanvasWindow& canvas, TMainState& main, TTextBox& textBox,
@@ -54,6 +55,18 @@ public:
     void Restore(TTreeNode* treeSelected);
     // "グループの作成": an empty group at the top level, anchored at (0, 0).
     void NewGroup();
+
+    // Drag and drop in the tree window. Items of the drawing move, not the
+    // fixed nodes nor what lies in the trash or the clipboard (the commands
+    // that put items there also put them out of the drawing); they move into
+    // the Object root or a group of the drawing, never into themselves.
+    bool CanDrag(const TTreeNode* node) const;
+    bool CanDropInto(const TTreeNode* parent) const;
+    bool CanDrop(const std::vector<TTreeNode*>& nodes, const TTreeNode* parent) const;
+    // Moves the nodes side by side before `before` (null: last) under
+    // `parent` as one step "移動", their drawing order that of the list
+    // (TObjectTree::MoveNodes); refused drops change nothing.
+    void Drop(const std::vector<TTreeNode*>& nodes, TTreeNode* parent, TTreeNode* before);
 
 private:
     // Clipboard keys belong to the text while the in-place editor has the focus.

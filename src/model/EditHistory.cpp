@@ -7,8 +7,10 @@ namespace qm {
 std::int64_t TEditStep::NodeDelta() const
 {
     std::int64_t delta = 0;
-    for (const TNodeLink& link : links)
-        delta += link.joined ? 1 : -1;
+    for (const TNodeLink& link : links) {
+        if (link.change != TLinkChange::Moved)
+            delta += link.change == TLinkChange::Joined ? 1 : -1;
+    }
     return delta;
 }
 
@@ -79,9 +81,11 @@ void TEditHistory::DropOldest()
 void TEditHistory::FreeKeptNodes(const TEditStep& step, bool done)
 {
     // A done step keeps the nodes it deleted, an undone one those it created
-    // (undo took them out again); a node is kept by exactly one step.
+    // (undo took them out again); a node is kept by exactly one step. A
+    // moved node is in the tree or kept by the step that created or deleted it.
+    const TLinkChange kept = done ? TLinkChange::Left : TLinkChange::Joined;
     for (const TNodeLink& link : step.links) {
-        if (link.joined != done)
+        if (link.change == kept)
             delete link.node;
     }
 }
@@ -99,11 +103,10 @@ std::size_t TEditHistory::Bytes(const TNodeState& state)
 
 std::size_t TEditHistory::Bytes(const TNodeLink& link)
 {
-    // A deleted node stays in memory for the step.
-    if (link.joined)
+    // A deleted node stays in memory for the step (its record lies in it).
+    if (link.change != TLinkChange::Left)
         return sizeof(TNodeLink);
-    return sizeof(TNodeLink) + sizeof(TTreeNode) + sizeof(TItemObject) +
-           HeapBytes(link.node->Text(), *link.node->Data());
+    return sizeof(TNodeLink) + sizeof(TTreeNode) + HeapBytes(link.node->Text(), *link.node->Data());
 }
 
 } // namespace qm

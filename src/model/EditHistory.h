@@ -17,15 +17,24 @@ namespace qm {
 
 class TTreeNode;
 
-// A node joined the tree (created) or left it (deleted). A node that leaves
-// is not freed: the step keeps it, so undoing the step links the very same
-// node back after `prev` under `holder`, and every later step that names it
-// stays valid.
+// What a TNodeLink records of a node.
+enum class TLinkChange : std::uint8_t {
+    Joined, // created
+    Left,   // deleted
+    Moved,  // taken with its subtree to another place in the tree
+};
+
+// A node joined the tree (created), left it (deleted) or moved within it. A
+// node that leaves is not freed: the step keeps it, so undoing the step links
+// the very same node back after `prev` under `holder`, and every later step
+// that names it stays valid. A moved node stays in the tree, so no step
+// keeps it: `holder` and `prev` hold the place it left, and undo and redo
+// swap them with the place it holds.
 struct TNodeLink {
     TTreeNode* node = nullptr;
     TTreeNode* holder = nullptr; // the parent, or the tree's hidden top
     TTreeNode* prev = nullptr;   // the sibling before it, null when first
-    bool joined = false;
+    TLinkChange change = TLinkChange::Left;
 };
 
 // A node's caption and record as they were before the step changed them.

@@ -149,7 +149,7 @@ void TObjectTree::RecordLink(const TNodeLink& link)
         return;
     TEditStep& step = RecordingStep();
     step.links.push_back(link);
-    if (link.joined)
+    if (link.change == TLinkChange::Joined)
         recordedNodes_.insert(link.node); // its later changes need no state of their own
     StepGrew(step, TEditHistory::Bytes(link));
 }
@@ -249,9 +249,23 @@ void TObjectTree::ApplyStep(TEditStep& step, bool undo)
     }
 }
 
-void TObjectTree::ToggleLink(const TNodeLink& link)
+void TObjectTree::ToggleLink(TNodeLink& link)
 {
     TTreeNode* node = link.node;
+    if (link.change == TLinkChange::Moved) {
+        const TNodeLink other = link;
+        link.holder = node->parent_;
+        link.prev = node->prev_;
+        try {
+            Relink(node, other.holder, other.prev);
+        } catch (...) {
+            // Refused before the node moved: the link still names the other place.
+            if (node->parent_ == link.holder && node->prev_ == link.prev)
+                link = other;
+            throw;
+        }
+        return;
+    }
     if (node->Attached()) {
         DetachNode(node);
         return;

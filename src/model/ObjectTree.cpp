@@ -190,7 +190,7 @@ TTreeNode* TObjectTree::NewNode(TTreeNode* parent, std::string_view caption, TIt
     ++nodeCount_;
     Touch();
     RegisterId(node.get());
-    RecordLink({node.get(), holder, node->prev_, true});
+    RecordLink({node.get(), holder, node->prev_, TLinkChange::Joined});
     IncrementItemCounter();
     NoteChanged(node.get());
     for (TTreeObserver* observer : observers_)
@@ -220,7 +220,7 @@ void TObjectTree::Unlink(TTreeNode* node)
 
 void TObjectTree::DestroyNode(TTreeNode* node)
 {
-    const TNodeLink link{node, node->parent_, node->prev_, false};
+    const TNodeLink link{node, node->parent_, node->prev_, TLinkChange::Left};
     DetachNode(node);
     // A recorded deletion keeps the node in the history, out of the tree.
     if (Recording())

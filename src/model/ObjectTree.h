@@ -32,6 +32,15 @@ public:
     // and its record are still valid during the call.
     virtual void NodeRemoving(TTreeNode* node) { (void)node; }
     virtual void NodeRenamed(TTreeNode* node) { (void)node; }
+    // Before `node` moves with its subtree, neither freed nor changed, to
+    // stand before `before` among the children of `newParent` (null: at the
+    // top level; null `before`: last). The node is still where it was.
+    virtual void NodeMoving(TTreeNode* node, TTreeNode* newParent, TTreeNode* before)
+    {
+        (void)node, (void)newParent, (void)before;
+    }
+    // After that move.
+    virtual void NodeMoved(TTreeNode* node) { (void)node; }
     // Before the record of `node` changes: an edit through the tree, or undo
     // or redo putting a state back. The record may change more than once
     // before the next call.
@@ -212,6 +221,20 @@ public:
     // priorities; the old nodes are deleted. Refuses (null) a null node, a
     // fixed node, and a new parent inside the moved subtree.
     TTreeNode* MoveSubtree(TTreeNode* newParent, TTreeNode* node);
+    // Moves the node itself with its subtree, ids, priorities and records
+    // unchanged, to stand before `before` among the children of `newParent`
+    // (null: the top level; null `before`: last). Refuses (-1) a null or
+    // fixed node, a new parent inside the node's subtree and a `before` that
+    // is not a child of `newParent`; a node already there is left (0).
+    int MoveNode(TTreeNode* node, TTreeNode* newParent, TTreeNode* before);
+    // Moves `nodes` as MoveNode does, in this order and side by side, to
+    // stand before `before` (the first of the siblings after it that is not
+    // moved) under `newParent`; a node inside another one of them moves with
+    // it. The new parent's children then take priorities that rise in list
+    // order, so that its drawing order is its list order, the moved nodes
+    // drawn where they stand (see Restack). Refuses (-1, nothing moved) what
+    // MoveNode refuses of any of them.
+    int MoveNodes(const std::vector<TTreeNode*>& nodes, TTreeNode* newParent, TTreeNode* before);
     // A copy of the subtree as the last child of `newParent`, or null.
     TTreeNode* CopySubtree(TTreeNode* newParent, TTreeNode* node);
     // A copy of `source` with every node below it, children in list order,
@@ -247,7 +270,11 @@ public:
     // all of them, one place up, one place down, or below all of them (nodes
     // of one parent keep their order among themselves). The siblings'
     // priorities are renumbered, each one recorded; ItemCounter grows when
-    // the priorities need more room. Returns 0, or -1 when nothing moved.
+    // the priorities need more room. The siblings' list, which the tree
+    // window shows and files keep, follows: they take the new drawing order
+    // among the places they held in it, each node that has to move moved
+    // once (the fixed nodes and siblings out of the priority range keep
+    // theirs). Returns 0, or -1 when nothing moved.
     int Restack(const std::vector<TTreeNode*>& nodes, TRestack where);
 
 private:
@@ -256,6 +283,16 @@ private:
     // Links `node` under `holder` after `prev` (first when null).
     void Link(TTreeNode* node, TTreeNode* holder, TTreeNode* prev);
     void Unlink(TTreeNode* node);
+    // Moves a linked node after `prev` under `holder`, observers told
+    // (NodeMoves.cpp).
+    void Relink(TTreeNode* node, TTreeNode* holder, TTreeNode* prev);
+    // Puts `node`'s children into the list order `order` with as few moves
+    // as the order allows; whether any moved.
+    bool ArrangeChildren(TTreeNode* node, const std::vector<TTreeNode*>& order);
+    // Gives `node`'s drawn children priorities that rise in list order, the
+    // nodes in `moved` fitted in where they stand, the others keeping theirs
+    // where the order allows.
+    void FollowListOrder(TTreeNode* node, const std::unordered_set<const TTreeNode*>& moved);
     void DestroyNode(TTreeNode* node);
     // The node's record for a change, its old state recorded first.
     TItemObject& EditRecord(TTreeNode* node);
@@ -276,7 +313,8 @@ private:
     // Applies the step's changes backwards (undo) or forwards (redo).
     void ApplyStep(TEditStep& step, bool undo);
     // Takes a linked node out of the tree, or links an unlinked one back.
-    void ToggleLink(const TNodeLink& link);
+    // A moved node goes back to the recorded place, which records the one it left.
+    void ToggleLink(TNodeLink& link);
     void SwapState(TNodeState& state);
     void SwapStepValues(TEditStep& step);
     std::vector<TTreeNode*> TouchedNodes(const TEditStep& step) const;

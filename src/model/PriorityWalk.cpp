@@ -110,6 +110,7 @@ int TObjectTree::Restack(const std::vector<TTreeNode*>& nodes, TRestack where)
             });
             changed = true;
         }
+        changed = ArrangeChildren(parent, order) || changed;
     }
     return changed ? 0 : -1;
 }

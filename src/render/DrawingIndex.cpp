@@ -114,13 +114,39 @@ void TDrawingIndex::NodeRemoving(TTreeNode* node)
 {
     if (!built_)
         Build();
+    Forget(node);
+}
+
+void TDrawingIndex::NodeMoving(TTreeNode* node, TTreeNode*, TTreeNode*)
+{
+    if (!built_)
+        Build();
+    std::vector<const TTreeNode*> pending{node};
+    while (!pending.empty()) {
+        const TTreeNode* current = pending.back();
+        pending.pop_back();
+        Forget(current);
+        for (const TTreeNode* child = current->FirstChild(); child; child = child->NextSibling())
+            pending.push_back(child);
+    }
+    shapeChanged_ = true;
+    ranksValid_ = false;
+}
+
+void TDrawingIndex::NodeMoved(TTreeNode* node)
+{
+    MarkDirty(node);
+}
+
+void TDrawingIndex::Forget(const TTreeNode* node)
+{
     if (const TRect* box = bounds_.Find(node)) {
         AddDamage(*box);
         shapeChanged_ = true;
     }
     bounds_.Remove(node);
     groups_.erase(node);
-    dirty_.erase(node);
+    dirty_.erase(const_cast<TTreeNode*>(node));
     if (const auto rank = ranks_.find(node); rank != ranks_.end()) {
         byRank_[rank->second] = nullptr;
         ranks_.erase(rank);

@@ -58,7 +58,13 @@ public:
 private:
     void NodeAdded(TTreeNode* node) override;
     void NodeRemoving(TTreeNode* node) override;
+    // A moved subtree leaves its bounds and its place in the walk behind,
+    // and is bounded again where it lands (its ancestors place it).
+    void NodeMoving(TTreeNode* node, TTreeNode* newParent, TTreeNode* before) override;
+    void NodeMoved(TTreeNode* node) override;
     void NodeChanging(TTreeNode* node) override;
+    // Damages and forgets what is kept of the node.
+    void Forget(const TTreeNode* node);
     void TreeReset() override;
     void DrawingChanged() override;
     void Reset();

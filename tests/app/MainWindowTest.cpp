@@ -138,6 +138,29 @@ protected:
         }
         return captions;
     }
+    // The items under the Object root as the file lists them.
+    std::vector<std::string> ListOrder(const TObjectTree& tree) const
+    {
+        std::vector<std::string> captions;
+        for (const TTreeNode* node = tree.ObjectRoot()->FirstChild(); node; node = node->NextSibling()) {
+            if (!tree.IsFixedNode(node))
+                captions.push_back(node->Text());
+        }
+        return captions;
+    }
+    // The rows the tree window shows under the Object root, the trash aside.
+    std::vector<std::string> TreeRows()
+    {
+        const QAbstractItemModel& model = app.TreeForm().Model();
+        const QModelIndex root = app.TreeForm().Model().IndexOf(app.Tree().ObjectRoot());
+        std::vector<std::string> captions;
+        for (int row = 0; row < model.rowCount(root); ++row) {
+            const QString caption = model.index(row, 0, root).data().toString();
+            if (caption != QStringLiteral("ごみ箱"))
+                captions.push_back(caption.toStdString());
+        }
+        return captions;
+    }
     QString LastDir() const
     {
         return ReadPathSetting(TIniFile(folder.filePath(QStringLiteral("quillmark.ini")).toStdString()), "LastDir");
@@ -753,8 +776,9 @@ TEST_F(MainWindowTest, CtrlDDuplicatesTheSelectionAndLeavesTheClipboard)
 }
 
 // The four z-order keys move the selected item among its siblings; the
-// canvas draws in the new order, the saved file keeps it, and each is one
-// step of the history named as its menu item.
+// canvas draws in the new order, the tree window's rows and the saved file
+// follow it, and each is one step of the history named as its menu item,
+// which undo takes back and redo does again.
 TEST_F(MainWindowTest, TheZOrderKeysRestackTheSelectionAndTheFileKeepsIt)
 {
     // Four overlapping boxes, a drawn first and so at the bottom.
@@ -787,6 +811,7 @@ TEST_F(MainWindowTest, TheZOrderKeysRestackTheSelectionAndTheFileKeepsIt)
         EXPECT_TRUE(MenuItem(QString::fromUtf8(restack.Caption))->shortcuts().contains(keys));
         KeyToFocus(restack.Key, restack.Modifiers);
         EXPECT_EQ(DrawingOrder(app.Tree()), restack.Order);
+        EXPECT_EQ(TreeRows(), restack.Order);
         EXPECT_EQ(app.Tree().History().UndoName(), restack.Caption);
         // Hit testing follows the new order where the boxes overlap.
         EXPECT_EQ(app.Tree().HitTest(145, 145, app.Tree().ObjectRoot())->Text(), restack.Order.back());
@@ -794,8 +819,15 @@ TEST_F(MainWindowTest, TheZOrderKeysRestackTheSelectionAndTheFileKeepsIt)
         WriteDocument(path, app.Tree(), app.Tree().CanvasGeometry());
         const TDocument saved = ReadDocument(path);
         EXPECT_EQ(DrawingOrder(*saved.Tree), restack.Order);
+        EXPECT_EQ(ListOrder(*saved.Tree), restack.Order);
         KeyToFocus(Qt::Key_Z, Qt::ControlModifier);
         EXPECT_EQ(DrawingOrder(app.Tree()), original);
+        EXPECT_EQ(TreeRows(), original);
+        KeyToFocus(Qt::Key_Y, Qt::ControlModifier);
+        EXPECT_EQ(DrawingOrder(app.Tree()), restack.Order);
+        EXPECT_EQ(TreeRows(), restack.Order);
+        KeyToFocus(Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(ListOrder(app.Tree()), original);
     }
 }
 

@@ -19,46 +19,51 @@ TTreeNode* Fake(std::size_t n)
     return reinterpret_cast<TTreeNode*>((n + 1) * 16);
 }
 
-TEST(ChildRowsTest, RowsFollowAppendsAndRemovalsAnywhereAcrossCompaction)
+TEST(ChildRowsTest, RowsFollowInsertionsMovesAndRemovalsAnywhere)
 {
     std::mt19937 random(7);
     TChildRows rows;
-    std::vector<TTreeNode*> expected;            // children in row order
-    std::map<TTreeNode*, std::size_t> slotOf;
+    std::vector<TTreeNode*> expected; // children in row order
     std::size_t made = 0;
-    int compactions = 0;
-    for (int step = 0; step < 4000; ++step) {
-        // Grow at first, then mostly shrink, so slots of the removed pile up.
-        const bool append = expected.empty() || random() % 100 < (step < 2000 ? 70 : 30);
-        if (append) {
+    for (int step = 0; step < 20000; ++step) {
+        // Grow at first, then mostly shrink, so blocks split, empty and fill again.
+        const unsigned roll = random() % 100;
+        const unsigned grow = step < 10000 ? 60 : 25;
+        if (expected.empty() || roll < grow) {
+            const std::size_t row = random() % (expected.size() + 1);
             TTreeNode* child = Fake(made++);
-            slotOf[child] = rows.Append(child);
-            expected.push_back(child);
+            rows.Insert(child, row < expected.size() ? expected[row] : nullptr);
+            expected.insert(expected.begin() + static_cast<std::ptrdiff_t>(row), child);
+        } else if (roll < grow + 15) {
+            // A move: out, then in before another child.
+            const std::size_t from = random() % expected.size();
+            TTreeNode* child = expected[from];
+            rows.Remove(child);
+            expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(from));
+            const std::size_t to = random() % (expected.size() + 1);
+            rows.Insert(child, to < expected.size() ? expected[to] : nullptr);
+            expected.insert(expected.begin() + static_cast<std::ptrdiff_t>(to), child);
         } else {
-            const std::size_t row = random() % expected.size();
-            rows.Remove(slotOf.at(expected[row]));
-            slotOf.erase(expected[row]);
+            // From the front half the time, as a new document deletes.
+            const std::size_t row = random() % 2 ? 0 : random() % expected.size();
+            rows.Remove(expected[row]);
             expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(row));
         }
-        if (rows.WantsCompaction()) {
-            ++compactions;
-            rows.Compact([&](TTreeNode* child, std::size_t slot) { slotOf[child] = slot; });
-        }
         ASSERT_EQ(rows.Count(), static_cast<int>(expected.size()));
-        if (step % 97 == 0 || step > 3900) {
+        if (step % 197 == 0 || step > 19900) {
             for (std::size_t row = 0; row < expected.size(); ++row) {
                 ASSERT_EQ(rows.At(static_cast<int>(row)), expected[row]) << step;
-                ASSERT_EQ(rows.RowOf(slotOf.at(expected[row])), static_cast<int>(row)) << step;
+                ASSERT_EQ(rows.RowOf(expected[row]), static_cast<int>(row)) << step;
             }
         }
     }
-    EXPECT_GT(compactions, 0);
     EXPECT_EQ(rows.At(-1), nullptr);
     EXPECT_EQ(rows.At(rows.Count()), nullptr);
-    // Removing a slot twice, or one never given, changes nothing.
+    // Removing a child twice, or one never there, changes nothing.
     const int count = rows.Count();
-    rows.Remove(1'000'000);
+    rows.Remove(Fake(made + 1));
     EXPECT_EQ(rows.Count(), count);
+    EXPECT_EQ(rows.RowOf(Fake(made + 1)), -1);
 }
 
 // Every row of the model against the tree: same nodes, order, captions, parents.
@@ -130,7 +135,7 @@ TEST(ObjectTreeModelTest, FollowsEveryTreeChangeRowByRow)
         const std::vector<TTreeNode*> nodes = AllNodes(tree);
         TTreeNode* some = nodes[random() % nodes.size()];
         TTreeNode* other = nodes[random() % nodes.size()];
-        switch (random() % 20) {
+        switch (random() % 24) {
         case 0: case 1: case 2: case 3: case 4: case 5:
             tree.AddItem(some, "n" + std::to_string(step), itRectangle);
             break;
@@ -159,6 +164,19 @@ TEST(ObjectTreeModelTest, FollowsEveryTreeChangeRowByRow)
                 tree.ReplaceContents(opened);
             }
             break;
+        case 16: case 17:
+            // Anywhere among the new siblings, the subtree with it.
+            tree.MoveNode(some, other, random() % 2 ? other->FirstChild() : nullptr);
+            break;
+        case 18:
+            tree.MoveNodes({some, other}, tree.ObjectRoot(), tree.ObjectRoot()->FirstChild());
+            break;
+        case 19:
+            tree.Undo(); // nodes come back between their siblings
+            break;
+        case 20:
+            tree.Redo();
+            break;
         default:
             tree.AddItem(tree.ObjectRoot(), "top" + std::to_string(step), itGroup);
             break;
@@ -166,7 +184,8 @@ TEST(ObjectTreeModelTest, FollowsEveryTreeChangeRowByRow)
         ASSERT_NO_FATAL_FAILURE(ExpectMirrors(model, {}, tree.FirstTopLevelNode())) << step;
         ASSERT_TRUE(failures.Messages().empty()) << failures.Messages().front();
     }
-    // Only replaced contents reset the model; everything else went row by row.
+    // Only replaced contents reset the model; everything else, undo and redo
+    // too, went row by row.
     EXPECT_GT(resets, 0);
     EXPECT_LE(resets, 600 / 7 + 1);
 }

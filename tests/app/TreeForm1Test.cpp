@@ -11,6 +11,9 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QDrag>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QLineEdit>
@@ -24,6 +27,8 @@ namespace qm {
 namespace {
 
 using test::AddShape;
+using test::Captions;
+using test::ChildCaptions;
 
 class TreeForm1Test : public ::testing::Test {
 protected:
@@ -338,6 +343,129 @@ TEST_F(TreeForm1Test, CutAndEditFromTheMenu)
     ClickNode(f.tree.ObjectRoot());
     Action("O1")->trigger();
     EXPECT_EQ(opened, 1);
+}
+
+// Rows dragged with the mouse: the press and the moves past the drag
+// distance are real mouse events on the view, which starts the drag; the
+// platform's part (the offscreen one has no drag loop) is played by sending
+// the drag's data to the view as the drag enter, move and drop events a
+// drag loop delivers. Where a drop is refused the move event is left
+// unaccepted, which the platform shows as the no-drop cursor.
+TEST_F(TreeForm1Test, DraggedRowsMoveIntoGroupsAndBetweenSiblingsAsOneStep)
+{
+    if (QGuiApplication::platformName() != QStringLiteral("offscreen"))
+        GTEST_SKIP() << "a real platform's drag loop would wait for the mouse";
+    TTreeNode* a = Rectangle("a");
+    TTreeNode* b = Rectangle("b");
+    TTreeNode* c = Rectangle("c");
+    TTreeNode* group = f.tree.AddItem(f.tree.ObjectRoot(), "g", itGroup);
+    TTreeNode* member = f.tree.AddItem(group, "m", itRectangle);
+    f.tree.ClearHistory();
+    View()->expand(IndexOf(group));
+    View()->expand(IndexOf(f.tree.TrashNode()));
+    enum class TWhere { On, Above, Below };
+    struct TCase {
+        const char* Name;
+        std::vector<TTreeNode*> Dragged;
+        TTreeNode* Target;
+        TWhere Where;
+        std::vector<std::string> Top;   // the Object root's rows after the drop; empty: refused
+        std::vector<std::string> Group; // the group's rows after it
+    };
+    const std::string trash = f.tree.TrashNode()->Text();
+    const TCase cases[] = {
+        {"into a group", {a}, group, TWhere::On, {trash, "b", "c", "g"}, {"m", "a"}},
+        {"two rows between siblings", {a, c}, b, TWhere::Above, {trash, "a", "c", "b", "g"}, {"m"}},
+        {"out of a group", {member}, a, TWhere::Below, {trash, "a", "m", "b", "c", "g"}, {}},
+        {"a group into itself", {group}, member, TWhere::Above, {}, {}},
+        {"beside the trash", {b}, f.tree.TrashNode(), TWhere::Below, {trash, "b", "a", "c", "g"}, {"m"}},
+        {"into the trash", {b}, f.tree.TempNode(), TWhere::Above, {}, {}},
+        {"above the Object root", {b}, f.tree.ObjectRoot(), TWhere::Above, {}, {}},
+    };
+    const std::vector<std::string> top = ChildCaptions(f.tree.ObjectRoot());
+    for (const TCase& drop : cases) {
+        SCOPED_TRACE(drop.Name);
+        // Select the rows: a click, then Ctrl-clicks.
+        ClickNode(drop.Dragged.front());
+        for (std::size_t k = 1; k < drop.Dragged.size(); ++k)
+            QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                              View()->visualRect(IndexOf(drop.Dragged[k])).center());
+        // Press on the first and move past the drag distance (a drag loop
+        // would take the mouse from there on).
+        const QPoint from = View()->visualRect(IndexOf(drop.Dragged.front())).center();
+        QTest::mousePress(View()->viewport(), Qt::LeftButton, {}, from);
+        QPoint to = from;
+        QDrag* drag = nullptr;
+        while (!drag && to.y() - from.y() < 4 * QApplication::startDragDistance()) {
+            to += QPoint(0, 3);
+            QTest::mouseMove(View()->viewport(), to);
+            drag = View()->findChild<QDrag*>();
+        }
+        ASSERT_NE(drag, nullptr);
+        EXPECT_GT(to.y() - from.y(), QApplication::startDragDistance());
+        QMimeData data;
+        for (const QString& format : drag->mimeData()->formats())
+            data.setData(format, drag->mimeData()->data(format));
+        // The drag loop takes the release: the view never sees it.
+        QTest::mouseRelease(&form, Qt::LeftButton, {}, {0, 0});
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the finished drag goes
+
+        const QRect target = View()->visualRect(IndexOf(drop.Target));
+        const QPoint at = drop.Where == TWhere::On      ? target.center()
+                          : drop.Where == TWhere::Above ? QPoint(target.center().x(), target.top() + 1)
+                                                        : QPoint(target.center().x(), target.bottom() - 1);
+        QDragEnterEvent enter(at, Qt::MoveAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(View()->viewport(), &enter);
+        QDragMoveEvent move(at, Qt::MoveAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(View()->viewport(), &move);
+        EXPECT_EQ(move.isAccepted(), !drop.Top.empty());
+        QDropEvent dropped(at, Qt::MoveAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(View()->viewport(), &dropped);
+        if (drop.Top.empty()) {
+            EXPECT_EQ(ChildCaptions(f.tree.ObjectRoot()), top);
+            EXPECT_FALSE(f.tree.History().CanUndo());
+            continue;
+        }
+        EXPECT_EQ(ChildCaptions(f.tree.ObjectRoot()), drop.Top);
+        EXPECT_EQ(ChildCaptions(group), drop.Group);
+        // The rows show it; the moved rows stay selected, the group open.
+        for (TTreeNode* node : drop.Dragged) {
+            EXPECT_EQ(View()->model()->index(node->Index(), 0, IndexOf(node->Parent())), IndexOf(node));
+            EXPECT_TRUE(View()->selectionModel()->isSelected(IndexOf(node)));
+        }
+        EXPECT_TRUE(View()->isExpanded(IndexOf(group)));
+        // Drawn in list order: the drop's place is its place in the drawing.
+        std::vector<TTreeNode*> drawn = f.tree.ChildrenInDrawingOrder(drop.Dragged.front()->Parent());
+        std::erase(drawn, f.tree.TrashNode());
+        std::vector<std::string> listed = ChildCaptions(drop.Dragged.front()->Parent());
+        std::erase(listed, trash);
+        EXPECT_EQ(Captions(drawn), listed);
+        // One step, which undo takes back row by row.
+        EXPECT_EQ(f.tree.History().UndoName(), "移動");
+        EXPECT_EQ(f.tree.History().DoneCount(), 1u);
+        f.commands.Undo();
+        EXPECT_EQ(ChildCaptions(f.tree.ObjectRoot()), top);
+        EXPECT_EQ(ChildCaptions(group), std::vector<std::string>{"m"});
+        EXPECT_TRUE(View()->isExpanded(IndexOf(group)));
+        EXPECT_EQ(View()->model()->index(1, 0, IndexOf(f.tree.ObjectRoot())), IndexOf(a));
+        f.tree.ClearHistory();
+    }
+
+    // Undo puts a deleted row back between its siblings without a reset:
+    // the opened group stays open.
+    ClickNode(b);
+    Action("Delete1")->trigger();
+    f.commands.Undo();
+    EXPECT_EQ(ChildCaptions(f.tree.ObjectRoot()), top);
+    EXPECT_TRUE(View()->isExpanded(IndexOf(group)));
+
+    // Nor do the fixed nodes start a drag.
+    const QPoint from = View()->visualRect(IndexOf(f.tree.TrashNode())).center();
+    QTest::mousePress(View()->viewport(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(View()->viewport(), from + QPoint(0, 2 * QApplication::startDragDistance()));
+    QTest::mouseMove(View()->viewport(), from + QPoint(0, 4 * QApplication::startDragDistance()));
+    EXPECT_EQ(View()->findChild<QDrag*>(), nullptr);
+    QTest::mouseRelease(View()->viewport(), Qt::LeftButton, {}, from);
 }
 
 TEST_F(TreeForm1Test, AHundredThousandNodesLoadIntoTheView)

@@ -72,7 +72,7 @@ public:
             const TEditStepScope step(tree, name);
             change();
         };
-        switch (Below(11)) {
+        switch (Below(13)) {
         case 0: gesture("move", [&] { canvas.MoveSelection(dx, dy); }); return "move";
         case 1: gesture("resize", [&] { canvas.ResizeSelection(0, 0, dx, dy); }); return "resize";
         case 2: gesture("rotate", [&] { canvas.RotateSelection(dx, dy); }); return "rotate";
@@ -94,6 +94,16 @@ public:
         case 8:
             gesture("pen", [&] { tree.ApplyPen(RandomPen(), node); });
             return "pen";
+        case 11:
+            commands.RestackSelection(static_cast<TObjectTree::TRestack>(Below(4)));
+            return "z-order";
+        case 12:
+            // Into a group (placed by its ancestors) or among its siblings.
+            if (TTreeNode* target = RandomDrawnNode(); target && commands.CanDropInto(target))
+                commands.Drop({node}, target, target->FirstChild());
+            else
+                commands.Drop({node}, node->Parent(), node->Parent()->FirstChild());
+            return "tree drop";
         case 9:
             gesture("text", [&] {
                 tree.ChangeItem(node, [&](TItemObject& item) {

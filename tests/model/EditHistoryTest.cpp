@@ -116,6 +116,21 @@ TEST(EditHistoryTest, UndoAndRedoRestoreEveryKindOfChange)
              d.tree.SetItemCounter(500);
              d.tree.SetCanvasGeometry({800, 600, 5});
          }},
+        {"move nodes themselves", [](TDrawing& d) {
+             d.tree.MoveNode(d.a, d.group, d.member);
+             d.tree.MoveNode(d.group, d.tree.ObjectRoot(), d.b);
+         }},
+        {"move several side by side", [](TDrawing& d) {
+             d.tree.MoveNodes({d.member, d.b, d.a}, d.tree.ObjectRoot(), d.a);
+         }},
+        // The node created, moved and deleted is kept by the step once only.
+        {"add, move and delete in one", [](TDrawing& d) {
+             TTreeNode* extra = d.tree.AddItem(d.group, "x", itGroup);
+             d.tree.AddItem(extra, "y", itRectangle);
+             d.tree.MoveNode(extra, d.tree.ObjectRoot(), d.a);
+             d.tree.MoveNode(d.a, extra, nullptr);
+             d.tree.DeleteSubtree(extra);
+         }},
         {"add, change and delete in one", [](TDrawing& d) {
              TTreeNode* extra = d.tree.AddItem(d.a, "x", itGroup);
              d.tree.MoveItem(5, 5, extra);
@@ -178,7 +193,7 @@ TEST(EditHistoryTest, ARandomSequenceOfStepsUndoesAndRedoesExactly)
             for (int change = pick(3) + 1; change > 0; --change) {
                 TTreeNode* node = anyItem();
                 // Copies double a subtree at worst; past a few hundred nodes only shrink.
-                switch (d.tree.NodeCount() > 300 ? 2 + pick(4) : pick(6)) {
+                switch (d.tree.NodeCount() > 300 ? 2 + pick(5) : pick(7)) {
                 case 0: AddShape(d.tree, node, itRectangle, {{pick(99), pick(99)}, {pick(99), 5}}); break;
                 case 1:
                     if (TTreeNode* target = anyItem(); !target->IsWithin(node))
@@ -187,6 +202,13 @@ TEST(EditHistoryTest, ARandomSequenceOfStepsUndoesAndRedoesExactly)
                 case 2: d.tree.MoveSubtree(pick(2) ? d.tree.TrashNode() : anyItem(), node); break;
                 case 3: d.tree.DeleteSubtree(d.tree.IsFixedNode(node) ? nullptr : node); break;
                 case 4: d.tree.MoveItem(pick(9) - 4, pick(9) - 4, node); break;
+                case 5:
+                    // The node itself, refused into its own subtree.
+                    if (TTreeNode* target = anyItem(); pick(2))
+                        d.tree.MoveNode(node, target, pick(2) ? target->FirstChild() : nullptr);
+                    else
+                        d.tree.MoveNodes({node, anyItem()}, target, target->LastChild());
+                    break;
                 default: d.tree.SetCaption(node, "c" + std::to_string(round)); break;
                 }
             }

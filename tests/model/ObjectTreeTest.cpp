@@ -269,8 +269,9 @@ TEST(ObjectTree, PriorityWalkOrdersByPriorityKeepsListOrderForTiesAndSkipsOutOfR
 }
 
 // Restack moves nodes among their drawn siblings, the trash aside; ties of
-// priority are renumbered (ItemCounter growing when they need room), and the
-// whole change is one step that undo takes back.
+// priority are renumbered (ItemCounter growing when they need room), the
+// list of siblings follows, and the whole change is one step that undo
+// takes back and redo does again.
 TEST(ObjectTree, RestackMovesNodesAmongTheirSiblingsAsOneStep)
 {
     using enum TObjectTree::TRestack;
@@ -309,6 +310,8 @@ TEST(ObjectTree, RestackMovesNodesAmongTheirSiblingsAsOneStep)
             };
             const std::vector<std::string> before = order();
             ASSERT_EQ(before, (std::vector<std::string>{"a", "b", "c", "d", "e"}));
+            const auto list = [root] { return ChildCaptions(root); };
+            const std::vector<std::string> listBefore = list();
             const std::int32_t trashPriority = tree.TrashNode()->Data()->Priority;
             const std::int32_t counter = tree.ItemCounter();
             std::vector<TTreeNode*> moved{tree.TrashNode()};
@@ -323,14 +326,22 @@ TEST(ObjectTree, RestackMovesNodesAmongTheirSiblingsAsOneStep)
                 EXPECT_EQ(tree.History().DoneCount(), steps);
                 continue;
             }
+            const std::vector<std::string> after = restack.Order.empty() ? before : restack.Order;
             EXPECT_EQ(result, 0);
-            EXPECT_EQ(order(), restack.Order.empty() ? before : restack.Order);
+            EXPECT_EQ(order(), after);
+            std::vector<std::string> listAfter{tree.TrashNode()->Text()};
+            listAfter.insert(listAfter.end(), after.begin(), after.end());
+            EXPECT_EQ(list(), listAfter);
             EXPECT_EQ(tree.TrashNode()->Data()->Priority, trashPriority);
             EXPECT_EQ(tree.ItemCounter() > counter, ties);
             EXPECT_EQ(tree.History().DoneCount(), steps + 1);
             tree.Undo();
             EXPECT_EQ(order(), before);
+            EXPECT_EQ(list(), listBefore);
             EXPECT_EQ(tree.ItemCounter(), counter);
+            tree.Redo();
+            EXPECT_EQ(order(), after);
+            EXPECT_EQ(list(), listAfter);
         }
     }
 }
