@@ -79,11 +79,13 @@ void TMainForm1::Run(TCommand command)
 void TMainForm1::BuildMenus()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-    AddMenuItem(file, QStringLiteral("新規作成(&N)"), &TMainWindowCommands::New);
-    AddMenuItem(file, QStringLiteral("開く(&O)..."), &TMainWindowCommands::Open);
-    saveAction_ = AddMenuItem(file, QStringLiteral("上書き保存(&S)"), &TMainWindowCommands::Save);
+    AddMenuItem(file, QStringLiteral("新規作成(&N)"), &TMainWindowCommands::New, QKeySequence(Qt::CTRL | Qt::Key_N));
+    AddMenuItem(file, QStringLiteral("開く(&O)..."), &TMainWindowCommands::Open, QKeySequence(Qt::CTRL | Qt::Key_O));
+    saveAction_ = AddMenuItem(file, QStringLiteral("上書き保存(&S)"), &TMainWindowCommands::Save,
+                              QKeySequence(Qt::CTRL | Qt::Key_S));
     saveAction_->setEnabled(false);
-    AddMenuItem(file, QStringLiteral("名前をつけて保存(&A)..."), &TMainWindowCommands::SaveAs);
+    AddMenuItem(file, QStringLiteral("名前をつけて保存(&A)..."), &TMainWindowCommands::SaveAs,
+                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     recentMenu_ = file->addMenu(QStringLiteral("最近使ったファイル"));
     ShowRecentFiles({});
     AddMenuItem(file, QStringLiteral("印刷(&P)..."), &TMainWindowCommands::Print, QKeySequence(Qt::CTRL | Qt::Key_P));

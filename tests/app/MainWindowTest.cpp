@@ -117,6 +117,11 @@ protected:
         return app.Tree().ObjectRoot()->LastChild();
     }
     QString Path(const char* name) const { return folder.filePath(QString::fromUtf8(name)); }
+    static QByteArray ReadFile(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
     // The canvas window active with the keyboard on the picture.
     void FocusCanvas()
     {
@@ -417,9 +422,13 @@ TEST_F(MainWindowTest, SaveThenQuitEndsTheProgram)
 {
     DrawRectangle({40, 40}, {120, 90});
     dialogs->saveAnswers.push_back(TUserDialogs::TSaveChoice{Path("plan"), 1});
-    MenuItem(QStringLiteral("名前をつけて保存(&A)..."))->trigger();
+    FocusCanvas();
+    KeyToFocus(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier); // 名前をつけて保存
+    ASSERT_TRUE(QFile::exists(Path("plan.dof")));
+    const QByteArray firstSave = ReadFile(Path("plan.dof"));
     DrawRectangle({150, 150}, {200, 190});
-    MenuItem(QStringLiteral("上書き保存(&S)"))->trigger();
+    KeyToFocus(Qt::Key_S, Qt::ControlModifier); // 上書き保存
+    EXPECT_NE(ReadFile(Path("plan.dof")), firstSave);
     QTimer::singleShot(0, [this] { MenuItem(QStringLiteral("終了(&X)"))->trigger(); });
     QTimer::singleShot(5000, [] { QCoreApplication::exit(1); }); // a loop left running
     EXPECT_EQ(QApplication::exec(), 0);
@@ -494,7 +503,8 @@ TEST_F(MainWindowTest, SaveAsNewAndOpenGiveTheSameDrawingBack)
     MenuItem(QStringLiteral("新規作成(&N)"))->trigger();
     EXPECT_EQ(Describe(app.Tree().ObjectRoot()), before + "");
     dialogs->confirmAnswers = {true};
-    MenuItem(QStringLiteral("新規作成(&N)"))->trigger();
+    FocusCanvas();
+    KeyToFocus(Qt::Key_N, Qt::ControlModifier); // 新規作成
     EXPECT_EQ(app.Tree().NodeCount(), 3u);
     EXPECT_FALSE(app.MainForm().SaveAction()->isEnabled());
     // What was copied is still on the desktop's clipboard for the new drawing.
@@ -502,20 +512,16 @@ TEST_F(MainWindowTest, SaveAsNewAndOpenGiveTheSameDrawingBack)
 
     dialogs->confirmAnswers = {true};
     dialogs->openAnswers.push_back(Path("plan.dof"));
-    MenuItem(QStringLiteral("開く(&O)..."))->trigger();
+    KeyToFocus(Qt::Key_O, Qt::ControlModifier); // 開く
     EXPECT_EQ(Describe(app.Tree().ObjectRoot()), before);
     EXPECT_TRUE(app.MainForm().SaveAction()->isEnabled());
     EXPECT_EQ(dialogs->initialDirs.back(), folder.path());
 
     // Save writes the opened file again, byte for byte the same.
-    QFile saved(Path("plan.dof"));
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    const QByteArray first = saved.readAll();
-    saved.close();
+    const QByteArray first = ReadFile(Path("plan.dof"));
     QFile::remove(Path("plan.dof"));
     MenuItem(QStringLiteral("上書き保存(&S)"))->trigger();
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_EQ(saved.readAll(), first);
+    EXPECT_EQ(ReadFile(Path("plan.dof")), first);
 }
 
 TEST_F(MainWindowTest, ExtensionsAreAppendedUnlessExactAndExportsKeepTheGridSwitch)
