@@ -26,12 +26,12 @@ protected:
     void mousePressEvent(QMouseEvent* event) override
     {
         QTreeView::mousePressEvent(event);
-        form_.TreeView1MouseDown(event->button(), false);
+        form_.TreeView1MouseDown(event->button(), false, event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier));
     }
     void mouseDoubleClickEvent(QMouseEvent* event) override
     {
         QTreeView::mouseDoubleClickEvent(event);
-        form_.TreeView1MouseDown(event->button(), true);
+        form_.TreeView1MouseDown(event->button(), true, false);
     }
 
 private:
@@ -142,7 +142,7 @@ void TTreeForm1::SetPasteEnabled(bool enabled)
     paste1_->setEnabled(enabled);
 }
 
-void TTreeForm1::TreeView1MouseDown(Qt::MouseButton button, bool doubleClick)
+void TTreeForm1::TreeView1MouseDown(Qt::MouseButton button, bool doubleClick, bool addingRows)
 {
     TTreeNode* node = SelectedNode();
     if (!node || tree_.IsFixedNode(node) || !node->Data()->Active || button != Qt::LeftButton)
@@ -150,9 +150,23 @@ void TTreeForm1::TreeView1MouseDown(Qt::MouseButton button, bool doubleClick)
     if (doubleClick) {
         editor_.Execute(node);
         canvas_.Repaint();
+    } else if (addingRows) {
+        canvas_.SelectFromTree(SelectedNodes());
     } else {
+        // Also a press on one of several selected rows, which the view keeps
+        // selected in case a drag follows: on the canvas it is that item.
         canvas_.SelectFromTree(node);
     }
+}
+
+std::vector<TTreeNode*> TTreeForm1::SelectedNodes() const
+{
+    std::vector<TTreeNode*> nodes{SelectedNode()};
+    for (const QModelIndex& index : treeView1_->selectionModel()->selectedRows()) {
+        if (TTreeNode* node = model_->NodeAt(index); node != nodes.front())
+            nodes.push_back(node);
+    }
+    return nodes;
 }
 
 bool TTreeForm1::TreeView1Expanding(const QModelIndex& index) const

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <vector>
+
 class QAction;
 class QMenu;
 class QModelIndex;
@@ -38,12 +40,15 @@ public:
 
     // The tree's selected node (the current one when several are), or null.
     TTreeNode* SelectedNode() const;
+    // Every selected row's node, the current one first.
+    std::vector<TTreeNode*> SelectedNodes() const;
 
     // "貼り付け(&P)" follows the main window's other two paste items.
     void SetPasteEnabled(bool enabled);
 
     // Handlers of the view (public: the view forwards its mouse to them).
-    void TreeView1MouseDown(Qt::MouseButton button, bool doubleClick);
+    // `addingRows`: Ctrl or Shift held, the rows picked go together.
+    void TreeView1MouseDown(Qt::MouseButton button, bool doubleClick, bool addingRows);
     bool TreeView1Expanding(const QModelIndex& index) const;
 
 private:

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <tuple>
+#include <unordered_set>
 
 namespace qm {
 
@@ -364,9 +365,27 @@ void TCanvasWindow::SelectFromTree(TTreeNode* node)
 {
     if (!node || tree_.IsFixedNode(node) || !node->Data()->Active)
         return;
+    SelectFromTree(std::span<TTreeNode* const>(&node, 1));
+}
+
+void TCanvasWindow::SelectFromTree(std::span<TTreeNode* const> nodes)
+{
+    // A node whose group is picked too goes with the group, as on the canvas.
+    const std::unordered_set<const TTreeNode*> picked(nodes.begin(), nodes.end());
+    const auto insidePicked = [&picked](const TTreeNode* node) {
+        for (const TTreeNode* above = node->Parent(); above; above = above->Parent()) {
+            if (picked.contains(above))
+                return true;
+        }
+        return false;
+    };
     ToggleMarks();
     ClearSelection();
-    ToggleSelection(node);
+    for (TTreeNode* node : nodes) {
+        if (node && !tree_.IsFixedNode(node) && node->Data()->Active && !selection_.Contains(node) &&
+            !insidePicked(node))
+            ToggleSelection(node);
+    }
     ToggleMarks();
 }
 

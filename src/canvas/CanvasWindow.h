@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -165,6 +166,9 @@ public:
     void ClearSelection();
     // A left click on a node in the tree window: that node alone, marks redrawn.
     void SelectFromTree(TTreeNode* node);
+    // Rows picked with Ctrl or Shift in the tree window: those nodes alone,
+    // leaving out the fixed nodes and what is not active.
+    void SelectFromTree(std::span<TTreeNode* const> nodes);
     // "すべて選択": every shown item at the top of the drawing (the Object
     // root's children), marks drawn. Nothing while the in-place editor is open
     // or a gesture is under way.

@@ -194,6 +194,18 @@ TEST_F(TreeForm1Test, LeftClickSelectsOnTheCanvasOnlyForActiveOrdinaryNodes)
     EXPECT_TRUE(MarksVisible());
     EXPECT_EQ(f.main.fontBar.Height, -20);
 
+    // Rows added with Ctrl are selected together, the fixed nodes left out.
+    TTreeNode* group = f.tree.AddItem(f.tree.ObjectRoot(), "group", itGroup);
+    TTreeNode* member = f.tree.AddItem(group, "member", itRectangle);
+    View()->expand(IndexOf(group));
+    for (const TTreeNode* added : {first, f.tree.TrashNode(), group, member}) {
+        View()->scrollTo(IndexOf(added));
+        QTest::mouseClick(View()->viewport(), Qt::LeftButton, Qt::ControlModifier, View()->visualRect(IndexOf(added)).center());
+    }
+    EXPECT_EQ(CanvasSelection(), (std::vector<TTreeNode*>{second, first, group})); // the member goes with its group
+    ClickNode(second);
+    EXPECT_EQ(CanvasSelection(), std::vector<TTreeNode*>{second});
+
     // A fixed node or a right click leaves the canvas selection alone.
     ClickNode(f.tree.TrashNode());
     EXPECT_EQ(CanvasSelection(), std::vector<TTreeNode*>{second});
