@@ -113,8 +113,8 @@ bool TObjectTreeModel::setData(const QModelIndex& index, const QVariant& value, 
 Qt::ItemFlags TObjectTreeModel::flags(const QModelIndex& index) const
 {
     const TTreeNode* node = NodeAt(index);
-    if (!node)
-        return Qt::NoItemFlags;
+    if (!node) // the empty space below the rows takes drops (see DropTarget)
+        return commands_ ? Qt::ItemIsDropEnabled : Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     if (tree_.CanEditCaption(node))
         flags |= Qt::ItemIsEditable;
@@ -245,10 +245,19 @@ std::vector<TTreeNode*> TObjectTreeModel::DraggedNodes(const QMimeData* data) co
     return stream.status() == QDataStream::Ok ? nodes : std::vector<TTreeNode*>{};
 }
 
-bool TObjectTreeModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int, int,
+// A drop on the empty space below the rows (no parent row, no place among
+// the top rows) puts the items at the end of the Object root.
+TTreeNode* TObjectTreeModel::DropTarget(int row, const QModelIndex& parent) const
+{
+    if (parent.isValid())
+        return NodeAt(parent);
+    return row < 0 ? tree_.ObjectRoot() : nullptr;
+}
+
+bool TObjectTreeModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int,
                                        const QModelIndex& parent) const
 {
-    return commands_ && action == Qt::MoveAction && commands_->CanDrop(DraggedNodes(data), NodeAt(parent));
+    return commands_ && action == Qt::MoveAction && commands_->CanDrop(DraggedNodes(data), DropTarget(row, parent));
 }
 
 bool TObjectTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
@@ -256,8 +265,8 @@ bool TObjectTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action
 {
     if (!canDropMimeData(data, action, row, column, parent))
         return false;
-    TTreeNode* target = NodeAt(parent);
-    commands_->Drop(DraggedNodes(data), target, row >= 0 ? ChildRowsOf(target).At(row) : nullptr);
+    TTreeNode* target = DropTarget(row, parent);
+    commands_->Drop(DraggedNodes(data), target, parent.isValid() && row >= 0 ? ChildRowsOf(target).At(row) : nullptr);
     return true;
 }
 

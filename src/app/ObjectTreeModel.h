@@ -79,6 +79,7 @@ private:
     // The dragged nodes in `data`, in tree order; empty when it holds none
     // of this model's.
     std::vector<TTreeNode*> DraggedNodes(const QMimeData* data) const;
+    TTreeNode* DropTarget(int row, const QModelIndex& parent) const;
 
     TObjectTree& tree_;
     TEditCommands* commands_ = nullptr;

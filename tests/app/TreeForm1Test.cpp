@@ -375,7 +375,7 @@ TEST_F(TreeForm1Test, DraggedRowsMoveIntoGroupsAndBetweenSiblingsAsOneStep)
     f.tree.ClearHistory();
     View()->expand(IndexOf(group));
     View()->expand(IndexOf(f.tree.TrashNode()));
-    enum class TWhere { On, Above, Below };
+    enum class TWhere { On, Above, Below, BelowEveryRow };
     struct TCase {
         const char* Name;
         std::vector<TTreeNode*> Dragged;
@@ -393,6 +393,7 @@ TEST_F(TreeForm1Test, DraggedRowsMoveIntoGroupsAndBetweenSiblingsAsOneStep)
         {"beside the trash", {b}, f.tree.TrashNode(), TWhere::Below, {trash, "b", "a", "c", "g"}, {"m"}},
         {"into the trash", {b}, f.tree.TempNode(), TWhere::Above, {}, {}},
         {"above the Object root", {b}, f.tree.ObjectRoot(), TWhere::Above, {}, {}},
+        {"below every row", {a}, nullptr, TWhere::BelowEveryRow, {trash, "b", "c", "g", "a"}, {"m"}},
     };
     const std::vector<std::string> top = ChildCaptions(f.tree.ObjectRoot());
     for (const TCase& drop : cases) {
@@ -422,10 +423,12 @@ TEST_F(TreeForm1Test, DraggedRowsMoveIntoGroupsAndBetweenSiblingsAsOneStep)
         QTest::mouseRelease(&form, Qt::LeftButton, {}, {0, 0});
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the finished drag goes
 
-        const QRect target = View()->visualRect(IndexOf(drop.Target));
+        const QRect target = drop.Target ? View()->visualRect(IndexOf(drop.Target)) : QRect();
         const QPoint at = drop.Where == TWhere::On      ? target.center()
                           : drop.Where == TWhere::Above ? QPoint(target.center().x(), target.top() + 1)
-                                                        : QPoint(target.center().x(), target.bottom() - 1);
+                          : drop.Where == TWhere::Below ? QPoint(target.center().x(), target.bottom() - 1)
+                                                        : QPoint(10, View()->viewport()->height() - 3);
+        ASSERT_FALSE(View()->indexAt(at).isValid() && drop.Where == TWhere::BelowEveryRow);
         QDragEnterEvent enter(at, Qt::MoveAction, &data, Qt::LeftButton, {});
         QApplication::sendEvent(View()->viewport(), &enter);
         QDragMoveEvent move(at, Qt::MoveAction, &data, Qt::LeftButton, {});
