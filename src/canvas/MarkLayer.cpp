@@ -31,43 +31,42 @@ void TMarkLayer::SetUpInvertingPen(TCanvas& canvas, std::int32_t penWidth)
 void TMarkLayer::AddRectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
                               std::int32_t penWidth)
 {
-    shapes_.push_back({TKind::Rectangle, penWidth, {{left, top}, {right, bottom}}});
+    shapes_.push_back({TKind::Rectangle, penWidth, {left, top}, {right, bottom}});
 }
 
 void TMarkLayer::AddHandle(std::int32_t cx, std::int32_t cy, std::int32_t half)
 {
-    shapes_.push_back({TKind::Handle, 1, {{cx, cy}}, half});
+    shapes_.push_back({TKind::Handle, 1, {cx, cy}, {}, half});
 }
 
 void TMarkLayer::AddCircle(std::int32_t cx, std::int32_t cy, std::int32_t radius, std::int32_t penWidth)
 {
-    shapes_.push_back({TKind::Circle, penWidth, {{cx, cy}}, radius});
+    shapes_.push_back({TKind::Circle, penWidth, {cx, cy}, {}, radius});
 }
 
 void TMarkLayer::AddPolyline(std::vector<TCanvasPoint> points)
 {
-    shapes_.push_back({TKind::Polyline, 1, std::move(points)});
+    shapes_.push_back({TKind::Polyline, 1, {}, {}, 0, std::move(points)});
 }
 
 void TMarkLayer::AddPolygon(std::vector<TCanvasPoint> points)
 {
-    shapes_.push_back({TKind::Polygon, 1, std::move(points)});
+    shapes_.push_back({TKind::Polygon, 1, {}, {}, 0, std::move(points)});
 }
 
 void TMarkLayer::DrawShape(TCanvas& canvas, const TShape& shape, double scale)
 {
     SetUpInvertingPen(canvas, shape.PenWidth);
-    const auto& p = shape.Points;
     switch (shape.Kind) {
     case TKind::Rectangle: {
-        const TCanvasPoint a = ToView(p[0], scale);
-        const TCanvasPoint b = ToView(p[1], scale);
+        const TCanvasPoint a = ToView(shape.A, scale);
+        const TCanvasPoint b = ToView(shape.B, scale);
         canvas.Rectangle(a.x, a.y, b.x, b.y);
         break;
     }
     case TKind::Handle:
     case TKind::Circle: {
-        const TCanvasPoint c = ToView(p[0], scale);
+        const TCanvasPoint c = ToView(shape.A, scale);
         const std::int64_t s = shape.Size;
         const auto clamp = [](std::int64_t v) {
             return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
@@ -81,8 +80,8 @@ void TMarkLayer::DrawShape(TCanvas& canvas, const TShape& shape, double scale)
     case TKind::Polyline:
     case TKind::Polygon: {
         std::vector<TCanvasPoint> points;
-        points.reserve(p.size());
-        for (const TCanvasPoint& point : p)
+        points.reserve(shape.Path.size());
+        for (const TCanvasPoint& point : shape.Path)
             points.push_back(ToView(point, scale));
         if (shape.Kind == TKind::Polyline)
             canvas.Polyline(points);
@@ -91,6 +90,63 @@ void TMarkLayer::DrawShape(TCanvas& canvas, const TShape& shape, double scale)
         break;
     }
     }
+}
+
+TRect TMarkLayer::ExtentOf(const TShape& shape)
+{
+    // A wide pen reaches half its width past the outline; a margin of the
+    // whole width and one pixel more leaves no rounding out.
+    const std::int64_t margin = std::int64_t{shape.PenWidth} + 1;
+    std::int64_t left = 0;
+    std::int64_t top = 0;
+    std::int64_t right = 0;
+    std::int64_t bottom = 0;
+    switch (shape.Kind) {
+    case TKind::Rectangle:
+        left = std::min(shape.A.x, shape.B.x);
+        top = std::min(shape.A.y, shape.B.y);
+        right = std::max(shape.A.x, shape.B.x);
+        bottom = std::max(shape.A.y, shape.B.y);
+        break;
+    case TKind::Handle:
+    case TKind::Circle:
+        left = std::int64_t{shape.A.x} - shape.Size;
+        top = std::int64_t{shape.A.y} - shape.Size;
+        right = std::int64_t{shape.A.x} + shape.Size;
+        bottom = std::int64_t{shape.A.y} + shape.Size;
+        break;
+    case TKind::Polyline:
+    case TKind::Polygon:
+        if (shape.Path.empty())
+            return {0, 0, -1, -1};
+        left = right = shape.Path.front().x;
+        top = bottom = shape.Path.front().y;
+        for (const TCanvasPoint& p : shape.Path) {
+            left = std::min<std::int64_t>(left, p.x);
+            top = std::min<std::int64_t>(top, p.y);
+            right = std::max<std::int64_t>(right, p.x);
+            bottom = std::max<std::int64_t>(bottom, p.y);
+        }
+        break;
+    }
+    const auto clamp = [](std::int64_t v) {
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN / 2, INT32_MAX / 2));
+    };
+    return {clamp(left - margin), clamp(top - margin), clamp(right + margin), clamp(bottom + margin)};
+}
+
+template <typename Shapes>
+TRect TMarkLayer::ExtentOfAll(const Shapes& shapes)
+{
+    TRect extent{0, 0, -1, -1};
+    for (const TShape& shape : shapes)
+        extent = extent.United(ExtentOf(shape));
+    return extent;
+}
+
+TRect TMarkLayer::Extent() const
+{
+    return ExtentOfAll(shapes_);
 }
 
 void TMarkLayer::Draw(TCanvas& canvas) const
@@ -110,8 +166,12 @@ std::size_t TMarkLayer::TShapeHash::operator()(const TShape& shape) const
 {
     std::size_t hash = std::hash<std::int64_t>{}((std::int64_t{static_cast<std::int32_t>(shape.Kind)} << 40)
                                                  ^ (std::int64_t{shape.PenWidth} << 20) ^ shape.Size);
-    for (const TCanvasPoint& p : shape.Points)
+    const auto add = [&hash](const TCanvasPoint& p) {
         hash = hash * 1000003 ^ std::hash<std::int64_t>{}((std::int64_t{p.x} << 32) ^ static_cast<std::uint32_t>(p.y));
+    };
+    add(shape.A);
+    add(shape.B);
+    std::for_each(shape.Path.begin(), shape.Path.end(), add);
     return hash;
 }
 
@@ -124,6 +184,11 @@ void TMarkOverlay::Toggle(const TMarkLayer& layer)
         else
             shapes_.insert(shape);
     }
+}
+
+TRect TMarkOverlay::Extent() const
+{
+    return TMarkLayer::ExtentOfAll(shapes_);
 }
 
 void TMarkOverlay::Draw(TCanvas& canvas, double scale) const

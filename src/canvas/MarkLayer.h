@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/ItemObject.h"
 #include "platform/Canvas.h"
 
 #include <cstdint>
@@ -19,6 +20,9 @@ namespace qm {
 class TMarkLayer {
 public:
     bool Shown() const { return !shapes_.empty(); }
+    std::size_t Count() const { return shapes_.size(); }
+    // The pixels the shapes cover, and a margin (empty when there are none).
+    TRect Extent() const;
 
     void AddRectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom, std::int32_t penWidth = 1);
     // A square handle of 2 x `half` about its centre.
@@ -45,8 +49,12 @@ private:
         TKind Kind;
         std::int32_t PenWidth;
         // Two corners of a rectangle; the centre of a handle or circle.
-        std::vector<TCanvasPoint> Points;
+        TCanvasPoint A;
+        TCanvasPoint B;
         std::int32_t Size = 0; // half a handle's side, a circle's radius
+        // The points of a polyline or polygon; the other shapes need no
+        // allocation of their own, which a large selection's marks add up to.
+        std::vector<TCanvasPoint> Path;
 
         friend bool operator==(const TShape&, const TShape&) = default;
     };
@@ -57,6 +65,9 @@ private:
     // Draws one shape with canvas units mapped to `scale` view pixels;
     // sizes and pen widths stay in view pixels.
     static void DrawShape(TCanvas& canvas, const TShape& shape, double scale);
+    static TRect ExtentOf(const TShape& shape);
+    template <typename Shapes>
+    static TRect ExtentOfAll(const Shapes& shapes);
 
     std::vector<TShape> shapes_;
 };
@@ -70,6 +81,8 @@ private:
 class TMarkOverlay {
 public:
     bool Empty() const { return shapes_.empty(); }
+    std::size_t Count() const { return shapes_.size(); }
+    TRect Extent() const;
     // The layer's shapes were drawn once more with the inverting pen.
     void Toggle(const TMarkLayer& layer);
     // The picture was overwritten.
