@@ -18,9 +18,9 @@ namespace qm {
 // patterns anchored at the image origin that leave their gaps untouched, pen
 // mode not-xor (drawing twice restores the pixels), system colours resolved
 // at each drawing call. Text is smoothed in grayscale. Lines, polygon fills,
-// rectangle fills and text (from glyph images that Qt draws once) are
-// rasterised by PixelRaster; pictures, marks' rectangles and ellipses and
-// styled pens go through QPainter.
+// rectangle fills, one-pixel rectangle frames and text (from glyph images
+// that Qt draws once) are rasterised by PixelRaster; pictures, ellipses,
+// other rectangles and styled pens go through QPainter.
 class TRasterCanvas final : public TCanvas {
 public:
     // The image must outlive the canvas; call Finish before it is resized,
