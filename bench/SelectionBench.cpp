@@ -2,8 +2,11 @@
 // 1 000 000 items (BenchDrawing.h) selected one by one as Shift-clicks do,
 // then copied, pasted, deleted, grouped or cut. Each command is taken back after it
 // is timed, so every run starts from the same drawing and selection. The
-// commands repaint the canvas as in the editor; BM_RepaintAfterCommand gives
-// the part of each figure that is that repaint.
+// commands repaint the canvas as in the editor. A tenth scattered over the
+// canvas changes all of it, so each figure holds a redraw of the whole
+// canvas; counter redraw_ms is that part (the same region drawn once more
+// alone), command_ms the rest, both in CPU time. BM_RepaintAfterCommand
+// gives a full repaint for comparison.
 #include "BenchDrawing.h"
 
 #include "../tests/canvas/CanvasTestSupport.h"
@@ -12,6 +15,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <ctime>
 #include <memory>
 
 namespace qm {
@@ -25,8 +29,10 @@ struct TSelectedDrawing {
           commands(tree, canvas, main, textBox, questions)
     {
         BuildDrawing(tree, {.items = items});
-        for (TTreeNode* node = tree.ObjectRoot()->FirstChild(); node; node = node->NextSibling())
-            nodes.push_back(node);
+        for (TTreeNode* node = tree.ObjectRoot()->FirstChild(); node; node = node->NextSibling()) {
+            if (!tree.IsFixedNode(node))
+                nodes.push_back(node);
+        }
         canvas.Repaint();
         tree.ClearHistory();
     }
@@ -68,21 +74,48 @@ void BM_SelectOneByOne(benchmark::State& state)
     state.counters["selected"] = static_cast<double>(d.canvas.Selection().Size());
 }
 
+double ThreadCpuMilliseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// The CPU time of drawing `area` of the drawing again, as the canvas's
+// redraw after an edit does.
+double RedrawMilliseconds(TSelectedDrawing& d, const TRect& area)
+{
+    TBitmap scratch(d.canvas.ImageWidth(), d.canvas.ImageHeight());
+    const double start = ThreadCpuMilliseconds();
+    d.canvas.DrawDrawingPart(scratch.Canvas(), area);
+    return ThreadCpuMilliseconds() - start;
+}
+
 // Times `command` on the selected tenth, then undoes it untimed.
 template <typename Command>
 void TimeCommand(benchmark::State& state, Command&& command)
 {
     TSelectedDrawing& d = Drawing(static_cast<int>(state.range(0)));
+    double commandMs = 0;
+    double redrawMs = 0;
     for (auto _ : state) {
         state.PauseTiming();
         d.SelectATenth();
+        const std::uint64_t revision = d.canvas.SurfaceRevision();
         state.ResumeTiming();
+        const double start = ThreadCpuMilliseconds();
         command(d);
+        const double spent = ThreadCpuMilliseconds() - start;
         state.PauseTiming();
+        const double redraw = RedrawMilliseconds(d, d.canvas.DamageSince(revision));
+        redrawMs += redraw;
+        commandMs += spent - redraw;
         d.commands.Undo();
         d.tree.ClearHistory();
         state.ResumeTiming();
     }
+    state.counters["command_ms"] = benchmark::Counter(commandMs, benchmark::Counter::kAvgIterations);
+    state.counters["redraw_ms"] = benchmark::Counter(redrawMs, benchmark::Counter::kAvgIterations);
 }
 
 void BM_Paste(benchmark::State& state)
