@@ -201,6 +201,38 @@ TEST(RasterCanvas, OnePixelFramesCoverTheirOutlineOnce)
     }
 }
 
+// Small not-xor ellipse outlines (the marks' circles) are stamped from the
+// pixels Qt inverts for their size and pen: the same pixels as Qt's own
+// drawing, wherever in the image they lie.
+TEST(RasterCanvas, SmallNotXorEllipsesInvertWhatQtInverts)
+{
+    struct TCase {
+        std::int32_t left, top, right, bottom, penWidth;
+    };
+    const TCase cases[] = {{5, 5, 19, 19, 1}, {17, 23, 31, 37, 1}, {8, 3, 18, 13, 1}, {2, 20, 17, 29, 1},
+                           {20, 4, 23, 7, 1},  {5, 5, 19, 19, 2},  {13, 18, 27, 32, 2}};
+    for (const TCase& c : cases) {
+        TBitmap ours(40, 40);
+        Fill(ours, kGrey);
+        const QImage before = BitmapImage(ours).copy();
+        QImage qts = before;
+        ours.Canvas().SetPen({clBlue, c.penWidth, psSolid, TPenMode::pmNotXor});
+        ours.Canvas().SetBrush({clWhite, bsClear});
+        ours.Canvas().Ellipse(c.left, c.top, c.right, c.bottom);
+        {
+            QPainter painter(&qts);
+            painter.setPen(c.penWidth > 1 ? QPen(Qt::blue, c.penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin)
+                                          : QPen(Qt::blue, 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+            painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+            if (c.penWidth > 1)
+                painter.setTransform(QTransform::fromTranslate(0.5, 0.5));
+            painter.drawEllipse(c.left, c.top, c.right - c.left - 1, c.bottom - c.top - 1);
+        }
+        EXPECT_EQ(BitmapImage(ours), qts) << c.left << "," << c.top << " pen " << c.penWidth;
+        EXPECT_NE(BitmapImage(ours), before) << "nothing drawn";
+    }
+}
+
 TEST(RasterCanvas, HatchesAreEightPixelPatternsFromTheOriginOverTheBackground)
 {
     TBitmap bitmap(40, 40);
