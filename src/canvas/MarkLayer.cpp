@@ -135,8 +135,7 @@ TRect TMarkLayer::ExtentOf(const TShape& shape)
     return {clamp(left - margin), clamp(top - margin), clamp(right + margin), clamp(bottom + margin)};
 }
 
-template <typename Shapes>
-TRect TMarkLayer::ExtentOfAll(const Shapes& shapes)
+TRect TMarkLayer::ExtentOfAll(const std::vector<TShape>& shapes)
 {
     TRect extent{0, 0, -1, -1};
     for (const TShape& shape : shapes)
@@ -162,39 +161,42 @@ void TMarkLayer::Erase(TCanvas& canvas)
     Forget();
 }
 
-std::size_t TMarkLayer::TShapeHash::operator()(const TShape& shape) const
+std::size_t TMarkOverlay::Count() const
 {
-    std::size_t hash = std::hash<std::int64_t>{}((std::int64_t{static_cast<std::int32_t>(shape.Kind)} << 40)
-                                                 ^ (std::int64_t{shape.PenWidth} << 20) ^ shape.Size);
-    const auto add = [&hash](const TCanvasPoint& p) {
-        hash = hash * 1000003 ^ std::hash<std::int64_t>{}((std::int64_t{p.x} << 32) ^ static_cast<std::uint32_t>(p.y));
-    };
-    add(shape.A);
-    add(shape.B);
-    std::for_each(shape.Path.begin(), shape.Path.end(), add);
-    return hash;
-}
-
-void TMarkOverlay::Toggle(const TMarkLayer& layer)
-{
-    for (const TMarkLayer::TShape& shape : layer.shapes_) {
-        const auto found = shapes_.find(shape);
-        if (found != shapes_.end())
-            shapes_.erase(found);
-        else
-            shapes_.insert(shape);
-    }
+    std::size_t count = 0;
+    for (const auto& layer : layers_)
+        count += layer.size();
+    return count;
 }
 
 TRect TMarkOverlay::Extent() const
 {
-    return TMarkLayer::ExtentOfAll(shapes_);
+    TRect extent{0, 0, -1, -1};
+    for (const auto& layer : layers_)
+        extent = extent.United(TMarkLayer::ExtentOfAll(layer));
+    return extent;
+}
+
+void TMarkOverlay::Toggle(const TMarkLayer& layer)
+{
+    if (layer.shapes_.empty())
+        return;
+    // The layer shown last is the likeliest to go first.
+    for (auto shown = layers_.rbegin(); shown != layers_.rend(); ++shown) {
+        if (*shown == layer.shapes_) {
+            layers_.erase(std::next(shown).base());
+            return;
+        }
+    }
+    layers_.push_back(layer.shapes_);
 }
 
 void TMarkOverlay::Draw(TCanvas& canvas, double scale) const
 {
-    for (const TMarkLayer::TShape& shape : shapes_)
-        TMarkLayer::DrawShape(canvas, shape, scale);
+    for (const auto& layer : layers_) {
+        for (const TMarkLayer::TShape& shape : layer)
+            TMarkLayer::DrawShape(canvas, shape, scale);
+    }
     TMarkLayer::SetUpInvertingPen(canvas);
 }
 

@@ -4,7 +4,6 @@
 #include "platform/Canvas.h"
 
 #include <cstdint>
-#include <unordered_set>
 #include <vector>
 
 namespace qm {
@@ -58,42 +57,38 @@ private:
 
         friend bool operator==(const TShape&, const TShape&) = default;
     };
-    struct TShapeHash {
-        std::size_t operator()(const TShape& shape) const;
-    };
-
     // Draws one shape with canvas units mapped to `scale` view pixels;
     // sizes and pen widths stay in view pixels.
     static void DrawShape(TCanvas& canvas, const TShape& shape, double scale);
     static TRect ExtentOf(const TShape& shape);
-    template <typename Shapes>
-    static TRect ExtentOfAll(const Shapes& shapes);
+    static TRect ExtentOfAll(const std::vector<TShape>& shapes);
 
     std::vector<TShape> shapes_;
 };
 
 // What the inverting pen has drawn on the picture and not drawn again: the
 // marks and rubber bands showing now, for a view that draws the drawing at
-// another scale and the marks over it. As on the picture, a shape drawn a
-// second time is gone. The inverting pen's result does not depend on the
-// order of the shapes, so they are kept unordered, found in constant time
-// however many marks a large selection has.
+// another scale and the marks over it. As on the picture, a layer drawn a
+// second time is gone. Layers are kept whole, as drawn: a large selection's
+// marks come and go as one block, without a lookup per shape.
 class TMarkOverlay {
 public:
-    bool Empty() const { return shapes_.empty(); }
-    std::size_t Count() const { return shapes_.size(); }
+    bool Empty() const { return layers_.empty(); }
+    std::size_t Count() const;
     TRect Extent() const;
     // The layer's shapes were drawn once more with the inverting pen.
     void Toggle(const TMarkLayer& layer);
     // The picture was overwritten.
-    void Clear() { shapes_.clear(); }
+    void Clear() { layers_.clear(); }
 
     // Draws the shapes with the inverting pen on a canvas of view pixels,
     // canvas unit u at view pixel u x `scale` (the middle of the unit).
     void Draw(TCanvas& canvas, double scale) const;
 
 private:
-    std::unordered_multiset<TMarkLayer::TShape, TMarkLayer::TShapeHash> shapes_;
+    // The inverting pen's result does not depend on the order of the
+    // shapes, nor on whether a pair drawn twice is kept or dropped.
+    std::vector<std::vector<TMarkLayer::TShape>> layers_;
 };
 
 } // namespace qm
