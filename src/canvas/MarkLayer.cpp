@@ -31,27 +31,27 @@ void TMarkLayer::SetUpInvertingPen(TCanvas& canvas, std::int32_t penWidth)
 void TMarkLayer::AddRectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
                               std::int32_t penWidth)
 {
-    shapes_.push_back({TKind::Rectangle, penWidth, {left, top}, {right, bottom}});
+    Writable().push_back({TKind::Rectangle, penWidth, {left, top}, {right, bottom}});
 }
 
 void TMarkLayer::AddHandle(std::int32_t cx, std::int32_t cy, std::int32_t half)
 {
-    shapes_.push_back({TKind::Handle, 1, {cx, cy}, {}, half});
+    Writable().push_back({TKind::Handle, 1, {cx, cy}, {}, half});
 }
 
 void TMarkLayer::AddCircle(std::int32_t cx, std::int32_t cy, std::int32_t radius, std::int32_t penWidth)
 {
-    shapes_.push_back({TKind::Circle, penWidth, {cx, cy}, {}, radius});
+    Writable().push_back({TKind::Circle, penWidth, {cx, cy}, {}, radius});
 }
 
 void TMarkLayer::AddPolyline(std::vector<TCanvasPoint> points)
 {
-    shapes_.push_back({TKind::Polyline, 1, {}, {}, 0, std::move(points)});
+    Writable().push_back({TKind::Polyline, 1, {}, {}, 0, std::move(points)});
 }
 
 void TMarkLayer::AddPolygon(std::vector<TCanvasPoint> points)
 {
-    shapes_.push_back({TKind::Polygon, 1, {}, {}, 0, std::move(points)});
+    Writable().push_back({TKind::Polygon, 1, {}, {}, 0, std::move(points)});
 }
 
 void TMarkLayer::DrawShape(TCanvas& canvas, const TShape& shape, double scale)
@@ -145,13 +145,24 @@ TRect TMarkLayer::ExtentOfAll(const std::vector<TShape>& shapes)
 
 TRect TMarkLayer::Extent() const
 {
-    return ExtentOfAll(shapes_);
+    return shapes_ ? ExtentOfAll(*shapes_) : TRect{0, 0, -1, -1};
+}
+
+TMarkLayer::TShapes& TMarkLayer::Writable()
+{
+    if (!shapes_)
+        shapes_ = std::make_shared<TShapes>();
+    else if (shapes_.use_count() > 1)
+        shapes_ = std::make_shared<TShapes>(*shapes_);
+    return *shapes_;
 }
 
 void TMarkLayer::Draw(TCanvas& canvas) const
 {
-    for (const TShape& shape : shapes_)
-        DrawShape(canvas, shape, 1);
+    if (shapes_) {
+        for (const TShape& shape : *shapes_)
+            DrawShape(canvas, shape, 1);
+    }
     SetUpInvertingPen(canvas);
 }
 
@@ -165,7 +176,7 @@ std::size_t TMarkOverlay::Count() const
 {
     std::size_t count = 0;
     for (const auto& layer : layers_)
-        count += layer.size();
+        count += layer->size();
     return count;
 }
 
@@ -173,17 +184,17 @@ TRect TMarkOverlay::Extent() const
 {
     TRect extent{0, 0, -1, -1};
     for (const auto& layer : layers_)
-        extent = extent.United(TMarkLayer::ExtentOfAll(layer));
+        extent = extent.United(TMarkLayer::ExtentOfAll(*layer));
     return extent;
 }
 
 void TMarkOverlay::Toggle(const TMarkLayer& layer)
 {
-    if (layer.shapes_.empty())
+    if (!layer.Shown())
         return;
     // The layer shown last is the likeliest to go first.
     for (auto shown = layers_.rbegin(); shown != layers_.rend(); ++shown) {
-        if (*shown == layer.shapes_) {
+        if (*shown == layer.shapes_ || **shown == *layer.shapes_) {
             layers_.erase(std::next(shown).base());
             return;
         }
@@ -194,7 +205,7 @@ void TMarkOverlay::Toggle(const TMarkLayer& layer)
 void TMarkOverlay::Draw(TCanvas& canvas, double scale) const
 {
     for (const auto& layer : layers_) {
-        for (const TMarkLayer::TShape& shape : layer)
+        for (const TMarkLayer::TShape& shape : *layer)
             TMarkLayer::DrawShape(canvas, shape, scale);
     }
     TMarkLayer::SetUpInvertingPen(canvas);

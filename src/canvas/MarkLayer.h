@@ -4,6 +4,7 @@
 #include "platform/Canvas.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace qm {
@@ -18,8 +19,10 @@ namespace qm {
 // screen as at 100 %.
 class TMarkLayer {
 public:
-    bool Shown() const { return !shapes_.empty(); }
-    std::size_t Count() const { return shapes_.size(); }
+    bool Shown() const { return shapes_ && !shapes_->empty(); }
+    std::size_t Count() const { return shapes_ ? shapes_->size() : 0; }
+    // Room for `count` more shapes, added without moving the others.
+    void Reserve(std::size_t count) { Writable().reserve(Count() + count); }
     // The pixels the shapes cover, and a margin (empty when there are none).
     TRect Extent() const;
 
@@ -35,7 +38,7 @@ public:
     // Draws them once more (removing them) and forgets them.
     void Erase(TCanvas& canvas);
     // The picture was overwritten: nothing of the layer is on it any more.
-    void Forget() { shapes_.clear(); }
+    void Forget() { shapes_.reset(); }
 
     // Sets the inverting pen and clear brush on `canvas`.
     static void SetUpInvertingPen(TCanvas& canvas, std::int32_t penWidth = 1);
@@ -63,7 +66,13 @@ private:
     static TRect ExtentOf(const TShape& shape);
     static TRect ExtentOfAll(const std::vector<TShape>& shapes);
 
-    std::vector<TShape> shapes_;
+    using TShapes = std::vector<TShape>;
+    // The shapes to add to: the layer's own, not the ones an overlay shares.
+    TShapes& Writable();
+
+    // Shared with the overlay while shown, so that a large selection's marks
+    // are not copied there.
+    std::shared_ptr<TShapes> shapes_;
 };
 
 // What the inverting pen has drawn on the picture and not drawn again: the
@@ -88,7 +97,7 @@ public:
 private:
     // The inverting pen's result does not depend on the order of the
     // shapes, nor on whether a pair drawn twice is kept or dropped.
-    std::vector<std::vector<TMarkLayer::TShape>> layers_;
+    std::vector<std::shared_ptr<const TMarkLayer::TShapes>> layers_;
 };
 
 } // namespace qm

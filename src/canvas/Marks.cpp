@@ -85,6 +85,9 @@ void TCanvasWindow::ToggleMarks()
         EraseInverted(selectionMarks_);
         return;
     }
+    // A box, its eight handles and the rotation handle for most items.
+    constexpr std::size_t kShapesPerItem = 10;
+    selectionMarks_.Reserve(selection_.Size() * kShapesPerItem);
     for (const TTreeNode* node : selection_.Nodes())
         AddSelectionMarks(selectionMarks_, node);
     DrawInverted(selectionMarks_);
