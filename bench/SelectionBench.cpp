@@ -2,11 +2,8 @@
 // 1 000 000 items (BenchDrawing.h) selected one by one as Shift-clicks do,
 // then copied, pasted, deleted, grouped or cut. Each command is taken back after it
 // is timed, so every run starts from the same drawing and selection. The
-// commands repaint the canvas as in the editor. A tenth scattered over the
-// canvas changes all of it, so each figure holds a redraw of the whole
-// canvas; counter redraw_ms is that part (the same region drawn once more
-// alone), command_ms the rest, both in CPU time. BM_RepaintAfterCommand
-// gives a full repaint for comparison.
+// commands repaint the canvas as in the editor; BM_RepaintAfterCommand gives
+// the part of each figure that is that repaint.
 #include "BenchDrawing.h"
 
 #include "../tests/canvas/CanvasTestSupport.h"
@@ -93,7 +90,10 @@ double RedrawMilliseconds(TSelectedDrawing& d, const TRect& area)
     return ThreadCpuMilliseconds() - start;
 }
 
-// Times `command` on the selected tenth, then undoes it untimed.
+// Times `command` on the selected tenth, then undoes it untimed. A tenth
+// scattered over the canvas changes all of it, so each figure holds a redraw
+// of the whole canvas: counter redraw_ms is that part (the same region drawn
+// once more alone), command_ms the rest, both in CPU time.
 template <typename Command>
 void TimeCommand(benchmark::State& state, Command&& command)
 {
