@@ -207,6 +207,7 @@ void BM_SelectAllAndDelete(benchmark::State& state)
             tree->AddPoint(i % 760 + 30, i % 560 + 20, node);
         }
         tree->ClearHistory();
+        canvas->Repaint(); // shown, as a drawing is before anything in it is selected
         state.ResumeTiming();
         canvas->SelectAll();
         commands.DeleteSelection();

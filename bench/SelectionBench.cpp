@@ -13,6 +13,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <ctime>
 #include <memory>
 
 namespace qm {
@@ -26,10 +27,13 @@ struct TSelectedDrawing {
           commands(tree, canvas, main, textBox, questions)
     {
         BuildDrawing(tree, {.items = items});
-        for (TTreeNode* node = tree.ObjectRoot()->FirstChild(); node; node = node->NextSibling())
-            nodes.push_back(node);
+        for (TTreeNode* node = tree.ObjectRoot()->FirstChild(); node; node = node->NextSibling()) {
+            if (!tree.IsFixedNode(node))
+                nodes.push_back(node);
+        }
         canvas.Repaint();
         tree.ClearHistory();
+        canvas.DrawDrawing(redrawn.Canvas()); // its glyphs drawn once, as the surface's are
     }
 
     // Every tenth item, one toggle each.
@@ -47,6 +51,8 @@ struct TSelectedDrawing {
     TCanvasWindow canvas;
     TEditCommands commands;
     std::vector<TTreeNode*> nodes;
+    // Where the region a command changed is drawn again to time that alone.
+    TBitmap redrawn{kWidth, kHeight};
 };
 
 TSelectedDrawing& Drawing(int items)
@@ -69,21 +75,50 @@ void BM_SelectOneByOne(benchmark::State& state)
     state.counters["selected"] = static_cast<double>(d.canvas.Selection().Size());
 }
 
-// Times `command` on the selected tenth, then undoes it untimed.
+double ThreadCpuMilliseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// The CPU time of drawing `area` of the drawing again, as the canvas's
+// redraw after an edit does.
+double RedrawMilliseconds(TSelectedDrawing& d, const TRect& area)
+{
+    const double start = ThreadCpuMilliseconds();
+    d.canvas.DrawDrawingPart(d.redrawn.Canvas(), area);
+    return ThreadCpuMilliseconds() - start;
+}
+
+// Times `command` on the selected tenth, then undoes it untimed. A tenth
+// scattered over the canvas changes all of it, so each figure holds a redraw
+// of the whole canvas: counter redraw_ms is that part (the same region drawn
+// once more alone), command_ms the rest, both in CPU time.
 template <typename Command>
 void TimeCommand(benchmark::State& state, Command&& command)
 {
     TSelectedDrawing& d = Drawing(static_cast<int>(state.range(0)));
+    double commandMs = 0;
+    double redrawMs = 0;
     for (auto _ : state) {
         state.PauseTiming();
         d.SelectATenth();
+        const std::uint64_t revision = d.canvas.SurfaceRevision();
         state.ResumeTiming();
+        const double start = ThreadCpuMilliseconds();
         command(d);
+        const double spent = ThreadCpuMilliseconds() - start;
         state.PauseTiming();
+        const double redraw = RedrawMilliseconds(d, d.canvas.DamageSince(revision));
+        redrawMs += redraw;
+        commandMs += spent - redraw;
         d.commands.Undo();
         d.tree.ClearHistory();
         state.ResumeTiming();
     }
+    state.counters["command_ms"] = benchmark::Counter(commandMs, benchmark::Counter::kAvgIterations);
+    state.counters["redraw_ms"] = benchmark::Counter(redrawMs, benchmark::Counter::kAvgIterations);
 }
 
 void BM_Paste(benchmark::State& state)

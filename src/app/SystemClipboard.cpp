@@ -58,24 +58,57 @@ QByteArray PngOf(TObjectTree& drawing)
     return EncodeBitmapFile(surface.Bitmap(), TBitmapFileFormat::Png);
 }
 
+QByteArray SvgOf(TObjectTree& drawing)
+{
+    const QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("clipboard.svg"));
+    const TCanvasGeometry& canvas = drawing.CanvasGeometry();
+    ExportVectorFile(path, TVectorFormat::Svg, drawing, canvas.Width, canvas.Height);
+    return FileBytes(path);
+}
+
+const QString kPngType = QStringLiteral("image/png");
+const QString kSvgType = QStringLiteral("image/svg+xml");
+
+// The copied drawing's own data set at once; its PNG and SVG drawn only
+// when a program asks for them, since drawing a large copy takes seconds.
+class TDrawingMimeData final : public QMimeData {
+public:
+    explicit TDrawingMimeData(std::unique_ptr<TObjectTree> drawing) : drawing_(std::move(drawing)) {}
+
+    QStringList formats() const override { return QMimeData::formats() << kPngType << kSvgType; }
+    bool hasFormat(const QString& type) const override
+    {
+        return type == kPngType || type == kSvgType || QMimeData::hasFormat(type);
+    }
+
+protected:
+    QVariant retrieveData(const QString& type, QMetaType preferred) const override
+    {
+        if (type == kPngType)
+            return PngOf(*drawing_);
+        if (type == kSvgType)
+            return SvgOf(*drawing_);
+        return QMimeData::retrieveData(type, preferred);
+    }
+
+private:
+    std::unique_ptr<TObjectTree> drawing_;
+};
+
 } // namespace
 
 void TSystemClipboard::Publish()
 {
-    const std::unique_ptr<TObjectTree> drawing = TempAsDrawing(tree_);
+    std::unique_ptr<TObjectTree> drawing = TempAsDrawing(tree_);
     const QTemporaryDir folder;
     const QString documentPath = folder.filePath(QStringLiteral("clipboard.dof"));
-    const QString svgPath = folder.filePath(QStringLiteral("clipboard.svg"));
     WriteDocument(documentPath, *drawing, drawing->CanvasGeometry());
-    const TCanvasGeometry& canvas = drawing->CanvasGeometry();
-    ExportVectorFile(svgPath, TVectorFormat::Svg, *drawing, canvas.Width, canvas.Height);
     QByteArray data;
     QDataStream(&data, QIODevice::WriteOnly) << kVersion;
     data += FileBytes(documentPath);
-    auto mime = std::make_unique<QMimeData>();
+    auto mime = std::make_unique<TDrawingMimeData>(std::move(drawing));
     mime->setData(QString::fromLatin1(kMimeType), data);
-    mime->setData(QStringLiteral("image/png"), PngOf(*drawing));
-    mime->setData(QStringLiteral("image/svg+xml"), FileBytes(svgPath));
     published_ = data;
     QGuiApplication::clipboard()->setMimeData(mime.release());
 }

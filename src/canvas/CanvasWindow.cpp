@@ -317,20 +317,15 @@ void TCanvasWindow::RepaintDamage()
     const TRect damage = index_.TakeDamage().Intersected({0, 0, surface.Width() - 1, surface.Height() - 1});
     RenderDrawingPart(surface_->Canvas(), tree_, index_, damage, surface.Width(), surface.Height(), Background());
     SurfaceDrawn(damage);
-    // The marks come off wherever they are; the region comes over (all of
-    // the surface when the picture was filled over since).
-    TCanvas& picture = picture_.Canvas();
-    overlay_.Draw(picture, 1);
-    const TRect copied = pictureShowsSurface_ ? damage : WholePicture();
-    if (!copied.IsEmpty()) {
-        picture.SetClip(copied.Left, copied.Top, copied.Right + 1, copied.Bottom + 1);
-        picture.DrawBitmap(0, 0, surface);
-        picture.ClearClip();
-    }
-    pictureShowsSurface_ = true;
+    // The region comes over, and with it the surface wherever marks are,
+    // which takes them off (all of the surface when the picture was filled
+    // over since).
     selectionMarks_.Forget();
     pointMarks_.Forget();
+    const TRect copied = pictureShowsSurface_ ? damage.United(overlay_.Extent()) : WholePicture();
     overlay_.Clear();
+    pictureShowsSurface_ = true;
+    ShowSurface(copied);
     PictureChanged();
 }
 

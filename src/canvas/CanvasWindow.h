@@ -252,6 +252,9 @@ private:
     std::vector<TCanvasPoint> OutlinePoints(const TTreeNode* node) const;
     void DrawInverted(const TMarkLayer& shapes);
     void EraseInverted(TMarkLayer& shapes);
+    // While the picture shows the surface: copies `area` of it over again,
+    // with the overlay's marks that reach into it.
+    void ShowSurface(const TRect& area);
     // A mark's reach of `viewPixels` on the screen, in canvas units.
     double MarkReach(std::int32_t viewPixels) const { return viewPixels / viewScale_; }
     void PictureChanged();

@@ -31,43 +31,42 @@ void TMarkLayer::SetUpInvertingPen(TCanvas& canvas, std::int32_t penWidth)
 void TMarkLayer::AddRectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
                               std::int32_t penWidth)
 {
-    shapes_.push_back({TKind::Rectangle, penWidth, {{left, top}, {right, bottom}}});
+    Writable().push_back({TKind::Rectangle, penWidth, {left, top}, {right, bottom}});
 }
 
 void TMarkLayer::AddHandle(std::int32_t cx, std::int32_t cy, std::int32_t half)
 {
-    shapes_.push_back({TKind::Handle, 1, {{cx, cy}}, half});
+    Writable().push_back({TKind::Handle, 1, {cx, cy}, {}, half});
 }
 
 void TMarkLayer::AddCircle(std::int32_t cx, std::int32_t cy, std::int32_t radius, std::int32_t penWidth)
 {
-    shapes_.push_back({TKind::Circle, penWidth, {{cx, cy}}, radius});
+    Writable().push_back({TKind::Circle, penWidth, {cx, cy}, {}, radius});
 }
 
 void TMarkLayer::AddPolyline(std::vector<TCanvasPoint> points)
 {
-    shapes_.push_back({TKind::Polyline, 1, std::move(points)});
+    Writable().push_back({TKind::Polyline, 1, {}, {}, 0, std::move(points)});
 }
 
 void TMarkLayer::AddPolygon(std::vector<TCanvasPoint> points)
 {
-    shapes_.push_back({TKind::Polygon, 1, std::move(points)});
+    Writable().push_back({TKind::Polygon, 1, {}, {}, 0, std::move(points)});
 }
 
 void TMarkLayer::DrawShape(TCanvas& canvas, const TShape& shape, double scale)
 {
     SetUpInvertingPen(canvas, shape.PenWidth);
-    const auto& p = shape.Points;
     switch (shape.Kind) {
     case TKind::Rectangle: {
-        const TCanvasPoint a = ToView(p[0], scale);
-        const TCanvasPoint b = ToView(p[1], scale);
+        const TCanvasPoint a = ToView(shape.A, scale);
+        const TCanvasPoint b = ToView(shape.B, scale);
         canvas.Rectangle(a.x, a.y, b.x, b.y);
         break;
     }
     case TKind::Handle:
     case TKind::Circle: {
-        const TCanvasPoint c = ToView(p[0], scale);
+        const TCanvasPoint c = ToView(shape.A, scale);
         const std::int64_t s = shape.Size;
         const auto clamp = [](std::int64_t v) {
             return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
@@ -81,8 +80,8 @@ void TMarkLayer::DrawShape(TCanvas& canvas, const TShape& shape, double scale)
     case TKind::Polyline:
     case TKind::Polygon: {
         std::vector<TCanvasPoint> points;
-        points.reserve(p.size());
-        for (const TCanvasPoint& point : p)
+        points.reserve(shape.Path.size());
+        for (const TCanvasPoint& point : shape.Path)
             points.push_back(ToView(point, scale));
         if (shape.Kind == TKind::Polyline)
             canvas.Polyline(points);
@@ -93,10 +92,77 @@ void TMarkLayer::DrawShape(TCanvas& canvas, const TShape& shape, double scale)
     }
 }
 
+TRect TMarkLayer::ExtentOf(const TShape& shape)
+{
+    // A wide pen reaches half its width past the outline; a margin of the
+    // whole width and one pixel more leaves no rounding out.
+    const std::int64_t margin = std::int64_t{shape.PenWidth} + 1;
+    std::int64_t left = 0;
+    std::int64_t top = 0;
+    std::int64_t right = 0;
+    std::int64_t bottom = 0;
+    switch (shape.Kind) {
+    case TKind::Rectangle:
+        left = std::min(shape.A.x, shape.B.x);
+        top = std::min(shape.A.y, shape.B.y);
+        right = std::max(shape.A.x, shape.B.x);
+        bottom = std::max(shape.A.y, shape.B.y);
+        break;
+    case TKind::Handle:
+    case TKind::Circle:
+        left = std::int64_t{shape.A.x} - shape.Size;
+        top = std::int64_t{shape.A.y} - shape.Size;
+        right = std::int64_t{shape.A.x} + shape.Size;
+        bottom = std::int64_t{shape.A.y} + shape.Size;
+        break;
+    case TKind::Polyline:
+    case TKind::Polygon:
+        if (shape.Path.empty())
+            return {0, 0, -1, -1};
+        left = right = shape.Path.front().x;
+        top = bottom = shape.Path.front().y;
+        for (const TCanvasPoint& p : shape.Path) {
+            left = std::min<std::int64_t>(left, p.x);
+            top = std::min<std::int64_t>(top, p.y);
+            right = std::max<std::int64_t>(right, p.x);
+            bottom = std::max<std::int64_t>(bottom, p.y);
+        }
+        break;
+    }
+    const auto clamp = [](std::int64_t v) {
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN / 2, INT32_MAX / 2));
+    };
+    return {clamp(left - margin), clamp(top - margin), clamp(right + margin), clamp(bottom + margin)};
+}
+
+TRect TMarkLayer::ExtentOfAll(const std::vector<TShape>& shapes)
+{
+    TRect extent{0, 0, -1, -1};
+    for (const TShape& shape : shapes)
+        extent = extent.United(ExtentOf(shape));
+    return extent;
+}
+
+TRect TMarkLayer::Extent() const
+{
+    return shapes_ ? ExtentOfAll(*shapes_) : TRect{0, 0, -1, -1};
+}
+
+TMarkLayer::TShapes& TMarkLayer::Writable()
+{
+    if (!shapes_)
+        shapes_ = std::make_shared<TShapes>();
+    else if (shapes_.use_count() > 1)
+        shapes_ = std::make_shared<TShapes>(*shapes_);
+    return *shapes_;
+}
+
 void TMarkLayer::Draw(TCanvas& canvas) const
 {
-    for (const TShape& shape : shapes_)
-        DrawShape(canvas, shape, 1);
+    if (shapes_) {
+        for (const TShape& shape : *shapes_)
+            DrawShape(canvas, shape, 1);
+    }
     SetUpInvertingPen(canvas);
 }
 
@@ -106,30 +172,42 @@ void TMarkLayer::Erase(TCanvas& canvas)
     Forget();
 }
 
-std::size_t TMarkLayer::TShapeHash::operator()(const TShape& shape) const
+std::size_t TMarkOverlay::Count() const
 {
-    std::size_t hash = std::hash<std::int64_t>{}((std::int64_t{static_cast<std::int32_t>(shape.Kind)} << 40)
-                                                 ^ (std::int64_t{shape.PenWidth} << 20) ^ shape.Size);
-    for (const TCanvasPoint& p : shape.Points)
-        hash = hash * 1000003 ^ std::hash<std::int64_t>{}((std::int64_t{p.x} << 32) ^ static_cast<std::uint32_t>(p.y));
-    return hash;
+    std::size_t count = 0;
+    for (const auto& layer : layers_)
+        count += layer->size();
+    return count;
+}
+
+TRect TMarkOverlay::Extent() const
+{
+    TRect extent{0, 0, -1, -1};
+    for (const auto& layer : layers_)
+        extent = extent.United(TMarkLayer::ExtentOfAll(*layer));
+    return extent;
 }
 
 void TMarkOverlay::Toggle(const TMarkLayer& layer)
 {
-    for (const TMarkLayer::TShape& shape : layer.shapes_) {
-        const auto found = shapes_.find(shape);
-        if (found != shapes_.end())
-            shapes_.erase(found);
-        else
-            shapes_.insert(shape);
+    if (!layer.Shown())
+        return;
+    // The layer shown last is the likeliest to go first.
+    for (auto shown = layers_.rbegin(); shown != layers_.rend(); ++shown) {
+        if (*shown == layer.shapes_ || **shown == *layer.shapes_) {
+            layers_.erase(std::next(shown).base());
+            return;
+        }
     }
+    layers_.push_back(layer.shapes_);
 }
 
 void TMarkOverlay::Draw(TCanvas& canvas, double scale) const
 {
-    for (const TMarkLayer::TShape& shape : shapes_)
-        TMarkLayer::DrawShape(canvas, shape, scale);
+    for (const auto& layer : layers_) {
+        for (const TMarkLayer::TShape& shape : *layer)
+            TMarkLayer::DrawShape(canvas, shape, scale);
+    }
     TMarkLayer::SetUpInvertingPen(canvas);
 }
 

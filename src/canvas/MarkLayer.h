@@ -1,9 +1,10 @@
 #pragma once
 
+#include "model/ItemObject.h"
 #include "platform/Canvas.h"
 
 #include <cstdint>
-#include <unordered_set>
+#include <memory>
 #include <vector>
 
 namespace qm {
@@ -18,7 +19,12 @@ namespace qm {
 // screen as at 100 %.
 class TMarkLayer {
 public:
-    bool Shown() const { return !shapes_.empty(); }
+    bool Shown() const { return shapes_ && !shapes_->empty(); }
+    std::size_t Count() const { return shapes_ ? shapes_->size() : 0; }
+    // Room for `count` more shapes, added without moving the others.
+    void Reserve(std::size_t count) { Writable().reserve(Count() + count); }
+    // The pixels the shapes cover, and a margin (empty when there are none).
+    TRect Extent() const;
 
     void AddRectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom, std::int32_t penWidth = 1);
     // A square handle of 2 x `half` about its centre.
@@ -32,7 +38,7 @@ public:
     // Draws them once more (removing them) and forgets them.
     void Erase(TCanvas& canvas);
     // The picture was overwritten: nothing of the layer is on it any more.
-    void Forget() { shapes_.clear(); }
+    void Forget() { shapes_.reset(); }
 
     // Sets the inverting pen and clear brush on `canvas`.
     static void SetUpInvertingPen(TCanvas& canvas, std::int32_t penWidth = 1);
@@ -45,42 +51,53 @@ private:
         TKind Kind;
         std::int32_t PenWidth;
         // Two corners of a rectangle; the centre of a handle or circle.
-        std::vector<TCanvasPoint> Points;
+        TCanvasPoint A;
+        TCanvasPoint B;
         std::int32_t Size = 0; // half a handle's side, a circle's radius
+        // The points of a polyline or polygon; the other shapes need no
+        // allocation of their own, which a large selection's marks add up to.
+        std::vector<TCanvasPoint> Path;
 
         friend bool operator==(const TShape&, const TShape&) = default;
     };
-    struct TShapeHash {
-        std::size_t operator()(const TShape& shape) const;
-    };
-
     // Draws one shape with canvas units mapped to `scale` view pixels;
     // sizes and pen widths stay in view pixels.
     static void DrawShape(TCanvas& canvas, const TShape& shape, double scale);
+    static TRect ExtentOf(const TShape& shape);
+    static TRect ExtentOfAll(const std::vector<TShape>& shapes);
 
-    std::vector<TShape> shapes_;
+    using TShapes = std::vector<TShape>;
+    // The shapes to add to: the layer's own, not the ones an overlay shares.
+    TShapes& Writable();
+
+    // Shared with the overlay while shown, so that a large selection's marks
+    // are not copied there.
+    std::shared_ptr<TShapes> shapes_;
 };
 
 // What the inverting pen has drawn on the picture and not drawn again: the
 // marks and rubber bands showing now, for a view that draws the drawing at
-// another scale and the marks over it. As on the picture, a shape drawn a
-// second time is gone. The inverting pen's result does not depend on the
-// order of the shapes, so they are kept unordered, found in constant time
-// however many marks a large selection has.
+// another scale and the marks over it. As on the picture, a layer drawn a
+// second time is gone. Layers are kept whole, as drawn: a large selection's
+// marks come and go as one block, without a lookup per shape.
 class TMarkOverlay {
 public:
-    bool Empty() const { return shapes_.empty(); }
+    bool Empty() const { return layers_.empty(); }
+    std::size_t Count() const;
+    TRect Extent() const;
     // The layer's shapes were drawn once more with the inverting pen.
     void Toggle(const TMarkLayer& layer);
     // The picture was overwritten.
-    void Clear() { shapes_.clear(); }
+    void Clear() { layers_.clear(); }
 
     // Draws the shapes with the inverting pen on a canvas of view pixels,
     // canvas unit u at view pixel u x `scale` (the middle of the unit).
     void Draw(TCanvas& canvas, double scale) const;
 
 private:
-    std::unordered_multiset<TMarkLayer::TShape, TMarkLayer::TShapeHash> shapes_;
+    // The inverting pen's result does not depend on the order of the
+    // shapes, nor on whether a pair drawn twice is kept or dropped.
+    std::vector<std::shared_ptr<const TMarkLayer::TShapes>> layers_;
 };
 
 } // namespace qm

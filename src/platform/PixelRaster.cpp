@@ -276,6 +276,17 @@ void DrawWideLine(const TPixelView& view, TCanvasPoint from, TCanvasPoint to, st
     }
 }
 
+void PaintOffsets(const TPixelView& view, TCanvasPoint origin, std::span<const TCanvasPoint> offsets,
+                  TPixelPaint paint)
+{
+    for (const TCanvasPoint& offset : offsets) {
+        const std::int64_t x = std::int64_t{origin.x} + offset.x;
+        const std::int64_t y = std::int64_t{origin.y} + offset.y;
+        if (x >= view.Left() && x < view.Right() && y >= view.Top() && y < view.Bottom())
+            Put(view.bits[y * view.stride + x], paint);
+    }
+}
+
 void BlendCoverage(const TPixelView& view, std::int64_t left, std::int64_t top, std::int32_t width,
                    std::int32_t height, const std::uint8_t* coverage, std::uint32_t argb)
 {

@@ -55,6 +55,11 @@ void DrawWideLine(const TPixelView& view, TCanvasPoint from, TCanvasPoint to, st
 // 8 x 8 pattern, anchored at the view's origin, and leave the rest.
 void FillPolygon(const TPixelView& view, std::span<const TCanvasPoint> points, TBrushStyle style, TPixelPaint paint);
 
+// Paints the pixels at `origin` plus each offset: a shape whose pixels were
+// found once, stamped wherever it is drawn again.
+void PaintOffsets(const TPixelView& view, TCanvasPoint origin, std::span<const TCanvasPoint> offsets,
+                  TPixelPaint paint);
+
 // Blends a colour over the pixels of a box by a coverage of 0 (pixel kept)
 // to 255 (colour), one byte per pixel, row after row: smoothed text.
 void BlendCoverage(const TPixelView& view, std::int64_t left, std::int64_t top, std::int32_t width,

@@ -239,10 +239,52 @@ void TRasterCanvas::Rectangle(std::int32_t left, std::int32_t top, std::int32_t 
         if (QPainter* painter = FillPainter())
             painter->drawRect(box);
     }
-    if (Pen().Style != psClear) {
-        if (QPainter* painter = StrokePainter())
-            painter->drawRect(box);
+    if (Pen().Style == psClear)
+        return;
+    // A frame of one-pixel edges, each leaving out its end pixel, touches
+    // every pixel of the outline once, as Qt's does; marks draw tens of
+    // thousands of them, where QPainter's set-up per call would dominate.
+    if (IsPlainPen(Pen()) && Pen().Width <= 1 && box.width() > 0 && box.height() > 0) {
+        const std::array<TCanvasPoint, 4> corners = {TCanvasPoint{left, top}, TCanvasPoint{right - 1, top},
+                                                     TCanvasPoint{right - 1, bottom - 1},
+                                                     TCanvasPoint{left, bottom - 1}};
+        for (std::size_t i = 0; i < corners.size(); ++i)
+            StrokeSegment(corners[i], corners[(i + 1) % corners.size()]);
+        return;
     }
+    if (QPainter* painter = StrokePainter())
+        painter->drawRect(box);
+}
+
+const std::vector<TCanvasPoint>& TRasterCanvas::EllipseOutline(std::int32_t width, std::int32_t height,
+                                                               const TPen& pen)
+{
+    const auto key = std::make_tuple(width, height, pen.Width);
+    if (const auto found = ellipseOutlines_.find(key); found != ellipseOutlines_.end())
+        return found->second;
+    // Drawn as Ellipse draws it, on a blank image with room for the pen.
+    const std::int32_t margin = std::max(pen.Width, 1) + 2;
+    QImage scratch(width + 2 * margin, height + 2 * margin, QImage::Format_RGB32);
+    scratch.fill(Qt::white);
+    {
+        QPainter painter(&scratch);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(ToQPen(pen));
+        painter.setBrush(Qt::NoBrush);
+        painter.setCompositionMode(CompositionOf(TPenMode::pmNotXor, false));
+        if (pen.Width > 1)
+            painter.setTransform(QTransform::fromTranslate(0.5, 0.5));
+        painter.drawEllipse(QRect(margin, margin, width - 1, height - 1));
+    }
+    std::vector<TCanvasPoint> offsets;
+    for (std::int32_t y = 0; y < scratch.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
+        for (std::int32_t x = 0; x < scratch.width(); ++x) {
+            if (row[x] != 0xFFFFFFFFu)
+                offsets.push_back({x - margin, y - margin});
+        }
+    }
+    return ellipseOutlines_.emplace(key, std::move(offsets)).first->second;
 }
 
 void TRasterCanvas::Ellipse(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
@@ -253,6 +295,15 @@ void TRasterCanvas::Ellipse(std::int32_t left, std::int32_t top, std::int32_t ri
     if (Brush().Style != bsClear) {
         if (QPainter* painter = FillPainter())
             painter->drawEllipse(box);
+    }
+    // The marks' circles: tens of thousands for a large selection, each
+    // costing QPainter more to set up than its few pixels.
+    constexpr std::int32_t kMaxStamped = 64;
+    if (Brush().Style == bsClear && IsPlainPen(Pen()) && Pen().Mode == TPenMode::pmNotXor
+        && right - left <= kMaxStamped && bottom - top <= kMaxStamped) {
+        PaintOffsets(Pixels(), {left, top}, EllipseOutline(right - left, bottom - top, Pen()),
+                     {ToArgb(Pen().Color), TPenMode::pmNotXor});
+        return;
     }
     if (Pen().Style != psClear) {
         if (QPainter* painter = StrokePainter())

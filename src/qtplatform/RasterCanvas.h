@@ -8,7 +8,9 @@
 #include <QImage>
 #include <QPainter>
 
+#include <map>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 namespace qm {
@@ -18,8 +20,9 @@ namespace qm {
 // patterns anchored at the image origin that leave their gaps untouched, pen
 // mode not-xor (drawing twice restores the pixels), system colours resolved
 // at each drawing call. Text is smoothed in grayscale. Lines, polygon fills,
-// rectangle fills and text (from glyph images that Qt draws once) are
-// rasterised by PixelRaster; pictures, marks' rectangles and ellipses and
+// rectangle fills, one-pixel rectangle frames, small not-xor ellipse
+// outlines and text (from glyph and outline images that Qt draws once) are
+// rasterised by PixelRaster; pictures, other ellipses and rectangles and
 // styled pens go through QPainter.
 class TRasterCanvas final : public TCanvas {
 public:
@@ -61,6 +64,10 @@ private:
     // One segment with the current plain pen, end pixel left out.
     void StrokeSegment(TCanvasPoint from, TCanvasPoint to);
     const QVector<QPoint>& ToQPoints(std::span<const TCanvasPoint> points);
+    // The pixels Qt's outline with the not-xor pen `pen` inverts, of an
+    // ellipse in a box of `width` x `height` pixels, as offsets from the
+    // box's corner; measured once per size and pen width.
+    const std::vector<TCanvasPoint>& EllipseOutline(std::int32_t width, std::int32_t height, const TPen& pen);
 
     // What the painter was last set up for, so that a run of strokes with
     // one pen or fills with one brush does not set it up again.
@@ -75,6 +82,7 @@ private:
     TBrush setupBrush_;
     TRasterFontCache fonts_;
     QVector<QPoint> pointBuffer_;
+    std::map<std::tuple<std::int32_t, std::int32_t, std::int32_t>, std::vector<TCanvasPoint>> ellipseOutlines_;
     std::optional<QRect> clip_;
 };
 

@@ -67,8 +67,18 @@ TDrawingIndex::TWalkPart::TWalkPart(const TItemObject& item)
 {
 }
 
+bool TDrawingIndex::HeldAside(const TTreeNode* node) const
+{
+    const TTreeNode* parent = node->Parent();
+    return parent && (parent == tree_.TrashNode() || parent == tree_.TempNode());
+}
+
 void TDrawingIndex::NodeAdded(TTreeNode* node)
 {
+    // Copies to the clipboard and deletions to the trash come by the
+    // thousand; they join no drawing and leave the walk's numbers valid.
+    if (HeldAside(node))
+        return;
     MarkDirty(node);
     shapeChanged_ = true;
     if (!ranksValid_)
@@ -99,6 +109,8 @@ bool TDrawingIndex::AppendedLast(const TTreeNode* node) const
 
 void TDrawingIndex::NodeChanging(TTreeNode* node)
 {
+    if (HeldAside(node))
+        return;
     MarkDirty(node);
     changing_.try_emplace(node, *node->Data());
 }

@@ -74,6 +74,8 @@ private:
     // they changed waits for TakeDamage.
     void Update();
 
+    // A child of the trash or the Temp node: never drawn, nor was it.
+    bool HeldAside(const TTreeNode* node) const;
     void MarkDirty(TTreeNode* node);
     // Bounds `node` and its descendants again (not the trash and Temp),
     // adding old and new bounds to the damage; `done`, when given, keeps a

@@ -922,6 +922,9 @@ TEST_F(MainWindowTest, TheDesktopClipboardCarriesDrawingsBetweenEditorsAndTakesT
     const QMimeData* offered = QGuiApplication::clipboard()->mimeData();
     ASSERT_TRUE(offered);
     EXPECT_TRUE(offered->hasFormat(QString::fromLatin1(TSystemClipboard::kMimeType)));
+    // Other programs choose among the formats listed; the pictures are drawn when asked for.
+    EXPECT_TRUE(offered->formats().contains(QStringLiteral("image/png")));
+    EXPECT_TRUE(offered->formats().contains(QStringLiteral("image/svg+xml")));
     const QImage pixels = QImage::fromData(offered->data(QStringLiteral("image/png")), "PNG");
     EXPECT_EQ(pixels.size(), QSize(app.CanvasForm().Canvas().ImageWidth(), app.CanvasForm().Canvas().ImageHeight()));
     EXPECT_TRUE(offered->data(QStringLiteral("image/svg+xml")).contains("<svg"));

@@ -340,6 +340,20 @@ TEST(SelectionEditing, ToggleMarksTwiceRestoresThePictureByteForByte)
     EXPECT_NE(withMarks, withoutMarks);
     f.canvas.ToggleMarks();
     EXPECT_EQ(f.PicturePixels(), withMarks);
+    // The selection's many marks come off while the first item's few vertex
+    // marks stay, and go back on under them.
+    f.canvas.TogglePointMarks(THitKind::Vertex);
+    const auto withPointMarks = f.PicturePixels();
+    EXPECT_NE(withPointMarks, withMarks);
+    f.canvas.ToggleMarks();
+    const auto pointMarksAlone = f.PicturePixels();
+    f.canvas.TogglePointMarks(THitKind::Vertex);
+    EXPECT_EQ(f.PicturePixels(), withoutMarks);
+    f.canvas.TogglePointMarks(THitKind::Vertex);
+    EXPECT_EQ(f.PicturePixels(), pointMarksAlone);
+    f.canvas.ToggleMarks();
+    EXPECT_EQ(f.PicturePixels(), withPointMarks);
+    f.canvas.TogglePointMarks(THitKind::Vertex);
     // Marks are blue on the white picture and never reach the surface.
     f.canvas.ToggleMarks();
     f.canvas.Repaint();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
 
 namespace qm {
 namespace {
@@ -151,6 +152,85 @@ TEST(RasterCanvas, NotXorDrawnTwiceRestoresTheImageByteForByte)
     EXPECT_EQ(surface.Bitmap().Pixel(5, 20), clBlue); // blue on white stays blue
     marks();
     EXPECT_EQ(BitmapImage(surface.Bitmap()), before);
+}
+
+// One-pixel frames are drawn by the canvas itself: Rectangle(l, t, r, b)
+// covers columns l and r - 1 and rows t and b - 1 between them, as Qt's
+// drawRect does for a frame inside the image; with the not-xor pen each of
+// those pixels is inverted once (Qt's frame inverts one corner twice, and
+// leaves a corner out when it starts outside the image).
+TEST(RasterCanvas, OnePixelFramesCoverTheirOutlineOnce)
+{
+    struct TCase {
+        std::int32_t left, top, right, bottom;
+    };
+    const TCase cases[] = {{5, 6, 15, 16}, {3, 3, 5, 5}, {2, 4, 40, 6}, {30, 1, 32, 35}, {-8, -4, 12, 9},
+                           {25, 20, 60, 55}, {14, 14, 10, 9}, {0, 0, 40, 40}};
+    const QRgb inverted = ~(qRgb(128, 128, 128) ^ qRgb(0, 0, 255)) | 0xFF000000u;
+    for (const TCase& c : cases) {
+        const std::int32_t l = std::min(c.left, c.right);
+        const std::int32_t t = std::min(c.top, c.bottom);
+        const std::int32_t r = std::max(c.left, c.right) - 1;
+        const std::int32_t b = std::max(c.top, c.bottom) - 1;
+        TBitmap background(40, 40);
+        Fill(background, kGrey);
+        QImage qts = BitmapImage(background).copy();
+        {
+            QPainter painter(&qts);
+            painter.setPen(QPen(Qt::blue, 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+            painter.drawRect(l, t, r - l, b - t);
+        }
+        for (const TPenMode mode : {TPenMode::pmCopy, TPenMode::pmNotXor}) {
+            TBitmap ours(40, 40);
+            Fill(ours, kGrey);
+            ours.Canvas().SetPen({clBlue, 1, psSolid, mode});
+            ours.Canvas().SetBrush({clWhite, bsClear});
+            ours.Canvas().Rectangle(c.left, c.top, c.right, c.bottom);
+            int wrong = 0;
+            for (int y = 0; y < 40; ++y) {
+                for (int x = 0; x < 40; ++x) {
+                    const bool covered = ((x == l || x == r) && t <= y && y <= b) || ((y == t || y == b) && l <= x && x <= r);
+                    const QRgb drawn = mode == TPenMode::pmCopy ? qRgb(0, 0, 255) : inverted;
+                    wrong += BitmapImage(ours).pixel(x, y) == (covered ? drawn : qRgb(128, 128, 128)) ? 0 : 1;
+                }
+            }
+            EXPECT_EQ(wrong, 0) << l << "," << t << "," << r << "," << b << " mode " << static_cast<int>(mode);
+            if (mode == TPenMode::pmCopy && l >= 0 && t >= 0 && r < 40 && b < 40)
+                EXPECT_EQ(BitmapImage(ours), qts) << l << "," << t << "," << r << "," << b;
+        }
+    }
+}
+
+// Small not-xor ellipse outlines (the marks' circles) are stamped from the
+// pixels Qt inverts for their size and pen: the same pixels as Qt's own
+// drawing, wherever in the image they lie.
+TEST(RasterCanvas, SmallNotXorEllipsesInvertWhatQtInverts)
+{
+    struct TCase {
+        std::int32_t left, top, right, bottom, penWidth;
+    };
+    const TCase cases[] = {{5, 5, 19, 19, 1}, {17, 23, 31, 37, 1}, {8, 3, 18, 13, 1}, {2, 20, 17, 29, 1},
+                           {20, 4, 23, 7, 1},  {5, 5, 19, 19, 2},  {13, 18, 27, 32, 2}};
+    for (const TCase& c : cases) {
+        TBitmap ours(40, 40);
+        Fill(ours, kGrey);
+        const QImage before = BitmapImage(ours).copy();
+        QImage qts = before;
+        ours.Canvas().SetPen({clBlue, c.penWidth, psSolid, TPenMode::pmNotXor});
+        ours.Canvas().SetBrush({clWhite, bsClear});
+        ours.Canvas().Ellipse(c.left, c.top, c.right, c.bottom);
+        {
+            QPainter painter(&qts);
+            painter.setPen(c.penWidth > 1 ? QPen(Qt::blue, c.penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin)
+                                          : QPen(Qt::blue, 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+            painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+            if (c.penWidth > 1)
+                painter.setTransform(QTransform::fromTranslate(0.5, 0.5));
+            painter.drawEllipse(c.left, c.top, c.right - c.left - 1, c.bottom - c.top - 1);
+        }
+        EXPECT_EQ(BitmapImage(ours), qts) << c.left << "," << c.top << " pen " << c.penWidth;
+        EXPECT_NE(BitmapImage(ours), before) << "nothing drawn";
+    }
 }
 
 TEST(RasterCanvas, HatchesAreEightPixelPatternsFromTheOriginOverTheBackground)
