@@ -18,10 +18,8 @@ namespace {
 
 constexpr int kItems = 100000;
 
-struct TBigDrawing {
-    TBigDrawing()
-        : canvas(tree, main, textBox, TCanvasGeometry{800, 600, 10}, QStringList{}),
-          commands(tree, canvas, main, textBox, questions)
+struct TBigDrawing : test::TCanvasWithCommands {
+    TBigDrawing() : TCanvasWithCommands(TCanvasGeometry{800, 600, 10})
     {
         std::mt19937 random(7);
         for (int i = 0; i < kItems; ++i) {
@@ -46,12 +44,6 @@ struct TBigDrawing {
     // Flags off, as after a size change: the next press selects afresh.
     void ShowNoMarks() { canvas.SetCanvasSize(canvas.ImageWidth(), canvas.ImageHeight()); }
 
-    TObjectTree tree;
-    TMainState main;
-    test::TFakeTextBox textBox;
-    test::TScriptedQuestions questions;
-    TCanvasWindow canvas;
-    TEditCommands commands;
     TTreeNode* target = nullptr;
 };
 

@@ -20,12 +20,10 @@ namespace {
 void BM_CopyToTheDesktopClipboard(benchmark::State& state)
 {
     bench::EnsureGuiApplication();
-    TObjectTree tree;
-    TMainState main;
-    test::TFakeTextBox textBox;
-    test::TScriptedQuestions questions;
-    TCanvasWindow canvas(tree, main, textBox, TCanvasGeometry{bench::kWidth, bench::kHeight, 10}, QStringList{});
-    TEditCommands commands(tree, canvas, main, textBox, questions);
+    test::TCanvasWithCommands editor(TCanvasGeometry{bench::kWidth, bench::kHeight, 10});
+    TObjectTree& tree = editor.tree;
+    TCanvasWindow& canvas = editor.canvas;
+    TEditCommands& commands = editor.commands;
     TSystemClipboard clipboard(tree);
     if (state.range(1) == 1)
         commands.ClipboardFilled = [&clipboard] { clipboard.Publish(); };

@@ -21,10 +21,8 @@ namespace {
 
 using namespace bench;
 
-struct TSelectedDrawing {
-    explicit TSelectedDrawing(int items)
-        : canvas(tree, main, textBox, TCanvasGeometry{kWidth, kHeight, 10}, QStringList{}),
-          commands(tree, canvas, main, textBox, questions)
+struct TSelectedDrawing : test::TCanvasWithCommands {
+    explicit TSelectedDrawing(int items) : TCanvasWithCommands(TCanvasGeometry{kWidth, kHeight, 10})
     {
         BuildDrawing(tree, {.items = items});
         for (TTreeNode* node = tree.ObjectRoot()->FirstChild(); node; node = node->NextSibling()) {
@@ -44,12 +42,6 @@ struct TSelectedDrawing {
             canvas.ToggleSelection(nodes[i]);
     }
 
-    TObjectTree tree;
-    TMainState main;
-    test::TFakeTextBox textBox;
-    test::TScriptedQuestions questions;
-    TCanvasWindow canvas;
-    TEditCommands commands;
     std::vector<TTreeNode*> nodes;
     // Where the region a command changed is drawn again to time that alone.
     TBitmap redrawn{kWidth, kHeight};

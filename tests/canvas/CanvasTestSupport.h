@@ -67,6 +67,23 @@ public:
     bool pasteEnabled = false;
 };
 
+// The canvas window and its edit commands on a tree of their own, joined as
+// the editor joins them, with fakes for the windows around them. The
+// benchmarks' large drawings are built on it.
+struct TCanvasWithCommands {
+    explicit TCanvasWithCommands(const TCanvasGeometry& geometry)
+        : canvas(tree, main, textBox, geometry, QStringList{}), commands(tree, canvas, main, textBox, questions)
+    {
+    }
+
+    TObjectTree tree;
+    TMainState main;
+    TFakeTextBox textBox;
+    TScriptedQuestions questions;
+    TCanvasWindow canvas;
+    TEditCommands commands;
+};
+
 // A canvas window on a real tree with a template of four vertices.
 struct TCanvasFixture {
     TCanvasFixture()
