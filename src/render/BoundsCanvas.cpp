@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <string>
 #include <limits>
 
 namespace qm {
@@ -16,7 +18,52 @@ std::int32_t Clamped(std::int64_t value)
         std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
+std::uint64_t Mixed(std::uint64_t value)
+{
+    value += 0x9E3779B97F4A7C15ULL;
+    value = (value ^ (value >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    value = (value ^ (value >> 27)) * 0x94D049BB133111EBULL;
+    return value ^ (value >> 31);
+}
+
+std::uint64_t Pair(std::int32_t a, std::int32_t b)
+{
+    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(a)) << 32) | static_cast<std::uint32_t>(b);
+}
+
+enum TCall : std::uint64_t { cLine = 1, cPolygon, cPolyline, cRectangle, cEllipse, cFillRect, cText, cBitmap };
+
 } // namespace
+
+void TBoundsCanvas::Note(std::uint64_t value)
+{
+    fingerprint_ = Mixed(fingerprint_ ^ value);
+}
+
+void TBoundsCanvas::NotePoints(std::span<const TCanvasPoint> points)
+{
+    Note(points.size());
+    for (const TCanvasPoint& p : points)
+        Note(Pair(p.x, p.y));
+}
+
+void TBoundsCanvas::NotePen()
+{
+    const TPen& pen = Pen();
+    Note(Pair(static_cast<std::int32_t>(pen.Color), pen.Width));
+    Note(Pair(static_cast<std::int32_t>(pen.Style), static_cast<std::int32_t>(pen.Mode)));
+    if (pen.Style != psClear && pen.Mode != TPenMode::pmCopy)
+        paintsOver_ = false;
+}
+
+void TBoundsCanvas::NoteBrush()
+{
+    const TBrush& brush = Brush();
+    Note(Pair(static_cast<std::int32_t>(brush.Color), static_cast<std::int32_t>(brush.Style)));
+    // The fill takes the pen's mode.
+    if (brush.Style != bsClear && Pen().Mode != TPenMode::pmCopy)
+        paintsOver_ = false;
+}
 
 TRect TBoundsCanvas::Bounds() const
 {
@@ -65,31 +112,81 @@ void TBoundsCanvas::LineTo(std::int32_t x, std::int32_t y)
     const TCanvasPoint from = PenPos();
     SetPenPos({x, y});
     Add(from.x, from.y, x, y, PenReach());
+    Note(cLine);
+    Note(Pair(from.x, from.y));
+    Note(Pair(x, y));
+    NotePen();
 }
 
 void TBoundsCanvas::Polygon(std::span<const TCanvasPoint> points)
 {
     AddPoints(points, PenReach());
+    Note(cPolygon);
+    NotePoints(points);
+    NotePen();
+    NoteBrush();
+    if (Brush().Style == bsSolid && Pen().Mode == TPenMode::pmCopy)
+        AddCover(points);
+}
+
+void TBoundsCanvas::AddCover(std::span<const TCanvasPoint> points)
+{
+    if (points.size() != 4)
+        return;
+    // An upright rectangle: each edge runs along a row or a column.
+    for (std::size_t k = 0; k < 4; ++k) {
+        const TCanvasPoint& a = points[k];
+        const TCanvasPoint& b = points[(k + 1) % 4];
+        if (a.x != b.x && a.y != b.y)
+            return;
+    }
+    const auto [left, right] = std::minmax({points[0].x, points[1].x, points[2].x, points[3].x});
+    const auto [top, bottom] = std::minmax({points[0].y, points[1].y, points[2].y, points[3].y});
+    // The fill paints columns left .. right - 1 and rows top .. bottom - 1.
+    const TRect inside{Clamped(std::int64_t{left} + 1), Clamped(std::int64_t{top} + 1),
+                       Clamped(std::int64_t{right} - 2), Clamped(std::int64_t{bottom} - 2)};
+    const auto area = [](const TRect& r) {
+        return r.IsEmpty() ? 0 : (std::int64_t{r.Right} - r.Left + 1) * (std::int64_t{r.Bottom} - r.Top + 1);
+    };
+    if (area(inside) > area(cover_))
+        cover_ = inside;
 }
 
 void TBoundsCanvas::Polyline(std::span<const TCanvasPoint> points)
 {
     AddPoints(points, PenReach());
+    Note(cPolyline);
+    NotePoints(points);
+    NotePen();
 }
 
 void TBoundsCanvas::Rectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
 {
     Add(left, top, right, bottom, PenReach());
+    Note(cRectangle);
+    Note(Pair(left, top));
+    Note(Pair(right, bottom));
+    NotePen();
+    NoteBrush();
 }
 
 void TBoundsCanvas::Ellipse(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
 {
     Add(left, top, right, bottom, PenReach());
+    Note(cEllipse);
+    Note(Pair(left, top));
+    Note(Pair(right, bottom));
+    NotePen();
+    NoteBrush();
 }
 
 void TBoundsCanvas::FillRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
 {
     Add(left, top, right, bottom, 1);
+    Note(cFillRect);
+    Note(Pair(left, top));
+    Note(Pair(right, bottom));
+    Note(Pair(static_cast<std::int32_t>(Brush().Color), static_cast<std::int32_t>(Brush().Style)));
 }
 
 void TBoundsCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view character)
@@ -97,14 +194,23 @@ void TBoundsCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view cha
     const std::int64_t width = TextWidth(character);
     const TTextMetrics metrics = TextMetrics();
     const auto height = static_cast<std::int64_t>(std::ceil(metrics.Ascent + metrics.Descent));
+    const TFont& font = Font();
+    Note(cText);
+    Note(Pair(x, y));
+    Note(std::hash<std::string_view>{}(character));
+    Note(std::hash<std::string>{}(font.Name));
+    Note(Pair(font.Height, static_cast<std::int32_t>(font.Style)));
+    Note(Pair(static_cast<std::int32_t>(font.Color), font.Charset));
+    Note(static_cast<std::uint32_t>(FontEscapement()));
     // Smoothed glyphs may reach a little beyond their cell; a turned cell
     // lies within its diagonal of the corner it turns about.
-    if (FontEscapement() % 3600 == 0) {
-        Add(x, y, x + width, y + height, height / 2 + 2);
-        return;
-    }
-    const std::int64_t reach = width + height + height / 2 + 2;
-    Add(x, y, x, y, reach);
+    const std::int64_t reach = FontEscapement() % 3600 == 0 ? height / 2 + 2 : width + height + height / 2 + 2;
+    const std::int64_t right = FontEscapement() % 3600 == 0 ? x + width : x;
+    const std::int64_t bottom = FontEscapement() % 3600 == 0 ? y + height : y;
+    Add(x, y, right, bottom, reach);
+    // Smoothed edges mix with what lies below: only the item's own fill may.
+    if (x - reach < cover_.Left || y - reach < cover_.Top || right + reach > cover_.Right || bottom + reach > cover_.Bottom)
+        paintsOver_ = false;
 }
 
 std::int32_t TBoundsCanvas::TextWidth(std::string_view text)
@@ -126,6 +232,9 @@ TCanvas& TBoundsCanvas::Measure()
 void TBoundsCanvas::DrawBitmap(std::int32_t x, std::int32_t y, const TBitmap& bitmap)
 {
     Add(x, y, std::int64_t{x} + bitmap.Width(), std::int64_t{y} + bitmap.Height(), 0);
+    // The fingerprint cannot tell pictures apart.
+    Note(cBitmap);
+    paintsOver_ = false;
 }
 
 } // namespace qm

@@ -14,12 +14,27 @@ namespace qm {
 // and two pixels more around every outline, a text character's cell turned
 // any way about its corner. Text is measured by `measure`, the canvas the
 // real drawing goes to, so that text lays out exactly as it does there.
+//
+// It also gathers what lets a redraw leave out items that others drawn
+// later hide: the largest upright block the calls fill solid, whether every
+// pixel they paint ends up the same whatever lay below, and a fingerprint
+// of the calls, equal for items that paint the very same pixels.
 class TBoundsCanvas final : public TCanvas {
 public:
     explicit TBoundsCanvas(TCanvas& measure) : measure_(measure) {}
 
     // Inclusive pixel box of what was drawn since Reset; empty when nothing.
     TRect Bounds() const;
+    // Pixels the largest solid fill of an upright rectangle covered whole,
+    // a pixel in from its edges, in the copying pen mode: nothing drawn
+    // before shows there. Empty when there was none.
+    const TRect& Cover() const { return cover_; }
+    // Whether every pixel painted was painted over what lay below without
+    // mixing with it: every call in the copying pen mode, smoothed text only
+    // within the cover.
+    bool PaintsOver() const { return paintsOver_; }
+    // The calls with the pens, brushes and fonts they drew with.
+    std::uint64_t Fingerprint() const { return fingerprint_; }
 
     void LineTo(std::int32_t x, std::int32_t y) override;
     void Polygon(std::span<const TCanvasPoint> points) override;
@@ -39,7 +54,13 @@ private:
     std::int64_t PenReach() const;
     void Add(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, std::int64_t reach);
     void AddPoints(std::span<const TCanvasPoint> points, std::int64_t reach);
+    void AddCover(std::span<const TCanvasPoint> points);
     TCanvas& Measure();
+    // Into the fingerprint: a call, its numbers, the state it draws with.
+    void Note(std::uint64_t value);
+    void NotePoints(std::span<const TCanvasPoint> points);
+    void NotePen();
+    void NoteBrush();
 
     TCanvas& measure_;
     std::int64_t left_ = 0;
@@ -47,6 +68,9 @@ private:
     std::int64_t right_ = -1;
     std::int64_t bottom_ = -1;
     bool empty_ = true;
+    TRect cover_{0, 0, -1, -1};
+    bool paintsOver_ = true;
+    std::uint64_t fingerprint_ = 0;
 };
 
 } // namespace qm

@@ -2,6 +2,7 @@
 
 #include "BoundsCanvas.h"
 #include "CanvasX.h"
+#include "CoverMask.h"
 
 #include <algorithm>
 
@@ -31,6 +32,7 @@ TDrawingIndex::~TDrawingIndex()
 void TDrawingIndex::Reset()
 {
     bounds_.Clear();
+    occlusions_.clear();
     groups_.clear();
     dirty_.clear();
     damage_ = {0, 0, -1, -1};
@@ -157,6 +159,7 @@ void TDrawingIndex::Forget(const TTreeNode* node)
         shapeChanged_ = true;
     }
     bounds_.Remove(node);
+    occlusions_.erase(node);
     groups_.erase(node);
     dirty_.erase(const_cast<TTreeNode*>(node));
     if (const auto rank = ranks_.find(node); rank != ranks_.end()) {
@@ -232,9 +235,13 @@ void TDrawingIndex::Rebound(const TTreeNode* node, std::unordered_set<const TTre
             continue;
         if (const TRect* old = bounds_.Find(current))
             AddDamage(*old);
-        const TRect box = ItemBounds(current);
-        AddDamage(box);
-        bounds_.Set(current, box);
+        const TItemBounds drawn = ItemBounds(current);
+        AddDamage(drawn.Bounds);
+        bounds_.Set(current, drawn.Bounds);
+        if (!drawn.Occlusion.Cover.IsEmpty() || drawn.Occlusion.PaintsOver)
+            occlusions_.insert_or_assign(current, drawn.Occlusion);
+        else
+            occlusions_.erase(current);
         if (current->Data()->Pen.Mode != TPenMode::pmCopy)
             otherPenModes_.insert(current);
         else
@@ -250,13 +257,13 @@ void TDrawingIndex::Rebound(const TTreeNode* node, std::unordered_set<const TTre
     }
 }
 
-TRect TDrawingIndex::ItemBounds(const TTreeNode* node)
+TDrawingIndex::TItemBounds TDrawingIndex::ItemBounds(const TTreeNode* node)
 {
     TBoundsCanvas bounds(surface_.Canvas());
     TCanvasX surface(bounds);
     TTreeNode* const nodes[] = {const_cast<TTreeNode*>(node)};
     TDocumentRenderer(tree_, surface).RenderItems(nodes);
-    return bounds.Bounds();
+    return {bounds.Bounds(), {bounds.Cover(), bounds.Fingerprint(), bounds.PaintsOver() && !bounds.Bounds().IsEmpty()}};
 }
 
 void TDrawingIndex::DamagePriorities(std::int32_t low, std::int32_t high)
@@ -333,6 +340,10 @@ std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& a
             nodes.push_back(const_cast<TTreeNode*>(node));
     });
     SortInDrawingOrder(nodes);
+    // A closed shape fills in the mode the pen before it left: only while
+    // every pen copies does a fill paint over what lies below.
+    if (otherPenModes_.empty())
+        LeaveOutHidden(nodes, area);
     std::vector<TPartItem> items;
     items.reserve(nodes.size());
     const TTreeNode* previous = nullptr;
@@ -341,6 +352,35 @@ std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& a
         previous = node;
     }
     return items;
+}
+
+void TDrawingIndex::LeaveOutHidden(std::vector<TTreeNode*>& items, const TRect& area) const
+{
+    TCoverMask covered(area);
+    // Items drawn later that paint over every pixel they touch: an earlier
+    // item with the same calls touches only those pixels.
+    std::unordered_set<std::uint64_t> paintedOver;
+    std::vector<bool> hidden(items.size());
+    for (std::size_t k = items.size(); k-- > 0;) {
+        const TTreeNode* node = items[k];
+        const auto occlusion = occlusions_.find(node);
+        const TOcclusion* kept = occlusion == occlusions_.end() ? nullptr : &occlusion->second;
+        if ((kept && kept->PaintsOver && paintedOver.contains(kept->Fingerprint)) || covered.Covers(*bounds_.Find(node))) {
+            hidden[k] = true;
+            continue;
+        }
+        if (kept) {
+            if (kept->PaintsOver)
+                paintedOver.insert(kept->Fingerprint);
+            covered.Add(kept->Cover);
+        }
+    }
+    std::size_t shown = 0;
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        if (!hidden[k])
+            items[shown++] = items[k];
+    }
+    items.resize(shown);
 }
 
 std::optional<TPenMode> TDrawingIndex::PenModeBefore(const TTreeNode* item, const TTreeNode* previous)

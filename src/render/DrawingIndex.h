@@ -52,7 +52,10 @@ public:
         std::optional<TPenMode> PenModeBefore;
     };
     // The items drawn from the Object root whose bounds meet `area`, in
-    // drawing order (bounds brought up to date first).
+    // drawing order (bounds brought up to date first). While every pen
+    // copies, the items nothing of which shows in `area` are left out: those
+    // under solid fills drawn later, and those that a later twin paints over
+    // pixel for pixel.
     std::vector<TPartItem> ItemsMeeting(const TRect& area);
 
 private:
@@ -81,7 +84,21 @@ private:
     // adding old and new bounds to the damage; `done`, when given, keeps a
     // node from being bounded twice.
     void Rebound(const TTreeNode* node, std::unordered_set<const TTreeNode*>* done);
-    TRect ItemBounds(const TTreeNode* node);
+    // What lets a part leave out items that later ones hide; kept only for
+    // items that fill a block solid or paint over what lies below.
+    struct TOcclusion {
+        TRect Cover{0, 0, -1, -1};
+        std::uint64_t Fingerprint = 0;
+        bool PaintsOver = false;
+    };
+    struct TItemBounds {
+        TRect Bounds;
+        TOcclusion Occlusion;
+    };
+    TItemBounds ItemBounds(const TTreeNode* node);
+    // Takes out of `items` (in drawing order) those nothing of which shows
+    // in `area`.
+    void LeaveOutHidden(std::vector<TTreeNode*>& items, const TRect& area) const;
     // Items whose priority lies in [low, high) appear or vanish with a new
     // ItemCounter, and their descendants with them.
     void DamagePriorities(std::int32_t low, std::int32_t high);
@@ -108,6 +125,7 @@ private:
     TObjectTree& tree_;
     TSurfaceX& surface_;
     TBoxIndex bounds_;
+    std::unordered_map<const TTreeNode*, TOcclusion> occlusions_;
     // Nodes of the drawing with children: their priority decides whether
     // their descendants are drawn.
     std::unordered_set<const TTreeNode*> groups_;
