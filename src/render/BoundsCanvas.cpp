@@ -50,6 +50,10 @@ void TBoundsCanvas::NotePoints(std::span<const TCanvasPoint> points)
 void TBoundsCanvas::NotePen()
 {
     const TPen& pen = Pen();
+    // Outlines are many lines with one pen: it counts once.
+    if (notedPen_ == pen)
+        return;
+    notedPen_ = pen;
     Note(Pair(static_cast<std::int32_t>(pen.Color), pen.Width));
     Note(Pair(static_cast<std::int32_t>(pen.Style), static_cast<std::int32_t>(pen.Mode)));
     if (pen.Style != psClear && pen.Mode != TPenMode::pmCopy)
@@ -59,6 +63,10 @@ void TBoundsCanvas::NotePen()
 void TBoundsCanvas::NoteBrush()
 {
     const TBrush& brush = Brush();
+    if (notedBrush_ == brush && notedPenMode_ == Pen().Mode)
+        return;
+    notedBrush_ = brush;
+    notedPenMode_ = Pen().Mode;
     Note(Pair(static_cast<std::int32_t>(brush.Color), static_cast<std::int32_t>(brush.Style)));
     // The fill takes the pen's mode.
     if (brush.Style != bsClear && Pen().Mode != TPenMode::pmCopy)
@@ -131,25 +139,58 @@ void TBoundsCanvas::Polygon(std::span<const TCanvasPoint> points)
 
 void TBoundsCanvas::AddCover(std::span<const TCanvasPoint> points)
 {
-    if (points.size() != 4)
+    // The largest block of the bounding box's shape, about its centre, that
+    // lies at least this far inside every edge: pixels there are filled
+    // whichever way the edges are rounded to pixels.
+    constexpr double kMargin = 2;
+    if (points.size() < 3)
         return;
-    // An upright rectangle: each edge runs along a row or a column.
-    for (std::size_t k = 0; k < 4; ++k) {
+    const auto [minX, maxX] = std::minmax_element(points.begin(), points.end(), [](auto a, auto b) { return a.x < b.x; });
+    const auto [minY, maxY] = std::minmax_element(points.begin(), points.end(), [](auto a, auto b) { return a.y < b.y; });
+    const double cx = (double{minX->x} + maxX->x) / 2;
+    const double cy = (double{minY->y} + maxY->y) / 2;
+    const double halfWidth = (double{maxX->x} - minX->x) / 2;
+    const double halfHeight = (double{maxY->y} - minY->y) / 2;
+    double area = 0;
+    bool filledAtCentre = false;
+    for (std::size_t k = 0; k < points.size(); ++k) {
         const TCanvasPoint& a = points[k];
-        const TCanvasPoint& b = points[(k + 1) % 4];
-        if (a.x != b.x && a.y != b.y)
-            return;
+        const TCanvasPoint& b = points[(k + 1) % points.size()];
+        area += double{a.x} * b.y - double{b.x} * a.y;
+        // Alternate filling: the centre is filled when a ray to its right crosses an odd number of edges.
+        if ((a.y > cy) != (b.y > cy) && cx < a.x + (cy - a.y) * (double{b.x} - a.x) / (double{b.y} - a.y))
+            filledAtCentre = !filledAtCentre;
     }
-    const auto [left, right] = std::minmax({points[0].x, points[1].x, points[2].x, points[3].x});
-    const auto [top, bottom] = std::minmax({points[0].y, points[1].y, points[2].y, points[3].y});
-    // The fill paints columns left .. right - 1 and rows top .. bottom - 1.
-    const TRect inside{Clamped(std::int64_t{left} + 1), Clamped(std::int64_t{top} + 1),
-                       Clamped(std::int64_t{right} - 2), Clamped(std::int64_t{bottom} - 2)};
-    const auto area = [](const TRect& r) {
+    if (!filledAtCentre || area == 0)
+        return;
+    const double side = area > 0 ? 1 : -1;
+    // No edge crosses a block within every edge's inner side, so all of it
+    // is filled as the centre is.
+    double scale = 1;
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        const TCanvasPoint& a = points[k];
+        const TCanvasPoint& b = points[(k + 1) % points.size()];
+        const double ex = double{b.x} - a.x;
+        const double ey = double{b.y} - a.y;
+        const double length = std::hypot(ex, ey);
+        if (length == 0)
+            continue;
+        const double inside = side * (ex * (cy - a.y) - ey * (cx - a.x)) - kMargin * length;
+        const double reach = std::abs(ey) * halfWidth + std::abs(ex) * halfHeight;
+        if (inside <= 0)
+            return;
+        if (reach > 0)
+            scale = std::min(scale, inside / reach);
+    }
+    const TRect block{Clamped(static_cast<std::int64_t>(std::ceil(cx - scale * halfWidth))),
+                      Clamped(static_cast<std::int64_t>(std::ceil(cy - scale * halfHeight))),
+                      Clamped(static_cast<std::int64_t>(std::floor(cx + scale * halfWidth))),
+                      Clamped(static_cast<std::int64_t>(std::floor(cy + scale * halfHeight)))};
+    const auto pixels = [](const TRect& r) {
         return r.IsEmpty() ? 0 : (std::int64_t{r.Right} - r.Left + 1) * (std::int64_t{r.Bottom} - r.Top + 1);
     };
-    if (area(inside) > area(cover_))
-        cover_ = inside;
+    if (pixels(block) > pixels(cover_))
+        cover_ = block;
 }
 
 void TBoundsCanvas::Polyline(std::span<const TCanvasPoint> points)

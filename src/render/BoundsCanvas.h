@@ -4,6 +4,7 @@
 #include "platform/Canvas.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -25,9 +26,9 @@ public:
 
     // Inclusive pixel box of what was drawn since Reset; empty when nothing.
     TRect Bounds() const;
-    // Pixels the largest solid fill of an upright rectangle covered whole,
-    // a pixel in from its edges, in the copying pen mode: nothing drawn
-    // before shows there. Empty when there was none.
+    // The largest block of pixels a solid fill in the copying pen mode
+    // covered whole, found for each fill about the centre of its bounding
+    // box: nothing drawn before shows there. Empty when there was none.
     const TRect& Cover() const { return cover_; }
     // Whether every pixel painted was painted over what lay below without
     // mixing with it: every call in the copying pen mode, smoothed text only
@@ -71,6 +72,9 @@ private:
     TRect cover_{0, 0, -1, -1};
     bool paintsOver_ = true;
     std::uint64_t fingerprint_ = 0;
+    std::optional<TPen> notedPen_;
+    std::optional<TBrush> notedBrush_;
+    std::optional<TPenMode> notedPenMode_;
 };
 
 } // namespace qm

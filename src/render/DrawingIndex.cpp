@@ -238,7 +238,7 @@ void TDrawingIndex::Rebound(const TTreeNode* node, std::unordered_set<const TTre
         const TItemBounds drawn = ItemBounds(current);
         AddDamage(drawn.Bounds);
         bounds_.Set(current, drawn.Bounds);
-        if (!drawn.Occlusion.Cover.IsEmpty() || drawn.Occlusion.PaintsOver)
+        if (!drawn.Occlusion.Cover.IsEmpty())
             occlusions_.insert_or_assign(current, drawn.Occlusion);
         else
             occlusions_.erase(current);

@@ -2,6 +2,7 @@
 // of a random drawing, the surface and the picture must be byte for byte
 // what a full render makes. QM_RENDER_SEEDS=n runs n more seeds.
 #include "CanvasTestSupport.h"
+#include "../model/TreeTestSupport.h"
 
 #include "platform/ShiftJis.h"
 #include "qtplatform/QtBitmap.h"
@@ -12,6 +13,7 @@
 #include <QImage>
 #include <QRect>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <random>
@@ -27,7 +29,8 @@ constexpr int kEdits = 40;
 
 class TRandomDrawing : public TCanvasFixture {
 public:
-    explicit TRandomDrawing(unsigned seed) : random_(seed)
+    // Even seeds keep every pen copying, so that parts leave out hidden items.
+    explicit TRandomDrawing(unsigned seed) : random_(seed), copyPensOnly_(seed % 2 == 0)
     {
         trace_.SetSize(400, 400);
         TCanvas& trace = trace_.Canvas();
@@ -42,6 +45,8 @@ public:
         canvas.SetShowGrid(Below(2) == 0);
         for (int i = 0; i < kItems; ++i)
             AddRandomItem(Below(4) == 0 ? RandomGroup() : tree.ObjectRoot());
+        for (int k = 0; copyPensOnly_ && k < 4; ++k)
+            PasteTwin(RandomDrawnNode());
         tree.ClearHistory();
         canvas.Repaint();
     }
@@ -72,7 +77,7 @@ public:
             const TEditStepScope step(tree, name);
             change();
         };
-        switch (Below(13)) {
+        switch (Below(14)) {
         case 0: gesture("move", [&] { canvas.MoveSelection(dx, dy); }); return "move";
         case 1: gesture("resize", [&] { canvas.ResizeSelection(0, 0, dx, dy); }); return "resize";
         case 2: gesture("rotate", [&] { canvas.RotateSelection(dx, dy); }); return "rotate";
@@ -104,6 +109,9 @@ public:
             else
                 commands.Drop({node}, node->Parent(), node->Parent()->FirstChild());
             return "tree drop";
+        case 13:
+            PasteTwin(node);
+            return "paste in place";
         case 9:
             gesture("text", [&] {
                 tree.ChangeItem(node, [&](TItemObject& item) {
@@ -124,6 +132,16 @@ public:
             });
             return "record";
         }
+    }
+
+    // A twin of `node` in the very same place, on top.
+    void PasteTwin(TTreeNode* node)
+    {
+        canvas.SelectFromTree(node);
+        main.PasteOffsetX = 0;
+        main.PasteOffsetY = 0;
+        commands.CopySelection();
+        commands.PasteClipboard();
     }
 
     // The surface as a full render draws it, and the picture with the marks over it.
@@ -172,8 +190,17 @@ private:
         const int x = Below(440) - 20;
         const int y = Below(440) - 20;
         const int vertices = type == itLine || type == itArrow ? 2 : 3 + Below(3);
-        for (int k = 0; k < vertices; ++k)
-            tree.AddPoint(x + Below(120) - 60, y + Below(120) - 60, node);
+        if (type == itRectangle) {
+            // Large enough to hide whole items below them.
+            const int size = copyPensOnly_ ? 260 : 120;
+            const int right = x + Below(size);
+            const int bottom = y + Below(size);
+            for (const TPoint& corner : {TPoint{x, y}, TPoint{right, y}, TPoint{right, bottom}, TPoint{x, bottom}})
+                tree.AddPoint(corner.x, corner.y, node);
+        } else {
+            for (int k = 0; k < vertices; ++k)
+                tree.AddPoint(x + Below(120) - 60, y + Below(120) - 60, node);
+        }
         tree.PointToCenter(node);
         tree.ChangeItem(node, [&](TItemObject& item) {
             item.Pen = RandomPen();
@@ -193,9 +220,16 @@ private:
     {
         static constexpr TPenStyle kStyles[] = {psSolid, psSolid, psDash, psDot};
         return {RGB(Below(256), Below(256), Below(256)), 1 + Below(9), kStyles[Below(4)],
-                Below(8) == 0 ? TPenMode::pmNotXor : TPenMode::pmCopy};
+                Below(8) == 0 && !copyPensOnly_ ? TPenMode::pmNotXor : TPenMode::pmCopy};
     }
-    TBrush RandomBrush() { return {RGB(Below(256), Below(256), Below(256)), static_cast<TBrushStyle>(Below(8))}; }
+    // Solid fills hide what lies below: the seeds without other pen modes
+    // have many.
+    TBrush RandomBrush()
+    {
+        const TColor color = RGB(Below(256), Below(256), Below(256));
+        const auto style = static_cast<TBrushStyle>(Below(8));
+        return {color, copyPensOnly_ && Below(2) == 0 ? bsSolid : style};
+    }
     std::string RandomText()
     {
         static const char* const kTexts[] = {"日本語の文字", "こんにちは\r\nQuillmark", "ABC", "長い説明文をここに書きます。折り返し"};
@@ -217,6 +251,7 @@ private:
     }
 
     std::mt19937 random_;
+    bool copyPensOnly_;
     TBitmap trace_;
 };
 
@@ -278,6 +313,49 @@ TEST(IncrementalRender, EveryEditLeavesThePicturesOfAFullRender)
     }
     // Most edits redrew a part only, or the test would prove nothing.
     EXPECT_GT(partial * 2, edits);
+}
+
+// A part leaves out the items nothing of which shows there: under a solid
+// fill drawn later, or painted over by a later twin; one pen that does not
+// copy makes every fill depend on the pen before it, and nothing is left out.
+TEST(IncrementalRender, APartLeavesOutTheItemsLaterOnesHide)
+{
+    for (const bool notXorPen : {false, true}) {
+        TObjectTree tree;
+        TTreeNode* root = tree.ObjectRoot();
+        TTreeNode* hiddenLine = test::AddShape(tree, root, itLine, {{60, 60}, {120, 90}});
+        test::AddShape(tree, root, itRectangle, {{40, 40}, {200, 40}, {200, 140}, {40, 140}});
+        std::vector<TTreeNode*> twins;
+        for (int k = 0; k < 3; ++k) {
+            twins.push_back(test::AddShape(tree, root, itRectangle, {{220, 220}, {380, 220}, {380, 300}, {220, 300}}));
+            tree.ChangeItem(twins.back(), [](TItemObject& item) {
+                item.Pen = {RGB(0, 0, 128), 3, psSolid, TPenMode::pmCopy};
+                item.Text = Utf8ToCp932("こんにちは");
+            });
+        }
+        // Text beyond the fill mixes with what lies below: these twins stay.
+        std::vector<TTreeNode*> spilling;
+        for (int k = 0; k < 2; ++k) {
+            spilling.push_back(test::AddShape(tree, root, itRectangle, {{20, 320}, {60, 320}, {60, 340}, {20, 340}}));
+            tree.ChangeItem(spilling.back(), [](TItemObject& item) { item.Text = Utf8ToCp932("長い説明文をここに書きます"); });
+        }
+        TTreeNode* across = test::AddShape(tree, root, itLine, {{10, 10}, {390, 390}});
+        if (notXorPen)
+            tree.ChangeItem(across, [](TItemObject& item) { item.Pen.Mode = TPenMode::pmNotXor; });
+        TBitmapX surface;
+        surface.InitBitmap(400, 400);
+        TDrawingIndex index(tree, surface);
+        std::vector<TTreeNode*> shown;
+        for (const TDrawingIndex::TPartItem& item : index.ItemsMeeting({0, 0, 399, 399}))
+            shown.push_back(item.Node);
+        const bool left = std::find(shown.begin(), shown.end(), hiddenLine) == shown.end();
+        EXPECT_EQ(left, !notXorPen) << "the line under the fill";
+        EXPECT_EQ(std::count(shown.begin(), shown.end(), twins[0]) + std::count(shown.begin(), shown.end(), twins[1]),
+                  notXorPen ? 2 : 0) << "the twins under the last";
+        EXPECT_EQ(std::count(shown.begin(), shown.end(), twins[2]), 1);
+        EXPECT_EQ(std::count(shown.begin(), shown.end(), spilling[0]) + std::count(shown.begin(), shown.end(), spilling[1]), 2);
+        EXPECT_EQ(std::count(shown.begin(), shown.end(), across), 1);
+    }
 }
 
 } // namespace
