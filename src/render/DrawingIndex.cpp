@@ -238,7 +238,7 @@ void TDrawingIndex::Rebound(const TTreeNode* node, std::unordered_set<const TTre
         const TItemBounds drawn = ItemBounds(current);
         AddDamage(drawn.Bounds);
         bounds_.Set(current, drawn.Bounds);
-        if (!drawn.Occlusion.Cover.IsEmpty())
+        if (!drawn.Occlusion.Cover.IsEmpty() || drawn.Occlusion.PaintsOverAs != 0)
             occlusions_.insert_or_assign(current, drawn.Occlusion);
         else
             occlusions_.erase(current);
@@ -263,7 +263,8 @@ TDrawingIndex::TItemBounds TDrawingIndex::ItemBounds(const TTreeNode* node)
     TCanvasX surface(bounds);
     TTreeNode* const nodes[] = {const_cast<TTreeNode*>(node)};
     TDocumentRenderer(tree_, surface).RenderItems(nodes);
-    return {bounds.Bounds(), {bounds.Cover(), bounds.Fingerprint(), bounds.PaintsOver() && !bounds.Bounds().IsEmpty()}};
+    const bool paintsOver = bounds.PaintsOver() && !bounds.Bounds().IsEmpty();
+    return {bounds.Bounds(), {bounds.Cover(), paintsOver ? bounds.Fingerprint() : 0}};
 }
 
 void TDrawingIndex::DamagePriorities(std::int32_t low, std::int32_t high)
@@ -365,13 +366,13 @@ void TDrawingIndex::LeaveOutHidden(std::vector<TTreeNode*>& items, const TRect& 
         const TTreeNode* node = items[k];
         const auto occlusion = occlusions_.find(node);
         const TOcclusion* kept = occlusion == occlusions_.end() ? nullptr : &occlusion->second;
-        if ((kept && kept->PaintsOver && paintedOver.contains(kept->Fingerprint)) || covered.Covers(*bounds_.Find(node))) {
+        if ((kept && paintedOver.contains(kept->PaintsOverAs)) || covered.Covers(*bounds_.Find(node))) {
             hidden[k] = true;
             continue;
         }
         if (kept) {
-            if (kept->PaintsOver)
-                paintedOver.insert(kept->Fingerprint);
+            if (kept->PaintsOverAs != 0)
+                paintedOver.insert(kept->PaintsOverAs);
             covered.Add(kept->Cover);
         }
     }

@@ -54,8 +54,8 @@ public:
     // The items drawn from the Object root whose bounds meet `area`, in
     // drawing order (bounds brought up to date first). While every pen
     // copies, the items nothing of which shows in `area` are left out: those
-    // under solid fills drawn later, and filled ones that a later twin
-    // paints over pixel for pixel.
+    // under solid fills drawn later, and those that a later twin paints
+    // over pixel for pixel.
     std::vector<TPartItem> ItemsMeeting(const TRect& area);
 
 private:
@@ -85,12 +85,12 @@ private:
     // node from being bounded twice.
     void Rebound(const TTreeNode* node, std::unordered_set<const TTreeNode*>* done);
     // What lets a part leave out items that later ones hide; kept only for
-    // items that fill a block solid (the twins worth finding), so that
-    // a million lines and hatches cost nothing here.
+    // items that fill a block solid or paint over what lies below.
     struct TOcclusion {
         TRect Cover{0, 0, -1, -1};
-        std::uint64_t Fingerprint = 0;
-        bool PaintsOver = false;
+        // The fingerprint of the calls of an item that paints over every
+        // pixel it touches, else 0.
+        std::uint64_t PaintsOverAs = 0;
     };
     struct TItemBounds {
         TRect Bounds;
