@@ -366,15 +366,14 @@ void TDrawingIndex::LeaveOutHidden(std::vector<TTreeNode*>& items, const TRect& 
         const TTreeNode* node = items[k];
         const auto occlusion = occlusions_.find(node);
         const TOcclusion* kept = occlusion == occlusions_.end() ? nullptr : &occlusion->second;
-        if ((kept && paintedOver.contains(kept->PaintsOverAs)) || covered.Covers(*bounds_.Find(node))) {
+        // A twin hides the earlier ones even when covers hide it in turn.
+        const std::uint64_t twin = kept ? kept->PaintsOverAs : 0;
+        if ((twin != 0 && !paintedOver.insert(twin).second) || covered.Covers(*bounds_.Find(node))) {
             hidden[k] = true;
             continue;
         }
-        if (kept) {
-            if (kept->PaintsOverAs != 0)
-                paintedOver.insert(kept->PaintsOverAs);
+        if (kept)
             covered.Add(kept->Cover);
-        }
     }
     std::size_t shown = 0;
     for (std::size_t k = 0; k < items.size(); ++k) {
