@@ -295,9 +295,16 @@ void TCanvasWindow::RepaintAll()
         return;
     }
     if (!unchanged) {
-        if (clearRequested_)
-            ClearSurface();
-        TDocumentRenderer(tree_, *surface_).RenderSubtree(tree_.ObjectRoot());
+        if (clearRequested_ && index_.Built() && index_.FollowsPicture()) {
+            // The bounds are known: the items nothing of which shows are left out.
+            const TBitmap& surface = surface_->Bitmap();
+            RenderDrawingPart(surface_->Canvas(), tree_, index_, {0, 0, surface.Width() - 1, surface.Height() - 1},
+                              surface.Width(), surface.Height(), Background());
+        } else {
+            if (clearRequested_)
+                ClearSurface();
+            TDocumentRenderer(tree_, *surface_).RenderSubtree(tree_.ObjectRoot());
+        }
         SurfaceDrawn(WholePicture());
         // Only a render onto a cleared surface is a complete picture.
         if (clearRequested_) {

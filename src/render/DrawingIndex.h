@@ -35,6 +35,8 @@ public:
 
     // A full render drew the drawing as it is now: nothing counts as changed.
     void NoteFullRender();
+    // Whether every item is bounded, so that a part costs no more than its items.
+    bool Built() const { return built_; }
 
     // Whether every change since the last full render went through the
     // tree's notifications (none wrote records past them, no document was
