@@ -16,6 +16,36 @@ constexpr std::size_t kMinRanked = 4096;
 // Levels above the last numbered node searched for a new node's parent.
 constexpr int kMaxAppendSearch = 64;
 
+// Fingerprints met so far in one part, by open addressing: a part may
+// hold a million items, and a node per entry would cost more than the test.
+class TFingerprintSet {
+public:
+    explicit TFingerprintSet(std::size_t most)
+    {
+        std::size_t size = 16;
+        while (size < 2 * most)
+            size *= 2;
+        slots_.assign(size, 0);
+    }
+
+    // Enters a fingerprint (never 0); false when it was there already.
+    bool Insert(std::uint64_t fingerprint)
+    {
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t at = fingerprint & mask;; at = (at + 1) & mask) {
+            if (slots_[at] == fingerprint)
+                return false;
+            if (slots_[at] == 0) {
+                slots_[at] = fingerprint;
+                return true;
+            }
+        }
+    }
+
+private:
+    std::vector<std::uint64_t> slots_;
+};
+
 } // namespace
 
 TDrawingIndex::TDrawingIndex(TObjectTree& tree, TSurfaceX& surface)
@@ -360,7 +390,7 @@ void TDrawingIndex::LeaveOutHidden(std::vector<TTreeNode*>& items, const TRect& 
     TCoverMask covered(area);
     // Items drawn later that paint over every pixel they touch: an earlier
     // item with the same calls touches only those pixels.
-    std::unordered_set<std::uint64_t> paintedOver;
+    TFingerprintSet paintedOver(items.size());
     std::vector<bool> hidden(items.size());
     for (std::size_t k = items.size(); k-- > 0;) {
         const TTreeNode* node = items[k];
@@ -368,7 +398,7 @@ void TDrawingIndex::LeaveOutHidden(std::vector<TTreeNode*>& items, const TRect& 
         const TOcclusion* kept = occlusion == occlusions_.end() ? nullptr : &occlusion->second;
         // A twin hides the earlier ones even when covers hide it in turn.
         const std::uint64_t twin = kept ? kept->PaintsOverAs : 0;
-        if ((twin != 0 && !paintedOver.insert(twin).second) || covered.Covers(*bounds_.Find(node))) {
+        if ((twin != 0 && !paintedOver.Insert(twin)) || covered.Covers(*bounds_.Find(node))) {
             hidden[k] = true;
             continue;
         }
