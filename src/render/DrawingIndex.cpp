@@ -2,7 +2,7 @@
 
 #include "BoundsCanvas.h"
 #include "CanvasX.h"
-#include "CoverMask.h"
+#include "HiddenItems.h"
 
 #include <algorithm>
 
@@ -15,36 +15,6 @@ namespace {
 constexpr std::size_t kMinRanked = 4096;
 // Levels above the last numbered node searched for a new node's parent.
 constexpr int kMaxAppendSearch = 64;
-
-// Fingerprints met so far in one part, by open addressing: a part may
-// hold a million items, and a node per entry would cost more than the test.
-class TFingerprintSet {
-public:
-    explicit TFingerprintSet(std::size_t most)
-    {
-        std::size_t size = 16;
-        while (size < 2 * most)
-            size *= 2;
-        slots_.assign(size, 0);
-    }
-
-    // Enters a fingerprint (never 0); false when it was there already.
-    bool Insert(std::uint64_t fingerprint)
-    {
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t at = fingerprint & mask;; at = (at + 1) & mask) {
-            if (slots_[at] == fingerprint)
-                return false;
-            if (slots_[at] == 0) {
-                slots_[at] = fingerprint;
-                return true;
-            }
-        }
-    }
-
-private:
-    std::vector<std::uint64_t> slots_;
-};
 
 } // namespace
 
@@ -265,10 +235,10 @@ void TDrawingIndex::Rebound(const TTreeNode* node, std::unordered_set<const TTre
             continue;
         if (const TRect* old = bounds_.Find(current))
             AddDamage(*old);
-        const TItemBounds drawn = ItemBounds(current);
+        const TItemBounds drawn = BoundItem(tree_, surface_.Canvas(), current);
         AddDamage(drawn.Bounds);
         bounds_.Set(current, drawn.Bounds);
-        if (!drawn.Occlusion.Cover.IsEmpty() || drawn.Occlusion.PaintsOverAs != 0)
+        if (drawn.Occlusion.Hides())
             occlusions_.insert_or_assign(current, drawn.Occlusion);
         else
             occlusions_.erase(current);
@@ -285,16 +255,6 @@ void TDrawingIndex::Rebound(const TTreeNode* node, std::unordered_set<const TTre
                 pending.push_back(child);
         }
     }
-}
-
-TDrawingIndex::TItemBounds TDrawingIndex::ItemBounds(const TTreeNode* node)
-{
-    TBoundsCanvas bounds(surface_.Canvas());
-    TCanvasX surface(bounds);
-    TTreeNode* const nodes[] = {const_cast<TTreeNode*>(node)};
-    TDocumentRenderer(tree_, surface).RenderItems(nodes);
-    const bool paintsOver = bounds.PaintsOver() && !bounds.Bounds().IsEmpty();
-    return {bounds.Bounds(), {bounds.Cover(), paintsOver ? bounds.Fingerprint() : 0}};
 }
 
 void TDrawingIndex::DamagePriorities(std::int32_t low, std::int32_t high)
@@ -387,30 +347,18 @@ std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& a
 
 void TDrawingIndex::LeaveOutHidden(std::vector<TTreeNode*>& items, const TRect& area) const
 {
-    TCoverMask covered(area);
-    // Items drawn later that paint over every pixel they touch: an earlier
-    // item with the same calls touches only those pixels.
-    TFingerprintSet paintedOver(items.size());
-    std::vector<bool> hidden(items.size());
+    THiddenItems hidden(area, items.size());
+    std::vector<bool> shown(items.size());
     for (std::size_t k = items.size(); k-- > 0;) {
-        const TTreeNode* node = items[k];
-        const auto occlusion = occlusions_.find(node);
-        const TOcclusion* kept = occlusion == occlusions_.end() ? nullptr : &occlusion->second;
-        // A twin hides the earlier ones even when covers hide it in turn.
-        const std::uint64_t twin = kept ? kept->PaintsOverAs : 0;
-        if ((twin != 0 && !paintedOver.Insert(twin)) || covered.Covers(*bounds_.Find(node))) {
-            hidden[k] = true;
-            continue;
-        }
-        if (kept)
-            covered.Add(kept->Cover);
+        const auto occlusion = occlusions_.find(items[k]);
+        shown[k] = !hidden.Hidden(*bounds_.Find(items[k]), occlusion == occlusions_.end() ? TOcclusion{} : occlusion->second);
     }
-    std::size_t shown = 0;
+    std::size_t kept = 0;
     for (std::size_t k = 0; k < items.size(); ++k) {
-        if (!hidden[k])
-            items[shown++] = items[k];
+        if (shown[k])
+            items[kept++] = items[k];
     }
-    items.resize(shown);
+    items.resize(kept);
 }
 
 std::optional<TPenMode> TDrawingIndex::PenModeBefore(const TTreeNode* item, const TTreeNode* previous)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HiddenItems.h"
 #include "SurfaceX.h"
 
 #include "model/BoxIndex.h"
@@ -86,19 +87,6 @@ private:
     // adding old and new bounds to the damage; `done`, when given, keeps a
     // node from being bounded twice.
     void Rebound(const TTreeNode* node, std::unordered_set<const TTreeNode*>* done);
-    // What lets a part leave out items that later ones hide; kept only for
-    // items that fill a block solid or paint over what lies below.
-    struct TOcclusion {
-        TRect Cover{0, 0, -1, -1};
-        // The fingerprint of the calls of an item that paints over every
-        // pixel it touches, else 0.
-        std::uint64_t PaintsOverAs = 0;
-    };
-    struct TItemBounds {
-        TRect Bounds;
-        TOcclusion Occlusion;
-    };
-    TItemBounds ItemBounds(const TTreeNode* node);
     // Takes out of `items` (in drawing order) those nothing of which shows
     // in `area`.
     void LeaveOutHidden(std::vector<TTreeNode*>& items, const TRect& area) const;
@@ -128,6 +116,7 @@ private:
     TObjectTree& tree_;
     TSurfaceX& surface_;
     TBoxIndex bounds_;
+    // Kept only for items that fill a block solid or paint over what lies below.
     std::unordered_map<const TTreeNode*, TOcclusion> occlusions_;
     // Nodes of the drawing with children: their priority decides whether
     // their descendants are drawn.

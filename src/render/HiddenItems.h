@@ -1,0 +1,62 @@
+#pragma once
+
+#include "CoverMask.h"
+
+#include "model/ObjectTree.h"
+#include "platform/Canvas.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace qm {
+
+// What lets a redraw leave out an item that items drawn after it hide.
+struct TOcclusion {
+    // Pixels a solid fill of the item paints whatever lay below.
+    TRect Cover{0, 0, -1, -1};
+    // The fingerprint of the calls of an item that paints over every pixel
+    // it touches, else 0: a twin drawn later hides it.
+    std::uint64_t PaintsOverAs = 0;
+
+    bool Hides() const { return !Cover.IsEmpty() || PaintsOverAs != 0; }
+};
+
+struct TItemBounds {
+    TRect Bounds; // inclusive, generous; empty when the item draws nothing
+    TOcclusion Occlusion;
+};
+
+// The item drawn on a TBoundsCanvas, its text measured on `measure`, the
+// canvas the picture is drawn on.
+TItemBounds BoundItem(const TObjectTree& tree, TCanvas& measure, const TTreeNode* node);
+
+// Finds, among items offered from the topmost down, those nothing of which
+// shows in a part of the picture: wholly under the covers of items offered
+// before, or twins of one. Sound only while every pen copies: a closed
+// shape fills in the mode the pen before it left.
+class THiddenItems {
+public:
+    THiddenItems(const TRect& part, std::size_t items);
+
+    // Whether the item, offered after every item drawn above it, is hidden;
+    // if not, its cover and twin count for the items below.
+    bool Hidden(const TRect& bounds, const TOcclusion& occlusion);
+
+private:
+    // Fingerprints met so far, by open addressing: a part may hold a
+    // million items, and a node per entry would cost more than the test.
+    class TFingerprints {
+    public:
+        explicit TFingerprints(std::size_t most);
+        // Enters a fingerprint (never 0); false when it was there already.
+        bool Insert(std::uint64_t fingerprint);
+
+    private:
+        std::vector<std::uint64_t> slots_;
+    };
+
+    TCoverMask covered_;
+    TFingerprints twins_;
+};
+
+} // namespace qm
