@@ -303,7 +303,11 @@ void TCanvasWindow::RepaintAll()
         } else {
             if (clearRequested_)
                 ClearSurface();
-            TDocumentRenderer(tree_, *surface_).RenderSubtree(tree_.ObjectRoot());
+            // Bounding every item costs less than drawing the many that others hide.
+            const TBitmap& surface = surface_->Bitmap();
+            TDocumentRenderer renderer(tree_, *surface_);
+            renderer.RenderItems(ShownItems(tree_, surface_->Canvas(), renderer.SubtreeItems(tree_.ObjectRoot()),
+                                            {0, 0, surface.Width() - 1, surface.Height() - 1}));
         }
         SurfaceDrawn(WholePicture());
         // Only a render onto a cleared surface is a complete picture.

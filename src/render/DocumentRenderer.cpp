@@ -45,17 +45,31 @@ bool TDocumentRenderer::Refuses(const TTreeNode* node) const
     return !node || node == tree_.TrashNode() || node == tree_.TempNode() || !node->Data() || !node->Data()->Active;
 }
 
+template <typename Visit>
+void TDocumentRenderer::WalkSubtree(TTreeNode* node, Visit&& visit) const
+{
+    tree_.WalkInDrawingOrder(node, [this, &visit](TTreeNode* current) {
+        if (Refuses(current))
+            return false;
+        visit(current);
+        return true;
+    });
+}
+
 int TDocumentRenderer::RenderSubtree(TTreeNode* node)
 {
     if (Refuses(node))
         return -1;
-    tree_.WalkInDrawingOrder(node, [this](TTreeNode* current) {
-        if (Refuses(current))
-            return false;
-        RenderItem(current);
-        return true;
-    });
+    WalkSubtree(node, [this](TTreeNode* current) { RenderItem(current); });
     return 0;
+}
+
+std::vector<TTreeNode*> TDocumentRenderer::SubtreeItems(TTreeNode* node) const
+{
+    std::vector<TTreeNode*> items;
+    if (!Refuses(node))
+        WalkSubtree(node, [&items](TTreeNode* current) { items.push_back(current); });
+    return items;
 }
 
 void TDocumentRenderer::RepaintAll()

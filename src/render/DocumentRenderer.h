@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace qm {
 
@@ -48,6 +49,8 @@ public:
     // an absent node, the trash and Temp nodes and an inactive item, whose
     // subtrees are skipped as well.
     int RenderSubtree(TTreeNode* node);
+    // The nodes RenderSubtree draws from `node`, in its order.
+    std::vector<TTreeNode*> SubtreeItems(TTreeNode* node) const;
     // The whole document from the Object root.
     void RepaintAll();
     // Just these nodes' own items, in the order given (their descendants
@@ -56,6 +59,8 @@ public:
 
 private:
     bool Refuses(const TTreeNode* node) const;
+    template <typename Visit>
+    void WalkSubtree(TTreeNode* node, Visit&& visit) const;
     void RenderItem(const TTreeNode* node);
     // Lines, arrows, curves.
     void RenderOpenShape(const TTreeNode* node);

@@ -333,8 +333,12 @@ std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& a
     SortInDrawingOrder(nodes);
     // A closed shape fills in the mode the pen before it left: only while
     // every pen copies does a fill paint over what lies below.
-    if (otherPenModes_.empty())
-        LeaveOutHidden(nodes, area);
+    if (otherPenModes_.empty()) {
+        LeaveOutHiddenItems(nodes, area, [this](const TTreeNode* node) {
+            const auto occlusion = occlusions_.find(node);
+            return TItemBounds{*bounds_.Find(node), occlusion == occlusions_.end() ? TOcclusion{} : occlusion->second};
+        });
+    }
     std::vector<TPartItem> items;
     items.reserve(nodes.size());
     const TTreeNode* previous = nullptr;
@@ -343,22 +347,6 @@ std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& a
         previous = node;
     }
     return items;
-}
-
-void TDrawingIndex::LeaveOutHidden(std::vector<TTreeNode*>& items, const TRect& area) const
-{
-    THiddenItems hidden(area, items.size());
-    std::vector<bool> shown(items.size());
-    for (std::size_t k = items.size(); k-- > 0;) {
-        const auto occlusion = occlusions_.find(items[k]);
-        shown[k] = !hidden.Hidden(*bounds_.Find(items[k]), occlusion == occlusions_.end() ? TOcclusion{} : occlusion->second);
-    }
-    std::size_t kept = 0;
-    for (std::size_t k = 0; k < items.size(); ++k) {
-        if (shown[k])
-            items[kept++] = items[k];
-    }
-    items.resize(kept);
 }
 
 std::optional<TPenMode> TDrawingIndex::PenModeBefore(const TTreeNode* item, const TTreeNode* previous)

@@ -87,9 +87,6 @@ private:
     // adding old and new bounds to the damage; `done`, when given, keeps a
     // node from being bounded twice.
     void Rebound(const TTreeNode* node, std::unordered_set<const TTreeNode*>* done);
-    // Takes out of `items` (in drawing order) those nothing of which shows
-    // in `area`.
-    void LeaveOutHidden(std::vector<TTreeNode*>& items, const TRect& area) const;
     // Items whose priority lies in [low, high) appear or vanish with a new
     // ItemCounter, and their descendants with them.
     void DamagePriorities(std::int32_t low, std::int32_t high);

@@ -4,6 +4,8 @@
 #include "CanvasX.h"
 #include "DocumentRenderer.h"
 
+#include <algorithm>
+
 namespace qm {
 
 TItemBounds BoundItem(const TObjectTree& tree, TCanvas& measure, const TTreeNode* node)
@@ -14,6 +16,16 @@ TItemBounds BoundItem(const TObjectTree& tree, TCanvas& measure, const TTreeNode
     TDocumentRenderer(tree, surface).RenderItems(nodes);
     const bool paintsOver = bounds.PaintsOver() && !bounds.Bounds().IsEmpty();
     return {bounds.Bounds(), {bounds.Cover(), paintsOver ? bounds.Fingerprint() : 0}};
+}
+
+std::vector<TTreeNode*> ShownItems(const TObjectTree& tree, TCanvas& measure, std::vector<TTreeNode*> items,
+                                   const TRect& part)
+{
+    const bool otherPenModes = std::any_of(items.begin(), items.end(),
+                                           [](const TTreeNode* node) { return node->Data()->Pen.Mode != TPenMode::pmCopy; });
+    if (!otherPenModes)
+        LeaveOutHiddenItems(items, part, [&](const TTreeNode* node) { return BoundItem(tree, measure, node); });
+    return items;
 }
 
 THiddenItems::THiddenItems(const TRect& part, std::size_t items) : covered_(part), twins_(items) {}

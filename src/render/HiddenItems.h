@@ -59,4 +59,30 @@ private:
     TFingerprints twins_;
 };
 
+// Takes out of `items`, in drawing order, those nothing of which shows in
+// `part`; `bound(node)` gives an item's TItemBounds. The caller makes sure
+// that every pen of the drawing copies.
+template <typename Bound>
+void LeaveOutHiddenItems(std::vector<TTreeNode*>& items, const TRect& part, Bound&& bound)
+{
+    THiddenItems hidden(part, items.size());
+    std::vector<bool> shown(items.size());
+    for (std::size_t k = items.size(); k-- > 0;) {
+        const TItemBounds drawn = bound(items[k]);
+        shown[k] = !hidden.Hidden(drawn.Bounds, drawn.Occlusion);
+    }
+    std::size_t kept = 0;
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        if (shown[k])
+            items[kept++] = items[k];
+    }
+    items.resize(kept);
+}
+
+// Of `items`, the whole walk of a render in drawing order, those that show
+// something in `part`, each bounded on the way, text measured on `measure`:
+// all of them when a pen does not copy.
+std::vector<TTreeNode*> ShownItems(const TObjectTree& tree, TCanvas& measure, std::vector<TTreeNode*> items,
+                                   const TRect& part);
+
 } // namespace qm
