@@ -4,6 +4,7 @@
 #include "render/BitmapX.h"
 #include "render/CanvasX.h"
 #include "render/DocumentRenderer.h"
+#include "render/HiddenItems.h"
 
 #include <algorithm>
 #include <tuple>

@@ -266,8 +266,8 @@ TTextMetrics TBoundsCanvas::TextMetrics()
 
 TCanvas& TBoundsCanvas::Measure()
 {
-    measure_.SetFont(Font(), FontEscapement());
-    return measure_;
+    measure_->SetFont(Font(), FontEscapement());
+    return *measure_;
 }
 
 void TBoundsCanvas::DrawBitmap(std::int32_t x, std::int32_t y, const TBitmap& bitmap)

@@ -10,6 +10,22 @@
 
 namespace qm {
 
+// What lets a redraw leave out an item that items drawn after it hide.
+struct TOcclusion {
+    // Pixels a solid fill of the item paints whatever lay below.
+    TRect Cover{0, 0, -1, -1};
+    // The fingerprint of the calls of an item that paints over every pixel
+    // it touches, else 0: a twin drawn later hides it.
+    std::uint64_t PaintsOverAs = 0;
+
+    bool Hides() const { return !Cover.IsEmpty() || PaintsOverAs != 0; }
+};
+
+struct TItemBounds {
+    TRect Bounds; // inclusive, generous; empty when the item draws nothing
+    TOcclusion Occlusion;
+};
+
 // A canvas that paints nothing and gathers the box of every pixel the calls
 // made on it could paint on the real one, generously: half the pen's width
 // and two pixels more around every outline, a text character's cell turned
@@ -22,7 +38,10 @@ namespace qm {
 // of the calls, equal for items that paint the very same pixels.
 class TBoundsCanvas final : public TCanvas {
 public:
-    explicit TBoundsCanvas(TCanvas& measure) : measure_(measure) {}
+    explicit TBoundsCanvas(TCanvas& measure) : measure_(&measure) {}
+
+    // As new, for the next item.
+    void Reset() { *this = TBoundsCanvas(*measure_); }
 
     // Inclusive pixel box of what was drawn since Reset; empty when nothing.
     TRect Bounds() const;
@@ -47,8 +66,8 @@ public:
     std::int32_t TextWidth(std::string_view text) override;
     TTextMetrics TextMetrics() override;
     void DrawBitmap(std::int32_t x, std::int32_t y, const TBitmap& bitmap) override;
-    std::int32_t Width() const override { return measure_.Width(); }
-    std::int32_t Height() const override { return measure_.Height(); }
+    std::int32_t Width() const override { return measure_->Width(); }
+    std::int32_t Height() const override { return measure_->Height(); }
 
 private:
     // Pixels a stroke of the current pen reaches beyond its centre line.
@@ -63,7 +82,7 @@ private:
     void NotePen();
     void NoteBrush();
 
-    TCanvas& measure_;
+    TCanvas* measure_;
     std::int64_t left_ = 0;
     std::int64_t top_ = 0;
     std::int64_t right_ = -1;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HiddenItems.h"
+#include "BoundsCanvas.h"
 #include "SurfaceX.h"
 
 #include "model/BoxIndex.h"

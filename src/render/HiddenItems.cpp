@@ -1,21 +1,28 @@
 #include "HiddenItems.h"
 
-#include "BoundsCanvas.h"
-#include "CanvasX.h"
-#include "DocumentRenderer.h"
-
 #include <algorithm>
 
 namespace qm {
 
+TItemBounder::TItemBounder(const TObjectTree& tree, TCanvas& measure)
+    : canvas_(measure), surface_(canvas_), renderer_(tree, surface_)
+{
+}
+
+TItemBounds TItemBounder::Bound(const TTreeNode* node)
+{
+    // The surface and the renderer set all they use for each item; the
+    // canvas starts as new, so that twins make the same calls.
+    canvas_.Reset();
+    TTreeNode* const nodes[] = {const_cast<TTreeNode*>(node)};
+    renderer_.RenderItems(nodes);
+    const bool paintsOver = canvas_.PaintsOver() && !canvas_.Bounds().IsEmpty();
+    return {canvas_.Bounds(), {canvas_.Cover(), paintsOver ? canvas_.Fingerprint() : 0}};
+}
+
 TItemBounds BoundItem(const TObjectTree& tree, TCanvas& measure, const TTreeNode* node)
 {
-    TBoundsCanvas bounds(measure);
-    TCanvasX surface(bounds);
-    TTreeNode* const nodes[] = {const_cast<TTreeNode*>(node)};
-    TDocumentRenderer(tree, surface).RenderItems(nodes);
-    const bool paintsOver = bounds.PaintsOver() && !bounds.Bounds().IsEmpty();
-    return {bounds.Bounds(), {bounds.Cover(), paintsOver ? bounds.Fingerprint() : 0}};
+    return TItemBounder(tree, measure).Bound(node);
 }
 
 std::vector<TTreeNode*> ShownItems(const TObjectTree& tree, TCanvas& measure, std::vector<TTreeNode*> items,
@@ -23,8 +30,10 @@ std::vector<TTreeNode*> ShownItems(const TObjectTree& tree, TCanvas& measure, st
 {
     const bool otherPenModes = std::any_of(items.begin(), items.end(),
                                            [](const TTreeNode* node) { return node->Data()->Pen.Mode != TPenMode::pmCopy; });
-    if (!otherPenModes)
-        LeaveOutHiddenItems(items, part, [&](const TTreeNode* node) { return BoundItem(tree, measure, node); });
+    if (!otherPenModes) {
+        TItemBounder bounder(tree, measure);
+        LeaveOutHiddenItems(items, part, [&bounder](const TTreeNode* node) { return bounder.Bound(node); });
+    }
     return items;
 }
 

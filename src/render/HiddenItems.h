@@ -1,6 +1,9 @@
 #pragma once
 
+#include "BoundsCanvas.h"
+#include "CanvasX.h"
 #include "CoverMask.h"
+#include "DocumentRenderer.h"
 
 #include "model/ObjectTree.h"
 #include "platform/Canvas.h"
@@ -10,24 +13,20 @@
 
 namespace qm {
 
-// What lets a redraw leave out an item that items drawn after it hide.
-struct TOcclusion {
-    // Pixels a solid fill of the item paints whatever lay below.
-    TRect Cover{0, 0, -1, -1};
-    // The fingerprint of the calls of an item that paints over every pixel
-    // it touches, else 0: a twin drawn later hides it.
-    std::uint64_t PaintsOverAs = 0;
+// Items drawn one after another on a TBoundsCanvas, their text measured on
+// `measure`, the canvas the picture is drawn on.
+class TItemBounder {
+public:
+    TItemBounder(const TObjectTree& tree, TCanvas& measure);
+    TItemBounds Bound(const TTreeNode* node);
 
-    bool Hides() const { return !Cover.IsEmpty() || PaintsOverAs != 0; }
+private:
+    TBoundsCanvas canvas_;
+    TCanvasX surface_;
+    TDocumentRenderer renderer_;
 };
 
-struct TItemBounds {
-    TRect Bounds; // inclusive, generous; empty when the item draws nothing
-    TOcclusion Occlusion;
-};
-
-// The item drawn on a TBoundsCanvas, its text measured on `measure`, the
-// canvas the picture is drawn on.
+// One item so.
 TItemBounds BoundItem(const TObjectTree& tree, TCanvas& measure, const TTreeNode* node);
 
 // Finds, among items offered from the topmost down, those nothing of which
