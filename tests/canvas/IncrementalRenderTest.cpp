@@ -48,6 +48,8 @@ public:
         for (int k = 0; copyPensOnly_ && k < 4; ++k)
             PasteTwin(RandomDrawnNode());
         tree.ClearHistory();
+        // Kept bounds dropped, as after an open: the render bounds every item itself.
+        tree.MarkChanged();
         canvas.Repaint();
     }
 
@@ -56,9 +58,12 @@ public:
     // One random edit through the canvas and the commands; its name.
     std::string Edit()
     {
-        // Now and then the picture is filled over first, as a size change does.
+        // Now and then the picture is filled over first, as a size change
+        // does, or the kept bounds are dropped, as writing past the tree does.
         if (Below(12) == 0)
             canvas.SetCanvasSize(canvas.ImageWidth(), canvas.ImageHeight());
+        if (Below(12) == 0)
+            tree.MarkChanged();
         if (Below(8) == 0) {
             commands.Undo();
             return "undo";
@@ -297,6 +302,7 @@ TEST(IncrementalRender, EveryEditLeavesThePicturesOfAFullRender)
     int edits = 0;
     for (unsigned seed : Seeds()) {
         TRandomDrawing drawing(seed);
+        ASSERT_EQ(Difference(BitmapImage(drawing.canvas.Surface().Bitmap()), drawing.FullSurface()), "") << "seed " << seed;
         for (int k = 0; k < kEdits; ++k) {
             const std::uint64_t before = drawing.canvas.SurfaceRevision();
             const std::string edit = drawing.Edit();

@@ -1,0 +1,87 @@
+// What the bounds canvas claims of an item must hold for its pixels: nothing
+// changes outside its bounds, every pixel of its cover comes out the same
+// whatever lay below, and so does every pixel an item that paints over
+// touches. Random items of every kind, turned, with fills and texts.
+#include "../model/TreeTestSupport.h"
+
+#include "platform/ShiftJis.h"
+#include "render/BitmapX.h"
+#include "render/DocumentRenderer.h"
+#include "render/HiddenItems.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+namespace qm {
+namespace {
+
+constexpr int kSize = 300;
+
+struct TPicture {
+    TBitmapX surface;
+    explicit TPicture(TColor below, const TObjectTree& tree, TTreeNode* node)
+    {
+        surface.InitBitmap(kSize, kSize);
+        DrawBackground(surface.Canvas(), kSize, kSize, {.BackColor = below});
+        TTreeNode* const nodes[] = {node};
+        TDocumentRenderer(tree, surface).RenderItems(nodes);
+    }
+    TColor At(int x, int y) const { return surface.Bitmap().Pixel(x, y); }
+};
+
+TEST(BoundsCanvas, WhatItClaimsHoldsForThePixels)
+{
+    constexpr TColor kBelowA = RGB(18, 52, 86);
+    constexpr TColor kBelowB = RGB(250, 220, 186);
+    std::mt19937 random(7);
+    const auto below = [&random](int bound) { return static_cast<int>(random() % static_cast<unsigned>(bound)); };
+    static constexpr TItemType kTypes[] = {itRectangle, itEllipse, itLine, itArrow, itCurve, itPolygon};
+    static const char* const kTexts[] = {"", "日本語", "長い説明文をここに書きます。折り返し"};
+    int covers = 0;
+    int paintingOver = 0;
+    for (int round = 0; round < 150; ++round) {
+        TObjectTree tree;
+        const TItemType type = kTypes[below(6)];
+        const int x = 40 + below(150);
+        const int y = 40 + below(150);
+        std::vector<TPoint> vertices;
+        if (type == itRectangle)
+            vertices = {{x, y}, {x + 20 + below(80), y}, {x + 20 + below(80), y + 20 + below(80)}, {x, y + 20 + below(80)}};
+        else
+            for (int k = 0; k < (type == itLine || type == itArrow ? 2 : 3 + below(3)); ++k)
+                vertices.push_back({x + below(100), y + below(100)});
+        TTreeNode* node = test::AddShape(tree, tree.ObjectRoot(), type, vertices);
+        tree.PointToCenter(node);
+        tree.ChangeItem(node, [&](TItemObject& item) {
+            static constexpr TPenStyle kPens[] = {psSolid, psSolid, psDash, psClear};
+            item.Pen = {RGB(below(256), below(256), below(256)), 1 + below(8), kPens[below(4)], TPenMode::pmCopy};
+            item.Brush = {RGB(below(256), below(256), below(256)), below(2) == 0 ? bsSolid : static_cast<TBrushStyle>(below(8))};
+            item.Roll = below(2) == 0 ? below(360) : 0;
+            item.CurveStyle = static_cast<TCurveStyle>(below(3));
+            item.DStyle = below(3) == 0 ? leArrow : lePlain;
+            item.Text = Utf8ToCp932(kTexts[below(3)]);
+        });
+        TPicture a(kBelowA, tree, node);
+        const TPicture b(kBelowB, tree, node);
+        const TItemBounds claimed = BoundItem(tree, a.surface.Canvas(), node);
+        covers += !claimed.Occlusion.Cover.IsEmpty();
+        paintingOver += claimed.Occlusion.PaintsOverAs != 0;
+        for (int py = 0; py < kSize; ++py) {
+            for (int px = 0; px < kSize; ++px) {
+                const bool touched = a.At(px, py) != kBelowA || b.At(px, py) != kBelowB;
+                if (touched)
+                    ASSERT_TRUE(claimed.Bounds.Contains(px, py)) << "round " << round << " at " << px << "," << py;
+                if (claimed.Occlusion.Cover.Contains(px, py) || (touched && claimed.Occlusion.PaintsOverAs != 0))
+                    ASSERT_EQ(a.At(px, py), b.At(px, py)) << "round " << round << " at " << px << "," << py;
+            }
+        }
+    }
+    // Both claims were put to the test many times.
+    EXPECT_GT(covers, 30);
+    EXPECT_GT(paintingOver, 30);
+}
+
+} // namespace
+} // namespace qm
