@@ -300,7 +300,7 @@ void TCanvasWindow::RepaintAll()
             // The bounds are known: the items nothing of which shows are left out.
             const TBitmap& surface = surface_->Bitmap();
             RenderDrawingPart(surface_->Canvas(), tree_, index_, {0, 0, surface.Width() - 1, surface.Height() - 1},
-                              surface.Width(), surface.Height(), Background());
+                              surface.Width(), surface.Height(), Background(), true);
         } else {
             if (clearRequested_)
                 ClearSurface();
@@ -327,7 +327,7 @@ void TCanvasWindow::RepaintDamage()
 {
     const TBitmap& surface = surface_->Bitmap();
     const TRect damage = index_.TakeDamage().Intersected({0, 0, surface.Width() - 1, surface.Height() - 1});
-    RenderDrawingPart(surface_->Canvas(), tree_, index_, damage, surface.Width(), surface.Height(), Background());
+    RenderDrawingPart(surface_->Canvas(), tree_, index_, damage, surface.Width(), surface.Height(), Background(), true);
     SurfaceDrawn(damage);
     // The region comes over, and with it the surface wherever marks are,
     // which takes them off (all of the surface when the picture was filled

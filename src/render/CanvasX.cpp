@@ -11,7 +11,8 @@ void RenderDrawing(TCanvas& canvas, const TObjectTree& tree, std::int32_t width,
 }
 
 void RenderDrawingPart(TCanvas& canvas, const TObjectTree& tree, TDrawingIndex& index, const TRect& area,
-                       std::int32_t width, std::int32_t height, const TCanvasBackground& background)
+                       std::int32_t width, std::int32_t height, const TCanvasBackground& background,
+                       bool leaveOutHidden)
 {
     const TRect part = area.Intersected({0, 0, width - 1, height - 1});
     if (part.IsEmpty())
@@ -20,7 +21,7 @@ void RenderDrawingPart(TCanvas& canvas, const TObjectTree& tree, TDrawingIndex& 
     DrawBackground(canvas, width, height, background);
     TCanvasX surface(canvas);
     TDocumentRenderer renderer(tree, surface);
-    for (const TDrawingIndex::TPartItem& item : index.ItemsMeeting(part)) {
+    for (const TDrawingIndex::TPartItem& item : index.ItemsMeeting(part, leaveOutHidden)) {
         if (item.PenModeBefore) {
             TPen pen = canvas.Pen();
             pen.Mode = *item.PenModeBefore;

@@ -32,8 +32,10 @@ void RenderDrawing(TCanvas& canvas, const TObjectTree& tree, std::int32_t width,
 // The part `area` (inclusive canvas pixels) of the same, drawn again over
 // what the canvas holds, clipped to it: the background there, then only the
 // items whose bounds in `index` meet it. The pixels come out as a whole
-// RenderDrawing would make them.
+// RenderDrawing would make them. `leaveOutHidden`, for a raster canvas at
+// one to one without smoothing: the items others hide there are not drawn.
 void RenderDrawingPart(TCanvas& canvas, const TObjectTree& tree, TDrawingIndex& index, const TRect& area,
-                       std::int32_t width, std::int32_t height, const TCanvasBackground& background);
+                       std::int32_t width, std::int32_t height, const TCanvasBackground& background,
+                       bool leaveOutHidden = false);
 
 } // namespace qm

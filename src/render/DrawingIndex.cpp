@@ -322,7 +322,7 @@ bool TDrawingIndex::InDrawing(const TTreeNode* node, std::unordered_map<const TT
     return answer;
 }
 
-std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& area)
+std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& area, bool leaveOutHidden)
 {
     Update();
     std::vector<TTreeNode*> nodes;
@@ -333,7 +333,7 @@ std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& a
     SortInDrawingOrder(nodes);
     // A closed shape fills in the mode the pen before it left: only while
     // every pen copies does a fill paint over what lies below.
-    if (otherPenModes_.empty()) {
+    if (leaveOutHidden && otherPenModes_.empty()) {
         LeaveOutHiddenItems(nodes, area, [this](const TTreeNode* node) {
             const auto occlusion = occlusions_.find(node);
             return TItemBounds{*bounds_.Find(node), occlusion == occlusions_.end() ? TOcclusion{} : occlusion->second};

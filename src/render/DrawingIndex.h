@@ -55,11 +55,12 @@ public:
         std::optional<TPenMode> PenModeBefore;
     };
     // The items drawn from the Object root whose bounds meet `area`, in
-    // drawing order (bounds brought up to date first). While every pen
-    // copies, the items nothing of which shows in `area` are left out: those
-    // under solid fills drawn later, and those that a later twin paints
-    // over pixel for pixel.
-    std::vector<TPartItem> ItemsMeeting(const TRect& area);
+    // drawing order (bounds brought up to date first). With `leaveOutHidden`,
+    // for a canvas that paints whole pixels at one to one, and while every
+    // pen copies, the items nothing of which shows in `area` are left out:
+    // those under solid fills drawn later, and those that a later twin
+    // paints over pixel for pixel.
+    std::vector<TPartItem> ItemsMeeting(const TRect& area, bool leaveOutHidden = false);
 
 private:
     void NodeAdded(TTreeNode* node) override;
