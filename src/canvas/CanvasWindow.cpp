@@ -263,9 +263,9 @@ void TCanvasWindow::DrawDrawing(TCanvas& canvas) const
     RenderDrawing(canvas, tree_, ImageWidth(), ImageHeight(), Background());
 }
 
-void TCanvasWindow::DrawDrawingPart(TCanvas& canvas, const TRect& area)
+void TCanvasWindow::DrawDrawingPart(TCanvas& canvas, const TRect& area, bool leaveOutHidden)
 {
-    RenderDrawingPart(canvas, tree_, index_, area, ImageWidth(), ImageHeight(), Background());
+    RenderDrawingPart(canvas, tree_, index_, area, ImageWidth(), ImageHeight(), Background(), leaveOutHidden);
 }
 
 void TCanvasWindow::SetViewScale(double scale)
