@@ -334,9 +334,9 @@ std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& a
     // A closed shape fills in the mode the pen before it left: only while
     // every pen copies does a fill paint over what lies below.
     if (leaveOutHidden && otherPenModes_.empty()) {
-        LeaveOutHiddenItems(nodes, area, [this](const TTreeNode* node) {
-            const auto occlusion = occlusions_.find(node);
-            return TItemBounds{*bounds_.Find(node), occlusion == occlusions_.end() ? TOcclusion{} : occlusion->second};
+        LeaveOutHiddenItems(nodes, area, [this, &nodes](std::size_t k) {
+            const auto occlusion = occlusions_.find(nodes[k]);
+            return TItemBounds{*bounds_.Find(nodes[k]), occlusion == occlusions_.end() ? TOcclusion{} : occlusion->second};
         });
     }
     std::vector<TPartItem> items;

@@ -1,6 +1,9 @@
 #include "HiddenItems.h"
 
+#include "BitmapX.h"
+
 #include <algorithm>
+#include <thread>
 
 namespace qm {
 
@@ -25,14 +28,101 @@ TItemBounds BoundItem(const TObjectTree& tree, TCanvas& measure, const TTreeNode
     return TItemBounder(tree, measure).Bound(node);
 }
 
+namespace {
+
+// Whole walks this long are bounded on two threads.
+constexpr std::size_t kBoundInParallelFrom = 32768;
+// Items bounded at a time, half on each thread.
+constexpr std::size_t kBlock = 8192;
+
+// A canvas that only measures text, on a small picture of its own, while
+// reporting the size of the picture drawn on: a second thread bounds items
+// with it beside the canvas the drawing thread measures with.
+class TTextMeasure final : public TCanvas {
+public:
+    TTextMeasure(std::int32_t width, std::int32_t height) : width_(width), height_(height) { text_.InitBitmap(1, 1); }
+
+    std::int32_t TextWidth(std::string_view text) override { return Text().TextWidth(text); }
+    TTextMetrics TextMetrics() override { return Text().TextMetrics(); }
+    std::int32_t Width() const override { return width_; }
+    std::int32_t Height() const override { return height_; }
+    // Never drawn on.
+    void LineTo(std::int32_t, std::int32_t) override {}
+    void Polygon(std::span<const TCanvasPoint>) override {}
+    void Polyline(std::span<const TCanvasPoint>) override {}
+    void Rectangle(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
+    void Ellipse(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
+    void FillRect(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
+    void TextOut(std::int32_t, std::int32_t, std::string_view) override {}
+    void DrawBitmap(std::int32_t, std::int32_t, const TBitmap&) override {}
+
+private:
+    TCanvas& Text()
+    {
+        text_.Canvas().SetFont(Font(), FontEscapement());
+        return text_.Canvas();
+    }
+
+    std::int32_t width_;
+    std::int32_t height_;
+    TBitmapX text_;
+};
+
+// The bounds of a long walk's items, asked from the last down: each block
+// is bounded at once, its lower half on a second thread. The tree is only
+// read meanwhile.
+class TBlockBounder {
+public:
+    TBlockBounder(const TObjectTree& tree, TCanvas& measure, const std::vector<TTreeNode*>& items)
+        : items_(items), helperMeasure_(measure.Width(), measure.Height()), upper_(tree, measure),
+          lower_(tree, helperMeasure_), bounds_(kBlock), begin_(items.size())
+    {
+    }
+
+    TItemBounds operator()(std::size_t k)
+    {
+        if (k < begin_)
+            BoundBlockEndingAt(k + 1);
+        return bounds_[k - begin_];
+    }
+
+private:
+    void BoundBlockEndingAt(std::size_t end)
+    {
+        begin_ = end > kBlock ? end - kBlock : 0;
+        const std::size_t middle = begin_ + (end - begin_) / 2;
+        std::thread lower([this, middle] {
+            for (std::size_t k = begin_; k < middle; ++k)
+                bounds_[k - begin_] = lower_.Bound(items_[k]);
+        });
+        for (std::size_t k = middle; k < end; ++k)
+            bounds_[k - begin_] = upper_.Bound(items_[k]);
+        lower.join();
+    }
+
+    const std::vector<TTreeNode*>& items_;
+    TTextMeasure helperMeasure_;
+    TItemBounder upper_;
+    TItemBounder lower_;
+    std::vector<TItemBounds> bounds_;
+    std::size_t begin_;
+};
+
+} // namespace
+
 std::vector<TTreeNode*> ShownItems(const TObjectTree& tree, TCanvas& measure, std::vector<TTreeNode*> items,
                                    const TRect& part)
 {
     const bool otherPenModes = std::any_of(items.begin(), items.end(),
                                            [](const TTreeNode* node) { return node->Data()->Pen.Mode != TPenMode::pmCopy; });
-    if (!otherPenModes) {
+    if (otherPenModes)
+        return items;
+    if (items.size() >= kBoundInParallelFrom) {
+        TBlockBounder bound(tree, measure, items);
+        LeaveOutHiddenItems(items, part, bound);
+    } else {
         TItemBounder bounder(tree, measure);
-        LeaveOutHiddenItems(items, part, [&bounder](const TTreeNode* node) { return bounder.Bound(node); });
+        LeaveOutHiddenItems(items, part, [&](std::size_t k) { return bounder.Bound(items[k]); });
     }
     return items;
 }

@@ -59,15 +59,15 @@ private:
 };
 
 // Takes out of `items`, in drawing order, those nothing of which shows in
-// `part`; `bound(node)` gives an item's TItemBounds. The caller makes sure
-// that every pen of the drawing copies.
+// `part`; `bound(k)` gives the TItemBounds of items[k], asked from the last
+// item down. The caller makes sure that every pen of the drawing copies.
 template <typename Bound>
 void LeaveOutHiddenItems(std::vector<TTreeNode*>& items, const TRect& part, Bound&& bound)
 {
     THiddenItems hidden(part, items.size());
     std::vector<bool> shown(items.size());
     for (std::size_t k = items.size(); k-- > 0;) {
-        const TItemBounds drawn = bound(items[k]);
+        const TItemBounds drawn = bound(k);
         shown[k] = !hidden.Hidden(drawn.Bounds, drawn.Occlusion);
     }
     std::size_t kept = 0;

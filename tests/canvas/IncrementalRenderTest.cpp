@@ -27,6 +27,16 @@ using test::TCanvasFixture;
 constexpr int kItems = 24;
 constexpr int kEdits = 40;
 
+// The canvas's surface as drawing every item on a cleared one makes it.
+QImage FullRender(TCanvasFixture& drawing)
+{
+    TBitmapX full;
+    full.InitBitmap(drawing.canvas.Surface().Bitmap().Width(), drawing.canvas.Surface().Bitmap().Height());
+    ClearCanvas(full, drawing.canvas.Background());
+    TDocumentRenderer(drawing.tree, full).RepaintAll();
+    return BitmapImage(full.Bitmap()).copy();
+}
+
 class TRandomDrawing : public TCanvasFixture {
 public:
     // Even seeds keep every pen copying, so that parts leave out hidden items.
@@ -149,15 +159,8 @@ public:
         commands.PasteClipboard();
     }
 
-    // The surface as a full render draws it, and the picture with the marks over it.
-    QImage FullSurface()
-    {
-        TBitmapX full;
-        full.InitBitmap(canvas.Surface().Bitmap().Width(), canvas.Surface().Bitmap().Height());
-        ClearCanvas(full, canvas.Background());
-        TDocumentRenderer(tree, full).RepaintAll();
-        return BitmapImage(full.Bitmap()).copy();
-    }
+    QImage FullSurface() { return FullRender(*this); }
+    // The full render with the marks over it.
     QImage FullPicture()
     {
         TBitmap picture(canvas.ImageWidth(), canvas.ImageHeight());
@@ -319,6 +322,38 @@ TEST(IncrementalRender, EveryEditLeavesThePicturesOfAFullRender)
     }
     // Most edits redrew a part only, or the test would prove nothing.
     EXPECT_GT(partial * 2, edits);
+}
+
+// A whole render of a long walk bounds its items on two threads and draws
+// only those something of which shows: the picture of drawing every item.
+TEST(IncrementalRender, AWholeRenderOfManyItemsIsThatOfEveryItem)
+{
+    TCanvasFixture drawing;
+    std::mt19937 random(3);
+    const auto below = [&random](int bound) { return static_cast<int>(random() % static_cast<unsigned>(bound)); };
+    static constexpr TItemType kTypes[] = {itRectangle, itEllipse, itLine, itPolygon};
+    for (int i = 0; i < 40000; ++i) {
+        const TItemType type = kTypes[below(4)];
+        const int x = below(400);
+        const int y = below(400);
+        const int size = 4 + below(40);
+        std::vector<TPoint> vertices = {{x, y}, {x + size, y}, {x + size, y + size}, {x, y + size}};
+        if (type == itLine)
+            vertices.resize(2);
+        TTreeNode* node = test::AddShape(drawing.tree, drawing.tree.ObjectRoot(), type, vertices);
+        drawing.tree.PointToCenter(node);
+        drawing.tree.ChangeItem(node, [&](TItemObject& item) {
+            item.Pen = {RGB(below(256), below(256), below(256)), 1 + below(4), below(4) == 0 ? psDash : psSolid,
+                        TPenMode::pmCopy};
+            item.Brush = {RGB(below(256), below(256), below(256)), below(2) == 0 ? bsSolid : static_cast<TBrushStyle>(below(8))};
+            item.Roll = below(4) == 0 ? below(360) : 0;
+            if (below(50) == 0)
+                item.Text = Utf8ToCp932("日本語");
+        });
+    }
+    drawing.tree.MarkChanged();
+    drawing.canvas.Repaint();
+    EXPECT_EQ(Difference(BitmapImage(drawing.canvas.Surface().Bitmap()), FullRender(drawing)), "");
 }
 
 // A part leaves out the items nothing of which shows there: under a solid
