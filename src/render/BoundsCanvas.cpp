@@ -147,18 +147,19 @@ void TBoundsCanvas::AddCover(std::span<const TCanvasPoint> points)
         return;
     const auto [minX, maxX] = std::minmax_element(points.begin(), points.end(), [](auto a, auto b) { return a.x < b.x; });
     const auto [minY, maxY] = std::minmax_element(points.begin(), points.end(), [](auto a, auto b) { return a.y < b.y; });
-    const double cx = (double{minX->x} + maxX->x) / 2;
-    const double cy = (double{minY->y} + maxY->y) / 2;
-    const double halfWidth = (double{maxX->x} - minX->x) / 2;
-    const double halfHeight = (double{maxY->y} - minY->y) / 2;
+    const double cx = (static_cast<double>(minX->x) + maxX->x) / 2;
+    const double cy = (static_cast<double>(minY->y) + maxY->y) / 2;
+    const double halfWidth = (static_cast<double>(maxX->x) - minX->x) / 2;
+    const double halfHeight = (static_cast<double>(maxY->y) - minY->y) / 2;
     double area = 0;
     bool filledAtCentre = false;
     for (std::size_t k = 0; k < points.size(); ++k) {
         const TCanvasPoint& a = points[k];
         const TCanvasPoint& b = points[(k + 1) % points.size()];
-        area += double{a.x} * b.y - double{b.x} * a.y;
+        area += static_cast<double>(a.x) * b.y - static_cast<double>(b.x) * a.y;
         // Alternate filling: the centre is filled when a ray to its right crosses an odd number of edges.
-        if ((a.y > cy) != (b.y > cy) && cx < a.x + (cy - a.y) * (double{b.x} - a.x) / (double{b.y} - a.y))
+        if ((a.y > cy) != (b.y > cy)
+            && cx < a.x + (cy - a.y) * (static_cast<double>(b.x) - a.x) / (static_cast<double>(b.y) - a.y))
             filledAtCentre = !filledAtCentre;
     }
     if (!filledAtCentre || area == 0)
@@ -170,8 +171,8 @@ void TBoundsCanvas::AddCover(std::span<const TCanvasPoint> points)
     for (std::size_t k = 0; k < points.size(); ++k) {
         const TCanvasPoint& a = points[k];
         const TCanvasPoint& b = points[(k + 1) % points.size()];
-        const double ex = double{b.x} - a.x;
-        const double ey = double{b.y} - a.y;
+        const double ex = static_cast<double>(b.x) - a.x;
+        const double ey = static_cast<double>(b.y) - a.y;
         const double length = std::hypot(ex, ey);
         if (length == 0)
             continue;
