@@ -3,6 +3,7 @@
 #include "BitmapX.h"
 
 #include <algorithm>
+#include <system_error>
 #include <thread>
 
 namespace qm {
@@ -91,13 +92,20 @@ private:
     {
         begin_ = end > kBlock ? end - kBlock : 0;
         const std::size_t middle = begin_ + (end - begin_) / 2;
-        std::thread lower([this, middle] {
+        const auto boundLower = [this, middle] {
             for (std::size_t k = begin_; k < middle; ++k)
                 bounds_[k - begin_] = lower_.Bound(items_[k]);
-        });
+        };
+        std::thread lower;
+        try {
+            lower = std::thread(boundLower);
+        } catch (const std::system_error&) {
+            boundLower(); // no thread to be had: this one does both halves
+        }
         for (std::size_t k = middle; k < end; ++k)
             bounds_[k - begin_] = upper_.Bound(items_[k]);
-        lower.join();
+        if (lower.joinable())
+            lower.join();
     }
 
     const std::vector<TTreeNode*>& items_;
