@@ -296,19 +296,18 @@ void TCanvasWindow::RepaintAll()
         return;
     }
     if (!unchanged) {
+        const TBitmap& surface = surface_->Bitmap();
+        const TRect whole{0, 0, surface.Width() - 1, surface.Height() - 1};
         if (clearRequested_ && index_.Built() && index_.FollowsPicture()) {
             // The bounds are known: the items nothing of which shows are left out.
-            const TBitmap& surface = surface_->Bitmap();
-            RenderDrawingPart(surface_->Canvas(), tree_, index_, {0, 0, surface.Width() - 1, surface.Height() - 1},
-                              surface.Width(), surface.Height(), Background(), true);
+            RenderDrawingPart(surface_->Canvas(), tree_, index_, whole, surface.Width(), surface.Height(), Background(),
+                              true);
         } else {
             if (clearRequested_)
                 ClearSurface();
             // Bounding every item costs less than drawing the many that others hide.
-            const TBitmap& surface = surface_->Bitmap();
             TDocumentRenderer renderer(tree_, *surface_);
-            renderer.RenderItems(ShownItems(tree_, surface_->Canvas(), renderer.SubtreeItems(tree_.ObjectRoot()),
-                                            {0, 0, surface.Width() - 1, surface.Height() - 1}));
+            renderer.RenderItems(ShownItems(tree_, surface_->Canvas(), renderer.SubtreeItems(tree_.ObjectRoot()), whole));
         }
         SurfaceDrawn(WholePicture());
         // Only a render onto a cleared surface is a complete picture.

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <string>
 #include <limits>
+#include <string>
 
 namespace qm {
 

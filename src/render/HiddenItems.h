@@ -26,7 +26,7 @@ private:
     TDocumentRenderer renderer_;
 };
 
-// One item so.
+// One item, with a bounder of its own.
 TItemBounds BoundItem(const TObjectTree& tree, TCanvas& measure, const TTreeNode* node);
 
 // Finds, among items offered from the topmost down, those nothing of which
