@@ -31,8 +31,7 @@ TDrawingIndex::~TDrawingIndex()
 
 void TDrawingIndex::Reset()
 {
-    bounds_.Clear();
-    occlusions_.clear();
+    boxes_.Clear();
     groups_.clear();
     dirty_.clear();
     damage_ = {0, 0, -1, -1};
@@ -154,12 +153,11 @@ void TDrawingIndex::NodeMoved(TTreeNode* node)
 
 void TDrawingIndex::Forget(const TTreeNode* node)
 {
-    if (const TRect* box = bounds_.Find(node)) {
-        AddDamage(*box);
+    if (const std::optional<TItemBounds> drawn = boxes_.Find(node)) {
+        AddDamage(drawn->Bounds);
         shapeChanged_ = true;
     }
-    bounds_.Remove(node);
-    occlusions_.erase(node);
+    boxes_.Remove(node);
     groups_.erase(node);
     dirty_.erase(const_cast<TTreeNode*>(node));
     if (const auto rank = ranks_.find(node); rank != ranks_.end()) {
@@ -220,6 +218,7 @@ void TDrawingIndex::Update()
         AddDamage({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX});
     const std::int32_t counter = tree_.ItemCounter();
     if (counter != itemCounter_) {
+        boxes_.ForgetLastDrawn(); // the items drawn are those below the counter
         DamagePriorities(std::min(counter, itemCounter_), std::max(counter, itemCounter_));
         itemCounter_ = counter;
     }
@@ -233,15 +232,11 @@ void TDrawingIndex::Rebound(const TTreeNode* node, std::unordered_set<const TTre
         pending.pop_back();
         if (done && !done->insert(current).second)
             continue;
-        if (const TRect* old = bounds_.Find(current))
-            AddDamage(*old);
+        if (const std::optional<TItemBounds> old = boxes_.Find(current))
+            AddDamage(old->Bounds);
         const TItemBounds drawn = BoundItem(tree_, surface_.Canvas(), current);
         AddDamage(drawn.Bounds);
-        bounds_.Set(current, drawn.Bounds);
-        if (drawn.Occlusion.Hides())
-            occlusions_.insert_or_assign(current, drawn.Occlusion);
-        else
-            occlusions_.erase(current);
+        boxes_.Set(current, drawn);
         if (current->Data()->Pen.Mode != TPenMode::pmCopy)
             otherPenModes_.insert(current);
         else
@@ -271,14 +266,14 @@ void TDrawingIndex::DamagePriorities(std::int32_t low, std::int32_t high)
             pending.pop_back();
             if (!damaged.insert(node).second)
                 continue;
-            if (const TRect* box = bounds_.Find(node))
-                AddDamage(*box);
+            if (const std::optional<TItemBounds> drawn = boxes_.Find(node))
+                AddDamage(drawn->Bounds);
             for (const TTreeNode* child = node->FirstChild(); child; child = child->NextSibling())
                 pending.push_back(child);
         }
     };
     bool appeared = false;
-    bounds_.ForEach([&](const TTreeNode* node, const TRect& box) {
+    boxes_.ForEach([&](const TTreeNode* node, const TRect& box) {
         if (inWindow(node)) {
             AddDamage(box);
             appeared = appeared || !ranks_.contains(node);
@@ -325,20 +320,32 @@ bool TDrawingIndex::InDrawing(const TTreeNode* node, std::unordered_map<const TT
 std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& area, bool leaveOutHidden)
 {
     Update();
-    std::vector<TTreeNode*> nodes;
-    bounds_.Query(area, [&](const TTreeNode* node, const TRect&) {
-        if (tree_.IsDrawn(node))
-            nodes.push_back(const_cast<TTreeNode*>(node));
-    });
-    SortInDrawingOrder(nodes);
     // A closed shape fills in the mode the pen before it left: only while
     // every pen copies does a fill paint over what lies below.
-    if (leaveOutHidden && otherPenModes_.empty()) {
-        LeaveOutHiddenItems(nodes, area, [this, &nodes](std::size_t k) {
-            const auto occlusion = occlusions_.find(nodes[k]);
-            return TItemBounds{*bounds_.Find(nodes[k]), occlusion == occlusions_.end() ? TOcclusion{} : occlusion->second};
-        });
+    const bool leaveOut = leaveOutHidden && otherPenModes_.empty();
+    std::vector<TTreeNode*> nodes;
+    std::vector<const TItemBoxes::TTwinStack*> stacks;
+    boxes_.Query(
+        area,
+        [&](const TTreeNode* node) {
+            if (tree_.IsDrawn(node))
+                nodes.push_back(const_cast<TTreeNode*>(node));
+        },
+        [&](const TItemBoxes::TTwinStack& stack) { stacks.push_back(&stack); });
+    for (const TItemBoxes::TTwinStack* stack : stacks) {
+        if (leaveOut) {
+            if (TTreeNode* last = LastDrawnTwin(*stack))
+                nodes.push_back(last);
+            continue;
+        }
+        for (const TTreeNode* member : stack->Members) {
+            if (tree_.IsDrawn(member))
+                nodes.push_back(const_cast<TTreeNode*>(member));
+        }
     }
+    SortInDrawingOrder(nodes);
+    if (leaveOut)
+        LeaveOutHiddenItems(nodes, area, [this, &nodes](std::size_t k) { return *boxes_.Find(nodes[k]); });
     std::vector<TPartItem> items;
     items.reserve(nodes.size());
     const TTreeNode* previous = nullptr;
@@ -383,6 +390,21 @@ std::optional<TPenMode> TDrawingIndex::PenModeLeftBy(const TTreeNode* item)
         left[start == TPenMode::pmCopy ? 0 : 1] = canvas.Pen().Mode;
     }
     return left[0] == left[1] ? left[0] : std::nullopt;
+}
+
+TTreeNode* TDrawingIndex::LastDrawnTwin(const TItemBoxes::TTwinStack& stack)
+{
+    if (const std::optional<const TTreeNode*> kept = boxes_.LastDrawn(stack))
+        return const_cast<TTreeNode*>(*kept);
+    std::vector<TTreeNode*> drawn;
+    for (const TTreeNode* member : stack.Members) {
+        if (tree_.IsDrawn(member))
+            drawn.push_back(const_cast<TTreeNode*>(member));
+    }
+    SortInDrawingOrder(drawn);
+    TTreeNode* last = drawn.empty() ? nullptr : drawn.back();
+    boxes_.KeepLastDrawn(stack, last);
+    return last;
 }
 
 void TDrawingIndex::SortInDrawingOrder(std::vector<TTreeNode*>& items)

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "BoundsCanvas.h"
+#include "ItemBoxes.h"
 #include "SurfaceX.h"
 
-#include "model/BoxIndex.h"
 #include "model/ObjectTree.h"
 
 #include <cstdint>
@@ -103,6 +102,9 @@ private:
     // newest priority, under a node on the way to the last one numbered.
     bool AppendedLast(const TTreeNode* node) const;
     void SortInDrawingOrder(std::vector<TTreeNode*>& items);
+    // The member of a stack of twins drawn last, the only one that shows
+    // while every pen copies; null when none is drawn.
+    TTreeNode* LastDrawnTwin(const TItemBoxes::TTwinStack& stack);
     // The pen mode the canvas holds when a whole render reaches `item`, or
     // none when that is what drawing `previous` (or the background, when
     // null) left.
@@ -113,9 +115,7 @@ private:
 
     TObjectTree& tree_;
     TSurfaceX& surface_;
-    TBoxIndex bounds_;
-    // Kept only for items that fill a block solid or paint over what lies below.
-    std::unordered_map<const TTreeNode*, TOcclusion> occlusions_;
+    TItemBoxes boxes_;
     // Nodes of the drawing with children: their priority decides whether
     // their descendants are drawn.
     std::unordered_set<const TTreeNode*> groups_;

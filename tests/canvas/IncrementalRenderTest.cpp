@@ -398,6 +398,28 @@ TEST(IncrementalRender, APartLeavesOutTheItemsLaterOnesHide)
         EXPECT_EQ(std::count(shown.begin(), shown.end(), across), 1);
         // A smoothed or zoomed view mixes the edges of twins: it gets every item.
         EXPECT_EQ(index.ItemsMeeting({0, 0, 399, 399}).size(), 8u);
+        if (notXorPen)
+            continue;
+        // Of the twins, the one drawn last shows, whichever joins or leaves,
+        // in its place among the others: here under a line drawn over them.
+        TTreeNode* over = test::AddShape(tree, root, itLine, {{210, 250}, {390, 250}});
+        const auto twinsShown = [&] {
+            std::vector<TTreeNode*> twinsAndLine;
+            for (const TDrawingIndex::TPartItem& item : index.ItemsMeeting({200, 200, 399, 310}, true)) {
+                if (item.Node == over || std::find(twins.begin(), twins.end(), item.Node) != twins.end())
+                    twinsAndLine.push_back(item.Node);
+            }
+            return twinsAndLine;
+        };
+        EXPECT_EQ(twinsShown(), (std::vector<TTreeNode*>{twins[2], over}));
+        twins.push_back(tree.CopySubtree(root, twins[2]));
+        EXPECT_EQ(twinsShown(), (std::vector<TTreeNode*>{over, twins[3]}));
+        tree.DeleteSubtree(twins[3]);
+        EXPECT_EQ(twinsShown(), (std::vector<TTreeNode*>{twins[2], over}));
+        tree.ChangeItem(twins[2], [](TItemObject& item) { item.Active = false; });
+        EXPECT_EQ(twinsShown(), (std::vector<TTreeNode*>{twins[1], over}));
+        tree.MoveItem(5, 0, twins[0]); // the first to join
+        EXPECT_EQ(twinsShown(), (std::vector<TTreeNode*>{twins[0], twins[1], over}));
     }
 }
 

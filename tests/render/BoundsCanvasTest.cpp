@@ -71,10 +71,12 @@ TEST(BoundsCanvas, WhatItClaimsHoldsForThePixels)
         for (int py = 0; py < kSize; ++py) {
             for (int px = 0; px < kSize; ++px) {
                 const bool touched = a.At(px, py) != kBelowA || b.At(px, py) != kBelowB;
-                if (touched)
+                if (touched) {
                     ASSERT_TRUE(claimed.Bounds.Contains(px, py)) << "round " << round << " at " << px << "," << py;
-                if (claimed.Occlusion.Cover.Contains(px, py) || (touched && claimed.Occlusion.PaintsOverAs != 0))
+                }
+                if (claimed.Occlusion.Cover.Contains(px, py) || (touched && claimed.Occlusion.PaintsOverAs != 0)) {
                     ASSERT_EQ(a.At(px, py), b.At(px, py)) << "round " << round << " at " << px << "," << py;
+                }
             }
         }
     }

@@ -1,0 +1,128 @@
+#include "ItemBoxes.h"
+
+namespace qm {
+
+void TItemBoxes::Set(const TTreeNode* node, const TItemBounds& drawn)
+{
+    const std::uint64_t fingerprint = drawn.Bounds.IsEmpty() ? 0 : drawn.Occlusion.PaintsOverAs;
+    // An item without twins moves in the box index in place, which keeps
+    // the cells it stays in.
+    if (drawn.Bounds.IsEmpty() || fingerprint != 0 || TwinsOf(node))
+        Remove(node);
+    if (drawn.Bounds.IsEmpty())
+        return;
+    if (drawn.Occlusion.Hides())
+        occlusions_.insert_or_assign(node, drawn.Occlusion);
+    else
+        occlusions_.erase(node);
+    if (fingerprint != 0)
+        Join(node, fingerprint, drawn.Bounds);
+    else
+        boxes_.Set(node, drawn.Bounds);
+}
+
+void TItemBoxes::Join(const TTreeNode* node, std::uint64_t fingerprint, const TRect& box)
+{
+    const auto [found, added] = twins_.try_emplace(fingerprint);
+    TTwins& twins = found->second;
+    if (added) {
+        twins.Anchor = node;
+        boxes_.Set(node, box);
+        return;
+    }
+    if (*boxes_.Find(twins.Anchor) != box) {
+        boxes_.Set(node, box); // the same fingerprint for other calls
+        return;
+    }
+    if (!twins.Stack) {
+        twins.Stack = std::make_unique<TTwinStack>();
+        twins.Stack->Members.insert(twins.Anchor);
+    }
+    twins.Stack->Members.insert(node);
+    twins.Stack->LastDrawnEpoch = 0;
+}
+
+void TItemBoxes::Remove(const TTreeNode* node)
+{
+    const auto occlusion = occlusions_.find(node);
+    if (occlusion == occlusions_.end()) {
+        boxes_.Remove(node);
+        return;
+    }
+    const auto found = twins_.find(occlusion->second.PaintsOverAs);
+    occlusions_.erase(occlusion);
+    TTwins* twins = found == twins_.end() ? nullptr : &found->second;
+    const bool member = twins && (twins->Anchor == node || (twins->Stack && twins->Stack->Members.contains(node)));
+    if (!member) {
+        boxes_.Remove(node);
+    } else if (!twins->Stack) {
+        boxes_.Remove(node);
+        twins_.erase(found);
+    } else {
+        TTwinStack& stack = *twins->Stack;
+        stack.Members.erase(node);
+        stack.LastDrawnEpoch = 0;
+        if (twins->Anchor == node) {
+            // Another member holds the box from now on.
+            const TRect box = *boxes_.Find(node);
+            boxes_.Remove(node);
+            twins->Anchor = *stack.Members.begin();
+            boxes_.Set(twins->Anchor, box);
+        }
+        if (stack.Members.size() == 1)
+            twins->Stack.reset();
+    }
+}
+
+void TItemBoxes::Clear()
+{
+    boxes_.Clear();
+    occlusions_.clear();
+    twins_.clear();
+    ++epoch_;
+}
+
+std::optional<TItemBounds> TItemBoxes::Find(const TTreeNode* node) const
+{
+    const auto occlusion = occlusions_.find(node);
+    const TOcclusion hides = occlusion == occlusions_.end() ? TOcclusion{} : occlusion->second;
+    if (const TRect* box = boxes_.Find(node))
+        return TItemBounds{*box, hides};
+    if (const TTwins* twins = TwinsOf(node))
+        return TItemBounds{*boxes_.Find(twins->Anchor), hides};
+    return std::nullopt;
+}
+
+const TItemBoxes::TTwins* TItemBoxes::TwinsOf(const TTreeNode* node) const
+{
+    const auto occlusion = occlusions_.find(node);
+    if (occlusion == occlusions_.end() || occlusion->second.PaintsOverAs == 0)
+        return nullptr;
+    const auto found = twins_.find(occlusion->second.PaintsOverAs);
+    if (found == twins_.end())
+        return nullptr;
+    const TTwins& twins = found->second;
+    const bool member = twins.Anchor == node || (twins.Stack && twins.Stack->Members.contains(node));
+    return member ? &twins : nullptr;
+}
+
+const TItemBoxes::TTwinStack* TItemBoxes::StackAnchoredAt(const TTreeNode* node) const
+{
+    const TTwins* twins = TwinsOf(node);
+    return twins && twins->Anchor == node ? twins->Stack.get() : nullptr;
+}
+
+std::optional<const TTreeNode*> TItemBoxes::LastDrawn(const TTwinStack& stack) const
+{
+    if (stack.LastDrawnEpoch != epoch_)
+        return std::nullopt;
+    return stack.LastDrawn;
+}
+
+void TItemBoxes::KeepLastDrawn(const TTwinStack& stack, const TTreeNode* last) const
+{
+    stack.LastDrawn = last;
+    stack.LastDrawnEpoch = epoch_;
+}
+
+} // namespace qm

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "BoundsCanvas.h"
+
+#include "model/BoxIndex.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace qm {
+
+// The bounds and occlusions of the drawing's items, found by area.
+//
+// Twins, items that make the very same drawing calls and paint over every
+// pixel they touch, share one box in the box index: a part that meets a
+// stack of thousands of copies pasted in place meets one entry, and of the
+// drawn members only the last one shows while every pen copies.
+class TItemBoxes {
+public:
+    // Twins with more than one member.
+    struct TTwinStack {
+        std::unordered_set<const TTreeNode*> Members;
+        // The member drawn last, as of LastDrawnEpoch (0: not known).
+        mutable const TTreeNode* LastDrawn = nullptr;
+        mutable std::uint64_t LastDrawnEpoch = 0;
+    };
+
+    // Enters or moves the item; empty bounds remove it.
+    void Set(const TTreeNode* node, const TItemBounds& drawn);
+    void Remove(const TTreeNode* node);
+    void Clear();
+    std::optional<TItemBounds> Find(const TTreeNode* node) const;
+
+    // Calls `visit(node, box)` for every item.
+    template <typename Visit>
+    void ForEach(Visit&& visit) const;
+    // Of the items whose bounds meet `area`, calls `visitItem(node)` for each
+    // one without a twin, and `visitStack(stack)` once for each stack of twins.
+    template <typename VisitItem, typename VisitStack>
+    void Query(const TRect& area, VisitItem&& visitItem, VisitStack&& visitStack) const;
+
+    // The member of `stack` drawn last, kept by KeepLastDrawn until a
+    // member joins or leaves or ForgetLastDrawn is called; none when not kept.
+    std::optional<const TTreeNode*> LastDrawn(const TTwinStack& stack) const;
+    void KeepLastDrawn(const TTwinStack& stack, const TTreeNode* last) const;
+    // Which members are drawn, or their order, may have changed.
+    void ForgetLastDrawn() { ++epoch_; }
+
+private:
+    // The items with one fingerprint: the box index holds their box under
+    // the anchor alone.
+    struct TTwins {
+        const TTreeNode* Anchor = nullptr;
+        std::unique_ptr<TTwinStack> Stack; // null while the anchor is alone
+    };
+
+    // The twins `node` belongs to, or null when it has none (a fingerprint
+    // shared by items of other bounds leaves the later ones on their own).
+    const TTwins* TwinsOf(const TTreeNode* node) const;
+    // The stack whose anchor `node` is, or null.
+    const TTwinStack* StackAnchoredAt(const TTreeNode* node) const;
+    void Join(const TTreeNode* node, std::uint64_t fingerprint, const TRect& box);
+
+    TBoxIndex boxes_;
+    // Kept only for items that fill a block solid or paint over what lies below.
+    std::unordered_map<const TTreeNode*, TOcclusion> occlusions_;
+    std::unordered_map<std::uint64_t, TTwins> twins_;
+    std::uint64_t epoch_ = 1;
+};
+
+template <typename Visit>
+void TItemBoxes::ForEach(Visit&& visit) const
+{
+    boxes_.ForEach([&](const TTreeNode* node, const TRect& box) {
+        if (const TTwinStack* stack = StackAnchoredAt(node)) {
+            for (const TTreeNode* member : stack->Members)
+                visit(member, box);
+        } else {
+            visit(node, box);
+        }
+    });
+}
+
+template <typename VisitItem, typename VisitStack>
+void TItemBoxes::Query(const TRect& area, VisitItem&& visitItem, VisitStack&& visitStack) const
+{
+    boxes_.Query(area, [&](const TTreeNode* node, const TRect&) {
+        if (const TTwinStack* stack = StackAnchoredAt(node))
+            visitStack(*stack);
+        else
+            visitItem(node);
+    });
+}
+
+} // namespace qm
