@@ -116,8 +116,7 @@ private:
             throw TFileError(TFileError::TKind::CannotOpen, path_, detail.toStdString());
         }
         const TAppendOnlyIdIndex::TPlace parent = index_.FindPlace(parentId);
-        TTreeNode* node = tree.AddItem(index_.NodeAt(parent), name, FromStoredCode<TItemType>(itemType));
-        tree.SetItemId(node, id);
+        TTreeNode* node = tree.AddItem(index_.NodeAt(parent), name, FromStoredCode<TItemType>(itemType), id);
         index_.Add(node, parent, id);
         tree.MarkFixedNode(node);
     }

@@ -288,12 +288,13 @@ TItemObject& TObjectTree::EditRecord(TTreeNode* node)
     return node->data_;
 }
 
-TTreeNode* TObjectTree::AddItem(TTreeNode* parent, std::string_view caption, TItemType itemType)
+TTreeNode* TObjectTree::AddItem(TTreeNode* parent, std::string_view caption, TItemType itemType,
+                                std::optional<std::int32_t> id)
 {
     TItemObject item;
     item.Name = caption;
     item.ItemType = itemType;
-    item.Id = NextFreeId();
+    item.Id = id ? *id : NextFreeId();
     item.Priority = itemCounter_;
     item.Font = DefaultItemFont();
     item.DStyle = itemType == itArrow ? leArrow : lePlain;

@@ -162,8 +162,10 @@ public:
 
     // --- Items (one node) ------------------------------------------------
     // Appends a node with a new record in its default state (null parent: a
-    // top-level node).
-    TTreeNode* AddItem(TTreeNode* parent, std::string_view caption, TItemType itemType);
+    // top-level node), carrying `id` when given (a reader's), else the next
+    // free one.
+    TTreeNode* AddItem(TTreeNode* parent, std::string_view caption, TItemType itemType,
+                       std::optional<std::int32_t> id = std::nullopt);
     // Appends a node with a copy of `source` under a fresh id and priority.
     TTreeNode* CopyItem(TTreeNode* parent, std::string_view caption, const TItemObject& source);
     std::int32_t NextFreeId() const;

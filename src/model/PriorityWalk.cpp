@@ -22,8 +22,7 @@ std::int32_t PriorityOf(const TTreeNode* node)
 void SortByPriority(std::vector<TTreeNode*>& nodes)
 {
     const auto ascending = [](const TTreeNode* a, const TTreeNode* b) { return PriorityOf(a) < PriorityOf(b); };
-    if (!std::is_sorted(nodes.begin(), nodes.end(), ascending))
-        std::stable_sort(nodes.begin(), nodes.end(), ascending);
+    std::stable_sort(nodes.begin(), nodes.end(), ascending);
 }
 
 std::vector<TTreeNode*> ChildrenWithPriorityBelow(const TTreeNode* node, std::int64_t limit, bool allPriorities)
@@ -32,12 +31,20 @@ std::vector<TTreeNode*> ChildrenWithPriorityBelow(const TTreeNode* node, std::in
     if (!node)
         return children;
     children.reserve(static_cast<std::size_t>(node->ChildCount()));
+    // Whether they come in ascending order, seen on the way: a second pass
+    // over a million children would read each record from memory again.
+    bool ascending = true;
+    std::int32_t last = std::numeric_limits<std::int32_t>::min();
     for (TTreeNode* child = node->FirstChild(); child; child = child->NextSibling()) {
         const std::int32_t priority = PriorityOf(child);
-        if (allPriorities || (priority >= 0 && priority < limit))
+        if (allPriorities || (priority >= 0 && priority < limit)) {
             children.push_back(child);
+            ascending = ascending && priority >= last;
+            last = priority;
+        }
     }
-    SortByPriority(children);
+    if (!ascending)
+        SortByPriority(children);
     return children;
 }
 

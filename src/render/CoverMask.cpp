@@ -30,19 +30,20 @@ TCoverMask::TCoverMask(const TRect& part) : part_(part)
     bits_.assign(static_cast<std::size_t>(wordsPerRow_ * height), 0);
 }
 
-template <typename Visit>
-bool TCoverMask::ForEachWord(std::int32_t row, std::int32_t left, std::int32_t right, Visit&& visit) const
+TCoverMask::TColumns TCoverMask::ColumnsOf(std::int32_t left, std::int32_t right) const
 {
     const std::int64_t first = std::int64_t{left} - part_.Left;
     const std::int64_t last = std::int64_t{right} - part_.Left;
-    const std::int64_t rowStart = (std::int64_t{row} - part_.Top) * wordsPerRow_;
-    for (std::int64_t word = first / 64; word <= last / 64; ++word) {
-        const auto from = static_cast<std::int32_t>(word == first / 64 ? first % 64 : 0);
-        const auto to = static_cast<std::int32_t>(word == last / 64 ? last % 64 : 63);
-        if (!visit(static_cast<std::size_t>(rowStart + word), BitRange(from, to)))
-            return false;
-    }
-    return true;
+    TColumns columns{first / 64, last / 64, BitRange(static_cast<std::int32_t>(first % 64), 63),
+                     BitRange(0, static_cast<std::int32_t>(last % 64))};
+    if (columns.FirstWord == columns.LastWord)
+        columns.FirstMask = columns.LastMask = columns.FirstMask & columns.LastMask;
+    return columns;
+}
+
+std::int64_t TCoverMask::RowStart(std::int32_t row) const
+{
+    return (std::int64_t{row} - part_.Top) * wordsPerRow_;
 }
 
 bool TCoverMask::Covers(const TRect& box) const
@@ -52,12 +53,18 @@ bool TCoverMask::Covers(const TRect& box) const
         return false;
     if (inside.IsEmpty())
         return true;
+    // A million items are asked about on a whole render: the columns are
+    // worked out once for all rows.
+    const TColumns columns = ColumnsOf(inside.Left, inside.Right);
     for (std::int32_t row = inside.Top; row <= inside.Bottom; ++row) {
-        const bool covered = ForEachWord(row, inside.Left, inside.Right, [this](std::size_t word, std::uint64_t mask) {
-            return (bits_[word] & mask) == mask;
-        });
-        if (!covered)
+        const std::uint64_t* words = bits_.data() + RowStart(row);
+        if ((words[columns.FirstWord] & columns.FirstMask) != columns.FirstMask
+            || (words[columns.LastWord] & columns.LastMask) != columns.LastMask)
             return false;
+        for (std::int64_t word = columns.FirstWord + 1; word < columns.LastWord; ++word) {
+            if (words[word] != ~std::uint64_t{0})
+                return false;
+        }
     }
     return true;
 }
@@ -67,11 +74,13 @@ void TCoverMask::Add(const TRect& box)
     const TRect inside = box.Intersected(part_);
     if (bits_.empty() || inside.IsEmpty())
         return;
+    const TColumns columns = ColumnsOf(inside.Left, inside.Right);
     for (std::int32_t row = inside.Top; row <= inside.Bottom; ++row) {
-        ForEachWord(row, inside.Left, inside.Right, [this](std::size_t word, std::uint64_t mask) {
-            bits_[word] |= mask;
-            return true;
-        });
+        std::uint64_t* words = bits_.data() + RowStart(row);
+        words[columns.FirstWord] |= columns.FirstMask;
+        words[columns.LastWord] |= columns.LastMask;
+        for (std::int64_t word = columns.FirstWord + 1; word < columns.LastWord; ++word)
+            words[word] = ~std::uint64_t{0};
     }
 }
 

@@ -20,9 +20,15 @@ public:
     void Add(const TRect& box);
 
 private:
-    // The words and bit masks of columns left .. right of one row.
-    template <typename Visit>
-    bool ForEachWord(std::int32_t row, std::int32_t left, std::int32_t right, Visit&& visit) const;
+    // The words of columns left .. right in a row, with the bits of the
+    // first and the last of them (the same word: the bits of both).
+    struct TColumns {
+        std::int64_t FirstWord, LastWord;
+        std::uint64_t FirstMask, LastMask;
+    };
+    TColumns ColumnsOf(std::int32_t left, std::int32_t right) const;
+    // The index of the first word of a row.
+    std::int64_t RowStart(std::int32_t row) const;
 
     TRect part_;
     std::int64_t wordsPerRow_ = 0;

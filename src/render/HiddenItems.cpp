@@ -139,10 +139,13 @@ THiddenItems::THiddenItems(const TRect& part, std::size_t items) : covered_(part
 
 bool THiddenItems::Hidden(const TRect& bounds, const TOcclusion& occlusion)
 {
-    // A twin hides the earlier ones even when covers hide it in turn: they
-    // touch only the pixels it touches.
+    // Covers first: the earlier twins of a covered item lie in the same
+    // bounds and are covered as well, and most items of a crowded drawing
+    // are covered, so that few fingerprints are entered.
+    if (covered_.Covers(bounds))
+        return true;
     const std::uint64_t twin = occlusion.PaintsOverAs;
-    if ((twin != 0 && !twins_.Insert(twin)) || covered_.Covers(bounds))
+    if (twin != 0 && !twins_.Insert(twin))
         return true;
     covered_.Add(occlusion.Cover);
     return false;
