@@ -8,7 +8,7 @@ std::size_t TNodesById::SingleEntry(std::int32_t id) const
 {
     const std::size_t mask = single_.size() - 1;
     std::size_t entry = SpreadId(id) & mask;
-    while (single_[entry] && single_[entry]->data_.Id != id)
+    while (single_[entry] && singleIds_[entry] != id)
         entry = (entry + 1) & mask;
     return entry;
 }
@@ -16,14 +16,21 @@ std::size_t TNodesById::SingleEntry(std::int32_t id) const
 void TNodesById::AddSingle(TTreeNode* node, std::int32_t id)
 {
     if (2 * (singleCount_ + 1) > single_.size()) {
-        std::vector<TTreeNode*> old(single_.size() * 2);
-        old.swap(single_);
-        for (TTreeNode* kept : old) {
-            if (kept)
-                single_[SingleEntry(kept->data_.Id)] = kept;
+        std::vector<TTreeNode*> oldNodes(single_.size() * 2);
+        std::vector<std::int32_t> oldIds(oldNodes.size());
+        oldNodes.swap(single_);
+        oldIds.swap(singleIds_);
+        for (std::size_t entry = 0; entry < oldNodes.size(); ++entry) {
+            if (oldNodes[entry]) {
+                const std::size_t to = SingleEntry(oldIds[entry]);
+                single_[to] = oldNodes[entry];
+                singleIds_[to] = oldIds[entry];
+            }
         }
     }
-    single_[SingleEntry(id)] = node;
+    const std::size_t entry = SingleEntry(id);
+    single_[entry] = node;
+    singleIds_[entry] = id;
     ++singleCount_;
 }
 
@@ -33,10 +40,11 @@ void TNodesById::EraseSingle(std::size_t hole)
     single_[hole] = nullptr;
     --singleCount_;
     for (std::size_t entry = (hole + 1) & mask; single_[entry]; entry = (entry + 1) & mask) {
-        const std::size_t home = SpreadId(single_[entry]->data_.Id) & mask;
+        const std::size_t home = SpreadId(singleIds_[entry]) & mask;
         // It may move back into the hole when the hole lies between its home and it.
         if (((entry - home) & mask) >= ((entry - hole) & mask)) {
             single_[hole] = single_[entry];
+            singleIds_[hole] = singleIds_[entry];
             single_[entry] = nullptr;
             hole = entry;
         }

@@ -24,14 +24,13 @@ inline std::size_t SpreadId(std::int32_t id)
 }
 
 // The nodes of a tree by the id their item carries. Nearly every id has one
-// node, kept as one pointer in an open addressing table (the id is the
-// node's own); the ids that several nodes share (a file may repeat ids) have
+// node, kept as one pointer in an open addressing table beside its id; the ids that several nodes share (a file may repeat ids) have
 // a list apart, which a node leaves in constant time however many share its
 // id.
 class TNodesById {
 public:
     // Room for `expected` nodes before the table grows.
-    explicit TNodesById(std::size_t expected = 8) : single_(std::bit_ceil(2 * expected)) {}
+    explicit TNodesById(std::size_t expected = 8) : single_(std::bit_ceil(2 * expected)), singleIds_(single_.size()) {}
 
     // `node` carries `id`, as it does until it is removed.
     void Add(TTreeNode* node, std::int32_t id);
@@ -48,6 +47,9 @@ private:
     void EraseSingle(std::size_t entry);
 
     std::vector<TTreeNode*> single_; // at most half full
+    // The id of each entry's node: probing a table of a million nodes reads
+    // these and not the nodes, which lie all over memory.
+    std::vector<std::int32_t> singleIds_;
     std::size_t singleCount_ = 0;
     std::unordered_map<std::int32_t, std::vector<TTreeNode*>> shared_;
 };

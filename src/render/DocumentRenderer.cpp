@@ -1,6 +1,8 @@
 #include "DocumentRenderer.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 
 namespace qm {
 
@@ -101,6 +103,58 @@ void TDocumentRenderer::RenderItem(const TTreeNode* node)
     default:
         break; // groups and the fixed nodes draw nothing of their own
     }
+}
+
+std::optional<TRect> TDocumentRenderer::RoughBounds(const TTreeNode* node)
+{
+    const TItemObject& item = *node->Data();
+    const int count = item.VertexCount();
+    const bool closed = item.ItemType == itRectangle || item.ItemType == itPolygon;
+    const bool open = item.ItemType == itLine || item.ItemType == itArrow || item.ItemType == itCurve;
+    const bool ellipse = item.ItemType == itEllipse;
+    if (!(closed || open || ellipse) || count < (open ? 2 : 3))
+        return TRect{0, 0, -1, -1}; // draws nothing, as RenderItem
+    if (!item.Text.empty() || (!ellipse && item.CurveStyle == csSpline))
+        return std::nullopt;
+    PlacePoints(node, static_cast<std::size_t>(count) + (closed ? 1 : 0));
+    if (closed)
+        points_[static_cast<std::size_t>(count)] = points_[0];
+    std::int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
+    const auto take = [&](std::int64_t x, std::int64_t y) {
+        left = std::min(left, x);
+        top = std::min(top, y);
+        right = std::max(right, x);
+        bottom = std::max(bottom, y);
+    };
+    if (ellipse) {
+        // Its outline lies within half the box's diagonal of the centre, turned any way.
+        const std::int64_t cx = (std::int64_t{points_[0].x} + points_[2].x) / 2;
+        const std::int64_t cy = (std::int64_t{points_[0].y} + points_[2].y) / 2;
+        const auto reach = static_cast<std::int64_t>(
+                               std::ceil(std::hypot(static_cast<double>(points_[0].x - cx), static_cast<double>(points_[0].y - cy))))
+                           + 1;
+        take(cx - reach, cy - reach);
+        take(cx + reach, cy + reach);
+    } else {
+        for (const TPoint& point : points_)
+            take(point.x, point.y);
+        // A Bezier curve stays within the hull of its control points.
+        if (item.CurveStyle == csBezier) {
+            for (const TPointArray* controls : {&controls1_, &controls2_}) {
+                for (const TPoint& point : *controls)
+                    take(point.x, point.y);
+            }
+        }
+    }
+    // Half the pen and two pixels around outlines and fills, an arrowhead
+    // 4.5 pen widths from its tip, with rounding: generously more.
+    const std::int64_t width = std::max(item.Pen.Width, 1);
+    const bool arrows = item.PStyle == leArrow || item.DStyle == leArrow;
+    const std::int64_t margin = (arrows ? 5 : 1) * width + 4;
+    const auto clamp = [](std::int64_t value) {
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
+    };
+    return TRect{clamp(left - margin), clamp(top - margin), clamp(right + margin), clamp(bottom + margin)};
 }
 
 void TDocumentRenderer::PlacePoints(const TTreeNode* node, std::size_t size)

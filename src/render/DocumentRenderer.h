@@ -7,6 +7,7 @@
 #include "platform/Canvas.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -56,6 +57,11 @@ public:
     // Just these nodes' own items, in the order given (their descendants
     // only when listed): the items of a part of the picture drawn again.
     void RenderItems(std::span<TTreeNode* const> nodes);
+    // A box sure to hold whatever drawing the node's own item claims on a
+    // bounds canvas, worked out from its placed points alone, far cheaper
+    // than drawing it; none when only drawing tells: text is laid out by
+    // measuring, and a natural spline swings beyond its points.
+    std::optional<TRect> RoughBounds(const TTreeNode* node);
 
 private:
     bool Refuses(const TTreeNode* node) const;

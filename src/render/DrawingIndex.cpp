@@ -344,8 +344,10 @@ std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& a
         }
     }
     SortInDrawingOrder(nodes);
-    if (leaveOut)
-        LeaveOutHiddenItems(nodes, area, [this, &nodes](std::size_t k) { return *boxes_.Find(nodes[k]); });
+    if (leaveOut) {
+        THiddenItems hidden(area, nodes.size());
+        LeaveOutHiddenItems(nodes, hidden, [this, &nodes](std::size_t k) { return *boxes_.Find(nodes[k]); });
+    }
     std::vector<TPartItem> items;
     items.reserve(nodes.size());
     const TTreeNode* previous = nullptr;

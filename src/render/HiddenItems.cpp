@@ -69,14 +69,18 @@ private:
     TBitmapX text_;
 };
 
-// The bounds of a long walk's items, asked from the last down: each block
-// is bounded at once, its lower half on a second thread. The tree is only
-// read meanwhile.
+// The bounds of a walk's items, asked from the last down, a block at a
+// time. An item whose rough box the covers of the items above the block
+// already hide is not drawn: its rough box stands for its bounds. The
+// others are bounded at once, the lower half of a long walk's block on a
+// second thread; the tree is only read meanwhile.
 class TBlockBounder {
 public:
-    TBlockBounder(const TObjectTree& tree, TCanvas& measure, const std::vector<TTreeNode*>& items)
-        : items_(items), helperMeasure_(measure.Width(), measure.Height()), upper_(tree, measure),
-          lower_(tree, helperMeasure_), bounds_(kBlock), begin_(items.size())
+    TBlockBounder(const TObjectTree& tree, TCanvas& measure, const std::vector<TTreeNode*>& items,
+                  const THiddenItems& hidden)
+        : items_(items), hidden_(hidden), twoThreads_(items.size() >= kBoundInParallelFrom),
+          helperMeasure_(measure.Width(), measure.Height()), upper_(tree, measure), lower_(tree, helperMeasure_),
+          bounds_(std::min(kBlock, items.size())), known_(bounds_.size()), begin_(items.size())
     {
     }
 
@@ -91,28 +95,42 @@ private:
     void BoundBlockEndingAt(std::size_t end)
     {
         begin_ = end > kBlock ? end - kBlock : 0;
-        const std::size_t middle = begin_ + (end - begin_) / 2;
-        const auto boundLower = [this, middle] {
-            for (std::size_t k = begin_; k < middle; ++k)
-                bounds_[k - begin_] = lower_.Bound(items_[k]);
-        };
+        for (std::size_t k = begin_; k < end; ++k) {
+            const std::optional<TRect> rough = upper_.RoughBounds(items_[k]);
+            known_[k - begin_] = rough && hidden_.Covers(*rough);
+            if (known_[k - begin_])
+                bounds_[k - begin_] = {*rough, {}};
+        }
+        const std::size_t middle = twoThreads_ ? begin_ + (end - begin_) / 2 : begin_;
+        const auto boundLower = [this, middle] { BoundRange(lower_, begin_, middle); };
         std::thread lower;
         try {
-            lower = std::thread(boundLower);
+            if (middle > begin_)
+                lower = std::thread(boundLower);
         } catch (const std::system_error&) {
             boundLower(); // no thread to be had: this one does both halves
         }
-        for (std::size_t k = middle; k < end; ++k)
-            bounds_[k - begin_] = upper_.Bound(items_[k]);
+        BoundRange(upper_, middle, end);
         if (lower.joinable())
             lower.join();
     }
 
+    void BoundRange(TItemBounder& bounder, std::size_t from, std::size_t to)
+    {
+        for (std::size_t k = from; k < to; ++k) {
+            if (!known_[k - begin_])
+                bounds_[k - begin_] = bounder.Bound(items_[k]);
+        }
+    }
+
     const std::vector<TTreeNode*>& items_;
+    const THiddenItems& hidden_;
+    bool twoThreads_;
     TTextMeasure helperMeasure_;
     TItemBounder upper_;
     TItemBounder lower_;
     std::vector<TItemBounds> bounds_;
+    std::vector<char> known_; // one byte each: the two threads read it side by side
     std::size_t begin_;
 };
 
@@ -125,13 +143,9 @@ std::vector<TTreeNode*> ShownItems(const TObjectTree& tree, TCanvas& measure, st
                                            [](const TTreeNode* node) { return node->Data()->Pen.Mode != TPenMode::pmCopy; });
     if (otherPenModes)
         return items;
-    if (items.size() >= kBoundInParallelFrom) {
-        TBlockBounder bound(tree, measure, items);
-        LeaveOutHiddenItems(items, part, bound);
-    } else {
-        TItemBounder bounder(tree, measure);
-        LeaveOutHiddenItems(items, part, [&](std::size_t k) { return bounder.Bound(items[k]); });
-    }
+    THiddenItems hidden(part, items.size());
+    TBlockBounder bound(tree, measure, items, hidden);
+    LeaveOutHiddenItems(items, hidden, bound);
     return items;
 }
 

@@ -9,6 +9,7 @@
 #include "platform/Canvas.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace qm {
@@ -19,6 +20,8 @@ class TItemBounder {
 public:
     TItemBounder(const TObjectTree& tree, TCanvas& measure);
     TItemBounds Bound(const TTreeNode* node);
+    // See TDocumentRenderer::RoughBounds.
+    std::optional<TRect> RoughBounds(const TTreeNode* node) { return renderer_.RoughBounds(node); }
 
 private:
     TBoundsCanvas canvas_;
@@ -40,6 +43,8 @@ public:
     // Whether the item, offered after every item drawn above it, is hidden;
     // if not, its cover and twin count for the items below.
     bool Hidden(const TRect& bounds, const TOcclusion& occlusion);
+    // Whether the covers of the items offered so far hide all of `box`.
+    bool Covers(const TRect& box) const { return covered_.Covers(box); }
 
 private:
     // Fingerprints met so far, by open addressing: a part may hold a
@@ -59,12 +64,12 @@ private:
 };
 
 // Takes out of `items`, in drawing order, those nothing of which shows in
-// `part`; `bound(k)` gives the TItemBounds of items[k], asked from the last
-// item down. The caller makes sure that every pen of the drawing copies.
+// the part `hidden` was made for; `bound(k)` gives the TItemBounds of
+// items[k], asked from the last item down. The caller makes sure that every
+// pen of the drawing copies.
 template <typename Bound>
-void LeaveOutHiddenItems(std::vector<TTreeNode*>& items, const TRect& part, Bound&& bound)
+void LeaveOutHiddenItems(std::vector<TTreeNode*>& items, THiddenItems& hidden, Bound&& bound)
 {
-    THiddenItems hidden(part, items.size());
     std::vector<bool> shown(items.size());
     for (std::size_t k = items.size(); k-- > 0;) {
         const TItemBounds drawn = bound(k);
