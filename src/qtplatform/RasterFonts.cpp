@@ -112,9 +112,11 @@ QFont WithoutDecorations(QFont font)
 } // namespace
 
 TRasterFontCache::TFace::TFace(const QFont& qfont)
-    : plainFont(WithoutDecorations(qfont)), metrics(qfont), exactMetrics(qfont), rawFont(QRawFont::fromFont(plainFont)),
+    : plainFont(WithoutDecorations(qfont)), metrics(qfont), rawFont(QRawFont::fromFont(plainFont)),
       underline(qfont.underline()), strikeOut(qfont.strikeOut())
 {
+    const QFontMetricsF exactMetrics(qfont);
+    textMetrics = {exactMetrics.ascent(), exactMetrics.descent()};
 }
 
 TRasterFontCache::TFace& TRasterFontCache::Face(const TFont& font)
@@ -144,8 +146,7 @@ std::int32_t TRasterFontCache::TextWidth(const TFont& font, std::string_view tex
 
 TTextMetrics TRasterFontCache::TextMetrics(const TFont& font)
 {
-    const TFace& face = Face(font);
-    return {face.exactMetrics.ascent(), face.exactMetrics.descent()};
+    return Face(font).textMetrics;
 }
 
 const TRasterFontCache::TGlyph& TRasterFontCache::Glyph(TFace& face, std::string_view character)

@@ -59,7 +59,9 @@ public:
 
         QFont plainFont;
         QFontMetrics metrics;
-        QFontMetricsF exactMetrics; // with the fractions the design gives
+        // Ascent and descent with the fractions the design gives, asked once:
+        // Qt locks its font engine on every question.
+        TTextMetrics textMetrics;
         QRawFont rawFont;
         bool underline = false;
         bool strikeOut = false;
