@@ -1,7 +1,8 @@
 // What the bounds canvas claims of an item must hold for its pixels: nothing
 // changes outside its bounds, every pixel of its cover comes out the same
 // whatever lay below, and so does every pixel an item that paints over
-// touches. Random items of every kind, turned, with fills and texts.
+// touches; a rough box worked out without drawing holds the bounds. Random
+// items of every kind, turned, stretched, with fills and texts.
 #include "../model/TreeTestSupport.h"
 
 #include "platform/ShiftJis.h"
@@ -41,6 +42,7 @@ TEST(BoundsCanvas, WhatItClaimsHoldsForThePixels)
     static const char* const kTexts[] = {"", "日本語", "長い説明文をここに書きます。折り返し"};
     int covers = 0;
     int paintingOver = 0;
+    int roughBoxes = 0;
     for (int round = 0; round < 150; ++round) {
         TObjectTree tree;
         const TItemType type = kTypes[below(6)];
@@ -59,13 +61,22 @@ TEST(BoundsCanvas, WhatItClaimsHoldsForThePixels)
             item.Pen = {RGB(below(256), below(256), below(256)), 1 + below(8), kPens[below(4)], TPenMode::pmCopy};
             item.Brush = {RGB(below(256), below(256), below(256)), below(2) == 0 ? bsSolid : static_cast<TBrushStyle>(below(8))};
             item.Roll = below(2) == 0 ? below(360) : 0;
+            item.StretchX = below(3) == 0 ? 1.5f : 1.0f;
+            item.StretchY = below(3) == 0 ? 0.5f : 1.0f;
             item.CurveStyle = static_cast<TCurveStyle>(below(3));
+            item.PStyle = below(4) == 0 ? leArrow : lePlain;
             item.DStyle = below(3) == 0 ? leArrow : lePlain;
             item.Text = Utf8ToCp932(kTexts[below(3)]);
         });
         TPicture a(kBelowA, tree, node);
         const TPicture b(kBelowB, tree, node);
-        const TItemBounds claimed = BoundItem(tree, a.surface.Canvas(), node);
+        TItemBounder bounder(tree, a.surface.Canvas());
+        const TItemBounds claimed = bounder.Bound(node);
+        // The rough box, worked out without drawing, holds all the bounds claim.
+        if (const std::optional<TRect> rough = bounder.RoughBounds(node)) {
+            ++roughBoxes;
+            EXPECT_EQ(rough->United(claimed.Bounds), *rough) << "round " << round;
+        }
         covers += !claimed.Occlusion.Cover.IsEmpty();
         paintingOver += claimed.Occlusion.PaintsOverAs != 0;
         for (int py = 0; py < kSize; ++py) {
@@ -83,6 +94,7 @@ TEST(BoundsCanvas, WhatItClaimsHoldsForThePixels)
     // Both claims were put to the test many times.
     EXPECT_GT(covers, 30);
     EXPECT_GT(paintingOver, 30);
+    EXPECT_GT(roughBoxes, 30);
 }
 
 } // namespace
