@@ -70,21 +70,21 @@ private:
 };
 
 // The bounds of a walk's items, asked from the last down, a block at a
-// time. An item whose rough box the covers of the items above the block
-// already hide is not drawn: its rough box stands for its bounds. The
-// others are bounded at once, the lower half of a long walk's block on a
-// second thread; the tree is only read meanwhile.
+// time: none for an item whose rough box the covers of the items above the
+// block already hide, which is not drawn. The lower half of a long walk's
+// block is bounded on a second thread; the tree and the covers are only
+// read meanwhile.
 class TBlockBounder {
 public:
     TBlockBounder(const TObjectTree& tree, TCanvas& measure, const std::vector<TTreeNode*>& items,
                   const THiddenItems& hidden)
         : items_(items), hidden_(hidden), twoThreads_(items.size() >= kBoundInParallelFrom),
           helperMeasure_(measure.Width(), measure.Height()), upper_(tree, measure), lower_(tree, helperMeasure_),
-          bounds_(std::min(kBlock, items.size())), known_(bounds_.size()), begin_(items.size())
+          bounds_(std::min(kBlock, items.size())), begin_(items.size())
     {
     }
 
-    TItemBounds operator()(std::size_t k)
+    std::optional<TItemBounds> operator()(std::size_t k)
     {
         if (k < begin_)
             BoundBlockEndingAt(k + 1);
@@ -95,12 +95,6 @@ private:
     void BoundBlockEndingAt(std::size_t end)
     {
         begin_ = end > kBlock ? end - kBlock : 0;
-        for (std::size_t k = begin_; k < end; ++k) {
-            const std::optional<TRect> rough = upper_.RoughBounds(items_[k]);
-            known_[k - begin_] = rough && hidden_.Covers(*rough);
-            if (known_[k - begin_])
-                bounds_[k - begin_] = {*rough, {}};
-        }
         const std::size_t middle = twoThreads_ ? begin_ + (end - begin_) / 2 : begin_;
         const auto boundLower = [this, middle] { BoundRange(lower_, begin_, middle); };
         std::thread lower;
@@ -118,7 +112,10 @@ private:
     void BoundRange(TItemBounder& bounder, std::size_t from, std::size_t to)
     {
         for (std::size_t k = from; k < to; ++k) {
-            if (!known_[k - begin_])
+            const std::optional<TRect> rough = bounder.RoughBounds(items_[k]);
+            if (rough && hidden_.Covers(*rough))
+                bounds_[k - begin_].reset();
+            else
                 bounds_[k - begin_] = bounder.Bound(items_[k]);
         }
     }
@@ -129,8 +126,7 @@ private:
     TTextMeasure helperMeasure_;
     TItemBounder upper_;
     TItemBounder lower_;
-    std::vector<TItemBounds> bounds_;
-    std::vector<char> known_; // one byte each: the two threads read it side by side
+    std::vector<std::optional<TItemBounds>> bounds_;
     std::size_t begin_;
 };
 

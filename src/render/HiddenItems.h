@@ -65,15 +65,15 @@ private:
 
 // Takes out of `items`, in drawing order, those nothing of which shows in
 // the part `hidden` was made for; `bound(k)` gives the TItemBounds of
-// items[k], asked from the last item down. The caller makes sure that every
-// pen of the drawing copies.
+// items[k], asked from the last item down, or none for an item known to be
+// hidden already. The caller makes sure that every pen of the drawing copies.
 template <typename Bound>
 void LeaveOutHiddenItems(std::vector<TTreeNode*>& items, THiddenItems& hidden, Bound&& bound)
 {
     std::vector<bool> shown(items.size());
     for (std::size_t k = items.size(); k-- > 0;) {
-        const TItemBounds drawn = bound(k);
-        shown[k] = !hidden.Hidden(drawn.Bounds, drawn.Occlusion);
+        const std::optional<TItemBounds> drawn = bound(k);
+        shown[k] = drawn && !hidden.Hidden(drawn->Bounds, drawn->Occlusion);
     }
     std::size_t kept = 0;
     for (std::size_t k = 0; k < items.size(); ++k) {
