@@ -46,10 +46,10 @@ void TSurfaceX::NaturalSpline3(int n, std::span<const float> y, std::span<float>
     }
 }
 
-void TSurfaceX::Polyline2(std::span<const TPoint> points)
+std::vector<TPoint> TSurfaceX::SplineSamples(std::span<const TPoint> points)
 {
     if (points.empty())
-        return;
+        return {};
     const std::size_t n = points.size() - 1;
     std::vector<float> xs(points.size());
     std::vector<float> ys(points.size());
@@ -74,7 +74,13 @@ void TSurfaceX::Polyline2(std::span<const TPoint> points)
         }
     }
     samples[kSplineSamples * n] = points[n];
-    Polyline(samples);
+    return samples;
+}
+
+void TSurfaceX::Polyline2(std::span<const TPoint> points)
+{
+    if (!points.empty())
+        Polyline(SplineSamples(points));
 }
 
 void TSurfaceX::Polyline3(std::span<const TPoint> P, std::span<const TPoint> C1, std::span<const TPoint> C2, int n)

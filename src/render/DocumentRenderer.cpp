@@ -114,7 +114,7 @@ std::optional<TRect> TDocumentRenderer::RoughBounds(const TTreeNode* node)
     const bool ellipse = item.ItemType == itEllipse;
     if (!(closed || open || ellipse) || count < (open ? 2 : 3))
         return TRect{0, 0, -1, -1}; // draws nothing, as RenderItem
-    if (!item.Text.empty() || (!ellipse && item.CurveStyle == csSpline))
+    if (!item.Text.empty())
         return std::nullopt;
     PlacePoints(node, static_cast<std::size_t>(count) + (closed ? 1 : 0));
     if (closed)
@@ -138,8 +138,12 @@ std::optional<TRect> TDocumentRenderer::RoughBounds(const TTreeNode* node)
     } else {
         for (const TPoint& point : points_)
             take(point.x, point.y);
-        // A Bezier curve stays within the hull of its control points.
-        if (item.CurveStyle == csBezier) {
+        // A natural spline swings beyond its points; a Bezier curve stays
+        // within the hull of its control points.
+        if (item.CurveStyle == csSpline) {
+            for (const TPoint& point : TSurfaceX::SplineSamples(points_))
+                take(point.x, point.y);
+        } else if (item.CurveStyle == csBezier) {
             for (const TPointArray* controls : {&controls1_, &controls2_}) {
                 for (const TPoint& point : *controls)
                     take(point.x, point.y);

@@ -60,7 +60,7 @@ public:
     // A box sure to hold whatever drawing the node's own item claims on a
     // bounds canvas, worked out from its placed points alone, far cheaper
     // than drawing it; none when only drawing tells: text is laid out by
-    // measuring, and a natural spline swings beyond its points.
+    // measuring.
     std::optional<TRect> RoughBounds(const TTreeNode* node);
 
 private:

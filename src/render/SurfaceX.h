@@ -72,6 +72,8 @@ public:
 
     // Natural spline through the points, 10 samples per interval.
     void Polyline2(std::span<const TPoint> points);
+    // The polyline Polyline2 draws through the points.
+    static std::vector<TPoint> SplineSamples(std::span<const TPoint> points);
     // Coefficients of the natural cubic spline through y[0..n] at unit
     // spacing: y[j] + b[j] t + c[j] t^2 + d[j] t^3 on interval j.
     static void NaturalSpline3(int n, std::span<const float> y, std::span<float> b, std::span<float> c,
