@@ -37,6 +37,7 @@ void TItemBoxes::Join(const TTreeNode* node, std::uint64_t fingerprint, const TR
     if (!twins.Stack) {
         twins.Stack = std::make_unique<TTwinStack>();
         twins.Stack->Members.insert(twins.Anchor);
+        stackAt_[twins.Anchor] = twins.Stack.get();
     }
     twins.Stack->Members.insert(node);
     twins.Stack->LastDrawnEpoch = 0;
@@ -66,11 +67,15 @@ void TItemBoxes::Remove(const TTreeNode* node)
             // Another member holds the box from now on.
             const TRect box = *boxes_.Find(node);
             boxes_.Remove(node);
+            stackAt_.erase(node);
             twins->Anchor = *stack.Members.begin();
             boxes_.Set(twins->Anchor, box);
+            stackAt_[twins->Anchor] = &stack;
         }
-        if (stack.Members.size() == 1)
+        if (stack.Members.size() == 1) {
+            stackAt_.erase(twins->Anchor);
             twins->Stack.reset();
+        }
     }
 }
 
@@ -79,6 +84,7 @@ void TItemBoxes::Clear()
     boxes_.Clear();
     occlusions_.clear();
     twins_.clear();
+    stackAt_.clear();
     ++epoch_;
 }
 
@@ -108,8 +114,10 @@ const TItemBoxes::TTwins* TItemBoxes::TwinsOf(const TTreeNode* node) const
 
 const TItemBoxes::TTwinStack* TItemBoxes::StackAnchoredAt(const TTreeNode* node) const
 {
-    const TTwins* twins = TwinsOf(node);
-    return twins && twins->Anchor == node ? twins->Stack.get() : nullptr;
+    if (stackAt_.empty())
+        return nullptr;
+    const auto found = stackAt_.find(node);
+    return found == stackAt_.end() ? nullptr : found->second;
 }
 
 std::optional<const TTreeNode*> TItemBoxes::LastDrawn(const TTwinStack& stack) const

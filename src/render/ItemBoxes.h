@@ -68,6 +68,9 @@ private:
     // Kept only for items that fill a block solid or paint over what lies below.
     std::unordered_map<const TTreeNode*, TOcclusion> occlusions_;
     std::unordered_map<std::uint64_t, TTwins> twins_;
+    // The stacks by anchor, asked about every item a part meets: they are
+    // few, and a drawing without copies has none.
+    std::unordered_map<const TTreeNode*, const TTwinStack*> stackAt_;
     std::uint64_t epoch_ = 1;
 };
 
