@@ -7,6 +7,7 @@
 
 #include "platform/ShiftJis.h"
 #include "render/BitmapX.h"
+#include "render/CoverMask.h"
 #include "render/DocumentRenderer.h"
 #include "render/HiddenItems.h"
 
@@ -95,6 +96,48 @@ TEST(BoundsCanvas, WhatItClaimsHoldsForThePixels)
     EXPECT_GT(covers, 30);
     EXPECT_GT(paintingOver, 30);
     EXPECT_GT(roughBoxes, 30);
+}
+
+// The cover mask against one flag per pixel: parts that start anywhere and
+// end between words, boxes reaching past the part, questions of every size.
+TEST(CoverMask, CoversExactlyThePixelsAdded)
+{
+    std::mt19937 random(11);
+    const auto below = [&random](int bound) { return static_cast<int>(random() % static_cast<unsigned>(bound)); };
+    const auto randomBox = [&](const TRect& around) {
+        const int left = around.Left - 20 + below(around.Right - around.Left + 40);
+        const int top = around.Top - 20 + below(around.Bottom - around.Top + 40);
+        return TRect{left, top, left + below(150), top + below(40)};
+    };
+    for (int round = 0; round < 40; ++round) {
+        const int left = below(100) - 50;
+        const int top = below(100) - 50;
+        const TRect area{left, top, left + 1 + below(300), top + 1 + below(120)};
+        TCoverMask mask(area);
+        std::vector<std::vector<bool>> flags(static_cast<std::size_t>(area.Bottom - area.Top + 1),
+                                             std::vector<bool>(static_cast<std::size_t>(area.Right - area.Left + 1)));
+        const auto everyPixel = [&](const TRect& box, auto&& visit) {
+            const TRect inside = box.Intersected(area);
+            for (int y = inside.Top; y <= inside.Bottom; ++y)
+                for (int x = inside.Left; x <= inside.Right; ++x)
+                    visit(flags[static_cast<std::size_t>(y - area.Top)][static_cast<std::size_t>(x - area.Left)]);
+        };
+        for (int step = 0; step < 30; ++step) {
+            const TRect added = randomBox(area);
+            mask.Add(added);
+            everyPixel(added, [](std::vector<bool>::reference flag) { flag = true; });
+            for (int ask = 0; ask < 20; ++ask) {
+                const TRect asked = randomBox(area);
+                bool covered = true;
+                everyPixel(asked, [&covered](bool flag) { covered = covered && flag; });
+                ASSERT_EQ(mask.Covers(asked), covered) << "round " << round << ", step " << step;
+            }
+        }
+    }
+    // Too large a part to keep a bit per pixel: nothing counts as covered.
+    TCoverMask huge({0, 0, 20000, 20000});
+    huge.Add({0, 0, 10, 10});
+    EXPECT_FALSE(huge.Covers({2, 2, 3, 3}));
 }
 
 } // namespace
