@@ -24,9 +24,9 @@ inline std::size_t SpreadId(std::int32_t id)
 }
 
 // The nodes of a tree by the id their item carries. Nearly every id has one
-// node, kept as one pointer in an open addressing table beside its id; the ids that several nodes share (a file may repeat ids) have
-// a list apart, which a node leaves in constant time however many share its
-// id.
+// node, kept as one pointer in an open addressing table beside its id; the
+// ids that several nodes share (a file may repeat ids) have a list apart,
+// which a node leaves in constant time however many share its id.
 class TNodesById {
 public:
     // Room for `expected` nodes before the table grows.

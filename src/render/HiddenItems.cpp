@@ -78,10 +78,15 @@ class TBlockBounder {
 public:
     TBlockBounder(const TObjectTree& tree, TCanvas& measure, const std::vector<TTreeNode*>& items,
                   const THiddenItems& hidden)
-        : items_(items), hidden_(hidden), twoThreads_(items.size() >= kBoundInParallelFrom),
-          helperMeasure_(measure.Width(), measure.Height()), upper_(tree, measure), lower_(tree, helperMeasure_),
-          bounds_(std::min(kBlock, items.size())), begin_(items.size())
+        : items_(items), hidden_(hidden), upper_(tree, measure), bounds_(std::min(kBlock, items.size())),
+          begin_(items.size())
     {
+        // The second thread's bounder only for a walk that uses it: a short
+        // one is bounded on every repaint.
+        if (items.size() >= kBoundInParallelFrom) {
+            helperMeasure_.emplace(measure.Width(), measure.Height());
+            lower_.emplace(tree, *helperMeasure_);
+        }
     }
 
     std::optional<TItemBounds> operator()(std::size_t k)
@@ -95,8 +100,8 @@ private:
     void BoundBlockEndingAt(std::size_t end)
     {
         begin_ = end > kBlock ? end - kBlock : 0;
-        const std::size_t middle = twoThreads_ ? begin_ + (end - begin_) / 2 : begin_;
-        const auto boundLower = [this, middle] { BoundRange(lower_, begin_, middle); };
+        const std::size_t middle = lower_ ? begin_ + (end - begin_) / 2 : begin_;
+        const auto boundLower = [this, middle] { BoundRange(*lower_, begin_, middle); };
         std::thread lower;
         try {
             if (middle > begin_)
@@ -122,10 +127,9 @@ private:
 
     const std::vector<TTreeNode*>& items_;
     const THiddenItems& hidden_;
-    bool twoThreads_;
-    TTextMeasure helperMeasure_;
     TItemBounder upper_;
-    TItemBounder lower_;
+    std::optional<TTextMeasure> helperMeasure_;
+    std::optional<TItemBounder> lower_;
     std::vector<std::optional<TItemBounds>> bounds_;
     std::size_t begin_;
 };

@@ -53,8 +53,7 @@ void TItemBoxes::Remove(const TTreeNode* node)
     const auto found = twins_.find(occlusion->second.PaintsOverAs);
     occlusions_.erase(occlusion);
     TTwins* twins = found == twins_.end() ? nullptr : &found->second;
-    const bool member = twins && (twins->Anchor == node || (twins->Stack && twins->Stack->Members.contains(node)));
-    if (!member) {
+    if (!twins || !twins->Hold(node)) {
         boxes_.Remove(node);
     } else if (!twins->Stack) {
         boxes_.Remove(node);
@@ -107,9 +106,7 @@ const TItemBoxes::TTwins* TItemBoxes::TwinsOf(const TTreeNode* node) const
     const auto found = twins_.find(occlusion->second.PaintsOverAs);
     if (found == twins_.end())
         return nullptr;
-    const TTwins& twins = found->second;
-    const bool member = twins.Anchor == node || (twins.Stack && twins.Stack->Members.contains(node));
-    return member ? &twins : nullptr;
+    return found->second.Hold(node) ? &found->second : nullptr;
 }
 
 const TItemBoxes::TTwinStack* TItemBoxes::StackAnchoredAt(const TTreeNode* node) const

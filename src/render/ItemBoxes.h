@@ -55,6 +55,8 @@ private:
     struct TTwins {
         const TTreeNode* Anchor = nullptr;
         std::unique_ptr<TTwinStack> Stack; // null while the anchor is alone
+
+        bool Hold(const TTreeNode* node) const { return Anchor == node || (Stack && Stack->Members.contains(node)); }
     };
 
     // The twins `node` belongs to, or null when it has none (a fingerprint
