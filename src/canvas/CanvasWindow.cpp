@@ -263,9 +263,9 @@ void TCanvasWindow::DrawDrawing(TCanvas& canvas) const
     RenderDrawing(canvas, tree_, ImageWidth(), ImageHeight(), Background());
 }
 
-void TCanvasWindow::DrawDrawingPart(TCanvas& canvas, const TRect& area, bool leaveOutHidden)
+void TCanvasWindow::DrawDrawingPart(TCanvas& canvas, const TRect& area, bool leaveOutHidden, TBitmap* bands)
 {
-    RenderDrawingPart(canvas, tree_, index_, area, ImageWidth(), ImageHeight(), Background(), leaveOutHidden);
+    RenderDrawingPart(canvas, tree_, index_, area, ImageWidth(), ImageHeight(), Background(), leaveOutHidden, bands);
 }
 
 void TCanvasWindow::SetViewScale(double scale)
@@ -301,13 +301,16 @@ void TCanvasWindow::RepaintAll()
         if (clearRequested_ && index_.Built() && index_.FollowsPicture()) {
             // The bounds are known: the items nothing of which shows are left out.
             RenderDrawingPart(surface_->Canvas(), tree_, index_, whole, surface.Width(), surface.Height(), Background(),
-                              true);
+                              true, &surface_->Bitmap());
         } else {
             if (clearRequested_)
                 ClearSurface();
             // Bounding every item costs less than drawing the many that others hide.
-            TDocumentRenderer renderer(tree_, *surface_);
-            renderer.RenderItems(ShownItems(tree_, surface_->Canvas(), renderer.SubtreeItems(tree_.ObjectRoot()), whole));
+            std::vector<TRect> bounds;
+            const std::vector<TTreeNode*> shown = ShownItems(
+                tree_, surface_->Bitmap(), TDocumentRenderer(tree_, *surface_).SubtreeItems(tree_.ObjectRoot()), whole,
+                &bounds);
+            RenderItemsInPart(surface_->Bitmap(), bounds.size() == shown.size(), tree_, whole, shown, bounds);
         }
         SurfaceDrawn(WholePicture());
         // Only a render onto a cleared surface is a complete picture.
@@ -326,7 +329,8 @@ void TCanvasWindow::RepaintDamage()
 {
     const TBitmap& surface = surface_->Bitmap();
     const TRect damage = index_.TakeDamage().Intersected({0, 0, surface.Width() - 1, surface.Height() - 1});
-    RenderDrawingPart(surface_->Canvas(), tree_, index_, damage, surface.Width(), surface.Height(), Background(), true);
+    RenderDrawingPart(surface_->Canvas(), tree_, index_, damage, surface.Width(), surface.Height(), Background(), true,
+                      &surface_->Bitmap());
     SurfaceDrawn(damage);
     // The region comes over, and with it the surface wherever marks are,
     // which takes them off (all of the surface when the picture was filled

@@ -123,8 +123,9 @@ public:
     // The part `area` (inclusive canvas units) of the same, drawn again over
     // what the canvas holds, with only the items that reach into it; on a
     // raster canvas at one to one, `leaveOutHidden` leaves out those others
-    // hide there, as the surface's own redraw does.
-    void DrawDrawingPart(TCanvas& canvas, const TRect& area, bool leaveOutHidden = false);
+    // hide there, as the surface's own redraw does; `bands` as for
+    // RenderDrawingPart.
+    void DrawDrawingPart(TCanvas& canvas, const TRect& area, bool leaveOutHidden = false, TBitmap* bands = nullptr);
     // Advances whenever the surface is drawn anew, so a view that draws the
     // drawing itself knows when to draw it again.
     std::uint64_t SurfaceRevision() const { return surfaceRevision_; }

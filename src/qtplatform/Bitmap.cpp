@@ -1,13 +1,18 @@
 #include "Bitmap.h"
 
+#include "BesideThread.h"
 #include "QtBitmap.h"
 #include "RasterCanvas.h"
+
+#include <system_error>
 
 namespace qm {
 
 struct TBitmap::Impl {
     QImage image;
     TRasterCanvas canvas{image};
+    // Made when first asked for, and kept with its canvas's glyphs.
+    std::unique_ptr<TBesideThread> beside;
 };
 
 struct TBitmapAccess {
@@ -56,6 +61,32 @@ void TBitmap::SetSize(std::int32_t width, std::int32_t height)
 TCanvas& TBitmap::Canvas()
 {
     return impl_->canvas;
+}
+
+void TBitmap::RunBeside(const std::function<void(TCanvas&)>& beside, const std::function<void()>& here)
+{
+    if (!impl_->beside && !impl_->image.isNull()) {
+        try {
+            impl_->beside = std::make_unique<TBesideThread>();
+        } catch (const std::system_error&) {
+        }
+    }
+    if (!impl_->beside) {
+        here();
+        beside(impl_->canvas);
+        return;
+    }
+    // The pixels become the image's own before either canvas paints, so
+    // that neither painter copies them away from the other.
+    impl_->canvas.Finish();
+    impl_->beside->Start(impl_->image, beside);
+    try {
+        here();
+    } catch (...) {
+        impl_->beside->Wait();
+        throw;
+    }
+    impl_->beside->Wait();
 }
 
 TColor TBitmap::Pixel(std::int32_t x, std::int32_t y) const

@@ -3,6 +3,7 @@
 #include "platform/Canvas.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace qm {
@@ -27,6 +28,12 @@ public:
     void SetSize(std::int32_t width, std::int32_t height);
 
     TCanvas& Canvas();
+    // Runs `beside` with a second canvas over the same pixels, on a thread
+    // kept for the bitmap, while `here` draws on Canvas() on this thread;
+    // returns when both have ended, throwing what either threw. The two must
+    // never paint the same pixels. With no thread to be had, both run here,
+    // `beside` on Canvas() after `here`.
+    void RunBeside(const std::function<void(TCanvas&)>& beside, const std::function<void()>& here);
     // The colour (0x00BBGGRR) at a pixel; black outside the picture.
     TColor Pixel(std::int32_t x, std::int32_t y) const;
     std::unique_ptr<TBitmap> Copy() const;

@@ -17,6 +17,7 @@ public:
 
     TCanvas& Canvas() override { return bitmap_->Canvas(); }
     const TBitmap& Bitmap() const { return *bitmap_; }
+    TBitmap& Bitmap() { return *bitmap_; }
 
     // Sets the size, then WhiteClear.
     void InitBitmap(std::int32_t width, std::int32_t height);

@@ -1,6 +1,38 @@
 #include "CanvasX.h"
 
+#include <utility>
+
 namespace qm {
+
+namespace {
+
+// Parts with fewer items are drawn on one thread: starting a second one
+// costs more than it saves.
+constexpr std::size_t kBandsFrom = 2048;
+
+// The upper and the lower half of the rows of `part`.
+std::pair<TRect, TRect> HalvesOf(const TRect& part)
+{
+    const std::int32_t middle = part.Top + (part.Bottom - part.Top) / 2;
+    return {{part.Left, part.Top, part.Right, middle}, {part.Left, middle + 1, part.Right, part.Bottom}};
+}
+
+// Whether `part` is drawn in two bands, the lower one beside.
+bool InBands(const TBitmap* bands, const TRect& part, std::size_t items)
+{
+    return bands && items >= kBandsFrom && part.Bottom > part.Top;
+}
+
+// Draws the nodes' own items clipped to `band` of the canvas.
+void RenderClipped(TCanvas& canvas, const TObjectTree& tree, const TRect& band, std::span<TTreeNode* const> nodes)
+{
+    canvas.SetClip(band.Left, band.Top, band.Right + 1, band.Bottom + 1);
+    TCanvasX surface(canvas);
+    TDocumentRenderer(tree, surface).RenderItems(nodes);
+    canvas.ClearClip();
+}
+
+} // namespace
 
 void RenderDrawing(TCanvas& canvas, const TObjectTree& tree, std::int32_t width, std::int32_t height,
                    const TCanvasBackground& background)
@@ -12,13 +44,32 @@ void RenderDrawing(TCanvas& canvas, const TObjectTree& tree, std::int32_t width,
 
 void RenderDrawingPart(TCanvas& canvas, const TObjectTree& tree, TDrawingIndex& index, const TRect& area,
                        std::int32_t width, std::int32_t height, const TCanvasBackground& background,
-                       bool leaveOutHidden)
+                       bool leaveOutHidden, TBitmap* bands)
 {
     const TRect part = area.Intersected({0, 0, width - 1, height - 1});
     if (part.IsEmpty())
         return;
     canvas.SetClip(part.Left, part.Top, part.Right + 1, part.Bottom + 1);
     DrawBackground(canvas, width, height, background);
+    // While every pen copies, the items that show are found band by band.
+    std::optional<std::vector<TTreeNode*>> candidates;
+    if (leaveOutHidden)
+        candidates = index.CandidatesMeeting(part);
+    if (candidates && InBands(bands, part, candidates->size())) {
+        const auto drawBand = [&tree, &index, &candidates](TCanvas& on, const TRect& band) {
+            std::vector<TTreeNode*> items = *candidates;
+            index.LeaveOutHidden(items, band);
+            RenderClipped(on, tree, band, items);
+        };
+        const auto [upper, lower] = HalvesOf(part);
+        bands->RunBeside([&](TCanvas& beside) { drawBand(beside, lower); }, [&] { drawBand(canvas, upper); });
+        return;
+    }
+    if (candidates) {
+        index.LeaveOutHidden(*candidates, part);
+        RenderClipped(canvas, tree, part, *candidates);
+        return;
+    }
     TCanvasX surface(canvas);
     TDocumentRenderer renderer(tree, surface);
     for (const TDrawingIndex::TPartItem& item : index.ItemsMeeting(part, leaveOutHidden)) {
@@ -30,6 +81,25 @@ void RenderDrawingPart(TCanvas& canvas, const TObjectTree& tree, TDrawingIndex& 
         renderer.RenderItems({&item.Node, 1});
     }
     canvas.ClearClip();
+}
+
+void RenderItemsInPart(TBitmap& bitmap, bool inBands, const TObjectTree& tree, const TRect& part,
+                       std::span<TTreeNode* const> items, std::span<const TRect> bounds)
+{
+    if (!inBands || !InBands(&bitmap, part, items.size())) {
+        RenderClipped(bitmap.Canvas(), tree, part, items);
+        return;
+    }
+    const auto drawBand = [&tree, items, bounds](TCanvas& on, const TRect& band) {
+        std::vector<TTreeNode*> meeting;
+        for (std::size_t k = 0; k < items.size(); ++k) {
+            if (bounds[k].Meets(band))
+                meeting.push_back(items[k]);
+        }
+        RenderClipped(on, tree, band, meeting);
+    };
+    const auto [upper, lower] = HalvesOf(part);
+    bitmap.RunBeside([&](TCanvas& beside) { drawBand(beside, lower); }, [&] { drawBand(bitmap.Canvas(), upper); });
 }
 
 } // namespace qm

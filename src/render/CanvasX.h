@@ -6,8 +6,10 @@
 
 #include "model/ObjectTree.h"
 #include "platform/Canvas.h"
+#include "qtplatform/Bitmap.h"
 
 #include <cstdint>
+#include <span>
 
 namespace qm {
 
@@ -34,8 +36,16 @@ void RenderDrawing(TCanvas& canvas, const TObjectTree& tree, std::int32_t width,
 // items whose bounds in `index` meet it. The pixels come out as a whole
 // RenderDrawing would make them. `leaveOutHidden`, for a raster canvas at
 // one to one without smoothing: the items others hide there are not drawn.
+// `bands`, the bitmap `canvas` draws on: a part of many items is drawn in
+// two bands, the lower one on the bitmap's thread beside this one.
 void RenderDrawingPart(TCanvas& canvas, const TObjectTree& tree, TDrawingIndex& index, const TRect& area,
                        std::int32_t width, std::int32_t height, const TCanvasBackground& background,
-                       bool leaveOutHidden = false);
+                       bool leaveOutHidden = false, TBitmap* bands = nullptr);
+// The nodes' own items, in the order given, on the bitmap's canvas clipped
+// to `part` (inclusive pixels). `inBands`: many items are drawn in two bands
+// as above, each taking the items whose `bounds` meet it (bounds[k] holds
+// all items[k] draws).
+void RenderItemsInPart(TBitmap& bitmap, bool inBands, const TObjectTree& tree, const TRect& part,
+                       std::span<TTreeNode* const> items, std::span<const TRect> bounds);
 
 } // namespace qm

@@ -323,6 +323,35 @@ std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& a
     // A closed shape fills in the mode the pen before it left: only while
     // every pen copies does a fill paint over what lies below.
     const bool leaveOut = leaveOutHidden && otherPenModes_.empty();
+    std::vector<TTreeNode*> nodes = NodesMeeting(area, leaveOut);
+    if (leaveOut)
+        LeaveOutHidden(nodes, area);
+    std::vector<TPartItem> items;
+    items.reserve(nodes.size());
+    const TTreeNode* previous = nullptr;
+    for (TTreeNode* node : nodes) {
+        items.push_back({node, otherPenModes_.empty() ? std::nullopt : PenModeBefore(node, previous)});
+        previous = node;
+    }
+    return items;
+}
+
+std::optional<std::vector<TTreeNode*>> TDrawingIndex::CandidatesMeeting(const TRect& area)
+{
+    Update();
+    if (!otherPenModes_.empty())
+        return std::nullopt;
+    return NodesMeeting(area, true);
+}
+
+void TDrawingIndex::LeaveOutHidden(std::vector<TTreeNode*>& candidates, const TRect& band) const
+{
+    THiddenItems hidden(band, candidates.size());
+    LeaveOutHiddenItems(candidates, hidden, [this, &candidates](std::size_t k) { return *boxes_.Find(candidates[k]); });
+}
+
+std::vector<TTreeNode*> TDrawingIndex::NodesMeeting(const TRect& area, bool lastTwinOnly)
+{
     std::vector<TTreeNode*> nodes;
     std::vector<const TItemBoxes::TTwinStack*> stacks;
     boxes_.Query(
@@ -333,7 +362,7 @@ std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& a
         },
         [&](const TItemBoxes::TTwinStack& stack) { stacks.push_back(&stack); });
     for (const TItemBoxes::TTwinStack* stack : stacks) {
-        if (leaveOut) {
+        if (lastTwinOnly) {
             if (TTreeNode* last = LastDrawnTwin(*stack))
                 nodes.push_back(last);
             continue;
@@ -344,18 +373,7 @@ std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& a
         }
     }
     SortInDrawingOrder(nodes);
-    if (leaveOut) {
-        THiddenItems hidden(area, nodes.size());
-        LeaveOutHiddenItems(nodes, hidden, [this, &nodes](std::size_t k) { return *boxes_.Find(nodes[k]); });
-    }
-    std::vector<TPartItem> items;
-    items.reserve(nodes.size());
-    const TTreeNode* previous = nullptr;
-    for (TTreeNode* node : nodes) {
-        items.push_back({node, otherPenModes_.empty() ? std::nullopt : PenModeBefore(node, previous)});
-        previous = node;
-    }
-    return items;
+    return nodes;
 }
 
 std::optional<TPenMode> TDrawingIndex::PenModeBefore(const TTreeNode* item, const TTreeNode* previous)

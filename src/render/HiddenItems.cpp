@@ -3,8 +3,6 @@
 #include "BitmapX.h"
 
 #include <algorithm>
-#include <system_error>
-#include <thread>
 
 namespace qm {
 
@@ -36,39 +34,6 @@ constexpr std::size_t kBoundInParallelFrom = 32768;
 // Items bounded at a time, half on each thread.
 constexpr std::size_t kBlock = 8192;
 
-// A canvas that only measures text, on a small picture of its own, while
-// reporting the size of the picture drawn on: a second thread bounds items
-// with it beside the canvas the drawing thread measures with.
-class TTextMeasure final : public TCanvas {
-public:
-    TTextMeasure(std::int32_t width, std::int32_t height) : width_(width), height_(height) { text_.InitBitmap(1, 1); }
-
-    std::int32_t TextWidth(std::string_view text) override { return Text().TextWidth(text); }
-    TTextMetrics TextMetrics() override { return Text().TextMetrics(); }
-    std::int32_t Width() const override { return width_; }
-    std::int32_t Height() const override { return height_; }
-    // Never drawn on.
-    void LineTo(std::int32_t, std::int32_t) override {}
-    void Polygon(std::span<const TCanvasPoint>) override {}
-    void Polyline(std::span<const TCanvasPoint>) override {}
-    void Rectangle(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
-    void Ellipse(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
-    void FillRect(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
-    void TextOut(std::int32_t, std::int32_t, std::string_view) override {}
-    void DrawBitmap(std::int32_t, std::int32_t, const TBitmap&) override {}
-
-private:
-    TCanvas& Text()
-    {
-        text_.Canvas().SetFont(Font(), FontEscapement());
-        return text_.Canvas();
-    }
-
-    std::int32_t width_;
-    std::int32_t height_;
-    TBitmapX text_;
-};
-
 // The bounds of a walk's items, asked from the last down, a block at a
 // time: none for an item whose rough box the covers of the items above the
 // block already hide, which is not drawn. The lower half of a long walk's
@@ -76,17 +41,12 @@ private:
 // read meanwhile.
 class TBlockBounder {
 public:
-    TBlockBounder(const TObjectTree& tree, TCanvas& measure, const std::vector<TTreeNode*>& items,
+    TBlockBounder(const TObjectTree& tree, TBitmap& bitmap, const std::vector<TTreeNode*>& items,
                   const THiddenItems& hidden)
-        : items_(items), hidden_(hidden), upper_(tree, measure), bounds_(std::min(kBlock, items.size())),
-          begin_(items.size())
+        : tree_(tree), bitmap_(bitmap), items_(items), hidden_(hidden), upper_(tree, bitmap.Canvas()),
+          bounds_(std::min(kBlock, items.size())), begin_(items.size()),
+          inParallel_(items.size() >= kBoundInParallelFrom)
     {
-        // The second thread's bounder only for a walk that uses it: a short
-        // one is bounded on every repaint.
-        if (items.size() >= kBoundInParallelFrom) {
-            helperMeasure_.emplace(measure.Width(), measure.Height());
-            lower_.emplace(tree, *helperMeasure_);
-        }
     }
 
     std::optional<TItemBounds> operator()(std::size_t k)
@@ -100,18 +60,19 @@ private:
     void BoundBlockEndingAt(std::size_t end)
     {
         begin_ = end > kBlock ? end - kBlock : 0;
-        const std::size_t middle = lower_ ? begin_ + (end - begin_) / 2 : begin_;
-        const auto boundLower = [this, middle] { BoundRange(*lower_, begin_, middle); };
-        std::thread lower;
-        try {
-            if (middle > begin_)
-                lower = std::thread(boundLower);
-        } catch (const std::system_error&) {
-            boundLower(); // no thread to be had: this one does both halves
+        const std::size_t middle = inParallel_ ? begin_ + (end - begin_) / 2 : begin_;
+        const auto boundUpper = [this, middle, end] { BoundRange(upper_, middle, end); };
+        if (middle == begin_) {
+            boundUpper();
+            return;
         }
-        BoundRange(upper_, middle, end);
-        if (lower.joinable())
-            lower.join();
+        // The lower half measures its text on the canvas beside.
+        bitmap_.RunBeside(
+            [this, middle](TCanvas& beside) {
+                TItemBounder lower(tree_, beside);
+                BoundRange(lower, begin_, middle);
+            },
+            boundUpper);
     }
 
     void BoundRange(TItemBounder& bounder, std::size_t from, std::size_t to)
@@ -125,27 +86,28 @@ private:
         }
     }
 
+    const TObjectTree& tree_;
+    TBitmap& bitmap_;
     const std::vector<TTreeNode*>& items_;
     const THiddenItems& hidden_;
     TItemBounder upper_;
-    std::optional<TTextMeasure> helperMeasure_;
-    std::optional<TItemBounder> lower_;
     std::vector<std::optional<TItemBounds>> bounds_;
     std::size_t begin_;
+    bool inParallel_;
 };
 
 } // namespace
 
-std::vector<TTreeNode*> ShownItems(const TObjectTree& tree, TCanvas& measure, std::vector<TTreeNode*> items,
-                                   const TRect& part)
+std::vector<TTreeNode*> ShownItems(const TObjectTree& tree, TBitmap& bitmap, std::vector<TTreeNode*> items,
+                                   const TRect& part, std::vector<TRect>* bounds)
 {
     const bool otherPenModes = std::any_of(items.begin(), items.end(),
                                            [](const TTreeNode* node) { return node->Data()->Pen.Mode != TPenMode::pmCopy; });
     if (otherPenModes)
         return items;
     THiddenItems hidden(part, items.size());
-    TBlockBounder bound(tree, measure, items, hidden);
-    LeaveOutHiddenItems(items, hidden, bound);
+    TBlockBounder bound(tree, bitmap, items, hidden);
+    LeaveOutHiddenItems(items, hidden, bound, bounds);
     return items;
 }
 

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace qm {
@@ -67,26 +68,40 @@ private:
 // the part `hidden` was made for; `bound(k)` gives the TItemBounds of
 // items[k], asked from the last item down, or none for an item known to be
 // hidden already. The caller makes sure that every pen of the drawing copies.
+// `shownBounds`, when given, gets the bounds of each item kept.
 template <typename Bound>
-void LeaveOutHiddenItems(std::vector<TTreeNode*>& items, THiddenItems& hidden, Bound&& bound)
+void LeaveOutHiddenItems(std::vector<TTreeNode*>& items, THiddenItems& hidden, Bound&& bound,
+                         std::vector<TRect>* shownBounds = nullptr)
 {
     std::vector<bool> shown(items.size());
+    std::vector<TRect> bounds(shownBounds ? items.size() : 0);
     for (std::size_t k = items.size(); k-- > 0;) {
         const std::optional<TItemBounds> drawn = bound(k);
         shown[k] = drawn && !hidden.Hidden(drawn->Bounds, drawn->Occlusion);
+        if (shown[k] && shownBounds)
+            bounds[k] = drawn->Bounds;
     }
     std::size_t kept = 0;
     for (std::size_t k = 0; k < items.size(); ++k) {
-        if (shown[k])
-            items[kept++] = items[k];
+        if (!shown[k])
+            continue;
+        if (shownBounds)
+            bounds[kept] = bounds[k];
+        items[kept++] = items[k];
     }
     items.resize(kept);
+    if (shownBounds) {
+        bounds.resize(kept);
+        *shownBounds = std::move(bounds);
+    }
 }
 
 // Of `items`, the whole walk of a render in drawing order, those that show
-// something in `part`, each bounded on the way, text measured on `measure`:
-// all of them when a pen does not copy.
-std::vector<TTreeNode*> ShownItems(const TObjectTree& tree, TCanvas& measure, std::vector<TTreeNode*> items,
-                                   const TRect& part);
+// something in `part` of the bitmap, each bounded on the way, text measured
+// on its canvas (a long walk half on the canvas beside): all of them when a
+// pen does not copy. `bounds`, when given, gets the bounds of each item
+// returned, or stays empty when a pen does not copy.
+std::vector<TTreeNode*> ShownItems(const TObjectTree& tree, TBitmap& bitmap, std::vector<TTreeNode*> items,
+                                   const TRect& part, std::vector<TRect>* bounds = nullptr);
 
 } // namespace qm

@@ -325,7 +325,8 @@ TEST(IncrementalRender, EveryEditLeavesThePicturesOfAFullRender)
 }
 
 // A whole render of a long walk bounds its items on two threads and draws
-// only those something of which shows: the picture of drawing every item.
+// only those something of which shows, in two bands on two threads: the
+// picture of drawing every item. So are the redraws after commands on many.
 TEST(IncrementalRender, AWholeRenderOfManyItemsIsThatOfEveryItem)
 {
     TCanvasFixture drawing;
@@ -354,6 +355,17 @@ TEST(IncrementalRender, AWholeRenderOfManyItemsIsThatOfEveryItem)
     drawing.tree.MarkChanged();
     drawing.canvas.Repaint();
     EXPECT_EQ(Difference(BitmapImage(drawing.canvas.Surface().Bitmap()), FullRender(drawing)), "");
+    // A tenth deleted and brought back: the redraw of almost all the canvas
+    // leaves out hidden items and draws in two bands, each on its own thread.
+    drawing.canvas.ClearSelection();
+    for (TTreeNode* node = drawing.tree.ObjectRoot()->FirstChild(); node; node = node->NextSibling()) {
+        if (!drawing.tree.IsFixedNode(node) && below(10) == 0)
+            drawing.canvas.ToggleSelection(node);
+    }
+    drawing.commands.DeleteSelection();
+    EXPECT_EQ(Difference(BitmapImage(drawing.canvas.Surface().Bitmap()), FullRender(drawing)), "") << "deleted";
+    drawing.commands.Undo();
+    EXPECT_EQ(Difference(BitmapImage(drawing.canvas.Surface().Bitmap()), FullRender(drawing)), "") << "undone";
 }
 
 // A part leaves out the items nothing of which shows there: under a solid
