@@ -8,6 +8,7 @@
 #include "model/ObjectTree.h"
 #include "platform/Canvas.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -74,24 +75,21 @@ void LeaveOutHiddenItems(std::vector<TTreeNode*>& items, THiddenItems& hidden, B
                          std::vector<TRect>* shownBounds = nullptr)
 {
     std::vector<bool> shown(items.size());
-    std::vector<TRect> bounds(shownBounds ? items.size() : 0);
+    std::vector<TRect> bounds; // of the items kept, from the last one down
     for (std::size_t k = items.size(); k-- > 0;) {
         const std::optional<TItemBounds> drawn = bound(k);
         shown[k] = drawn && !hidden.Hidden(drawn->Bounds, drawn->Occlusion);
         if (shown[k] && shownBounds)
-            bounds[k] = drawn->Bounds;
+            bounds.push_back(drawn->Bounds);
     }
     std::size_t kept = 0;
     for (std::size_t k = 0; k < items.size(); ++k) {
-        if (!shown[k])
-            continue;
-        if (shownBounds)
-            bounds[kept] = bounds[k];
-        items[kept++] = items[k];
+        if (shown[k])
+            items[kept++] = items[k];
     }
     items.resize(kept);
     if (shownBounds) {
-        bounds.resize(kept);
+        std::reverse(bounds.begin(), bounds.end());
         *shownBounds = std::move(bounds);
     }
 }
