@@ -3,7 +3,6 @@
 
 #include "Geometry.h"
 
-#include <algorithm>
 #include <vector>
 
 namespace qm {
@@ -119,29 +118,12 @@ TTreeNode* TObjectTree::HitTest(std::int32_t x, std::int32_t y, TTreeNode* node)
     UpdateHitIndex();
     std::vector<const TTreeNode*> candidates;
     hitIndex_.Query({x, y, x, y}, [&candidates](const TTreeNode* candidate, const TRect&) { candidates.push_back(candidate); });
-    // Copies pasted in place put a candidate of every copy under the mouse,
-    // each read up to its group: the parts read are asked for well ahead,
-    // the node's first and its parent's once the node's link has come, so
-    // that many are on their way from memory at once.
-    constexpr std::size_t kAhead = 16;
-    const auto prefetch = [](const TTreeNode* node) {
-        if (node) {
-            __builtin_prefetch(node->Data());
-            __builtin_prefetch(&node->parent_);
-        }
-    };
-    for (std::size_t k = 0; k < std::min(kAhead, candidates.size()); ++k)
-        prefetch(candidates[k]);
+    // Copies pasted in place put a candidate of every copy under the mouse.
     TTreeNode* topmost = nullptr;
-    for (std::size_t k = 0; k < candidates.size(); ++k) {
-        if (k + kAhead < candidates.size())
-            prefetch(candidates[k + kAhead]);
-        if (k + kAhead / 2 < candidates.size())
-            prefetch(candidates[k + kAhead / 2]->parent_);
-        const TTreeNode* candidate = candidates[k];
+    ForEachReadAhead(candidates, [this, &topmost](const TTreeNode* candidate) {
         if (ReachedInHitOrder(candidate) && (!topmost || PrecedesInHitOrder(candidate, topmost)))
             topmost = const_cast<TTreeNode*>(candidate);
-    }
+    });
     return topmost;
 }
 

@@ -355,12 +355,9 @@ std::vector<TTreeNode*> TDrawingIndex::NodesMeeting(const TRect& area, bool last
     std::vector<TTreeNode*> nodes;
     std::vector<const TItemBoxes::TTwinStack*> stacks;
     boxes_.Query(
-        area,
-        [&](const TTreeNode* node) {
-            if (tree_.IsDrawn(node))
-                nodes.push_back(const_cast<TTreeNode*>(node));
-        },
+        area, [&](const TTreeNode* node) { nodes.push_back(const_cast<TTreeNode*>(node)); },
         [&](const TItemBoxes::TTwinStack& stack) { stacks.push_back(&stack); });
+    tree_.KeepDrawn(nodes);
     for (const TItemBoxes::TTwinStack* stack : stacks) {
         if (lastTwinOnly) {
             if (TTreeNode* last = LastDrawnTwin(*stack))
