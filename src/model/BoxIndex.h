@@ -89,17 +89,18 @@ void TBoxIndex::Query(const TRect& area, Visit&& visit) const
         if (slot.box.Meets(area))
             visit(slot.node, slot.box);
     };
-    for (std::uint32_t index : large_)
-        offer(index);
     const TCellRange cells = CellsOf(area);
-    if (cells.Count() > static_cast<std::int64_t>(cells_.size())) {
-        // An area wider than the drawing: every cell there is.
-        for (const auto& [key, entries] : cells_) {
-            for (std::uint32_t index : entries)
-                offer(index);
+    if (cells.Count() * 2 > static_cast<std::int64_t>(cells_.size())) {
+        // An area over much of the drawing: a box spans several cells, so
+        // reading every slot once costs less than the entries of its cells.
+        for (const TSlot& slot : slots_) {
+            if (slot.node && slot.box.Meets(area))
+                visit(slot.node, slot.box);
         }
         return;
     }
+    for (std::uint32_t index : large_)
+        offer(index);
     for (std::int64_t cy = cells.top; cy <= cells.bottom; ++cy) {
         for (std::int64_t cx = cells.left; cx <= cells.right; ++cx) {
             const auto found = cells_.find(CellKey(cx, cy));
