@@ -23,16 +23,20 @@ void TBoxIndex::Set(const TTreeNode* node, const TRect& box)
         Remove(node);
         return;
     }
-    const auto [found, added] = slotOf_.try_emplace(node, static_cast<std::uint32_t>(slots_.size()));
-    if (added) {
-        if (!freeSlots_.empty()) {
-            found->second = freeSlots_.back();
-            freeSlots_.pop_back();
-        } else {
-            slots_.emplace_back();
-        }
+    const std::uint32_t* found = slotOf_.Find(node);
+    const bool added = !found;
+    std::uint32_t index = 0;
+    if (found) {
+        index = *found;
+    } else if (!freeSlots_.empty()) {
+        index = freeSlots_.back();
+        freeSlots_.pop_back();
+        slotOf_.Set(node, index);
+    } else {
+        index = static_cast<std::uint32_t>(slots_.size());
+        slots_.emplace_back();
+        slotOf_.Set(node, index);
     }
-    const std::uint32_t index = found->second;
     TSlot& slot = slots_[index];
     if (!added && slot.box == box)
         return;
@@ -87,21 +91,21 @@ void TBoxIndex::Leave(std::uint32_t slot, const TCellRange* staying)
 
 void TBoxIndex::Remove(const TTreeNode* node)
 {
-    const auto found = slotOf_.find(node);
-    if (found == slotOf_.end())
+    const std::uint32_t* found = slotOf_.Find(node);
+    if (!found)
         return;
-    const std::uint32_t index = found->second;
+    const std::uint32_t index = *found;
     Leave(index, nullptr);
     slots_[index] = TSlot{};
     freeSlots_.push_back(index);
-    slotOf_.erase(found);
+    slotOf_.Erase(node);
 }
 
 void TBoxIndex::Clear()
 {
     slots_.clear();
     freeSlots_.clear();
-    slotOf_.clear();
+    slotOf_.Clear();
     cells_.clear();
     large_.clear();
     liveEntries_ = 0;
@@ -121,8 +125,8 @@ void TBoxIndex::Rebuild()
 
 const TRect* TBoxIndex::Find(const TTreeNode* node) const
 {
-    const auto found = slotOf_.find(node);
-    return found == slotOf_.end() ? nullptr : &slots_[found->second].box;
+    const std::uint32_t* found = slotOf_.Find(node);
+    return found ? &slots_[*found].box : nullptr;
 }
 
 } // namespace qm

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ItemObject.h"
+#include "NodeMap.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -30,7 +31,7 @@ public:
 
     // The node's box, or null when it has none.
     const TRect* Find(const TTreeNode* node) const;
-    std::size_t Size() const { return slotOf_.size(); }
+    std::size_t Size() const { return slotOf_.Size(); }
 
     // Calls `visit(node, box)` once for each node whose box meets `area`.
     template <typename Visit>
@@ -67,7 +68,7 @@ private:
 
     std::vector<TSlot> slots_;
     std::vector<std::uint32_t> freeSlots_;
-    std::unordered_map<const TTreeNode*, std::uint32_t> slotOf_;
+    TNodeMap<std::uint32_t> slotOf_;
     std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> cells_;
     std::vector<std::uint32_t> large_;
     std::size_t liveEntries_ = 0;

@@ -35,7 +35,7 @@ void TDrawingIndex::Reset()
     groups_.clear();
     dirty_.clear();
     damage_ = {0, 0, -1, -1};
-    ranks_.clear();
+    ranks_.Clear();
     byRank_.clear();
     ranksValid_ = false;
     otherPenModes_.clear();
@@ -85,7 +85,7 @@ void TDrawingIndex::NodeAdded(TTreeNode* node)
     if (!ranksValid_)
         return;
     if (AppendedLast(node)) {
-        ranks_[node] = byRank_.size();
+        ranks_.Set(node, byRank_.size());
         byRank_.push_back(node);
         lastRanked_ = node;
     } else {
@@ -160,9 +160,9 @@ void TDrawingIndex::Forget(const TTreeNode* node)
     boxes_.Remove(node);
     groups_.erase(node);
     dirty_.erase(const_cast<TTreeNode*>(node));
-    if (const auto rank = ranks_.find(node); rank != ranks_.end()) {
-        byRank_[rank->second] = nullptr;
-        ranks_.erase(rank);
+    if (const std::uint64_t* rank = ranks_.Find(node)) {
+        byRank_[*rank] = nullptr;
+        ranks_.Erase(node);
     }
     otherPenModeLeft_ = otherPenModes_.erase(node) > 0 || otherPenModeLeft_;
     changing_.erase(node);
@@ -276,13 +276,13 @@ void TDrawingIndex::DamagePriorities(std::int32_t low, std::int32_t high)
     boxes_.ForEach([&](const TTreeNode* node, const TRect& box) {
         if (inWindow(node)) {
             AddDamage(box);
-            appeared = appeared || !ranks_.contains(node);
+            appeared = appeared || !ranks_.Contains(node);
         }
     });
     for (const TTreeNode* group : groups_) {
         if (inWindow(group)) {
             damageSubtree(group);
-            appeared = appeared || !ranks_.contains(group);
+            appeared = appeared || !ranks_.Contains(group);
         }
     }
     // Nodes the walk passed over before have no place in it yet.
@@ -377,10 +377,10 @@ std::optional<TPenMode> TDrawingIndex::PenModeBefore(const TTreeNode* item, cons
 {
     if (!ranksValid_)
         AssignRanks();
-    const auto rank = ranks_.find(item);
-    if (rank == ranks_.end())
+    const std::uint64_t* rank = ranks_.Find(item);
+    if (!rank)
         return std::nullopt;
-    for (std::uint64_t r = rank->second; r-- > 0;) {
+    for (std::uint64_t r = *rank; r-- > 0;) {
         const TTreeNode* before = byRank_[r];
         if (!before)
             continue; // a node that left
@@ -435,14 +435,14 @@ void TDrawingIndex::SortInDrawingOrder(std::vector<TTreeNode*>& items)
     std::vector<std::pair<std::uint64_t, TTreeNode*>> ranked;
     ranked.reserve(items.size());
     for (TTreeNode* item : items) {
-        const auto found = ranks_.find(item);
-        if (found == ranks_.end()) {
+        const std::uint64_t* rank = ranks_.Find(item);
+        if (!rank) {
             // A drawn item the walk did not number: order by places instead.
             ranksValid_ = false;
             tree_.SortInDrawingOrder(items);
             return;
         }
-        ranked.emplace_back(found->second, item);
+        ranked.emplace_back(*rank, item);
     }
     std::sort(ranked.begin(), ranked.end());
     for (std::size_t k = 0; k < items.size(); ++k)
@@ -451,12 +451,12 @@ void TDrawingIndex::SortInDrawingOrder(std::vector<TTreeNode*>& items)
 
 void TDrawingIndex::AssignRanks()
 {
-    ranks_.clear();
+    ranks_.Clear();
     byRank_.clear();
     tree_.WalkInDrawingOrder(tree_.ObjectRoot(), [this](TTreeNode* node) {
         if (node == tree_.TrashNode() || node == tree_.TempNode())
             return false;
-        ranks_[node] = byRank_.size();
+        ranks_.Set(node, byRank_.size());
         byRank_.push_back(node);
         lastRanked_ = node;
         return true;

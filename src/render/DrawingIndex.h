@@ -3,6 +3,7 @@
 #include "ItemBoxes.h"
 #include "SurfaceX.h"
 
+#include "model/NodeMap.h"
 #include "model/ObjectTree.h"
 
 #include <cstdint>
@@ -135,7 +136,7 @@ private:
     // Places in the drawing walk, valid while edits only append items at
     // its end (they take the next number); other changes to the tree's shape
     // or to priorities number the walk again when next asked.
-    std::unordered_map<const TTreeNode*, std::uint64_t> ranks_;
+    TNodeMap<std::uint64_t> ranks_;
     std::vector<const TTreeNode*> byRank_; // null where a node left
     bool ranksValid_ = false;
     const TTreeNode* lastRanked_ = nullptr;

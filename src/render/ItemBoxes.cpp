@@ -12,9 +12,9 @@ void TItemBoxes::Set(const TTreeNode* node, const TItemBounds& drawn)
     if (drawn.Bounds.IsEmpty())
         return;
     if (drawn.Occlusion.Hides())
-        occlusions_.insert_or_assign(node, drawn.Occlusion);
+        occlusions_.Set(node, drawn.Occlusion);
     else
-        occlusions_.erase(node);
+        occlusions_.Erase(node);
     if (fingerprint != 0)
         Join(node, fingerprint, drawn.Bounds);
     else
@@ -45,13 +45,13 @@ void TItemBoxes::Join(const TTreeNode* node, std::uint64_t fingerprint, const TR
 
 void TItemBoxes::Remove(const TTreeNode* node)
 {
-    const auto occlusion = occlusions_.find(node);
-    if (occlusion == occlusions_.end()) {
+    const TOcclusion* occlusion = occlusions_.Find(node);
+    if (!occlusion) {
         boxes_.Remove(node);
         return;
     }
-    const auto found = twins_.find(occlusion->second.PaintsOverAs);
-    occlusions_.erase(occlusion);
+    const auto found = twins_.find(occlusion->PaintsOverAs);
+    occlusions_.Erase(node);
     TTwins* twins = found == twins_.end() ? nullptr : &found->second;
     if (!twins || !twins->Hold(node)) {
         boxes_.Remove(node);
@@ -81,7 +81,7 @@ void TItemBoxes::Remove(const TTreeNode* node)
 void TItemBoxes::Clear()
 {
     boxes_.Clear();
-    occlusions_.clear();
+    occlusions_.Clear();
     twins_.clear();
     stackAt_.clear();
     ++epoch_;
@@ -89,8 +89,8 @@ void TItemBoxes::Clear()
 
 std::optional<TItemBounds> TItemBoxes::Find(const TTreeNode* node) const
 {
-    const auto occlusion = occlusions_.find(node);
-    const TOcclusion hides = occlusion == occlusions_.end() ? TOcclusion{} : occlusion->second;
+    const TOcclusion* occlusion = occlusions_.Find(node);
+    const TOcclusion hides = occlusion ? *occlusion : TOcclusion{};
     if (const TRect* box = boxes_.Find(node))
         return TItemBounds{*box, hides};
     if (const TTwins* twins = TwinsOf(node))
@@ -100,10 +100,10 @@ std::optional<TItemBounds> TItemBoxes::Find(const TTreeNode* node) const
 
 const TItemBoxes::TTwins* TItemBoxes::TwinsOf(const TTreeNode* node) const
 {
-    const auto occlusion = occlusions_.find(node);
-    if (occlusion == occlusions_.end() || occlusion->second.PaintsOverAs == 0)
+    const TOcclusion* occlusion = occlusions_.Find(node);
+    if (!occlusion || occlusion->PaintsOverAs == 0)
         return nullptr;
-    const auto found = twins_.find(occlusion->second.PaintsOverAs);
+    const auto found = twins_.find(occlusion->PaintsOverAs);
     if (found == twins_.end())
         return nullptr;
     return found->second.Hold(node) ? &found->second : nullptr;

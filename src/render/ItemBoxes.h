@@ -3,6 +3,7 @@
 #include "BoundsCanvas.h"
 
 #include "model/BoxIndex.h"
+#include "model/NodeMap.h"
 
 #include <cstdint>
 #include <memory>
@@ -68,7 +69,7 @@ private:
 
     TBoxIndex boxes_;
     // Kept only for items that fill a block solid or paint over what lies below.
-    std::unordered_map<const TTreeNode*, TOcclusion> occlusions_;
+    TNodeMap<TOcclusion> occlusions_;
     std::unordered_map<std::uint64_t, TTwins> twins_;
     // The stacks by anchor, asked about every item a part meets: they are
     // few, and a drawing without copies has none.

@@ -1,10 +1,12 @@
 #include "model/BoxIndex.h"
+#include "model/NodeMap.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
 #include <random>
+#include <unordered_map>
 #include <vector>
 
 namespace qm {
@@ -19,7 +21,8 @@ const TTreeNode* NodeNumber(int k)
 
 // Boxes entered, moved (far and near, small and huge, off the canvas too)
 // and removed: every query finds each box that meets the area exactly once,
-// also after the grid was rebuilt for its stale entries.
+// also after the grid was rebuilt for its stale entries and for areas over
+// most of the grid, and each node finds its own box.
 TEST(BoxIndex, FindsEachBoxMeetingAnAreaOnceWhateverMovedOrLeft)
 {
     std::mt19937 random(11);
@@ -58,9 +61,53 @@ TEST(BoxIndex, FindsEachBoxMeetingAnAreaOnceWhateverMovedOrLeft)
         std::sort(found.begin(), found.end());
         ASSERT_EQ(found, expected) << "round " << round;
         ASSERT_EQ(index.Size(), boxes.size());
+        // Each node's box by its slot, neighbours in memory erased between.
+        for (int k = 0; k < 400; ++k) {
+            const auto entered = boxes.find(NodeNumber(k));
+            const TRect* box = index.Find(NodeNumber(k));
+            ASSERT_EQ(box != nullptr, entered != boxes.end()) << "round " << round << ", node " << k;
+            if (box)
+                ASSERT_EQ(*box, entered->second);
+        }
     }
     index.Set(NodeNumber(0), {5, 5, 4, 4}); // an empty box removes
     EXPECT_EQ(index.Find(NodeNumber(0)), nullptr);
+}
+
+// Nodes at random addresses, so that entries crowd: after every change
+// each node has the value last set, or none once erased, and erasing in
+// the middle of a crowd leaves the entries behind it reachable.
+TEST(NodeMap, EachNodeKeepsItsLastValueThroughErasesInCrowds)
+{
+    static const std::vector<char> memory(1 << 20);
+    std::mt19937 random(5);
+    std::vector<const TTreeNode*> nodes;
+    for (int k = 0; k < 3000; ++k)
+        nodes.push_back(reinterpret_cast<const TTreeNode*>(&memory[random() % memory.size()]));
+    TNodeMap<int> map;
+    std::unordered_map<const TTreeNode*, int> expected;
+    for (int round = 0; round < 60000; ++round) {
+        const TTreeNode* node = nodes[random() % nodes.size()];
+        if (random() % 5 < 2) {
+            ASSERT_EQ(map.Erase(node), expected.erase(node) == 1);
+        } else {
+            map.Set(node, round);
+            expected[node] = round;
+        }
+        if (round % 5000 == 0 || round == 59999) {
+            ASSERT_EQ(map.Size(), expected.size());
+            for (const TTreeNode* each : nodes) {
+                const auto entered = expected.find(each);
+                const int* value = map.Find(each);
+                ASSERT_EQ(value != nullptr, entered != expected.end()) << "round " << round;
+                if (value)
+                    ASSERT_EQ(*value, entered->second);
+            }
+        }
+    }
+    map.Clear();
+    EXPECT_EQ(map.Size(), 0u);
+    EXPECT_FALSE(map.Contains(nodes.front()));
 }
 
 } // namespace

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <vector>
+
+namespace qm {
+
+class TTreeNode;
+
+// Values by node in one flat table, by open addressing: a look-up reads one
+// entry, where std::unordered_map follows a pointer to an allocation of its
+// own, a miss of the cache per look-up in a table of a million nodes. At
+// most half full; erasing moves the entries after it back, so that every
+// entry stays reachable from its home and no tombstones build up.
+template <typename Value>
+class TNodeMap {
+public:
+    const Value* Find(const TTreeNode* node) const
+    {
+        if (entries_.empty())
+            return nullptr;
+        const TEntry& entry = entries_[EntryOf(node)];
+        return entry.node ? &entry.value : nullptr;
+    }
+    bool Contains(const TTreeNode* node) const { return Find(node) != nullptr; }
+    // Enters the node's value or replaces it.
+    void Set(const TTreeNode* node, const Value& value)
+    {
+        if (2 * (count_ + 1) > entries_.size())
+            Rehash(std::max<std::size_t>(16, 2 * entries_.size()));
+        TEntry& entry = entries_[EntryOf(node)];
+        if (!entry.node) {
+            entry.node = node;
+            ++count_;
+        }
+        entry.value = value;
+    }
+    // False when the node had no value.
+    bool Erase(const TTreeNode* node)
+    {
+        if (entries_.empty())
+            return false;
+        std::size_t hole = EntryOf(node);
+        if (!entries_[hole].node)
+            return false;
+        entries_[hole] = TEntry{};
+        --count_;
+        const std::size_t mask = entries_.size() - 1;
+        for (std::size_t next = (hole + 1) & mask; entries_[next].node; next = (next + 1) & mask) {
+            // An entry whose home lies cyclically after the hole, up to
+            // itself, stays; any other moves back into the hole.
+            const std::size_t home = Home(entries_[next].node);
+            if (((next - home) & mask) < ((next - hole) & mask))
+                continue;
+            entries_[hole] = entries_[next];
+            entries_[next] = TEntry{};
+            hole = next;
+        }
+        return true;
+    }
+    // Empties the map and keeps its room.
+    void Clear()
+    {
+        std::fill(entries_.begin(), entries_.end(), TEntry{});
+        count_ = 0;
+    }
+    std::size_t Size() const { return count_; }
+
+private:
+    struct TEntry {
+        const TTreeNode* node = nullptr; // null: empty
+        Value value{};
+    };
+
+    std::size_t Home(const TTreeNode* node) const
+    {
+        // Fibonacci hashing: the high bits of the product mix every bit of
+        // the address.
+        return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(node) * 0x9E3779B97F4A7C15ULL) >> shift_);
+    }
+    // The entry holding `node`, or the empty one where it would go.
+    std::size_t EntryOf(const TTreeNode* node) const
+    {
+        const std::size_t mask = entries_.size() - 1;
+        std::size_t at = Home(node);
+        while (entries_[at].node && entries_[at].node != node)
+            at = (at + 1) & mask;
+        return at;
+    }
+    void Rehash(std::size_t size)
+    {
+        std::vector<TEntry> old(size);
+        old.swap(entries_);
+        shift_ = 64 - std::countr_zero(size);
+        for (const TEntry& entry : old) {
+            if (entry.node)
+                entries_[EntryOf(entry.node)] = entry;
+        }
+    }
+
+    std::vector<TEntry> entries_; // a power of two long, or empty
+    std::size_t count_ = 0;
+    int shift_ = 64;
+};
+
+} // namespace qm
