@@ -37,8 +37,8 @@ constexpr std::size_t kBlock = 8192;
 // The bounds of a walk's items, asked from the last down, a block at a
 // time: none for an item whose rough box the covers of the items above the
 // block already hide, which is not drawn. The lower half of a long walk's
-// block is bounded on a second thread; the tree and the covers are only
-// read meanwhile.
+// block is bounded on the bitmap's thread beside, its text measured on the
+// canvas there; the tree and the covers are only read meanwhile.
 class TBlockBounder {
 public:
     TBlockBounder(const TObjectTree& tree, TBitmap& bitmap, const std::vector<TTreeNode*>& items,
