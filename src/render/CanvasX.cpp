@@ -1,7 +1,5 @@
 #include "CanvasX.h"
 
-#include <utility>
-
 namespace qm {
 
 namespace {
@@ -10,8 +8,13 @@ namespace {
 // costs more than it saves.
 constexpr std::size_t kBandsFrom = 2048;
 
-// The upper and the lower half of the rows of `part`.
-std::pair<TRect, TRect> HalvesOf(const TRect& part)
+// The upper and the lower half of the rows of a part.
+struct THalves {
+    TRect Upper;
+    TRect Lower;
+};
+
+THalves HalvesOf(const TRect& part)
 {
     const std::int32_t middle = part.Top + (part.Bottom - part.Top) / 2;
     return {{part.Left, part.Top, part.Right, middle}, {part.Left, middle + 1, part.Right, part.Bottom}};
@@ -61,8 +64,9 @@ void RenderDrawingPart(TCanvas& canvas, const TObjectTree& tree, TDrawingIndex& 
             index.LeaveOutHidden(items, band);
             RenderClipped(on, tree, band, items);
         };
-        const auto [upper, lower] = HalvesOf(part);
-        bands->RunBeside([&](TCanvas& beside) { drawBand(beside, lower); }, [&] { drawBand(canvas, upper); });
+        const THalves halves = HalvesOf(part);
+        bands->RunBeside([&](TCanvas& beside) { drawBand(beside, halves.Lower); },
+                         [&] { drawBand(canvas, halves.Upper); });
         return;
     }
     if (candidates) {
@@ -98,8 +102,9 @@ void RenderItemsInPart(TBitmap& bitmap, bool inBands, const TObjectTree& tree, c
         }
         RenderClipped(on, tree, band, meeting);
     };
-    const auto [upper, lower] = HalvesOf(part);
-    bitmap.RunBeside([&](TCanvas& beside) { drawBand(beside, lower); }, [&] { drawBand(bitmap.Canvas(), upper); });
+    const THalves halves = HalvesOf(part);
+    bitmap.RunBeside([&](TCanvas& beside) { drawBand(beside, halves.Lower); },
+                     [&] { drawBand(bitmap.Canvas(), halves.Upper); });
 }
 
 } // namespace qm
