@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include <stdexcept>
+
 namespace qm {
 namespace {
 
@@ -379,6 +381,45 @@ TEST(RasterCanvas, UnderlineRunsUnderEachCharacterCell)
         found = whole && bitmap.Pixel(19, y) == clWhite && bitmap.Pixel(38, y) == clWhite;
     }
     EXPECT_TRUE(found);
+}
+
+// The canvas beside paints the bitmap's own pixels, on the thread kept for
+// it, with the glyphs it made there in earlier drawings: each drawing in two
+// halves is the picture one canvas draws. What either half throws reaches
+// the caller, and the next drawing goes on.
+TEST(Bitmap, ACanvasBesideDrawsTheSamePixelsAndKeepsItsGlyphs)
+{
+    TFont font;
+    font.Name = "\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e"; // ＭＳ ゴシック
+    font.Height = -14;
+    font.Color = clBlack;
+    const auto drawHalf = [&font](TCanvas& canvas, std::int32_t top) {
+        canvas.SetClip(0, top, 120, top + 30);
+        canvas.SetBrush({RGB(200, 220, 255), bsDiagCross});
+        canvas.Rectangle(5, top - 10, 110, top + 40);
+        canvas.SetFont(font, 300);
+        canvas.TextOut(20, top + 25, "\x93\xfa\x96\x7b"); // 日本, turned
+        canvas.ClearClip();
+    };
+    TBitmap whole(120, 60);
+    Fill(whole, clWhite);
+    drawHalf(whole.Canvas(), 0);
+    drawHalf(whole.Canvas(), 30);
+    ASSERT_GT(CountPixels(whole, clBlack), 20); // the text's ink, in both halves
+    TBitmap halves(120, 60);
+    for (int drawing = 0; drawing < 3; ++drawing) {
+        Fill(halves, clWhite);
+        halves.RunBeside([&](TCanvas& beside) { drawHalf(beside, 30); }, [&] { drawHalf(halves.Canvas(), 0); });
+        for (int y = 0; y < 60; ++y) {
+            for (int x = 0; x < 120; ++x)
+                ASSERT_EQ(halves.Pixel(x, y), whole.Pixel(x, y)) << "drawing " << drawing << " at " << x << "," << y;
+        }
+    }
+    EXPECT_THROW(halves.RunBeside([](TCanvas&) { throw std::runtime_error("beside"); }, [] {}), std::runtime_error);
+    EXPECT_THROW(halves.RunBeside([](TCanvas&) {}, [] { throw std::runtime_error("here"); }), std::runtime_error);
+    bool drew = false;
+    halves.RunBeside([&drew](TCanvas&) { drew = true; }, [] {});
+    EXPECT_TRUE(drew);
 }
 
 TEST(BitmapX, ResizeKeepsThePictureAtTheTopLeft)
