@@ -310,7 +310,7 @@ void TCanvasWindow::RepaintAll()
             const std::vector<TTreeNode*> shown = ShownItems(
                 tree_, surface_->Bitmap(), TDocumentRenderer(tree_, *surface_).SubtreeItems(tree_.ObjectRoot()), whole,
                 &bounds);
-            RenderItemsInPart(surface_->Bitmap(), bounds.size() == shown.size(), tree_, whole, shown, bounds);
+            RenderItemsInPart(surface_->Bitmap(), tree_, whole, shown, bounds);
         }
         SurfaceDrawn(WholePicture());
         // Only a render onto a cleared surface is a complete picture.

@@ -87,10 +87,10 @@ void RenderDrawingPart(TCanvas& canvas, const TObjectTree& tree, TDrawingIndex& 
     canvas.ClearClip();
 }
 
-void RenderItemsInPart(TBitmap& bitmap, bool inBands, const TObjectTree& tree, const TRect& part,
-                       std::span<TTreeNode* const> items, std::span<const TRect> bounds)
+void RenderItemsInPart(TBitmap& bitmap, const TObjectTree& tree, const TRect& part, std::span<TTreeNode* const> items,
+                       std::span<const TRect> bounds)
 {
-    if (!inBands || !InBands(&bitmap, part, items.size())) {
+    if (bounds.size() != items.size() || !InBands(&bitmap, part, items.size())) {
         RenderClipped(bitmap.Canvas(), tree, part, items);
         return;
     }
