@@ -25,6 +25,13 @@ public:
         return entry.node ? &entry.value : nullptr;
     }
     bool Contains(const TTreeNode* node) const { return Find(node) != nullptr; }
+    // Asks for the node's home entry ahead of a Find: look-ups of a long list
+    // of nodes then wait for memory together, not one after another.
+    void Prefetch(const TTreeNode* node) const
+    {
+        if (!entries_.empty())
+            __builtin_prefetch(&entries_[Home(node)]);
+    }
     // Enters the node's value or replaces it.
     void Set(const TTreeNode* node, const Value& value)
     {

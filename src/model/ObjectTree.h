@@ -16,6 +16,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_set>
 #include <vector>
 
@@ -257,9 +258,11 @@ public:
     // Whether the drawing walk from the Object root draws the node: it and
     // every ancestor active, outside the trash and Temp, priorities in range.
     bool IsDrawn(const TTreeNode* node) const;
-    // Leaves in `nodes`, in their order, those IsDrawn; a long list costs
-    // little more than its reads of memory.
-    void KeepDrawn(std::vector<TTreeNode*>& nodes) const;
+    // Leaves in `entries` (nodes, or records with a Node), in their order,
+    // those whose node IsDrawn; a long list costs little more than its reads
+    // of memory.
+    template <typename Entry>
+    void KeepDrawn(std::vector<Entry>& entries) const;
     // Puts nodes in the order in which the drawing walk meets them.
     void SortInDrawingOrder(std::vector<TTreeNode*>& nodes) const;
 
@@ -343,11 +346,20 @@ private:
     void NoteChanged(TTreeNode* node);
     void DropHitIndex();
     void UpdateHitIndex() const;
-    // Calls `visit(node)` for each node of a long list scattered in memory:
-    // the parts of each record and its parent's that the walk orders read
-    // are asked for well ahead, so that many are on their way at once.
-    template <typename Node, typename Visit>
-    static void ForEachReadAhead(const std::vector<Node*>& nodes, Visit&& visit);
+    // Calls `visit(entry)` for each entry of a long list of nodes scattered
+    // in memory (nodes, or records with a Node): the parts of each record and
+    // its parent's that the walk orders read are asked for well ahead, so
+    // that many are on their way at once.
+    template <typename Entry, typename Visit>
+    static void ForEachReadAhead(const std::vector<Entry>& entries, Visit&& visit);
+    template <typename Entry>
+    static const TTreeNode* NodeOfEntry(const Entry& entry)
+    {
+        if constexpr (std::is_pointer_v<Entry>)
+            return entry;
+        else
+            return entry.Node;
+    }
     // Whether the walk from the Object root in hit order reaches the node.
     bool ReachedInHitOrder(const TTreeNode* node) const;
     // Whether the hit-order walk meets `a` before `b` (WalkOrder.cpp).
@@ -421,8 +433,8 @@ void TObjectTree::ChangeItem(TTreeNode* node, Change&& change)
     }
 }
 
-template <typename Node, typename Visit>
-void TObjectTree::ForEachReadAhead(const std::vector<Node*>& nodes, Visit&& visit)
+template <typename Entry, typename Visit>
+void TObjectTree::ForEachReadAhead(const std::vector<Entry>& entries, Visit&& visit)
 {
     constexpr std::size_t kAhead = 16;
     // The node's parts first, its parent's once the node's link has come.
@@ -432,15 +444,27 @@ void TObjectTree::ForEachReadAhead(const std::vector<Node*>& nodes, Visit&& visi
             __builtin_prefetch(&node->parent_);
         }
     };
-    for (std::size_t k = 0; k < nodes.size() && k < kAhead; ++k)
-        ask(nodes[k]);
-    for (std::size_t k = 0; k < nodes.size(); ++k) {
-        if (k + kAhead < nodes.size())
-            ask(nodes[k + kAhead]);
-        if (k + kAhead / 2 < nodes.size())
-            ask(nodes[k + kAhead / 2]->parent_);
-        visit(nodes[k]);
+    for (std::size_t k = 0; k < entries.size() && k < kAhead; ++k)
+        ask(NodeOfEntry(entries[k]));
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        if (k + kAhead < entries.size())
+            ask(NodeOfEntry(entries[k + kAhead]));
+        if (k + kAhead / 2 < entries.size())
+            ask(NodeOfEntry(entries[k + kAhead / 2])->parent_);
+        visit(entries[k]);
     }
+}
+
+template <typename Entry>
+void TObjectTree::KeepDrawn(std::vector<Entry>& entries) const
+{
+    std::size_t kept = 0;
+    // Entries are only written at or before the one visited, read ahead of it.
+    ForEachReadAhead(entries, [this, &entries, &kept](const Entry& entry) {
+        if (IsDrawn(NodeOfEntry(entry)))
+            entries[kept++] = entry;
+    });
+    entries.resize(kept);
 }
 
 template <typename Visit>

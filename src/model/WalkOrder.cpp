@@ -91,16 +91,6 @@ bool TObjectTree::IsDrawn(const TTreeNode* node) const
     return false;
 }
 
-void TObjectTree::KeepDrawn(std::vector<TTreeNode*>& nodes) const
-{
-    std::size_t kept = 0;
-    ForEachReadAhead(nodes, [this, &nodes, &kept](TTreeNode* node) {
-        if (IsDrawn(node))
-            nodes[kept++] = node;
-    });
-    nodes.resize(kept);
-}
-
 void TObjectTree::SortInDrawingOrder(std::vector<TTreeNode*>& nodes) const
 {
     std::sort(nodes.begin(), nodes.end(), [](const TTreeNode* a, const TTreeNode* b) { return MetBefore(a, b, false); });

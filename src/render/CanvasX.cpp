@@ -55,14 +55,12 @@ void RenderDrawingPart(TCanvas& canvas, const TObjectTree& tree, TDrawingIndex& 
     canvas.SetClip(part.Left, part.Top, part.Right + 1, part.Bottom + 1);
     DrawBackground(canvas, width, height, background);
     // While every pen copies, the items that show are found band by band.
-    std::optional<std::vector<TTreeNode*>> candidates;
+    std::optional<std::vector<TDrawingIndex::TCandidate>> candidates;
     if (leaveOutHidden)
         candidates = index.CandidatesMeeting(part);
     if (candidates && InBands(bands, part, candidates->size())) {
         const auto drawBand = [&tree, &index, &candidates](TCanvas& on, const TRect& band) {
-            std::vector<TTreeNode*> items = *candidates;
-            index.LeaveOutHidden(items, band);
-            RenderClipped(on, tree, band, items);
+            RenderClipped(on, tree, band, index.ShownIn(*candidates, band));
         };
         const THalves halves = HalvesOf(part);
         bands->RunBeside([&](TCanvas& beside) { drawBand(beside, halves.Lower); },
@@ -70,8 +68,7 @@ void RenderDrawingPart(TCanvas& canvas, const TObjectTree& tree, TDrawingIndex& 
         return;
     }
     if (candidates) {
-        index.LeaveOutHidden(*candidates, part);
-        RenderClipped(canvas, tree, part, *candidates);
+        RenderClipped(canvas, tree, part, index.ShownIn(*candidates, part));
         return;
     }
     TCanvasX surface(canvas);

@@ -5,6 +5,7 @@
 #include "HiddenItems.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace qm {
 
@@ -15,6 +16,35 @@ namespace {
 constexpr std::size_t kMinRanked = 4096;
 // Levels above the last numbered node searched for a new node's parent.
 constexpr int kMaxAppendSearch = 64;
+
+// `candidates` ordered by their distinct `ranks`, all below `rankCount`.
+std::vector<TDrawingIndex::TCandidate> InRankOrder(const std::vector<TDrawingIndex::TCandidate>& candidates,
+                                                   const std::vector<std::uint64_t>& ranks, std::size_t rankCount)
+{
+    std::vector<TDrawingIndex::TCandidate> sorted;
+    sorted.reserve(candidates.size());
+    // A part over much of the drawing meets many of its items: a table by
+    // rank, read once, costs less than sorting them.
+    if (candidates.size() >= rankCount / 8 && candidates.size() < std::numeric_limits<std::uint32_t>::max()) {
+        constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+        std::vector<std::uint32_t> placeOfRank(rankCount, kNone);
+        for (std::size_t k = 0; k < candidates.size(); ++k)
+            placeOfRank[ranks[k]] = static_cast<std::uint32_t>(k);
+        for (const std::uint32_t place : placeOfRank) {
+            if (place != kNone)
+                sorted.push_back(candidates[place]);
+        }
+        return sorted;
+    }
+    std::vector<std::pair<std::uint64_t, std::size_t>> ranked;
+    ranked.reserve(candidates.size());
+    for (std::size_t k = 0; k < candidates.size(); ++k)
+        ranked.emplace_back(ranks[k], k);
+    std::sort(ranked.begin(), ranked.end());
+    for (const auto& [rank, k] : ranked)
+        sorted.push_back(candidates[k]);
+    return sorted;
+}
 
 } // namespace
 
@@ -323,9 +353,15 @@ std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& a
     // A closed shape fills in the mode the pen before it left: only while
     // every pen copies does a fill paint over what lies below.
     const bool leaveOut = leaveOutHidden && otherPenModes_.empty();
-    std::vector<TTreeNode*> nodes = NodesMeeting(area, leaveOut);
-    if (leaveOut)
-        LeaveOutHidden(nodes, area);
+    const std::vector<TCandidate> candidates = NodesMeeting(area, leaveOut);
+    std::vector<TTreeNode*> nodes;
+    if (leaveOut) {
+        nodes = ShownIn(candidates, area);
+    } else {
+        nodes.reserve(candidates.size());
+        for (const TCandidate& candidate : candidates)
+            nodes.push_back(candidate.Node);
+    }
     std::vector<TPartItem> items;
     items.reserve(nodes.size());
     const TTreeNode* previous = nullptr;
@@ -336,7 +372,7 @@ std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& a
     return items;
 }
 
-std::optional<std::vector<TTreeNode*>> TDrawingIndex::CandidatesMeeting(const TRect& area)
+std::optional<std::vector<TDrawingIndex::TCandidate>> TDrawingIndex::CandidatesMeeting(const TRect& area)
 {
     Update();
     if (!otherPenModes_.empty())
@@ -344,33 +380,39 @@ std::optional<std::vector<TTreeNode*>> TDrawingIndex::CandidatesMeeting(const TR
     return NodesMeeting(area, true);
 }
 
-void TDrawingIndex::LeaveOutHidden(std::vector<TTreeNode*>& candidates, const TRect& band) const
+std::vector<TTreeNode*> TDrawingIndex::ShownIn(const std::vector<TCandidate>& candidates, const TRect& band) const
 {
     THiddenItems hidden(band, candidates.size());
-    LeaveOutHiddenItems(candidates, hidden, [this, &candidates](std::size_t k) { return *boxes_.Find(candidates[k]); });
+    std::vector<TTreeNode*> shown; // from the last one down
+    ForEachShownItem(
+        candidates.size(), hidden, [&candidates](std::size_t k) { return std::optional<TRect>(candidates[k].Box); },
+        [this, &candidates](std::size_t k) { return boxes_.OcclusionOf(candidates[k].Node); },
+        [&shown, &candidates](std::size_t k, const TRect&) { shown.push_back(candidates[k].Node); });
+    std::reverse(shown.begin(), shown.end());
+    return shown;
 }
 
-std::vector<TTreeNode*> TDrawingIndex::NodesMeeting(const TRect& area, bool lastTwinOnly)
+std::vector<TDrawingIndex::TCandidate> TDrawingIndex::NodesMeeting(const TRect& area, bool lastTwinOnly)
 {
-    std::vector<TTreeNode*> nodes;
-    std::vector<const TItemBoxes::TTwinStack*> stacks;
+    std::vector<TCandidate> candidates;
+    std::vector<std::pair<const TItemBoxes::TTwinStack*, TRect>> stacks;
     boxes_.Query(
-        area, [&](const TTreeNode* node) { nodes.push_back(const_cast<TTreeNode*>(node)); },
-        [&](const TItemBoxes::TTwinStack& stack) { stacks.push_back(&stack); });
-    tree_.KeepDrawn(nodes);
-    for (const TItemBoxes::TTwinStack* stack : stacks) {
+        area, [&](const TTreeNode* node, const TRect& box) { candidates.push_back({const_cast<TTreeNode*>(node), box}); },
+        [&](const TItemBoxes::TTwinStack& stack, const TRect& box) { stacks.emplace_back(&stack, box); });
+    tree_.KeepDrawn(candidates);
+    for (const auto& [stack, box] : stacks) {
         if (lastTwinOnly) {
             if (TTreeNode* last = LastDrawnTwin(*stack))
-                nodes.push_back(last);
+                candidates.push_back({last, box});
             continue;
         }
         for (const TTreeNode* member : stack->Members) {
             if (tree_.IsDrawn(member))
-                nodes.push_back(const_cast<TTreeNode*>(member));
+                candidates.push_back({const_cast<TTreeNode*>(member), box});
         }
     }
-    SortInDrawingOrder(nodes);
-    return nodes;
+    SortInDrawingOrder(candidates);
+    return candidates;
 }
 
 std::optional<TPenMode> TDrawingIndex::PenModeBefore(const TTreeNode* item, const TTreeNode* previous)
@@ -426,27 +468,51 @@ TTreeNode* TDrawingIndex::LastDrawnTwin(const TItemBoxes::TTwinStack& stack)
 
 void TDrawingIndex::SortInDrawingOrder(std::vector<TTreeNode*>& items)
 {
-    if (!ranksValid_ && items.size() < kMinRanked) {
-        tree_.SortInDrawingOrder(items);
+    std::vector<TCandidate> candidates;
+    candidates.reserve(items.size());
+    for (TTreeNode* item : items)
+        candidates.push_back({item, {}});
+    SortInDrawingOrder(candidates);
+    for (std::size_t k = 0; k < items.size(); ++k)
+        items[k] = candidates[k].Node;
+}
+
+void TDrawingIndex::SortInDrawingOrder(std::vector<TCandidate>& candidates)
+{
+    // By places in the tree: few items while the walk is not numbered, or
+    // a drawn item the walk did not number.
+    const auto sortByPlaces = [this, &candidates] {
+        std::vector<TTreeNode*> nodes;
+        std::unordered_map<const TTreeNode*, TRect> boxOf;
+        for (const TCandidate& candidate : candidates) {
+            nodes.push_back(candidate.Node);
+            boxOf.emplace(candidate.Node, candidate.Box);
+        }
+        tree_.SortInDrawingOrder(nodes);
+        for (std::size_t k = 0; k < nodes.size(); ++k)
+            candidates[k] = {nodes[k], boxOf.at(nodes[k])};
+    };
+    if (!ranksValid_ && candidates.size() < kMinRanked) {
+        sortByPlaces();
         return;
     }
     if (!ranksValid_)
         AssignRanks();
-    std::vector<std::pair<std::uint64_t, TTreeNode*>> ranked;
-    ranked.reserve(items.size());
-    for (TTreeNode* item : items) {
-        const std::uint64_t* rank = ranks_.Find(item);
+    // Each candidate's rank, its look-up asked for well ahead.
+    constexpr std::size_t kAhead = 16;
+    std::vector<std::uint64_t> ranks(candidates.size());
+    for (std::size_t k = 0; k < candidates.size(); ++k) {
+        if (k + kAhead < candidates.size())
+            ranks_.Prefetch(candidates[k + kAhead].Node);
+        const std::uint64_t* rank = ranks_.Find(candidates[k].Node);
         if (!rank) {
-            // A drawn item the walk did not number: order by places instead.
             ranksValid_ = false;
-            tree_.SortInDrawingOrder(items);
+            sortByPlaces();
             return;
         }
-        ranked.emplace_back(*rank, item);
+        ranks[k] = *rank;
     }
-    std::sort(ranked.begin(), ranked.end());
-    for (std::size_t k = 0; k < items.size(); ++k)
-        items[k] = ranked[k].second;
+    candidates = InRankOrder(candidates, ranks, byRank_.size());
 }
 
 void TDrawingIndex::AssignRanks()

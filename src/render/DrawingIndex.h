@@ -61,13 +61,18 @@ public:
     // those under solid fills drawn later, and those that a later twin
     // paints over pixel for pixel.
     std::vector<TPartItem> ItemsMeeting(const TRect& area, bool leaveOutHidden = false);
+    // An item meeting a part, with its bounds.
+    struct TCandidate {
+        TTreeNode* Node = nullptr;
+        TRect Box;
+    };
     // The same in two calls, for a part drawn in bands on several threads
     // while every pen copies (none when one does not): the items meeting
     // `area`, of each stack of twins the one drawn last, then for each band
     // those of them that show there.
-    std::optional<std::vector<TTreeNode*>> CandidatesMeeting(const TRect& area);
+    std::optional<std::vector<TCandidate>> CandidatesMeeting(const TRect& area);
     // Only reads the index: several bands may be asked at once.
-    void LeaveOutHidden(std::vector<TTreeNode*>& candidates, const TRect& band) const;
+    std::vector<TTreeNode*> ShownIn(const std::vector<TCandidate>& candidates, const TRect& band) const;
 
 private:
     void NodeAdded(TTreeNode* node) override;
@@ -110,9 +115,10 @@ private:
     // newest priority, under a node on the way to the last one numbered.
     bool AppendedLast(const TTreeNode* node) const;
     void SortInDrawingOrder(std::vector<TTreeNode*>& items);
+    void SortInDrawingOrder(std::vector<TCandidate>& candidates);
     // The drawn items whose bounds meet `area`, in drawing order; of each
     // stack of twins all drawn members, or the last one.
-    std::vector<TTreeNode*> NodesMeeting(const TRect& area, bool lastTwinOnly);
+    std::vector<TCandidate> NodesMeeting(const TRect& area, bool lastTwinOnly);
     // The member of a stack of twins drawn last, the only one that shows
     // while every pen copies; null when none is drawn.
     TTreeNode* LastDrawnTwin(const TItemBoxes::TTwinStack& stack);

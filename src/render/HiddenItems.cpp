@@ -49,12 +49,15 @@ public:
     {
     }
 
-    std::optional<TItemBounds> operator()(std::size_t k)
+    std::optional<TRect> BoundsOf(std::size_t k)
     {
         if (k < begin_)
             BoundBlockEndingAt(k + 1);
-        return bounds_[k - begin_];
+        const std::optional<TItemBounds>& drawn = bounds_[k - begin_];
+        return drawn ? std::optional<TRect>(drawn->Bounds) : std::nullopt;
     }
+    // Of an item just asked for with BoundsOf, which gave it bounds.
+    const TOcclusion& OcclusionOf(std::size_t k) const { return bounds_[k - begin_]->Occlusion; }
 
 private:
     void BoundBlockEndingAt(std::size_t end)
@@ -106,20 +109,30 @@ std::vector<TTreeNode*> ShownItems(const TObjectTree& tree, TBitmap& bitmap, std
     if (otherPenModes)
         return items;
     THiddenItems hidden(part, items.size());
-    TBlockBounder bound(tree, bitmap, items, hidden);
-    LeaveOutHiddenItems(items, hidden, bound, bounds);
-    return items;
+    TBlockBounder bounder(tree, bitmap, items, hidden);
+    // Gathered from the last item down.
+    std::vector<TTreeNode*> shown;
+    std::vector<TRect> shownBounds;
+    ForEachShownItem(
+        items.size(), hidden, [&bounder](std::size_t k) { return bounder.BoundsOf(k); },
+        [&bounder](std::size_t k) { return bounder.OcclusionOf(k); },
+        [&](std::size_t k, const TRect& box) {
+            shown.push_back(items[k]);
+            if (bounds)
+                shownBounds.push_back(box);
+        });
+    std::reverse(shown.begin(), shown.end());
+    if (bounds) {
+        std::reverse(shownBounds.begin(), shownBounds.end());
+        *bounds = std::move(shownBounds);
+    }
+    return shown;
 }
 
 THiddenItems::THiddenItems(const TRect& part, std::size_t items) : covered_(part), twins_(items) {}
 
-bool THiddenItems::Hidden(const TRect& bounds, const TOcclusion& occlusion)
+bool THiddenItems::HiddenByTwin(const TOcclusion& occlusion)
 {
-    // Covers first: the earlier twins of a covered item lie in the same
-    // bounds and are covered as well, and most items of a crowded drawing
-    // are covered, so that few fingerprints are entered.
-    if (covered_.Covers(bounds))
-        return true;
     const std::uint64_t twin = occlusion.PaintsOverAs;
     if (twin != 0 && !twins_.Insert(twin))
         return true;

@@ -43,8 +43,11 @@ public:
     THiddenItems(const TRect& part, std::size_t items);
 
     // Whether the item, offered after every item drawn above it, is hidden;
-    // if not, its cover and twin count for the items below.
-    bool Hidden(const TRect& bounds, const TOcclusion& occlusion);
+    // if not, its cover and twin count for the items below. `occlusionOf()`
+    // gives the item's TOcclusion, asked only for an item not covered: most
+    // items of a crowded drawing are.
+    template <typename OcclusionOf>
+    bool Hidden(const TRect& bounds, OcclusionOf&& occlusionOf);
     // Whether the covers of the items offered so far hide all of `box`.
     bool Covers(const TRect& box) const { return covered_.Covers(box); }
 
@@ -61,36 +64,35 @@ private:
         std::vector<std::uint64_t> slots_;
     };
 
+    // Whether the twin or cover of an item not covered hide it, or count.
+    bool HiddenByTwin(const TOcclusion& occlusion);
+
     TCoverMask covered_;
     TFingerprints twins_;
 };
 
-// Takes out of `items`, in drawing order, those nothing of which shows in
-// the part `hidden` was made for; `bound(k)` gives the TItemBounds of
-// items[k], asked from the last item down, or none for an item known to be
-// hidden already. The caller makes sure that every pen of the drawing copies.
-// `shownBounds`, when given, gets the bounds of each item kept.
-template <typename Bound>
-void LeaveOutHiddenItems(std::vector<TTreeNode*>& items, THiddenItems& hidden, Bound&& bound,
-                         std::vector<TRect>* shownBounds = nullptr)
+template <typename OcclusionOf>
+bool THiddenItems::Hidden(const TRect& bounds, OcclusionOf&& occlusionOf)
 {
-    std::vector<bool> shown(items.size());
-    std::vector<TRect> bounds; // of the items kept, from the last one down
-    for (std::size_t k = items.size(); k-- > 0;) {
-        const std::optional<TItemBounds> drawn = bound(k);
-        shown[k] = drawn && !hidden.Hidden(drawn->Bounds, drawn->Occlusion);
-        if (shown[k] && shownBounds)
-            bounds.push_back(drawn->Bounds);
-    }
-    std::size_t kept = 0;
-    for (std::size_t k = 0; k < items.size(); ++k) {
-        if (shown[k])
-            items[kept++] = items[k];
-    }
-    items.resize(kept);
-    if (shownBounds) {
-        std::reverse(bounds.begin(), bounds.end());
-        *shownBounds = std::move(bounds);
+    // Covers first: the earlier twins of a covered item lie in the same
+    // bounds and are covered as well, and most items of a crowded drawing
+    // are covered, so that few fingerprints are entered.
+    return covered_.Covers(bounds) || HiddenByTwin(occlusionOf());
+}
+
+// Offers `count` items, in drawing order, to `hidden` from the last one
+// down and calls `shown(k, bounds)` for each that shows something in the
+// part `hidden` was made for. `bounds(k)` gives the bounds of item k, or
+// none for an item known to be hidden already; `occlusionOf(k)` its
+// TOcclusion, asked right after its bounds. The caller makes sure that every
+// pen of the drawing copies.
+template <typename Bounds, typename OcclusionOf, typename Shown>
+void ForEachShownItem(std::size_t count, THiddenItems& hidden, Bounds&& bounds, OcclusionOf&& occlusionOf, Shown&& shown)
+{
+    for (std::size_t k = count; k-- > 0;) {
+        const std::optional<TRect> box = bounds(k);
+        if (box && !hidden.Hidden(*box, [&occlusionOf, k] { return occlusionOf(k); }))
+            shown(k, *box);
     }
 }
 

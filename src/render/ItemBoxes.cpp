@@ -89,13 +89,18 @@ void TItemBoxes::Clear()
 
 std::optional<TItemBounds> TItemBoxes::Find(const TTreeNode* node) const
 {
-    const TOcclusion* occlusion = occlusions_.Find(node);
-    const TOcclusion hides = occlusion ? *occlusion : TOcclusion{};
+    const TOcclusion hides = OcclusionOf(node);
     if (const TRect* box = boxes_.Find(node))
         return TItemBounds{*box, hides};
     if (const TTwins* twins = TwinsOf(node))
         return TItemBounds{*boxes_.Find(twins->Anchor), hides};
     return std::nullopt;
+}
+
+TOcclusion TItemBoxes::OcclusionOf(const TTreeNode* node) const
+{
+    const TOcclusion* occlusion = occlusions_.Find(node);
+    return occlusion ? *occlusion : TOcclusion{};
 }
 
 const TItemBoxes::TTwins* TItemBoxes::TwinsOf(const TTreeNode* node) const

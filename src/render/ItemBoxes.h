@@ -34,12 +34,15 @@ public:
     void Remove(const TTreeNode* node);
     void Clear();
     std::optional<TItemBounds> Find(const TTreeNode* node) const;
+    // What the item hides of those below; nothing for one not entered.
+    TOcclusion OcclusionOf(const TTreeNode* node) const;
 
     // Calls `visit(node, box)` for every item.
     template <typename Visit>
     void ForEach(Visit&& visit) const;
-    // Of the items whose bounds meet `area`, calls `visitItem(node)` for each
-    // one without a twin, and `visitStack(stack)` once for each stack of twins.
+    // Of the items whose bounds meet `area`, calls `visitItem(node, box)` for
+    // each one without a twin, and `visitStack(stack, box)` once for each
+    // stack of twins, `box` the item's or the stack's bounds.
     template <typename VisitItem, typename VisitStack>
     void Query(const TRect& area, VisitItem&& visitItem, VisitStack&& visitStack) const;
 
@@ -93,11 +96,11 @@ void TItemBoxes::ForEach(Visit&& visit) const
 template <typename VisitItem, typename VisitStack>
 void TItemBoxes::Query(const TRect& area, VisitItem&& visitItem, VisitStack&& visitStack) const
 {
-    boxes_.Query(area, [&](const TTreeNode* node, const TRect&) {
+    boxes_.Query(area, [&](const TTreeNode* node, const TRect& box) {
         if (const TTwinStack* stack = StackAnchoredAt(node))
-            visitStack(*stack);
+            visitStack(*stack, box);
         else
-            visitItem(node);
+            visitItem(node, box);
     });
 }
 
