@@ -48,7 +48,7 @@ std::vector<TDrawingIndex::TCandidate> InRankOrder(const std::vector<TDrawingInd
 
 } // namespace
 
-TDrawingIndex::TDrawingIndex(TObjectTree& tree, TSurfaceX& surface)
+TDrawingIndex::TDrawingIndex(TObjectTree& tree, TBitmapX& surface)
     : tree_(tree), surface_(surface), itemCounter_(tree.ItemCounter())
 {
     tree_.AddObserver(this);
@@ -78,8 +78,12 @@ void TDrawingIndex::Reset()
 void TDrawingIndex::Build()
 {
     Reset();
-    if (TTreeNode* root = tree_.ObjectRoot())
-        Rebound(root, nullptr);
+    if (const TTreeNode* root = tree_.ObjectRoot()) {
+        std::unordered_set<const TTreeNode*> done;
+        std::vector<const TTreeNode*> nodes;
+        GatherSubtree(root, done, nodes);
+        Rebound(nodes);
+    }
     damage_ = {0, 0, -1, -1};
     built_ = true;
 }
@@ -228,11 +232,13 @@ void TDrawingIndex::Update()
     bool otherPenModes = !otherPenModes_.empty() || otherPenModeLeft_;
     std::unordered_set<const TTreeNode*> done;
     std::unordered_map<const TTreeNode*, bool> inDrawing;
+    std::vector<const TTreeNode*> changed;
     for (TTreeNode* node : dirty_) {
         if (InDrawing(node, inDrawing))
-            Rebound(node, &done);
+            GatherSubtree(node, done, changed);
     }
     dirty_.clear();
+    Rebound(changed);
     otherPenModes = otherPenModes || !otherPenModes_.empty();
     bool walkChanged = shapeChanged_;
     for (const auto& [node, before] : changing_) {
@@ -254,32 +260,51 @@ void TDrawingIndex::Update()
     }
 }
 
-void TDrawingIndex::Rebound(const TTreeNode* node, std::unordered_set<const TTreeNode*>* done)
+void TDrawingIndex::GatherSubtree(const TTreeNode* node, std::unordered_set<const TTreeNode*>& done,
+                                  std::vector<const TTreeNode*>& nodes) const
 {
     std::vector<const TTreeNode*> pending{node};
     while (!pending.empty()) {
         const TTreeNode* current = pending.back();
         pending.pop_back();
-        if (done && !done->insert(current).second)
+        if (!done.insert(current).second)
             continue;
-        if (const std::optional<TItemBounds> old = boxes_.Find(current))
-            AddDamage(old->Bounds);
-        const TItemBounds drawn = BoundItem(tree_, surface_.Canvas(), current);
-        AddDamage(drawn.Bounds);
-        boxes_.Set(current, drawn);
-        if (current->Data()->Pen.Mode != TPenMode::pmCopy)
-            otherPenModes_.insert(current);
-        else
-            otherPenModes_.erase(current);
-        if (current->HasChildren())
-            groups_.insert(current);
-        else
-            groups_.erase(current);
+        nodes.push_back(current);
         for (const TTreeNode* child = current->FirstChild(); child; child = child->NextSibling()) {
             if (child != tree_.TrashNode() && child != tree_.TempNode())
                 pending.push_back(child);
         }
     }
+}
+
+void TDrawingIndex::Rebound(const std::vector<const TTreeNode*>& nodes)
+{
+    // A block at a time: the bounds of a whole drawing would take more room
+    // than its boxes.
+    constexpr std::size_t kBlock = 8192;
+    std::vector<TItemBounds> bounds(std::min(kBlock, nodes.size()));
+    for (std::size_t begin = 0; begin < nodes.size(); begin += kBlock) {
+        const std::size_t count = std::min(kBlock, nodes.size() - begin);
+        BoundItems(tree_, surface_.Bitmap(), std::span(nodes).subspan(begin, count), std::span(bounds).first(count));
+        for (std::size_t k = 0; k < count; ++k)
+            Enter(nodes[begin + k], bounds[k]);
+    }
+}
+
+void TDrawingIndex::Enter(const TTreeNode* node, const TItemBounds& drawn)
+{
+    if (const std::optional<TItemBounds> old = boxes_.Find(node))
+        AddDamage(old->Bounds);
+    AddDamage(drawn.Bounds);
+    boxes_.Set(node, drawn);
+    if (node->Data()->Pen.Mode != TPenMode::pmCopy)
+        otherPenModes_.insert(node);
+    else
+        otherPenModes_.erase(node);
+    if (node->HasChildren())
+        groups_.insert(node);
+    else
+        groups_.erase(node);
 }
 
 void TDrawingIndex::DamagePriorities(std::int32_t low, std::int32_t high)

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "BitmapX.h"
 #include "ItemBoxes.h"
-#include "SurfaceX.h"
 
 #include "model/NodeMap.h"
 #include "model/ObjectTree.h"
@@ -28,8 +28,9 @@ namespace qm {
 // places follow their ancestors.
 class TDrawingIndex final : private TTreeObserver {
 public:
-    // Text is measured on the canvas of `surface`, the one the picture is drawn on.
-    TDrawingIndex(TObjectTree& tree, TSurfaceX& surface);
+    // Text is measured on the canvas of `surface`, the one the picture is
+    // drawn on; many items are bounded half on its bitmap's thread beside.
+    TDrawingIndex(TObjectTree& tree, TBitmapX& surface);
     ~TDrawingIndex() override;
     TDrawingIndex(const TDrawingIndex&) = delete;
     TDrawingIndex& operator=(const TDrawingIndex&) = delete;
@@ -96,10 +97,13 @@ private:
     // A child of the trash or the Temp node: never drawn, nor was it.
     bool HeldAside(const TTreeNode* node) const;
     void MarkDirty(TTreeNode* node);
-    // Bounds `node` and its descendants again (not the trash and Temp),
-    // adding old and new bounds to the damage; `done`, when given, keeps a
-    // node from being bounded twice.
-    void Rebound(const TTreeNode* node, std::unordered_set<const TTreeNode*>* done);
+    // Adds `node` and its descendants (not the trash and Temp) to `nodes`,
+    // those in `done` left out and entered there.
+    void GatherSubtree(const TTreeNode* node, std::unordered_set<const TTreeNode*>& done,
+                       std::vector<const TTreeNode*>& nodes) const;
+    // Bounds the nodes again, adding old and new bounds to the damage.
+    void Rebound(const std::vector<const TTreeNode*>& nodes);
+    void Enter(const TTreeNode* node, const TItemBounds& drawn);
     // Items whose priority lies in [low, high) appear or vanish with a new
     // ItemCounter, and their descendants with them.
     void DamagePriorities(std::int32_t low, std::int32_t high);
@@ -131,7 +135,7 @@ private:
     std::optional<TPenMode> PenModeLeftBy(const TTreeNode* item);
 
     TObjectTree& tree_;
-    TSurfaceX& surface_;
+    TBitmapX& surface_;
     TItemBoxes boxes_;
     // Nodes of the drawing with children: their priority decides whether
     // their descendants are drawn.

@@ -22,9 +22,42 @@ TItemBounds TItemBounder::Bound(const TTreeNode* node)
     return {canvas_.Bounds(), {canvas_.Cover(), paintsOver ? canvas_.Fingerprint() : 0}};
 }
 
-TItemBounds BoundItem(const TObjectTree& tree, TCanvas& measure, const TTreeNode* node)
+namespace {
+
+// Lists of items this long are bounded in two halves, on two threads.
+constexpr std::size_t kBoundInHalvesFrom = 1024;
+
+// Calls `boundRange(bounder, from, to)` for [begin, end): the upper half with
+// `upper`, the lower half on the bitmap's thread beside with a bounder
+// measuring on the canvas there; all with `upper` unless `inHalves`.
+template <typename BoundRange>
+void BoundInHalves(const TObjectTree& tree, TBitmap& bitmap, TItemBounder& upper, std::size_t begin, std::size_t end,
+                   bool inHalves, BoundRange&& boundRange)
 {
-    return TItemBounder(tree, measure).Bound(node);
+    const std::size_t middle = inHalves ? begin + (end - begin) / 2 : begin;
+    if (middle == begin) {
+        boundRange(upper, begin, end);
+        return;
+    }
+    bitmap.RunBeside(
+        [&tree, &boundRange, begin, middle](TCanvas& beside) {
+            TItemBounder lower(tree, beside);
+            boundRange(lower, begin, middle);
+        },
+        [&upper, &boundRange, middle, end] { boundRange(upper, middle, end); });
+}
+
+} // namespace
+
+void BoundItems(const TObjectTree& tree, TBitmap& bitmap, std::span<const TTreeNode* const> items,
+                std::span<TItemBounds> bounds)
+{
+    TItemBounder upper(tree, bitmap.Canvas());
+    BoundInHalves(tree, bitmap, upper, 0, items.size(), items.size() >= kBoundInHalvesFrom,
+                  [items, bounds](TItemBounder& bounder, std::size_t from, std::size_t to) {
+                      for (std::size_t k = from; k < to; ++k)
+                          bounds[k] = bounder.Bound(items[k]);
+                  });
 }
 
 namespace {
@@ -63,19 +96,8 @@ private:
     void BoundBlockEndingAt(std::size_t end)
     {
         begin_ = end > kBlock ? end - kBlock : 0;
-        const std::size_t middle = inParallel_ ? begin_ + (end - begin_) / 2 : begin_;
-        const auto boundUpper = [this, middle, end] { BoundRange(upper_, middle, end); };
-        if (middle == begin_) {
-            boundUpper();
-            return;
-        }
-        // The lower half measures its text on the canvas beside.
-        bitmap_.RunBeside(
-            [this, middle](TCanvas& beside) {
-                TItemBounder lower(tree_, beside);
-                BoundRange(lower, begin_, middle);
-            },
-            boundUpper);
+        BoundInHalves(tree_, bitmap_, upper_, begin_, end, inParallel_,
+                      [this](TItemBounder& bounder, std::size_t from, std::size_t to) { BoundRange(bounder, from, to); });
     }
 
     void BoundRange(TItemBounder& bounder, std::size_t from, std::size_t to)

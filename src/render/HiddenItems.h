@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -31,8 +32,11 @@ private:
     TDocumentRenderer renderer_;
 };
 
-// One item, with a bounder of its own.
-TItemBounds BoundItem(const TObjectTree& tree, TCanvas& measure, const TTreeNode* node);
+// Bounds each of `items` into `bounds`, text measured on the bitmap's
+// canvas; the lower half of a long list on the bitmap's thread beside, its
+// text measured on the canvas there. The tree is only read meanwhile.
+void BoundItems(const TObjectTree& tree, TBitmap& bitmap, std::span<const TTreeNode* const> items,
+                std::span<TItemBounds> bounds);
 
 // Finds, among items offered from the topmost down, those nothing of which
 // shows in a part of the picture: wholly under the covers of items offered
