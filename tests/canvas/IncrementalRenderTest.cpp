@@ -355,6 +355,11 @@ TEST(IncrementalRender, AWholeRenderOfManyItemsIsThatOfEveryItem)
     drawing.tree.MarkChanged();
     drawing.canvas.Repaint();
     EXPECT_EQ(Difference(BitmapImage(drawing.canvas.Surface().Bitmap()), FullRender(drawing)), "");
+    // An index of its own bounds every item, and the items changed after,
+    // half of them on the thread beside.
+    TDrawingIndex index(drawing.tree, drawing.canvas.Surface());
+    const auto indexed = [&index] { return index.ItemsMeeting({-1000, -1000, 2000, 2000}).size(); };
+    EXPECT_EQ(indexed(), 40000u);
     // A tenth deleted and brought back: the redraw of almost all the canvas
     // leaves out hidden items and draws in two bands, each on its own thread.
     drawing.canvas.ClearSelection();
@@ -362,10 +367,13 @@ TEST(IncrementalRender, AWholeRenderOfManyItemsIsThatOfEveryItem)
         if (!drawing.tree.IsFixedNode(node) && below(10) == 0)
             drawing.canvas.ToggleSelection(node);
     }
+    const std::size_t selected = drawing.canvas.Selection().Size();
     drawing.commands.DeleteSelection();
     EXPECT_EQ(Difference(BitmapImage(drawing.canvas.Surface().Bitmap()), FullRender(drawing)), "") << "deleted";
+    EXPECT_EQ(indexed(), 40000u - selected);
     drawing.commands.Undo();
     EXPECT_EQ(Difference(BitmapImage(drawing.canvas.Surface().Bitmap()), FullRender(drawing)), "") << "undone";
+    EXPECT_EQ(indexed(), 40000u);
 }
 
 // A part leaves out the items nothing of which shows there: under a solid
