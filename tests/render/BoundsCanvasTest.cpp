@@ -98,6 +98,38 @@ TEST(BoundsCanvas, WhatItClaimsHoldsForThePixels)
     EXPECT_GT(roughBoxes, 30);
 }
 
+// A long list is bounded in two halves, one on the bitmap's thread beside:
+// each item gets what bounding it alone gives.
+TEST(BoundsCanvas, ALongListIsBoundAsItemByItem)
+{
+    TObjectTree tree;
+    std::mt19937 random(11);
+    const auto below = [&random](int bound) { return static_cast<int>(random() % static_cast<unsigned>(bound)); };
+    std::vector<const TTreeNode*> items;
+    for (int k = 0; k < 1500; ++k) {
+        const int x = below(kSize);
+        const int y = below(kSize);
+        TTreeNode* node = test::AddShape(tree, tree.ObjectRoot(), k % 2 ? itEllipse : itLine, {{x, y}, {x + below(60), y + below(60)}});
+        tree.ChangeItem(node, [&](TItemObject& item) {
+            item.Pen.Width = 1 + below(6);
+            item.Brush.Style = bsSolid;
+            item.Text = below(5) == 0 ? Utf8ToCp932("日本語") : "";
+        });
+        items.push_back(node);
+    }
+    TBitmapX surface;
+    surface.InitBitmap(kSize, kSize);
+    std::vector<TItemBounds> bounds(items.size());
+    BoundItems(tree, surface.Bitmap(), items, bounds);
+    TItemBounder alone(tree, surface.Canvas());
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        const TItemBounds expected = alone.Bound(items[k]);
+        ASSERT_EQ(bounds[k].Bounds, expected.Bounds) << "item " << k;
+        ASSERT_EQ(bounds[k].Occlusion.Cover, expected.Occlusion.Cover) << "item " << k;
+        ASSERT_EQ(bounds[k].Occlusion.PaintsOverAs, expected.Occlusion.PaintsOverAs) << "item " << k;
+    }
+}
+
 // The cover mask against one flag per pixel: parts that start anywhere and
 // end between words, boxes reaching past the part, questions of every size.
 TEST(CoverMask, CoversExactlyThePixelsAdded)
