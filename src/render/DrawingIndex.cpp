@@ -79,9 +79,8 @@ void TDrawingIndex::Build()
 {
     Reset();
     if (const TTreeNode* root = tree_.ObjectRoot()) {
-        std::unordered_set<const TTreeNode*> done;
         std::vector<const TTreeNode*> nodes;
-        GatherSubtree(root, done, nodes);
+        GatherSubtree(root, nullptr, nodes);
         Rebound(nodes);
     }
     damage_ = {0, 0, -1, -1};
@@ -235,7 +234,7 @@ void TDrawingIndex::Update()
     std::vector<const TTreeNode*> changed;
     for (TTreeNode* node : dirty_) {
         if (InDrawing(node, inDrawing))
-            GatherSubtree(node, done, changed);
+            GatherSubtree(node, &done, changed);
     }
     dirty_.clear();
     Rebound(changed);
@@ -260,14 +259,14 @@ void TDrawingIndex::Update()
     }
 }
 
-void TDrawingIndex::GatherSubtree(const TTreeNode* node, std::unordered_set<const TTreeNode*>& done,
+void TDrawingIndex::GatherSubtree(const TTreeNode* node, std::unordered_set<const TTreeNode*>* done,
                                   std::vector<const TTreeNode*>& nodes) const
 {
     std::vector<const TTreeNode*> pending{node};
     while (!pending.empty()) {
         const TTreeNode* current = pending.back();
         pending.pop_back();
-        if (!done.insert(current).second)
+        if (done && !done->insert(current).second)
             continue;
         nodes.push_back(current);
         for (const TTreeNode* child = current->FirstChild(); child; child = child->NextSibling()) {

@@ -97,9 +97,9 @@ private:
     // A child of the trash or the Temp node: never drawn, nor was it.
     bool HeldAside(const TTreeNode* node) const;
     void MarkDirty(TTreeNode* node);
-    // Adds `node` and its descendants (not the trash and Temp) to `nodes`,
-    // those in `done` left out and entered there.
-    void GatherSubtree(const TTreeNode* node, std::unordered_set<const TTreeNode*>& done,
+    // Adds `node` and its descendants (not the trash and Temp) to `nodes`;
+    // `done`, when given, keeps a node from being added twice.
+    void GatherSubtree(const TTreeNode* node, std::unordered_set<const TTreeNode*>* done,
                        std::vector<const TTreeNode*>& nodes) const;
     // Bounds the nodes again, adding old and new bounds to the damage.
     void Rebound(const std::vector<const TTreeNode*>& nodes);
