@@ -68,7 +68,8 @@ private:
         std::vector<std::uint64_t> slots_;
     };
 
-    // Whether the twin or cover of an item not covered hide it, or count.
+    // Of an item the covers above leave showing: whether a twin above hides
+    // it; if not, its cover and twin count for the items below.
     bool HiddenByTwin(const TOcclusion& occlusion);
 
     TCoverMask covered_;
