@@ -2,6 +2,13 @@
 
 namespace qm {
 
+namespace {
+
+// Selections smaller than this are cleared member by member.
+constexpr std::size_t kClearedOneByOne = 4096;
+
+} // namespace
+
 TSelection::TSelection(TObjectTree& tree) : tree_(tree)
 {
     tree_.AddObserver(this);
@@ -29,10 +36,10 @@ TTreeNode* TSelection::FindById(std::int32_t id) const
     TTreeNode* first = nullptr;
     std::size_t firstPosition = 0;
     for (TTreeNode* node : tree_.NodesWithId(id)) {
-        const auto member = positions_.find(node);
-        if (member != positions_.end() && (!first || member->second < firstPosition)) {
+        const std::size_t* position = positions_.Find(node);
+        if (position && (!first || *position < firstPosition)) {
             first = node;
-            firstPosition = member->second;
+            firstPosition = *position;
         }
     }
     return first;
@@ -40,36 +47,47 @@ TTreeNode* TSelection::FindById(std::int32_t id) const
 
 void TSelection::Append(TTreeNode* node)
 {
-    if (node && positions_.emplace(node, nodes_.size()).second)
-        nodes_.push_back(node);
+    if (!node || positions_.Contains(node))
+        return;
+    positions_.Set(node, nodes_.size());
+    nodes_.push_back(node);
 }
 
 void TSelection::Remove(TTreeNode* node)
 {
-    const auto member = positions_.find(node);
-    if (member == positions_.end())
+    const std::size_t* position = positions_.Find(node);
+    if (!position)
         return;
-    nodes_[member->second] = nullptr;
-    positions_.erase(member);
-    if (positions_.empty())
+    nodes_[*position] = nullptr;
+    positions_.Erase(node);
+    if (positions_.Size() == 0)
         nodes_.clear();
 }
 
 void TSelection::Clear()
 {
+    // The table keeps the room of the largest selection made: a few members
+    // are taken out one by one rather than by a pass over all of it.
+    if (positions_.Size() < kClearedOneByOne) {
+        for (const TTreeNode* node : nodes_) {
+            if (node)
+                positions_.Erase(node);
+        }
+    } else {
+        positions_.Clear();
+    }
     nodes_.clear();
-    positions_.clear();
 }
 
 void TSelection::Compact() const
 {
-    if (nodes_.size() == positions_.size())
+    if (nodes_.size() == positions_.Size())
         return;
     std::size_t kept = 0;
     for (TTreeNode* node : nodes_) {
         if (!node)
             continue;
-        positions_[node] = kept;
+        positions_.Set(node, kept);
         nodes_[kept++] = node;
     }
     nodes_.resize(kept);

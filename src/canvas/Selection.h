@@ -1,9 +1,9 @@
 #pragma once
 
+#include "model/NodeMap.h"
 #include "model/ObjectTree.h"
 
 #include <cstddef>
-#include <unordered_map>
 #include <vector>
 
 namespace qm {
@@ -26,10 +26,10 @@ public:
     TSelection& operator=(const TSelection&) = delete;
 
     const std::vector<TTreeNode*>& Nodes() const;
-    bool Empty() const { return positions_.empty(); }
-    std::size_t Size() const { return positions_.size(); }
+    bool Empty() const { return positions_.Size() == 0; }
+    std::size_t Size() const { return positions_.Size(); }
     TTreeNode* First() const;
-    bool Contains(const TTreeNode* node) const { return positions_.contains(node); }
+    bool Contains(const TTreeNode* node) const { return positions_.Contains(node); }
 
     // The entry selected first among those whose item carries `id`, or null.
     TTreeNode* FindById(std::int32_t id) const;
@@ -46,8 +46,9 @@ private:
     TObjectTree& tree_;
     // In selection order; null where an entry was removed until Compact.
     mutable std::vector<TTreeNode*> nodes_;
-    // Each member's index in nodes_.
-    mutable std::unordered_map<const TTreeNode*, std::size_t> positions_;
+    // Each member's index in nodes_, asked about every node a command on a
+    // large selection moves or the tree removes.
+    mutable TNodeMap<std::size_t> positions_;
 };
 
 } // namespace qm

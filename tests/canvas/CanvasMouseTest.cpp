@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace qm {
 namespace {
 
@@ -184,6 +186,20 @@ TEST(SelectionEditing, SelectionKeepsItsOrderThroughRemovalsAndFindsTheFirstSele
     selection.Clear();
     EXPECT_TRUE(selection.Empty());
     EXPECT_EQ(selection.First(), nullptr);
+    // A few members are cleared one by one, many all at once: none stays,
+    // and each can be selected again.
+    while (n.size() < 5000)
+        n.push_back(tree.AddItem(tree.ObjectRoot(), "item", itRectangle));
+    for (const std::size_t count : {std::size_t{3}, n.size()}) {
+        for (std::size_t i = 0; i < count; ++i)
+            selection.Append(n[i]);
+        selection.Remove(n[1]);
+        selection.Clear();
+        EXPECT_TRUE(std::none_of(n.begin(), n.end(), [&selection](const TTreeNode* node) { return selection.Contains(node); }));
+        selection.Append(n[2]);
+        EXPECT_EQ(selection.Nodes(), (std::vector<TTreeNode*>{n[2]})) << count;
+        selection.Clear();
+    }
 }
 
 TEST(SelectionEditing, HandlesStretchAndTheRotationHandleTurns)
