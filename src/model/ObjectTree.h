@@ -265,6 +265,8 @@ public:
     void KeepDrawn(std::vector<Entry>& entries) const;
     // Puts nodes in the order in which the drawing walk meets them.
     void SortInDrawingOrder(std::vector<TTreeNode*>& nodes) const;
+    // Whether the drawing walk meets `a` before `b`.
+    bool DrawnBefore(const TTreeNode* a, const TTreeNode* b) const;
 
     // Visits `node` and, where `visit` returns true, its children in drawing
     // order, depth first (parents before children).

@@ -91,9 +91,14 @@ bool TObjectTree::IsDrawn(const TTreeNode* node) const
     return false;
 }
 
+bool TObjectTree::DrawnBefore(const TTreeNode* a, const TTreeNode* b) const
+{
+    return MetBefore(a, b, false);
+}
+
 void TObjectTree::SortInDrawingOrder(std::vector<TTreeNode*>& nodes) const
 {
-    std::sort(nodes.begin(), nodes.end(), [](const TTreeNode* a, const TTreeNode* b) { return MetBefore(a, b, false); });
+    std::sort(nodes.begin(), nodes.end(), [this](const TTreeNode* a, const TTreeNode* b) { return DrawnBefore(a, b); });
 }
 
 } // namespace qm

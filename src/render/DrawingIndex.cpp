@@ -506,15 +506,8 @@ void TDrawingIndex::SortInDrawingOrder(std::vector<TCandidate>& candidates)
     // By places in the tree: few items while the walk is not numbered, or
     // a drawn item the walk did not number.
     const auto sortByPlaces = [this, &candidates] {
-        std::vector<TTreeNode*> nodes;
-        std::unordered_map<const TTreeNode*, TRect> boxOf;
-        for (const TCandidate& candidate : candidates) {
-            nodes.push_back(candidate.Node);
-            boxOf.emplace(candidate.Node, candidate.Box);
-        }
-        tree_.SortInDrawingOrder(nodes);
-        for (std::size_t k = 0; k < nodes.size(); ++k)
-            candidates[k] = {nodes[k], boxOf.at(nodes[k])};
+        std::sort(candidates.begin(), candidates.end(),
+                  [this](const TCandidate& a, const TCandidate& b) { return tree_.DrawnBefore(a.Node, b.Node); });
     };
     if (!ranksValid_ && candidates.size() < kMinRanked) {
         sortByPlaces();
