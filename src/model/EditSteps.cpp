@@ -30,7 +30,7 @@ void TObjectTree::EndStep()
         return;
     TEditStep step = std::move(*openStep_);
     openStep_.reset();
-    recordedNodes_.clear();
+    recordedNodes_ = {};
     if (!step.Empty()) {
         history_.Push(std::move(step));
         NotifyHistoryChanged();
@@ -45,7 +45,7 @@ void TObjectTree::CancelStep()
     const TEditStep step = std::move(*openStep_);
     openStep_.reset();
     stepDepth_ = 0;
-    recordedNodes_.clear();
+    recordedNodes_ = {};
     TEditHistory::FreeKeptNodes(step, false);
     for (TTreeObserver* observer : observers_)
         observer->StepApplied();
@@ -79,7 +79,7 @@ void TObjectTree::CloseLooseStep()
         return;
     looseStepOpen_ = false;
     if (!openStep_)
-        recordedNodes_.clear();
+        recordedNodes_ = {};
 }
 
 void TObjectTree::ClearHistory()
@@ -89,7 +89,7 @@ void TObjectTree::ClearHistory()
     openStep_.reset();
     stepDepth_ = 0;
     looseStepOpen_ = false;
-    recordedNodes_.clear();
+    recordedNodes_ = {};
     history_.Clear();
     NotifyHistoryChanged();
 }
@@ -126,7 +126,7 @@ TEditStep& TObjectTree::RecordingStep()
         loose.name = kLooseStepName;
         history_.Push(std::move(loose));
         looseStepOpen_ = true;
-        recordedNodes_.clear();
+        recordedNodes_ = {};
         NotifyHistoryChanged();
     }
     return history_.steps_.back();
@@ -150,7 +150,7 @@ void TObjectTree::RecordLink(const TNodeLink& link)
     TEditStep& step = RecordingStep();
     step.links.push_back(link);
     if (link.change == TLinkChange::Joined)
-        recordedNodes_.insert(link.node); // its later changes need no state of their own
+        recordedNodes_.Insert(link.node); // its later changes need no state of their own
     StepGrew(step, TEditHistory::Bytes(link));
 }
 
@@ -159,7 +159,7 @@ void TObjectTree::RecordState(TTreeNode* node)
     if (!Recording())
         return;
     TEditStep& step = RecordingStep();
-    if (!recordedNodes_.insert(node).second)
+    if (!recordedNodes_.Insert(node))
         return;
     step.states.push_back({node, node->text_, node->data_});
     StepGrew(step, TEditHistory::Bytes(step.states.back()));
@@ -326,9 +326,9 @@ void TObjectTree::SwapStepValues(TEditStep& step)
 std::vector<TTreeNode*> TObjectTree::TouchedNodes(const TEditStep& step) const
 {
     std::vector<TTreeNode*> touched;
-    std::unordered_set<const TTreeNode*> seen;
+    TNodeSet seen;
     auto add = [&](TTreeNode* node) {
-        if (node->Attached() && seen.insert(node).second)
+        if (node->Attached() && seen.Insert(node))
             touched.push_back(node);
     };
     for (const TNodeLink& link : step.links)

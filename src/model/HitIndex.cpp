@@ -16,16 +16,16 @@ void TObjectTree::NoteChanged(TTreeNode* node)
 {
     if (!hitIndexBuilt_)
         return;
-    hitDirty_.insert(node);
+    hitDirty_.Insert(node);
     // Boxing everything again costs less than tracking more than that.
-    if (hitDirty_.size() > hitIndex_.Size() / 2 + 1024)
+    if (hitDirty_.Size() > hitIndex_.Size() / 2 + 1024)
         DropHitIndex();
 }
 
 void TObjectTree::DropHitIndex()
 {
     hitIndex_.Clear();
-    hitDirty_.clear();
+    hitDirty_ = {};
     hitIndexBuilt_ = false;
 }
 
@@ -38,15 +38,16 @@ void TObjectTree::UpdateHitIndex() const
         pending.push_back(top_.get());
         hitIndexBuilt_ = true;
     } else {
-        pending.assign(hitDirty_.begin(), hitDirty_.end());
+        pending.reserve(hitDirty_.Size());
+        hitDirty_.ForEach([&pending](const TTreeNode* node) { pending.push_back(node); });
     }
-    hitDirty_.clear();
+    hitDirty_ = {};
     // A changed node and its changed group both reach it: box it once.
-    std::unordered_set<const TTreeNode*> boxed;
+    TNodeSet boxed;
     while (!pending.empty()) {
         const TTreeNode* node = pending.back();
         pending.pop_back();
-        if (!building && !boxed.insert(node).second)
+        if (!building && !boxed.Insert(node))
             continue;
         TRect box;
         if (node != top_.get() && PointToXY(node, box) == 0)

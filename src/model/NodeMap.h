@@ -44,6 +44,18 @@ public:
         }
         entry.value = value;
     }
+    // Enters the node's value unless it has one; whether it entered.
+    bool Insert(const TTreeNode* node, const Value& value)
+    {
+        if (2 * (count_ + 1) > entries_.size())
+            Rehash(std::max<std::size_t>(16, 2 * entries_.size()));
+        TEntry& entry = entries_[EntryOf(node)];
+        if (entry.node)
+            return false;
+        entry = {node, value};
+        ++count_;
+        return true;
+    }
     // False when the node had no value.
     bool Erase(const TTreeNode* node)
     {
@@ -74,6 +86,16 @@ public:
         count_ = 0;
     }
     std::size_t Size() const { return count_; }
+    // Calls `visit(node, value)` for every entry, in no particular order.
+    // The map must not change meanwhile.
+    template <typename Visit>
+    void ForEach(Visit&& visit) const
+    {
+        for (const TEntry& entry : entries_) {
+            if (entry.node)
+                visit(entry.node, entry.value);
+        }
+    }
 
 private:
     struct TEntry {
@@ -110,6 +132,28 @@ private:
     std::vector<TEntry> entries_; // a power of two long, or empty
     std::size_t count_ = 0;
     int shift_ = 64;
+};
+
+// Nodes in one flat table, as TNodeMap keeps values: a set of a hundred
+// thousand nodes costs no allocation per node.
+class TNodeSet {
+public:
+    // Whether the node was not in the set before.
+    bool Insert(const TTreeNode* node) { return nodes_.Insert(node, {}); }
+    bool Contains(const TTreeNode* node) const { return nodes_.Contains(node); }
+    bool Erase(const TTreeNode* node) { return nodes_.Erase(node); }
+    std::size_t Size() const { return nodes_.Size(); }
+    bool Empty() const { return nodes_.Size() == 0; }
+    // Calls `visit(node)` for every node, in no particular order.
+    template <typename Visit>
+    void ForEach(Visit&& visit) const
+    {
+        nodes_.ForEach([&visit](const TTreeNode* node, TNone) { visit(node); });
+    }
+
+private:
+    struct TNone {};
+    TNodeMap<TNone> nodes_;
 };
 
 } // namespace qm

@@ -234,7 +234,7 @@ void TObjectTree::DetachNode(TTreeNode* node)
     for (TTreeObserver* observer : observers_)
         observer->NodeRemoving(node);
     hitIndex_.Remove(node);
-    hitDirty_.erase(node);
+    hitDirty_.Erase(node);
     if (node == objectRoot_)
         objectRoot_ = nullptr;
     if (node == trashNode_)

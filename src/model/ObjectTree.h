@@ -5,6 +5,7 @@
 #include "EditHistory.h"
 #include "IdRegistry.h"
 #include "ItemObject.h"
+#include "NodeMap.h"
 #include "NodesById.h"
 #include "TreeNode.h"
 
@@ -389,11 +390,11 @@ private:
     std::optional<TEditStep> openStep_;
     bool looseStepOpen_ = false;   // the newest step gathers changes made outside a step
     // Nodes the step being recorded has created or recorded the state of.
-    std::unordered_set<const TTreeNode*> recordedNodes_;
+    TNodeSet recordedNodes_;
     // Boxes of every node with one, once a hit test has asked; nodes changed
     // since wait in hitDirty_.
     mutable TBoxIndex hitIndex_;
-    mutable std::unordered_set<TTreeNode*> hitDirty_;
+    mutable TNodeSet hitDirty_;
     mutable bool hitIndexBuilt_ = false;
 };
 

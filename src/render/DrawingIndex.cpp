@@ -63,13 +63,13 @@ void TDrawingIndex::Reset()
 {
     boxes_.Clear();
     groups_.clear();
-    dirty_.clear();
+    dirty_ = {};
     damage_ = {0, 0, -1, -1};
     ranks_.Clear();
     byRank_.clear();
     ranksValid_ = false;
     otherPenModes_.clear();
-    changing_.clear();
+    changing_ = {};
     shapeChanged_ = false;
     otherPenModeLeft_ = false;
     built_ = false;
@@ -146,14 +146,15 @@ void TDrawingIndex::NodeChanging(TTreeNode* node)
     if (HeldAside(node))
         return;
     MarkDirty(node);
-    changing_.try_emplace(node, *node->Data());
+    if (!changing_.Contains(node))
+        changing_.Set(node, TWalkPart(*node->Data()));
 }
 
 void TDrawingIndex::MarkDirty(TTreeNode* node)
 {
     if (!built_)
         Build();
-    dirty_.insert(node);
+    dirty_.Insert(node);
 }
 
 void TDrawingIndex::NodeRemoving(TTreeNode* node)
@@ -192,13 +193,13 @@ void TDrawingIndex::Forget(const TTreeNode* node)
     }
     boxes_.Remove(node);
     groups_.erase(node);
-    dirty_.erase(const_cast<TTreeNode*>(node));
+    dirty_.Erase(node);
     if (const std::uint64_t* rank = ranks_.Find(node)) {
         byRank_[*rank] = nullptr;
         ranks_.Erase(node);
     }
     otherPenModeLeft_ = otherPenModes_.erase(node) > 0 || otherPenModeLeft_;
-    changing_.erase(node);
+    changing_.Erase(node);
     // The rest of the walk keeps its order; the last place passes up.
     if (node == lastRanked_)
         lastRanked_ = node->Parent();
@@ -229,24 +230,26 @@ void TDrawingIndex::Update()
     if (!built_)
         Build();
     bool otherPenModes = !otherPenModes_.empty() || otherPenModeLeft_;
-    std::unordered_set<const TTreeNode*> done;
-    std::unordered_map<const TTreeNode*, bool> inDrawing;
+    TNodeSet done;
+    TNodeMap<bool> inDrawing;
     std::vector<const TTreeNode*> changed;
-    for (TTreeNode* node : dirty_) {
+    dirty_.ForEach([&](const TTreeNode* node) {
         if (InDrawing(node, inDrawing))
             GatherSubtree(node, &done, changed);
-    }
-    dirty_.clear();
+    });
+    // A fresh table: one grown for a large edit would cost its whole
+    // length at every clear.
+    dirty_ = {};
     Rebound(changed);
     otherPenModes = otherPenModes || !otherPenModes_.empty();
     bool walkChanged = shapeChanged_;
-    for (const auto& [node, before] : changing_) {
+    changing_.ForEach([&](const TTreeNode* node, const TWalkPart& before) {
         const TWalkPart now(*node->Data());
         walkChanged = walkChanged || now != before;
         if (now.Priority != before.Priority)
             ranksValid_ = false;
-    }
-    changing_.clear();
+    });
+    changing_ = {};
     shapeChanged_ = false;
     otherPenModeLeft_ = false;
     if (otherPenModes && walkChanged)
@@ -259,14 +262,13 @@ void TDrawingIndex::Update()
     }
 }
 
-void TDrawingIndex::GatherSubtree(const TTreeNode* node, std::unordered_set<const TTreeNode*>* done,
-                                  std::vector<const TTreeNode*>& nodes) const
+void TDrawingIndex::GatherSubtree(const TTreeNode* node, TNodeSet* done, std::vector<const TTreeNode*>& nodes) const
 {
     std::vector<const TTreeNode*> pending{node};
     while (!pending.empty()) {
         const TTreeNode* current = pending.back();
         pending.pop_back();
-        if (done && !done->insert(current).second)
+        if (done && !done->Insert(current))
             continue;
         nodes.push_back(current);
         for (const TTreeNode* child = current->FirstChild(); child; child = child->NextSibling()) {
@@ -312,13 +314,13 @@ void TDrawingIndex::DamagePriorities(std::int32_t low, std::int32_t high)
         return node->Data()->Priority >= low && node->Data()->Priority < high;
     };
     // Nested groups share their members: each is damaged once.
-    std::unordered_set<const TTreeNode*> damaged;
+    TNodeSet damaged;
     auto damageSubtree = [this, &damaged](const TTreeNode* top) {
         std::vector<const TTreeNode*> pending{top};
         while (!pending.empty()) {
             const TTreeNode* node = pending.back();
             pending.pop_back();
-            if (!damaged.insert(node).second)
+            if (!damaged.Insert(node))
                 continue;
             if (const std::optional<TItemBounds> drawn = boxes_.Find(node))
                 AddDamage(drawn->Bounds);
@@ -349,25 +351,26 @@ void TDrawingIndex::AddDamage(const TRect& box)
     damage_ = damage_.United(box);
 }
 
-bool TDrawingIndex::InDrawing(const TTreeNode* node, std::unordered_map<const TTreeNode*, bool>& known) const
+bool TDrawingIndex::InDrawing(const TTreeNode* node, TNodeMap<bool>& known) const
 {
-    std::vector<const TTreeNode*> path;
+    // Up to the first node known or decisive, then up again to note the
+    // answer for the nodes passed.
     bool answer = false;
-    for (; node; node = node->Parent()) {
-        if (const auto found = known.find(node); found != known.end()) {
-            answer = found->second;
+    const TTreeNode* stop = node;
+    for (; stop; stop = stop->Parent()) {
+        if (const bool* found = known.Find(stop)) {
+            answer = *found;
             break;
         }
-        if (node == tree_.TrashNode() || node == tree_.TempNode())
+        if (stop == tree_.TrashNode() || stop == tree_.TempNode())
             break;
-        if (node == tree_.ObjectRoot()) {
+        if (stop == tree_.ObjectRoot()) {
             answer = true;
             break;
         }
-        path.push_back(node);
     }
-    for (const TTreeNode* visited : path)
-        known.emplace(visited, answer);
+    for (; node != stop; node = node->Parent())
+        known.Set(node, answer);
     return answer;
 }
 

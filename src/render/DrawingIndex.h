@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -99,8 +98,7 @@ private:
     void MarkDirty(TTreeNode* node);
     // Adds `node` and its descendants (not the trash and Temp) to `nodes`;
     // `done`, when given, keeps a node from being added twice.
-    void GatherSubtree(const TTreeNode* node, std::unordered_set<const TTreeNode*>* done,
-                       std::vector<const TTreeNode*>& nodes) const;
+    void GatherSubtree(const TTreeNode* node, TNodeSet* done, std::vector<const TTreeNode*>& nodes) const;
     // Bounds the nodes again, adding old and new bounds to the damage.
     void Rebound(const std::vector<const TTreeNode*>& nodes);
     void Enter(const TTreeNode* node, const TItemBounds& drawn);
@@ -112,7 +110,7 @@ private:
     // that may ever be drawn (a node keeps its ancestors while in the tree).
     // `known` keeps the answer for the nodes on the way up, so that many
     // nodes of one deep branch cost one walk.
-    bool InDrawing(const TTreeNode* node, std::unordered_map<const TTreeNode*, bool>& known) const;
+    bool InDrawing(const TTreeNode* node, TNodeMap<bool>& known) const;
     // Numbers the nodes of the drawing in drawing order.
     void AssignRanks();
     // Whether a node just added comes after every node of the drawing: the
@@ -140,7 +138,7 @@ private:
     // Nodes of the drawing with children: their priority decides whether
     // their descendants are drawn.
     std::unordered_set<const TTreeNode*> groups_;
-    std::unordered_set<TTreeNode*> dirty_;
+    TNodeSet dirty_;
     TRect damage_{0, 0, -1, -1};
     std::int32_t itemCounter_ = 0;
     // Places in the drawing walk, valid while edits only append items at
@@ -158,19 +156,20 @@ private:
     // What of a record decides the item's place in the walk and the pen
     // mode it leaves to the next item.
     struct TWalkPart {
-        std::int32_t Priority;
-        TPenMode PenMode;
-        bool Active;
-        TItemType ItemType;
-        std::int32_t Count;
-        TCurveStyle CurveStyle;
-        TLineEnd PStyle;
-        TLineEnd DStyle;
+        std::int32_t Priority = 0;
+        TPenMode PenMode = TPenMode::pmCopy;
+        bool Active = false;
+        TItemType ItemType = itRectangle;
+        std::int32_t Count = 0;
+        TCurveStyle CurveStyle = csStraight;
+        TLineEnd PStyle = lePlain;
+        TLineEnd DStyle = lePlain;
+        TWalkPart() = default;
         explicit TWalkPart(const TItemObject& item);
         friend bool operator==(const TWalkPart&, const TWalkPart&) = default;
     };
     // Nodes changing, with that part of their record before the first change.
-    std::unordered_map<const TTreeNode*, TWalkPart> changing_;
+    TNodeMap<TWalkPart> changing_;
     // Items joined or left the drawing since the last Update.
     bool shapeChanged_ = false;
     // An item whose pen does not copy left the drawing since.
