@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cstdint>
 #include <vector>
@@ -105,9 +106,12 @@ private:
 
     std::size_t Home(const TTreeNode* node) const
     {
-        // Fibonacci hashing: the high bits of the product mix every bit of
-        // the address.
-        return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(node) * 0x9E3779B97F4A7C15ULL) >> shift_);
+        // Each table mixes the address with a salt of its own: a table
+        // filled in another one's order (its ForEach) would otherwise get
+        // its nodes in the order of their homes, crowded into one run.
+        std::uint64_t mixed = (reinterpret_cast<std::uintptr_t>(node) ^ salt_) * 0x9E3779B97F4A7C15ULL;
+        mixed = (mixed ^ (mixed >> 29)) * 0xBF58476D1CE4E5B9ULL;
+        return static_cast<std::size_t>(mixed >> shift_);
     }
     // The entry holding `node`, or the empty one where it would go.
     std::size_t EntryOf(const TTreeNode* node) const
@@ -129,9 +133,17 @@ private:
         }
     }
 
+    static std::uint64_t NextSalt()
+    {
+        static std::atomic<std::uint64_t> tables{0};
+        std::uint64_t salt = (tables.fetch_add(1, std::memory_order_relaxed) + 1) * 0xD1B54A32D192ED03ULL;
+        return salt ^ (salt >> 31);
+    }
+
     std::vector<TEntry> entries_; // a power of two long, or empty
     std::size_t count_ = 0;
     int shift_ = 64;
+    std::uint64_t salt_ = NextSalt();
 };
 
 // Nodes in one flat table, as TNodeMap keeps values: a set of a hundred

@@ -75,7 +75,8 @@ TEST(BoxIndex, FindsEachBoxMeetingAnAreaOnceWhateverMovedOrLeft)
 }
 
 // Nodes at random addresses, so that entries crowd: after every change
-// each node has the value last set, or none once erased, and erasing in
+// each node has the value last set (an Insert sets none over one there),
+// or none once erased, every entry is visited once, and erasing in
 // the middle of a crowd leaves the entries behind it reachable.
 TEST(NodeMap, EachNodeKeepsItsLastValueThroughErasesInCrowds)
 {
@@ -88,8 +89,11 @@ TEST(NodeMap, EachNodeKeepsItsLastValueThroughErasesInCrowds)
     std::unordered_map<const TTreeNode*, int> expected;
     for (int round = 0; round < 60000; ++round) {
         const TTreeNode* node = nodes[random() % nodes.size()];
-        if (random() % 5 < 2) {
+        const auto operation = random() % 5;
+        if (operation < 2) {
             ASSERT_EQ(map.Erase(node), expected.erase(node) == 1);
+        } else if (operation == 2) {
+            ASSERT_EQ(map.Insert(node, round), expected.try_emplace(node, round).second);
         } else {
             map.Set(node, round);
             expected[node] = round;
@@ -103,6 +107,12 @@ TEST(NodeMap, EachNodeKeepsItsLastValueThroughErasesInCrowds)
                 if (value)
                     ASSERT_EQ(*value, entered->second);
             }
+            std::size_t visited = 0;
+            map.ForEach([&](const TTreeNode* each, int value) {
+                ++visited;
+                ASSERT_EQ(expected.at(each), value);
+            });
+            ASSERT_EQ(visited, expected.size());
         }
     }
     map.Clear();
