@@ -7,6 +7,21 @@
 
 namespace qm {
 
+namespace {
+
+// The most shapes AddSelectionMarks adds for the item: a box, its eight
+// handles, the rotation handle, and a circle for each vertex and control
+// point.
+std::size_t MostSelectionMarks(const TItemObject& item)
+{
+    std::size_t count = 10;
+    if (HasPointMarks(item))
+        count += static_cast<std::size_t>(item.VertexCount()) + 2 * static_cast<std::size_t>(item.SegmentCount());
+    return count;
+}
+
+} // namespace
+
 void TCanvasWindow::DrawInverted(const TMarkLayer& shapes)
 {
     shapes.Draw(picture_.Canvas());
@@ -85,9 +100,12 @@ void TCanvasWindow::ToggleMarks()
         EraseInverted(selectionMarks_);
         return;
     }
-    // A box, its eight handles and the rotation handle for most items.
-    constexpr std::size_t kShapesPerItem = 10;
-    selectionMarks_.Reserve(selection_.Size() * kShapesPerItem);
+    // Room for all at once: a large selection's marks grown by doubling
+    // would hold both copies at the moment of moving.
+    std::size_t most = 0;
+    for (const TTreeNode* node : selection_.Nodes())
+        most += MostSelectionMarks(*node->Data());
+    selectionMarks_.Reserve(most);
     for (const TTreeNode* node : selection_.Nodes())
         AddSelectionMarks(selectionMarks_, node);
     DrawInverted(selectionMarks_);
