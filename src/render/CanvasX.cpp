@@ -55,7 +55,7 @@ void RenderDrawingPart(TCanvas& canvas, const TObjectTree& tree, TDrawingIndex& 
     canvas.SetClip(part.Left, part.Top, part.Right + 1, part.Bottom + 1);
     DrawBackground(canvas, width, height, background);
     // While every pen copies, the items that show are found band by band.
-    std::optional<std::vector<TDrawingIndex::TCandidate>> candidates;
+    const std::vector<TDrawingIndex::TCandidate>* candidates = nullptr;
     if (leaveOutHidden)
         candidates = index.CandidatesMeeting(part);
     if (candidates && InBands(bands, part, candidates->size())) {

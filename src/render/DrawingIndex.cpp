@@ -17,35 +17,6 @@ constexpr std::size_t kMinRanked = 4096;
 // Levels above the last numbered node searched for a new node's parent.
 constexpr int kMaxAppendSearch = 64;
 
-// `candidates` ordered by their distinct `ranks`, all below `rankCount`.
-std::vector<TDrawingIndex::TCandidate> InRankOrder(const std::vector<TDrawingIndex::TCandidate>& candidates,
-                                                   const std::vector<std::uint64_t>& ranks, std::size_t rankCount)
-{
-    std::vector<TDrawingIndex::TCandidate> sorted;
-    sorted.reserve(candidates.size());
-    // A part over much of the drawing meets many of its items: a table by
-    // rank, read once, costs less than sorting them.
-    if (candidates.size() >= rankCount / 8 && candidates.size() < std::numeric_limits<std::uint32_t>::max()) {
-        constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
-        std::vector<std::uint32_t> placeOfRank(rankCount, kNone);
-        for (std::size_t k = 0; k < candidates.size(); ++k)
-            placeOfRank[ranks[k]] = static_cast<std::uint32_t>(k);
-        for (const std::uint32_t place : placeOfRank) {
-            if (place != kNone)
-                sorted.push_back(candidates[place]);
-        }
-        return sorted;
-    }
-    std::vector<std::pair<std::uint64_t, std::size_t>> ranked;
-    ranked.reserve(candidates.size());
-    for (std::size_t k = 0; k < candidates.size(); ++k)
-        ranked.emplace_back(ranks[k], k);
-    std::sort(ranked.begin(), ranked.end());
-    for (const auto& [rank, k] : ranked)
-        sorted.push_back(candidates[k]);
-    return sorted;
-}
-
 } // namespace
 
 TDrawingIndex::TDrawingIndex(TObjectTree& tree, TBitmapX& surface)
@@ -68,6 +39,9 @@ void TDrawingIndex::Reset()
     ranks_.Clear();
     byRank_.clear();
     ranksValid_ = false;
+    candidates_ = {};
+    ordered_ = {};
+    placeOfRank_ = {};
     otherPenModes_.clear();
     changing_ = {};
     shapeChanged_ = false;
@@ -380,7 +354,7 @@ std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& a
     // A closed shape fills in the mode the pen before it left: only while
     // every pen copies does a fill paint over what lies below.
     const bool leaveOut = leaveOutHidden && otherPenModes_.empty();
-    const std::vector<TCandidate> candidates = NodesMeeting(area, leaveOut);
+    const std::vector<TCandidate>& candidates = NodesMeeting(area, leaveOut);
     std::vector<TTreeNode*> nodes;
     if (leaveOut) {
         nodes = ShownIn(candidates, area);
@@ -399,12 +373,12 @@ std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& a
     return items;
 }
 
-std::optional<std::vector<TDrawingIndex::TCandidate>> TDrawingIndex::CandidatesMeeting(const TRect& area)
+const std::vector<TDrawingIndex::TCandidate>* TDrawingIndex::CandidatesMeeting(const TRect& area)
 {
     Update();
     if (!otherPenModes_.empty())
-        return std::nullopt;
-    return NodesMeeting(area, true);
+        return nullptr;
+    return &NodesMeeting(area, true);
 }
 
 std::vector<TTreeNode*> TDrawingIndex::ShownIn(const std::vector<TCandidate>& candidates, const TRect& band) const
@@ -419,9 +393,10 @@ std::vector<TTreeNode*> TDrawingIndex::ShownIn(const std::vector<TCandidate>& ca
     return shown;
 }
 
-std::vector<TDrawingIndex::TCandidate> TDrawingIndex::NodesMeeting(const TRect& area, bool lastTwinOnly)
+const std::vector<TDrawingIndex::TCandidate>& TDrawingIndex::NodesMeeting(const TRect& area, bool lastTwinOnly)
 {
-    std::vector<TCandidate> candidates;
+    std::vector<TCandidate>& candidates = candidates_;
+    candidates.clear();
     std::vector<std::pair<const TItemBoxes::TTwinStack*, TRect>> stacks;
     boxes_.Query(
         area, [&](const TTreeNode* node, const TRect& box) { candidates.push_back({const_cast<TTreeNode*>(node), box}); },
@@ -518,9 +493,18 @@ void TDrawingIndex::SortInDrawingOrder(std::vector<TCandidate>& candidates)
     }
     if (!ranksValid_)
         AssignRanks();
+    const std::size_t rankCount = byRank_.size();
+    // A part over much of the drawing meets many of its items: a table by
+    // rank, read once, costs less than sorting them.
+    constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+    const bool byTable = candidates.size() >= rankCount / 8 && candidates.size() < kNone;
+    std::vector<std::uint64_t> ranks;
+    if (byTable)
+        placeOfRank_.assign(rankCount, kNone);
+    else
+        ranks.resize(candidates.size());
     // Each candidate's rank, its look-up asked for well ahead.
     constexpr std::size_t kAhead = 16;
-    std::vector<std::uint64_t> ranks(candidates.size());
     for (std::size_t k = 0; k < candidates.size(); ++k) {
         if (k + kAhead < candidates.size())
             ranks_.Prefetch(candidates[k + kAhead].Node);
@@ -530,9 +514,28 @@ void TDrawingIndex::SortInDrawingOrder(std::vector<TCandidate>& candidates)
             sortByPlaces();
             return;
         }
-        ranks[k] = *rank;
+        if (byTable)
+            placeOfRank_[*rank] = static_cast<std::uint32_t>(k);
+        else
+            ranks[k] = *rank;
     }
-    candidates = InRankOrder(candidates, ranks, byRank_.size());
+    ordered_.clear();
+    ordered_.reserve(candidates.size());
+    if (byTable) {
+        for (const std::uint32_t place : placeOfRank_) {
+            if (place != kNone)
+                ordered_.push_back(candidates[place]);
+        }
+    } else {
+        std::vector<std::pair<std::uint64_t, std::size_t>> ranked;
+        ranked.reserve(candidates.size());
+        for (std::size_t k = 0; k < candidates.size(); ++k)
+            ranked.emplace_back(ranks[k], k);
+        std::sort(ranked.begin(), ranked.end());
+        for (const auto& [rank, k] : ranked)
+            ordered_.push_back(candidates[k]);
+    }
+    candidates.swap(ordered_);
 }
 
 void TDrawingIndex::AssignRanks()

@@ -67,10 +67,13 @@ public:
         TRect Box;
     };
     // The same in two calls, for a part drawn in bands on several threads
-    // while every pen copies (none when one does not): the items meeting
+    // while every pen copies (null when one does not): the items meeting
     // `area`, of each stack of twins the one drawn last, then for each band
-    // those of them that show there.
-    std::optional<std::vector<TCandidate>> CandidatesMeeting(const TRect& area);
+    // those of them that show there. The list is the index's own, valid
+    // until its next call that is not ShownIn: a redraw of the whole canvas
+    // lists a million items, and a list made anew each time would touch
+    // its memory afresh.
+    const std::vector<TCandidate>* CandidatesMeeting(const TRect& area);
     // Only reads the index: several bands may be asked at once.
     std::vector<TTreeNode*> ShownIn(const std::vector<TCandidate>& candidates, const TRect& band) const;
 
@@ -120,7 +123,7 @@ private:
     void SortInDrawingOrder(std::vector<TCandidate>& candidates);
     // The drawn items whose bounds meet `area`, in drawing order; of each
     // stack of twins all drawn members, or the last one.
-    std::vector<TCandidate> NodesMeeting(const TRect& area, bool lastTwinOnly);
+    const std::vector<TCandidate>& NodesMeeting(const TRect& area, bool lastTwinOnly);
     // The member of a stack of twins drawn last, the only one that shows
     // while every pen copies; null when none is drawn.
     TTreeNode* LastDrawnTwin(const TItemBoxes::TTwinStack& stack);
@@ -146,6 +149,11 @@ private:
     // or to priorities number the walk again when next asked.
     TNodeMap<std::uint64_t> ranks_;
     std::vector<const TTreeNode*> byRank_; // null where a node left
+    // Room kept from one part to the next: the list NodesMeeting hands out,
+    // the same put in order, and the place of each rank in the list.
+    std::vector<TCandidate> candidates_;
+    std::vector<TCandidate> ordered_;
+    std::vector<std::uint32_t> placeOfRank_;
     bool ranksValid_ = false;
     const TTreeNode* lastRanked_ = nullptr;
     // Items of the drawing whose pen does not copy: while there are none,
