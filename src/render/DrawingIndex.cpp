@@ -161,8 +161,8 @@ void TDrawingIndex::NodeMoved(TTreeNode* node)
 
 void TDrawingIndex::Forget(const TTreeNode* node)
 {
-    if (const std::optional<TItemBounds> drawn = boxes_.Find(node)) {
-        AddDamage(drawn->Bounds);
+    if (const std::optional<TRect> drawn = boxes_.BoundsOf(node)) {
+        AddDamage(*drawn);
         shapeChanged_ = true;
     }
     boxes_.Remove(node);
@@ -268,8 +268,8 @@ void TDrawingIndex::Rebound(const std::vector<const TTreeNode*>& nodes)
 
 void TDrawingIndex::Enter(const TTreeNode* node, const TItemBounds& drawn)
 {
-    if (const std::optional<TItemBounds> old = boxes_.Find(node))
-        AddDamage(old->Bounds);
+    if (const std::optional<TRect> old = boxes_.BoundsOf(node))
+        AddDamage(*old);
     AddDamage(drawn.Bounds);
     boxes_.Set(node, drawn);
     if (node->Data()->Pen.Mode != TPenMode::pmCopy)
@@ -296,8 +296,8 @@ void TDrawingIndex::DamagePriorities(std::int32_t low, std::int32_t high)
             pending.pop_back();
             if (!damaged.Insert(node))
                 continue;
-            if (const std::optional<TItemBounds> drawn = boxes_.Find(node))
-                AddDamage(drawn->Bounds);
+            if (const std::optional<TRect> drawn = boxes_.BoundsOf(node))
+                AddDamage(*drawn);
             for (const TTreeNode* child = node->FirstChild(); child; child = child->NextSibling())
                 pending.push_back(child);
         }

@@ -87,13 +87,13 @@ void TItemBoxes::Clear()
     ++epoch_;
 }
 
-std::optional<TItemBounds> TItemBoxes::Find(const TTreeNode* node) const
+std::optional<TRect> TItemBoxes::BoundsOf(const TTreeNode* node) const
 {
-    const TOcclusion hides = OcclusionOf(node);
+    // Most items have no twin: one look-up.
     if (const TRect* box = boxes_.Find(node))
-        return TItemBounds{*box, hides};
+        return *box;
     if (const TTwins* twins = TwinsOf(node))
-        return TItemBounds{*boxes_.Find(twins->Anchor), hides};
+        return *boxes_.Find(twins->Anchor);
     return std::nullopt;
 }
 

@@ -33,7 +33,8 @@ public:
     void Set(const TTreeNode* node, const TItemBounds& drawn);
     void Remove(const TTreeNode* node);
     void Clear();
-    std::optional<TItemBounds> Find(const TTreeNode* node) const;
+    // The item's bounds, none for one not entered.
+    std::optional<TRect> BoundsOf(const TTreeNode* node) const;
     // What the item hides of those below; nothing for one not entered.
     TOcclusion OcclusionOf(const TTreeNode* node) const;
 
