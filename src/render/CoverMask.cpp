@@ -1,5 +1,7 @@
 #include "CoverMask.h"
 
+#include <algorithm>
+
 namespace qm {
 
 namespace {
@@ -28,12 +30,12 @@ TCoverMask::TCoverMask(const TRect& part) : part_(part)
     }
     wordsPerRow_ = (width + 63) / 64;
     bits_.assign(static_cast<std::size_t>(wordsPerRow_ * height), 0);
+    tileWordsPerRow_ = ((width + kTile - 1) / kTile + 63) / 64;
+    tiles_.assign(static_cast<std::size_t>(tileWordsPerRow_ * ((height + kTile - 1) / kTile)), 0);
 }
 
-TCoverMask::TColumns TCoverMask::ColumnsOf(std::int32_t left, std::int32_t right) const
+TCoverMask::TColumns TCoverMask::ColumnsOf(std::int64_t first, std::int64_t last)
 {
-    const std::int64_t first = std::int64_t{left} - part_.Left;
-    const std::int64_t last = std::int64_t{right} - part_.Left;
     TColumns columns{first / 64, last / 64, BitRange(static_cast<std::int32_t>(first % 64), 63),
                      BitRange(0, static_cast<std::int32_t>(last % 64))};
     if (columns.FirstWord == columns.LastWord)
@@ -41,9 +43,41 @@ TCoverMask::TColumns TCoverMask::ColumnsOf(std::int32_t left, std::int32_t right
     return columns;
 }
 
+bool TCoverMask::AllSet(const std::uint64_t* words, const TColumns& columns)
+{
+    if ((words[columns.FirstWord] & columns.FirstMask) != columns.FirstMask
+        || (words[columns.LastWord] & columns.LastMask) != columns.LastMask)
+        return false;
+    for (std::int64_t word = columns.FirstWord + 1; word < columns.LastWord; ++word) {
+        if (words[word] != ~std::uint64_t{0})
+            return false;
+    }
+    return true;
+}
+
 std::int64_t TCoverMask::RowStart(std::int32_t row) const
 {
     return (std::int64_t{row} - part_.Top) * wordsPerRow_;
+}
+
+TCoverMask::TTiles TCoverMask::TilesOf(const TRect& inside) const
+{
+    return {(std::int64_t{inside.Left} - part_.Left) / kTile, (std::int64_t{inside.Top} - part_.Top) / kTile,
+            (std::int64_t{inside.Right} - part_.Left) / kTile, (std::int64_t{inside.Bottom} - part_.Top) / kTile};
+}
+
+bool TCoverMask::TileFull(std::int64_t column, std::int64_t row) const
+{
+    const std::int64_t left = column * kTile;
+    const std::int64_t right = std::min(left + kTile, std::int64_t{part_.Right} - part_.Left + 1) - 1;
+    const std::int64_t top = row * kTile;
+    const std::int64_t bottom = std::min(top + kTile, std::int64_t{part_.Bottom} - part_.Top + 1) - 1;
+    const TColumns columns = ColumnsOf(left, right);
+    for (std::int64_t y = top; y <= bottom; ++y) {
+        if (!AllSet(bits_.data() + y * wordsPerRow_, columns))
+            return false;
+    }
+    return true;
 }
 
 bool TCoverMask::Covers(const TRect& box) const
@@ -53,18 +87,19 @@ bool TCoverMask::Covers(const TRect& box) const
         return false;
     if (inside.IsEmpty())
         return true;
+    const TTiles tiles = TilesOf(inside);
+    const TColumns tileColumns = ColumnsOf(tiles.Left, tiles.Right);
+    bool tilesFull = true;
+    for (std::int64_t row = tiles.Top; row <= tiles.Bottom && tilesFull; ++row)
+        tilesFull = AllSet(tiles_.data() + row * tileWordsPerRow_, tileColumns);
+    if (tilesFull)
+        return true;
     // A million items are asked about on a whole render: the columns are
     // worked out once for all rows.
-    const TColumns columns = ColumnsOf(inside.Left, inside.Right);
+    const TColumns columns = ColumnsOf(std::int64_t{inside.Left} - part_.Left, std::int64_t{inside.Right} - part_.Left);
     for (std::int32_t row = inside.Top; row <= inside.Bottom; ++row) {
-        const std::uint64_t* words = bits_.data() + RowStart(row);
-        if ((words[columns.FirstWord] & columns.FirstMask) != columns.FirstMask
-            || (words[columns.LastWord] & columns.LastMask) != columns.LastMask)
+        if (!AllSet(bits_.data() + RowStart(row), columns))
             return false;
-        for (std::int64_t word = columns.FirstWord + 1; word < columns.LastWord; ++word) {
-            if (words[word] != ~std::uint64_t{0})
-                return false;
-        }
     }
     return true;
 }
@@ -74,13 +109,22 @@ void TCoverMask::Add(const TRect& box)
     const TRect inside = box.Intersected(part_);
     if (bits_.empty() || inside.IsEmpty())
         return;
-    const TColumns columns = ColumnsOf(inside.Left, inside.Right);
+    const TColumns columns = ColumnsOf(std::int64_t{inside.Left} - part_.Left, std::int64_t{inside.Right} - part_.Left);
     for (std::int32_t row = inside.Top; row <= inside.Bottom; ++row) {
         std::uint64_t* words = bits_.data() + RowStart(row);
         words[columns.FirstWord] |= columns.FirstMask;
         words[columns.LastWord] |= columns.LastMask;
         for (std::int64_t word = columns.FirstWord + 1; word < columns.LastWord; ++word)
             words[word] = ~std::uint64_t{0};
+    }
+    const TTiles tiles = TilesOf(inside);
+    for (std::int64_t row = tiles.Top; row <= tiles.Bottom; ++row) {
+        for (std::int64_t column = tiles.Left; column <= tiles.Right; ++column) {
+            std::uint64_t& word = tiles_[static_cast<std::size_t>(row * tileWordsPerRow_ + column / 64)];
+            const std::uint64_t bit = std::uint64_t{1} << (column % 64);
+            if (!(word & bit) && TileFull(column, row))
+                word |= bit;
+        }
     }
 }
 

@@ -20,19 +20,36 @@ public:
     void Add(const TRect& box);
 
 private:
-    // The words of columns left .. right in a row, with the bits of the
-    // first and the last of them (the same word: the bits of both).
+    // The words of bits first .. last (counted from 0) of a row of words,
+    // with the bits of the first and the last of them (the same word: the
+    // bits of both).
     struct TColumns {
         std::int64_t FirstWord, LastWord;
         std::uint64_t FirstMask, LastMask;
     };
-    TColumns ColumnsOf(std::int32_t left, std::int32_t right) const;
+    static TColumns ColumnsOf(std::int64_t first, std::int64_t last);
+    // Whether every bit of `columns` is set in the row starting at `words`.
+    static bool AllSet(const std::uint64_t* words, const TColumns& columns);
     // The index of the first word of a row.
     std::int64_t RowStart(std::int32_t row) const;
+    // The tiles `inside` (within the part) meets.
+    struct TTiles {
+        std::int64_t Left, Top, Right, Bottom;
+    };
+    TTiles TilesOf(const TRect& inside) const;
+    // Whether every pixel of the tile within the part is covered.
+    bool TileFull(std::int64_t column, std::int64_t row) const;
 
     TRect part_;
     std::int64_t wordsPerRow_ = 0;
     std::vector<std::uint64_t> bits_;
+    // A bit for each tile of kTile x kTile pixels from the part's corner,
+    // set once the tile is covered whole. In a crowded drawing most boxes
+    // asked about are covered already: their tiles answer in a few words
+    // instead of a few words for every row.
+    static constexpr std::int64_t kTile = 8;
+    std::int64_t tileWordsPerRow_ = 0;
+    std::vector<std::uint64_t> tiles_;
 };
 
 } // namespace qm

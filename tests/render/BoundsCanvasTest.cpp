@@ -131,7 +131,8 @@ TEST(BoundsCanvas, ALongListIsBoundAsItemByItem)
 }
 
 // The cover mask against one flag per pixel: parts that start anywhere and
-// end between words, boxes reaching past the part, questions of every size.
+// end between words or tiles, boxes reaching past the part, questions of
+// every size, on parts covered little and parts covered whole.
 TEST(CoverMask, CoversExactlyThePixelsAdded)
 {
     std::mt19937 random(11);
@@ -154,7 +155,7 @@ TEST(CoverMask, CoversExactlyThePixelsAdded)
                 for (int x = inside.Left; x <= inside.Right; ++x)
                     visit(flags[static_cast<std::size_t>(y - area.Top)][static_cast<std::size_t>(x - area.Left)]);
         };
-        for (int step = 0; step < 30; ++step) {
+        for (int step = 0; step < 80; ++step) {
             const TRect added = randomBox(area);
             mask.Add(added);
             everyPixel(added, [](std::vector<bool>::reference flag) { flag = true; });
