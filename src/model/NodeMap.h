@@ -10,6 +10,15 @@ namespace qm {
 
 class TTreeNode;
 
+// A salt for each node table made, whatever its values: one counter for
+// the whole program, so that no two tables share a hash.
+inline std::uint64_t NextNodeMapSalt()
+{
+    static std::atomic<std::uint64_t> tables{0};
+    const std::uint64_t salt = (tables.fetch_add(1, std::memory_order_relaxed) + 1) * 0xD1B54A32D192ED03ULL;
+    return salt ^ (salt >> 31);
+}
+
 // Values by node in one flat table, by open addressing: a look-up reads one
 // entry, where std::unordered_map follows a pointer to an allocation of its
 // own, a miss of the cache per look-up in a table of a million nodes. At
@@ -133,17 +142,10 @@ private:
         }
     }
 
-    static std::uint64_t NextSalt()
-    {
-        static std::atomic<std::uint64_t> tables{0};
-        std::uint64_t salt = (tables.fetch_add(1, std::memory_order_relaxed) + 1) * 0xD1B54A32D192ED03ULL;
-        return salt ^ (salt >> 31);
-    }
-
     std::vector<TEntry> entries_; // a power of two long, or empty
     std::size_t count_ = 0;
     int shift_ = 64;
-    std::uint64_t salt_ = NextSalt();
+    std::uint64_t salt_ = NextNodeMapSalt();
 };
 
 // Nodes in one flat table, as TNodeMap keeps values: a set of a hundred
