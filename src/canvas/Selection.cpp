@@ -47,10 +47,8 @@ TTreeNode* TSelection::FindById(std::int32_t id) const
 
 void TSelection::Append(TTreeNode* node)
 {
-    if (!node || positions_.Contains(node))
-        return;
-    positions_.Set(node, nodes_.size());
-    nodes_.push_back(node);
+    if (node && positions_.Insert(node, nodes_.size()))
+        nodes_.push_back(node);
 }
 
 void TSelection::Remove(TTreeNode* node)

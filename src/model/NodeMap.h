@@ -45,9 +45,7 @@ public:
     // Enters the node's value or replaces it.
     void Set(const TTreeNode* node, const Value& value)
     {
-        if (2 * (count_ + 1) > entries_.size())
-            Rehash(std::max<std::size_t>(16, 2 * entries_.size()));
-        TEntry& entry = entries_[EntryOf(node)];
+        TEntry& entry = EntryWithRoom(node);
         if (!entry.node) {
             entry.node = node;
             ++count_;
@@ -57,9 +55,7 @@ public:
     // Enters the node's value unless it has one; whether it entered.
     bool Insert(const TTreeNode* node, const Value& value)
     {
-        if (2 * (count_ + 1) > entries_.size())
-            Rehash(std::max<std::size_t>(16, 2 * entries_.size()));
-        TEntry& entry = entries_[EntryOf(node)];
+        TEntry& entry = EntryWithRoom(node);
         if (entry.node)
             return false;
         entry = {node, value};
@@ -131,6 +127,14 @@ private:
             at = (at + 1) & mask;
         return at;
     }
+    // EntryOf, the table grown first when one more entry would fill it
+    // past half.
+    TEntry& EntryWithRoom(const TTreeNode* node)
+    {
+        if (2 * (count_ + 1) > entries_.size())
+            Rehash(std::max<std::size_t>(16, 2 * entries_.size()));
+        return entries_[EntryOf(node)];
+    }
     void Rehash(std::size_t size)
     {
         std::vector<TEntry> old(size);
@@ -154,10 +158,8 @@ class TNodeSet {
 public:
     // Whether the node was not in the set before.
     bool Insert(const TTreeNode* node) { return nodes_.Insert(node, {}); }
-    bool Contains(const TTreeNode* node) const { return nodes_.Contains(node); }
     bool Erase(const TTreeNode* node) { return nodes_.Erase(node); }
     std::size_t Size() const { return nodes_.Size(); }
-    bool Empty() const { return nodes_.Size() == 0; }
     // Calls `visit(node)` for every node, in no particular order.
     template <typename Visit>
     void ForEach(Visit&& visit) const

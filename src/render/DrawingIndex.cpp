@@ -120,8 +120,7 @@ void TDrawingIndex::NodeChanging(TTreeNode* node)
     if (HeldAside(node))
         return;
     MarkDirty(node);
-    if (!changing_.Contains(node))
-        changing_.Set(node, TWalkPart(*node->Data()));
+    changing_.Insert(node, TWalkPart(*node->Data()));
 }
 
 void TDrawingIndex::MarkDirty(TTreeNode* node)
