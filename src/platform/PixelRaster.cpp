@@ -202,6 +202,18 @@ void DrawThinLine(const TPixelView& view, TCanvasPoint from, TCanvasPoint to, TP
     }
     if (first > last)
         return;
+    if (minorSteps == 0) {
+        // A row or a column: the frames and handles of marks, by the million.
+        if (minorStart < minorLow || minorStart >= minorEnd)
+            return;
+        const std::int64_t low = majorSign > 0 ? majorStart + first : majorStart - last;
+        const std::int64_t high = majorSign > 0 ? majorStart + last : majorStart - first;
+        const std::ptrdiff_t step = xMajor ? 1 : view.stride;
+        std::uint32_t* pixel = xMajor ? view.bits + minorStart * view.stride + low : view.bits + low * view.stride + minorStart;
+        for (std::int64_t at = low; at <= high; ++at, pixel += step)
+            Put(*pixel, paint);
+        return;
+    }
 
     // Minor offset at step i: i * minorSteps / steps rounded, halves down.
     const std::int64_t denominator = 2 * steps;

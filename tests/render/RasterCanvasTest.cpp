@@ -197,8 +197,24 @@ TEST(RasterCanvas, OnePixelFramesCoverTheirOutlineOnce)
                 }
             }
             EXPECT_EQ(wrong, 0) << l << "," << t << "," << r << "," << b << " mode " << static_cast<int>(mode);
-            if (mode == TPenMode::pmCopy && l >= 0 && t >= 0 && r < 40 && b < 40)
+            // Clipped, the same pixels inside the clip and none outside.
+            TBitmap clipped(40, 40);
+            Fill(clipped, kGrey);
+            clipped.Canvas().SetClip(7, 9, 31, 33);
+            clipped.Canvas().SetPen({clBlue, 1, psSolid, mode});
+            clipped.Canvas().SetBrush({clWhite, bsClear});
+            clipped.Canvas().Rectangle(c.left, c.top, c.right, c.bottom);
+            int wrongClipped = 0;
+            for (int y = 0; y < 40; ++y) {
+                for (int x = 0; x < 40; ++x) {
+                    const bool inClip = x >= 7 && x < 31 && y >= 9 && y < 33;
+                    wrongClipped += clipped.Pixel(x, y) == (inClip ? ours.Pixel(x, y) : kGrey) ? 0 : 1;
+                }
+            }
+            EXPECT_EQ(wrongClipped, 0) << l << "," << t << "," << r << "," << b << " clipped";
+            if (mode == TPenMode::pmCopy && l >= 0 && t >= 0 && r < 40 && b < 40) {
                 EXPECT_EQ(BitmapImage(ours), qts) << l << "," << t << "," << r << "," << b;
+            }
         }
     }
 }
