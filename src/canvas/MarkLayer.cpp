@@ -31,30 +31,38 @@ void TMarkLayer::SetUpInvertingPen(TCanvas& canvas, std::int32_t penWidth)
 void TMarkLayer::AddRectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
                               std::int32_t penWidth)
 {
-    Writable().push_back({TKind::Rectangle, penWidth, {left, top}, {right, bottom}});
+    Writable().Shapes.push_back({TKind::Rectangle, penWidth, {left, top}, {right, bottom}});
 }
 
 void TMarkLayer::AddHandle(std::int32_t cx, std::int32_t cy, std::int32_t half)
 {
-    Writable().push_back({TKind::Handle, 1, {cx, cy}, {}, half});
+    Writable().Shapes.push_back({TKind::Handle, 1, {cx, cy}, {}, half});
 }
 
 void TMarkLayer::AddCircle(std::int32_t cx, std::int32_t cy, std::int32_t radius, std::int32_t penWidth)
 {
-    Writable().push_back({TKind::Circle, penWidth, {cx, cy}, {}, radius});
+    Writable().Shapes.push_back({TKind::Circle, penWidth, {cx, cy}, {}, radius});
 }
 
-void TMarkLayer::AddPolyline(std::vector<TCanvasPoint> points)
+void TMarkLayer::AddPolyline(const std::vector<TCanvasPoint>& points)
 {
-    Writable().push_back({TKind::Polyline, 1, {}, {}, 0, std::move(points)});
+    AddPath(TKind::Polyline, points);
 }
 
-void TMarkLayer::AddPolygon(std::vector<TCanvasPoint> points)
+void TMarkLayer::AddPolygon(const std::vector<TCanvasPoint>& points)
 {
-    Writable().push_back({TKind::Polygon, 1, {}, {}, 0, std::move(points)});
+    AddPath(TKind::Polygon, points);
 }
 
-void TMarkLayer::DrawShape(TCanvas& canvas, const TShape& shape, double scale)
+void TMarkLayer::AddPath(TKind kind, const std::vector<TCanvasPoint>& points)
+{
+    TShapes& shapes = Writable();
+    const TCanvasPoint place{static_cast<std::int32_t>(shapes.Points.size()), static_cast<std::int32_t>(points.size())};
+    shapes.Points.insert(shapes.Points.end(), points.begin(), points.end());
+    shapes.Shapes.push_back({kind, 1, place, {}});
+}
+
+void TMarkLayer::DrawShape(TCanvas& canvas, const TShapes& shapes, const TShape& shape, double scale)
 {
     SetUpInvertingPen(canvas, shape.PenWidth);
     switch (shape.Kind) {
@@ -79,9 +87,10 @@ void TMarkLayer::DrawShape(TCanvas& canvas, const TShape& shape, double scale)
     }
     case TKind::Polyline:
     case TKind::Polygon: {
+        const std::span<const TCanvasPoint> path = shapes.PathOf(shape);
         std::vector<TCanvasPoint> points;
-        points.reserve(shape.Path.size());
-        for (const TCanvasPoint& point : shape.Path)
+        points.reserve(path.size());
+        for (const TCanvasPoint& point : path)
             points.push_back(ToView(point, scale));
         if (shape.Kind == TKind::Polyline)
             canvas.Polyline(points);
@@ -92,7 +101,7 @@ void TMarkLayer::DrawShape(TCanvas& canvas, const TShape& shape, double scale)
     }
 }
 
-TRect TMarkLayer::ExtentOf(const TShape& shape)
+TRect TMarkLayer::ExtentOf(const TShapes& shapes, const TShape& shape)
 {
     // A wide pen reaches half its width past the outline; a margin of the
     // whole width and one pixel more leaves no rounding out.
@@ -116,12 +125,13 @@ TRect TMarkLayer::ExtentOf(const TShape& shape)
         bottom = std::int64_t{shape.A.y} + shape.Size;
         break;
     case TKind::Polyline:
-    case TKind::Polygon:
-        if (shape.Path.empty())
+    case TKind::Polygon: {
+        const std::span<const TCanvasPoint> path = shapes.PathOf(shape);
+        if (path.empty())
             return {0, 0, -1, -1};
-        left = right = shape.Path.front().x;
-        top = bottom = shape.Path.front().y;
-        for (const TCanvasPoint& p : shape.Path) {
+        left = right = path.front().x;
+        top = bottom = path.front().y;
+        for (const TCanvasPoint& p : path) {
             left = std::min<std::int64_t>(left, p.x);
             top = std::min<std::int64_t>(top, p.y);
             right = std::max<std::int64_t>(right, p.x);
@@ -129,17 +139,18 @@ TRect TMarkLayer::ExtentOf(const TShape& shape)
         }
         break;
     }
+    }
     const auto clamp = [](std::int64_t v) {
         return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN / 2, INT32_MAX / 2));
     };
     return {clamp(left - margin), clamp(top - margin), clamp(right + margin), clamp(bottom + margin)};
 }
 
-TRect TMarkLayer::ExtentOfAll(const std::vector<TShape>& shapes)
+TRect TMarkLayer::ExtentOfAll(const TShapes& shapes)
 {
     TRect extent{0, 0, -1, -1};
-    for (const TShape& shape : shapes)
-        extent = extent.United(ExtentOf(shape));
+    for (const TShape& shape : shapes.Shapes)
+        extent = extent.United(ExtentOf(shapes, shape));
     return extent;
 }
 
@@ -157,12 +168,16 @@ TMarkLayer::TShapes& TMarkLayer::Writable()
     return *shapes_;
 }
 
+void TMarkLayer::DrawAll(TCanvas& canvas, const TShapes& shapes, double scale)
+{
+    for (const TShape& shape : shapes.Shapes)
+        DrawShape(canvas, shapes, shape, scale);
+}
+
 void TMarkLayer::Draw(TCanvas& canvas) const
 {
-    if (shapes_) {
-        for (const TShape& shape : *shapes_)
-            DrawShape(canvas, shape, 1);
-    }
+    if (shapes_)
+        DrawAll(canvas, *shapes_, 1);
     SetUpInvertingPen(canvas);
 }
 
@@ -176,7 +191,7 @@ std::size_t TMarkOverlay::Count() const
 {
     std::size_t count = 0;
     for (const auto& layer : layers_)
-        count += layer->size();
+        count += layer->Shapes.size();
     return count;
 }
 
@@ -204,10 +219,8 @@ void TMarkOverlay::Toggle(const TMarkLayer& layer)
 
 void TMarkOverlay::Draw(TCanvas& canvas, double scale) const
 {
-    for (const auto& layer : layers_) {
-        for (const TMarkLayer::TShape& shape : *layer)
-            TMarkLayer::DrawShape(canvas, shape, scale);
-    }
+    for (const auto& layer : layers_)
+        TMarkLayer::DrawAll(canvas, *layer, scale);
     TMarkLayer::SetUpInvertingPen(canvas);
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace qm {
@@ -19,10 +20,10 @@ namespace qm {
 // screen as at 100 %.
 class TMarkLayer {
 public:
-    bool Shown() const { return shapes_ && !shapes_->empty(); }
-    std::size_t Count() const { return shapes_ ? shapes_->size() : 0; }
+    bool Shown() const { return shapes_ && !shapes_->Shapes.empty(); }
+    std::size_t Count() const { return shapes_ ? shapes_->Shapes.size() : 0; }
     // Room for `count` more shapes, added without moving the others.
-    void Reserve(std::size_t count) { Writable().reserve(Count() + count); }
+    void Reserve(std::size_t count) { Writable().Shapes.reserve(Count() + count); }
     // The pixels the shapes cover, and a margin (empty when there are none).
     TRect Extent() const;
 
@@ -30,8 +31,8 @@ public:
     // A square handle of 2 x `half` about its centre.
     void AddHandle(std::int32_t cx, std::int32_t cy, std::int32_t half);
     void AddCircle(std::int32_t cx, std::int32_t cy, std::int32_t radius, std::int32_t penWidth = 1);
-    void AddPolyline(std::vector<TCanvasPoint> points);
-    void AddPolygon(std::vector<TCanvasPoint> points);
+    void AddPolyline(const std::vector<TCanvasPoint>& points);
+    void AddPolygon(const std::vector<TCanvasPoint>& points);
 
     // Draws the shapes added so far; they count as shown.
     void Draw(TCanvas& canvas) const;
@@ -46,29 +47,41 @@ public:
 private:
     friend class TMarkOverlay;
 
-    enum class TKind { Rectangle, Handle, Circle, Polyline, Polygon };
+    enum class TKind : std::uint8_t { Rectangle, Handle, Circle, Polyline, Polygon };
+    // A selection of 100 000 items has over a million shapes: each is kept
+    // small, its path (if any) among the layer's points.
     struct TShape {
         TKind Kind;
         std::int32_t PenWidth;
-        // Two corners of a rectangle; the centre of a handle or circle.
+        // Two corners of a rectangle; the centre of a handle or circle. Of
+        // a polyline or polygon, the place of its first point among the
+        // layer's points (A.x) and their count (A.y).
         TCanvasPoint A;
         TCanvasPoint B;
         std::int32_t Size = 0; // half a handle's side, a circle's radius
-        // The points of a polyline or polygon; the other shapes need no
-        // allocation of their own, which a large selection's marks add up to.
-        std::vector<TCanvasPoint> Path;
 
         friend bool operator==(const TShape&, const TShape&) = default;
     };
+    struct TShapes {
+        std::vector<TShape> Shapes;
+        std::vector<TCanvasPoint> Points; // of the paths, one after another
+
+        std::span<const TCanvasPoint> PathOf(const TShape& shape) const
+        {
+            return std::span(Points).subspan(static_cast<std::size_t>(shape.A.x), static_cast<std::size_t>(shape.A.y));
+        }
+        friend bool operator==(const TShapes&, const TShapes&) = default;
+    };
     // Draws one shape with canvas units mapped to `scale` view pixels;
     // sizes and pen widths stay in view pixels.
-    static void DrawShape(TCanvas& canvas, const TShape& shape, double scale);
-    static TRect ExtentOf(const TShape& shape);
-    static TRect ExtentOfAll(const std::vector<TShape>& shapes);
+    static void DrawShape(TCanvas& canvas, const TShapes& shapes, const TShape& shape, double scale);
+    static void DrawAll(TCanvas& canvas, const TShapes& shapes, double scale);
+    static TRect ExtentOf(const TShapes& shapes, const TShape& shape);
+    static TRect ExtentOfAll(const TShapes& shapes);
 
-    using TShapes = std::vector<TShape>;
     // The shapes to add to: the layer's own, not the ones an overlay shares.
     TShapes& Writable();
+    void AddPath(TKind kind, const std::vector<TCanvasPoint>& points);
 
     // Shared with the overlay while shown, so that a large selection's marks
     // are not copied there.

@@ -174,7 +174,7 @@ void TCanvasWindow::RubberBandOpen(std::int32_t x, std::int32_t y, TTreeNode* no
     std::vector<TCanvasPoint> points = OutlinePoints(node);
     points.push_back({x, y});
     TMarkLayer band;
-    band.AddPolyline(std::move(points));
+    band.AddPolyline(points);
     DrawInverted(band);
 }
 
@@ -185,7 +185,7 @@ void TCanvasWindow::RubberBandClosed(std::int32_t x, std::int32_t y, TTreeNode* 
     std::vector<TCanvasPoint> points = OutlinePoints(node);
     points.push_back({x, y});
     TMarkLayer band;
-    band.AddPolygon(std::move(points));
+    band.AddPolygon(points);
     DrawInverted(band);
 }
 
