@@ -34,6 +34,7 @@ void TDrawingIndex::Reset()
 {
     boxes_.Clear();
     groups_.clear();
+    undrawn_ = {};
     dirty_ = {};
     damage_ = {0, 0, -1, -1};
     ranks_.Clear();
@@ -166,6 +167,7 @@ void TDrawingIndex::Forget(const TTreeNode* node)
     }
     boxes_.Remove(node);
     groups_.erase(node);
+    undrawn_.Erase(node);
     dirty_.Erase(node);
     if (const std::uint64_t* rank = ranks_.Find(node)) {
         byRank_[*rank] = nullptr;
@@ -230,7 +232,7 @@ void TDrawingIndex::Update()
     const std::int32_t counter = tree_.ItemCounter();
     if (counter != itemCounter_) {
         boxes_.ForgetLastDrawn(); // the items drawn are those below the counter
-        DamagePriorities(std::min(counter, itemCounter_), std::max(counter, itemCounter_));
+        DamagePriorities(std::min(counter, itemCounter_), std::max(counter, itemCounter_), counter > itemCounter_);
         itemCounter_ = counter;
     }
 }
@@ -279,9 +281,14 @@ void TDrawingIndex::Enter(const TTreeNode* node, const TItemBounds& drawn)
         groups_.insert(node);
     else
         groups_.erase(node);
+    // The counter may be either side of the update under way.
+    if (node->Data()->Priority >= std::min(itemCounter_, tree_.ItemCounter()))
+        undrawn_.Insert(node);
+    else
+        undrawn_.Erase(node);
 }
 
-void TDrawingIndex::DamagePriorities(std::int32_t low, std::int32_t high)
+void TDrawingIndex::DamagePriorities(std::int32_t low, std::int32_t high, bool grew)
 {
     auto inWindow = [low, high](const TTreeNode* node) {
         return node->Data()->Priority >= low && node->Data()->Priority < high;
@@ -302,16 +309,34 @@ void TDrawingIndex::DamagePriorities(std::int32_t low, std::int32_t high)
         }
     };
     bool appeared = false;
-    boxes_.ForEach([&](const TTreeNode* node, const TRect& box) {
-        if (inWindow(node)) {
-            AddDamage(box);
+    if (grew) {
+        // The window lies at or above the old counter: only undrawn nodes.
+        undrawn_.ForEach([&](const TTreeNode* node) {
+            if (!inWindow(node))
+                return;
+            if (const std::optional<TRect> drawn = boxes_.BoundsOf(node))
+                AddDamage(*drawn);
+            if (groups_.contains(node))
+                damageSubtree(node);
             appeared = appeared || !ranks_.Contains(node);
-        }
-    });
-    for (const TTreeNode* group : groups_) {
-        if (inWindow(group)) {
-            damageSubtree(group);
-            appeared = appeared || !ranks_.Contains(group);
+        });
+    } else {
+        // Nodes at or above the new counter are undrawn from now on.
+        boxes_.ForEach([&](const TTreeNode* node, const TRect& box) {
+            if (node->Data()->Priority >= low)
+                undrawn_.Insert(node);
+            if (inWindow(node)) {
+                AddDamage(box);
+                appeared = appeared || !ranks_.Contains(node);
+            }
+        });
+        for (const TTreeNode* group : groups_) {
+            if (group->Data()->Priority >= low)
+                undrawn_.Insert(group);
+            if (inWindow(group)) {
+                damageSubtree(group);
+                appeared = appeared || !ranks_.Contains(group);
+            }
         }
     }
     // Nodes the walk passed over before have no place in it yet.

@@ -106,8 +106,9 @@ private:
     void Rebound(const std::vector<const TTreeNode*>& nodes);
     void Enter(const TTreeNode* node, const TItemBounds& drawn);
     // Items whose priority lies in [low, high) appear or vanish with a new
-    // ItemCounter, and their descendants with them.
-    void DamagePriorities(std::int32_t low, std::int32_t high);
+    // ItemCounter, and their descendants with them. Only the nodes kept in
+    // `undrawn_` are looked at when the counter grew, every node when it fell.
+    void DamagePriorities(std::int32_t low, std::int32_t high, bool grew);
     void AddDamage(const TRect& box);
     // Under the Object root, outside the trash and Temp: the only nodes
     // that may ever be drawn (a node keeps its ancestors while in the tree).
@@ -141,6 +142,11 @@ private:
     // Nodes of the drawing with children: their priority decides whether
     // their descendants are drawn.
     std::unordered_set<const TTreeNode*> groups_;
+    // At least every node of boxes_ and groups_ with a priority of
+    // itemCounter_ or more, which a larger counter draws: none in a drawing
+    // made in the editor, so that each command creating nodes need not read
+    // every box for the nodes it brings in.
+    TNodeSet undrawn_;
     TNodeSet dirty_;
     TRect damage_{0, 0, -1, -1};
     std::int32_t itemCounter_ = 0;

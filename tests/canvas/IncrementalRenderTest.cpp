@@ -143,6 +143,10 @@ public:
                     item.StretchX = 0.5f + static_cast<float>(Below(4)) * 0.5f;
                     item.PStyle = Below(2) == 0 ? leArrow : lePlain;
                     item.Active = Below(8) != 0;
+                    // A priority past the counter, as files may hold: drawn
+                    // only once commands creating items have passed it.
+                    if (Below(6) == 0)
+                        item.Priority = tree.ItemCounter() + Below(4);
                 });
             });
             return "record";
