@@ -309,9 +309,17 @@ void TDrawingIndex::DamagePriorities(std::int32_t low, std::int32_t high, bool g
         }
     };
     bool appeared = false;
+    // The nodes at or above the new counter.
+    const std::int32_t counter = grew ? high : low;
+    TNodeSet undrawn;
+    auto keepIfUndrawn = [&undrawn, counter](const TTreeNode* node) {
+        if (node->Data()->Priority >= counter)
+            undrawn.Insert(node);
+    };
     if (grew) {
         // The window lies at or above the old counter: only undrawn nodes.
         undrawn_.ForEach([&](const TTreeNode* node) {
+            keepIfUndrawn(node);
             if (!inWindow(node))
                 return;
             if (const std::optional<TRect> drawn = boxes_.BoundsOf(node))
@@ -321,24 +329,22 @@ void TDrawingIndex::DamagePriorities(std::int32_t low, std::int32_t high, bool g
             appeared = appeared || !ranks_.Contains(node);
         });
     } else {
-        // Nodes at or above the new counter are undrawn from now on.
         boxes_.ForEach([&](const TTreeNode* node, const TRect& box) {
-            if (node->Data()->Priority >= low)
-                undrawn_.Insert(node);
+            keepIfUndrawn(node);
             if (inWindow(node)) {
                 AddDamage(box);
                 appeared = appeared || !ranks_.Contains(node);
             }
         });
         for (const TTreeNode* group : groups_) {
-            if (group->Data()->Priority >= low)
-                undrawn_.Insert(group);
+            keepIfUndrawn(group);
             if (inWindow(group)) {
                 damageSubtree(group);
                 appeared = appeared || !ranks_.Contains(group);
             }
         }
     }
+    undrawn_ = std::move(undrawn);
     // Nodes the walk passed over before have no place in it yet.
     if (appeared)
         ranksValid_ = false;
