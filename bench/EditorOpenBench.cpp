@@ -1,6 +1,8 @@
 // A large drawing opened in the whole editor, as from the command line: the
 // time from the open to the first painted canvas, the time until the
-// progress dialog showed, and the peak memory of the process (getrusage), on drawings of 100 000 and 1 000 000 items made by the
+// progress dialog showed, and the peak memory of the process (getrusage);
+// then the idle editor preparing for edits and the first edit (see
+// IdleThenFirstEdit), on drawings of 100 000 and 1 000 000 items made by the
 // sample writer (BenchDrawing.h). Each file is written by a child process,
 // so the peak is the editor's own. The peak only grows within a
 // process: run one size per process for its own figure, e.g.
@@ -25,6 +27,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 
@@ -78,6 +81,44 @@ double PeakRssMegabytes()
     return static_cast<double>(usage.ru_maxrss) / 1024; // kilobytes on Linux
 }
 
+double MillisecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// After the first paint: the idle editor preparing for edits (bounding the
+// items for the redraws, numbering the walk, boxing for hit tests: how long,
+// the longest wait an event could have, the peak memory after), then the
+// first edit, one item dragged: the press, the move and the release until
+// the picture shows it, and the peak memory after.
+void IdleThenFirstEdit(benchmark::State& state, TCanvasWindow& canvas)
+{
+    const auto idle = std::chrono::steady_clock::now();
+    double longestWait = 0;
+    while (canvas.PreparationPending()) {
+        const auto slice = std::chrono::steady_clock::now();
+        QApplication::processEvents();
+        longestWait = std::max(longestWait, MillisecondsSince(slice));
+    }
+    state.counters["idle_preparing_ms"] = MillisecondsSince(idle);
+    state.counters["longest_event_wait_ms"] = longestWait;
+    state.counters["peak_rss_prepared_mb"] = PeakRssMegabytes();
+
+    const TCanvasWindow::TMouse left{TCanvasWindow::mbLeft, false, false};
+    const auto press = std::chrono::steady_clock::now();
+    canvas.Image1MouseDown(left, kWidth / 2, kHeight / 2);
+    state.counters["first_press_ms"] = MillisecondsSince(press);
+    const auto move = std::chrono::steady_clock::now();
+    canvas.Image1MouseMove(left, kWidth / 2 + 10, kHeight / 2);
+    state.counters["first_move_ms"] = MillisecondsSince(move);
+    const auto release = std::chrono::steady_clock::now();
+    canvas.Image1MouseUp(left, kWidth / 2 + 10, kHeight / 2);
+    state.counters["first_release_ms"] = MillisecondsSince(release);
+    state.counters["peak_rss_edited_mb"] = PeakRssMegabytes();
+    if (canvas.Selection().Size() != 1)
+        state.SkipWithError("the press selected no single item");
+}
+
 void BM_OpenInEditor(benchmark::State& state)
 {
     const auto items = static_cast<int>(state.range(0));
@@ -101,14 +142,17 @@ void BM_OpenInEditor(benchmark::State& state)
         }
         picture->repaint();
         state.SetIterationTime(seconds());
-        QApplication::processEvents(); // the tree window lays out and paints too
+        state.counters["peak_rss_mb"] = PeakRssMegabytes();
+        // The tree window lays out and paints too; idle, the editor then
+        // starts preparing for edits.
+        QApplication::processEvents();
         state.counters["rss_after_mb"] = CurrentRssMegabytes();
         if (editor.Tree().NodeCount() < static_cast<std::size_t>(items))
             state.SkipWithError("the drawing did not open");
+        IdleThenFirstEdit(state, editor.CanvasForm().Canvas());
     }
     state.counters["items"] = items;
     state.counters["progress_shown_ms"] = progressShown * 1000;
-    state.counters["peak_rss_mb"] = PeakRssMegabytes();
 }
 BENCHMARK(BM_OpenInEditor)->Arg(100000)->Arg(1'000'000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 

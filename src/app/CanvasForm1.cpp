@@ -321,7 +321,17 @@ TCanvasForm1::TCanvasForm1(TObjectTree& tree, TMainState& main, const TCanvasGeo
         if (picture_->size() != QSize(canvas_->ImageWidth(), canvas_->ImageHeight()))
             FitToPicture();
         picture_->update();
+        if (canvas_->PreparationPending())
+            preparation_.start();
     };
+    preparation_.setInterval(0);
+    connect(&preparation_, &QTimer::timeout, this, [this] {
+        // One block of bounding, half on each thread: about 15 ms, so that
+        // input waits no longer than a frame or so.
+        constexpr std::size_t kItemsPerStep = 8192;
+        if (canvas_->PrepareSome(kItemsPerStep))
+            preparation_.stop();
+    });
     FitToPicture();
     connect(picture_, &TCanvasPicture::ContextMenuRequested, this, &TCanvasForm1::ShowContextMenu);
     connect(picture_, &TCanvasPicture::ZoomWheel, this, [this](int steps, const QPoint& position) {
@@ -349,6 +359,7 @@ TCanvasForm1::~TCanvasForm1()
 {
     // The canvas logic calls back into the memo while it is torn down.
     canvas_->OnPictureChanged = nullptr;
+    preparation_.stop();
     picture_->SetCanvas(nullptr);
     canvas_.reset();
 }

@@ -4,6 +4,7 @@
 #include "canvas/MainState.h"
 
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -174,6 +175,8 @@ private:
     QAction* pasteAction_ = nullptr;
     TEditCommands* commands_ = nullptr;
     std::unique_ptr<TCanvasWindow> canvas_;
+    // The canvas's preparation for the next edit, a step between events.
+    QTimer preparation_;
     bool firstShow_ = true;
     bool closeAllowed_ = false;
 };

@@ -285,6 +285,28 @@ bool TCanvasWindow::SurfaceIsCurrent() const
     return lastRender_ && !clearRequested_ && *lastRender_ == CurrentRenderKey();
 }
 
+bool TCanvasWindow::PreparationPending() const
+{
+    return BoundsPending() || !index_.WalkNumbered() || !tree_.HitIndexCurrent();
+}
+
+bool TCanvasWindow::BoundsPending() const
+{
+    // Bounds follow the picture: after a render of the whole drawing.
+    return index_.FollowsPicture() && !index_.Built();
+}
+
+bool TCanvasWindow::PrepareSome(std::size_t items)
+{
+    if (BoundsPending())
+        index_.BuildSome(items);
+    else if (!index_.WalkNumbered())
+        index_.NumberWalk();
+    else
+        tree_.UpdateHitIndex();
+    return !PreparationPending();
+}
+
 void TCanvasWindow::RepaintAll()
 {
     const TRenderKey key = CurrentRenderKey();

@@ -163,6 +163,15 @@ public:
     // The surface holds exactly this drawing and background (for exports
     // that read it after a refresh).
     bool SurfaceIsCurrent() const;
+    // Whether work waits that the next edit or click would otherwise do:
+    // bounding the picture's items for the redraws after edits, numbering
+    // the drawing walk, boxing the items for hit tests. An idle editor does
+    // it a step at a time, so that the first edit after opening a drawing of
+    // a million items does not wait seconds for it.
+    bool PreparationPending() const;
+    // One step: about `items` items bounded, or the walk numbered, or the
+    // hit boxes brought up to date. True when nothing is left.
+    bool PrepareSome(std::size_t items);
 
     // --- Selection -------------------------------------------------------
     void ToggleSelection(TTreeNode* node);
@@ -261,6 +270,8 @@ private:
     // A mark's reach of `viewPixels` on the screen, in canvas units.
     double MarkReach(std::int32_t viewPixels) const { return viewPixels / viewScale_; }
     void PictureChanged();
+    // Items of the whole picture drawn wait to be bounded.
+    bool BoundsPending() const;
 
     void CreationMouseDown(const TMouse& mouse, std::int32_t x, std::int32_t y, std::int32_t sx, std::int32_t sy);
     void CreationMouseMove(std::int32_t sx, std::int32_t sy);

@@ -112,6 +112,12 @@ void TBoxIndex::Clear()
     staleEntries_ = 0;
 }
 
+void TBoxIndex::Reserve(std::size_t count)
+{
+    slots_.reserve(count);
+    slotOf_.Reserve(count);
+}
+
 void TBoxIndex::Rebuild()
 {
     cells_.clear();

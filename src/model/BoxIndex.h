@@ -28,6 +28,8 @@ public:
     void Set(const TTreeNode* node, const TRect& box);
     void Remove(const TTreeNode* node);
     void Clear();
+    // Room for `count` boxes, entered without moving the table of nodes.
+    void Reserve(std::size_t count);
 
     // The node's box, or null when it has none.
     const TRect* Find(const TTreeNode* node) const;

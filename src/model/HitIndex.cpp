@@ -35,6 +35,7 @@ void TObjectTree::UpdateHitIndex() const
     const bool building = !hitIndexBuilt_;
     if (building) {
         hitIndex_.Clear();
+        hitIndex_.Reserve(NodeCount());
         pending.push_back(top_.get());
         hitIndexBuilt_ = true;
     } else {

@@ -85,6 +85,12 @@ public:
         }
         return true;
     }
+    // Room for `count` nodes, entered without growing the table.
+    void Reserve(std::size_t count)
+    {
+        if (2 * count > entries_.size())
+            Rehash(std::bit_ceil(2 * count));
+    }
     // Empties the map and keeps its room.
     void Clear()
     {

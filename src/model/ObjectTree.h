@@ -217,6 +217,10 @@ public:
     // in a grid, and an edit boxes again only the items it changed, so a
     // click reads the few boxes near the point.
     TTreeNode* HitTest(std::int32_t x, std::int32_t y, TTreeNode* node) const;
+    // Boxes the items as the next hit test would, so that an idle editor
+    // spares the first click after opening a large drawing the wait.
+    void UpdateHitIndex() const;
+    bool HitIndexCurrent() const { return hitIndexBuilt_ && hitDirty_.Size() == 0; }
     // Toggles the selection of the hit item through the selection toggler.
     int FocusChk(std::int32_t x, std::int32_t y, TTreeNode* node);
     void SetSelectionToggler(std::function<void(TTreeNode*)> toggler) { toggleSelection_ = std::move(toggler); }
@@ -348,7 +352,7 @@ private:
     // follow their ancestors' anchors and turns.
     void NoteChanged(TTreeNode* node);
     void DropHitIndex();
-    void UpdateHitIndex() const;
+
     // Calls `visit(entry)` for each entry of a long list of nodes scattered
     // in memory (nodes, or records with a Node): the parts of each record and
     // its parent's that the walk orders read are asked for well ahead, so

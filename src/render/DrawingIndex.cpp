@@ -48,18 +48,44 @@ void TDrawingIndex::Reset()
     shapeChanged_ = false;
     otherPenModeLeft_ = false;
     built_ = false;
+    unbounded_ = {};
+    boundSoFar_ = 0;
+    building_ = false;
+}
+
+void TDrawingIndex::StartBuild()
+{
+    if (building_)
+        return;
+    Reset();
+    if (const TTreeNode* root = tree_.ObjectRoot())
+        GatherSubtree(root, nullptr, unbounded_);
+    // Tables grown a doubling at a time would hold two copies while moving.
+    boxes_.Reserve(unbounded_.size());
+    building_ = true;
+}
+
+bool TDrawingIndex::BuildSome(std::size_t count)
+{
+    if (built_)
+        return true;
+    StartBuild();
+    const std::size_t more = std::min(count, unbounded_.size() - boundSoFar_);
+    Rebound(std::span(unbounded_).subspan(boundSoFar_, more));
+    boundSoFar_ += more;
+    if (boundSoFar_ < unbounded_.size())
+        return false;
+    unbounded_ = {};
+    boundSoFar_ = 0;
+    building_ = false;
+    damage_ = {0, 0, -1, -1};
+    built_ = true;
+    return true;
 }
 
 void TDrawingIndex::Build()
 {
-    Reset();
-    if (const TTreeNode* root = tree_.ObjectRoot()) {
-        std::vector<const TTreeNode*> nodes;
-        GatherSubtree(root, nullptr, nodes);
-        Rebound(nodes);
-    }
-    damage_ = {0, 0, -1, -1};
-    built_ = true;
+    BuildSome(std::numeric_limits<std::size_t>::max());
 }
 
 void TDrawingIndex::NoteFullRender()
@@ -253,7 +279,7 @@ void TDrawingIndex::GatherSubtree(const TTreeNode* node, TNodeSet* done, std::ve
     }
 }
 
-void TDrawingIndex::Rebound(const std::vector<const TTreeNode*>& nodes)
+void TDrawingIndex::Rebound(std::span<const TTreeNode* const> nodes)
 {
     // A block at a time: the bounds of a whole drawing would take more room
     // than its boxes.
@@ -572,6 +598,8 @@ void TDrawingIndex::AssignRanks()
 {
     ranks_.Clear();
     byRank_.clear();
+    ranks_.Reserve(tree_.NodeCount());
+    byRank_.reserve(tree_.NodeCount());
     tree_.WalkInDrawingOrder(tree_.ObjectRoot(), [this](TTreeNode* node) {
         if (node == tree_.TrashNode() || node == tree_.TempNode())
             return false;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -38,6 +39,19 @@ public:
     void NoteFullRender();
     // Whether every item is bounded, so that a part costs no more than its items.
     bool Built() const { return built_; }
+    // Bounds about `count` more items of the drawing as it is now, so that an
+    // idle editor has every item bounded before the first change needs them
+    // (a million take seconds); true once all are. A change or query in
+    // between bounds the rest at once.
+    bool BuildSome(std::size_t count);
+    // Whether the places of the drawing walk are numbered, which the first
+    // part drawn over many items needs; NumberWalk numbers them.
+    bool WalkNumbered() const { return ranksValid_; }
+    void NumberWalk()
+    {
+        if (!ranksValid_)
+            AssignRanks();
+    }
 
     // Whether every change since the last full render went through the
     // tree's notifications (none wrote records past them, no document was
@@ -90,8 +104,10 @@ private:
     void TreeReset() override;
     void DrawingChanged() override;
     void Reset();
-    // Bounds every item of the drawing as it is now.
+    // Bounds every item of the drawing as it is now, or the rest of them.
     void Build();
+    // Gathers the items to bound, when no build is under way.
+    void StartBuild();
     // Brings the bounds up to date with the changes announced; the region
     // they changed waits for TakeDamage.
     void Update();
@@ -103,7 +119,7 @@ private:
     // `done`, when given, keeps a node from being added twice.
     void GatherSubtree(const TTreeNode* node, TNodeSet* done, std::vector<const TTreeNode*>& nodes) const;
     // Bounds the nodes again, adding old and new bounds to the damage.
-    void Rebound(const std::vector<const TTreeNode*>& nodes);
+    void Rebound(std::span<const TTreeNode* const> nodes);
     void Enter(const TTreeNode* node, const TItemBounds& drawn);
     // Items whose priority lies in [low, high) appear or vanish with a new
     // ItemCounter, and their descendants with them. Only the nodes kept in
@@ -189,6 +205,10 @@ private:
     // An item whose pen does not copy left the drawing since.
     bool otherPenModeLeft_ = false;
     bool built_ = false;
+    // A build under way: the items it bounds, and how many it has.
+    std::vector<const TTreeNode*> unbounded_;
+    std::size_t boundSoFar_ = 0;
+    bool building_ = false;
     bool follows_ = false;
 };
 

@@ -87,6 +87,12 @@ void TItemBoxes::Clear()
     ++epoch_;
 }
 
+void TItemBoxes::Reserve(std::size_t count)
+{
+    boxes_.Reserve(count);
+    occlusions_.Reserve(count);
+}
+
 std::optional<TRect> TItemBoxes::BoundsOf(const TTreeNode* node) const
 {
     // Most items have no twin: one look-up.

@@ -33,6 +33,8 @@ public:
     void Set(const TTreeNode* node, const TItemBounds& drawn);
     void Remove(const TTreeNode* node);
     void Clear();
+    // Room for `count` items, as for a whole drawing bounded at once.
+    void Reserve(std::size_t count);
     // The item's bounds, none for one not entered.
     std::optional<TRect> BoundsOf(const TTreeNode* node) const;
     // What the item hides of those below; nothing for one not entered.

@@ -514,6 +514,8 @@ TEST_F(MainWindowTest, SaveAsNewAndOpenGiveTheSameDrawingBack)
     dialogs->openAnswers.push_back(Path("plan.dof"));
     KeyToFocus(Qt::Key_O, Qt::ControlModifier); // 開く
     EXPECT_EQ(Describe(app.Tree().ObjectRoot()), before);
+    // The idle editor prepares the opened drawing before any edit needs it.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !app.CanvasForm().Canvas().PreparationPending(); }));
     EXPECT_TRUE(app.MainForm().SaveAction()->isEnabled());
     EXPECT_EQ(dialogs->initialDirs.back(), folder.path());
 

@@ -74,6 +74,9 @@ public:
             canvas.SetCanvasSize(canvas.ImageWidth(), canvas.ImageHeight());
         if (Below(12) == 0)
             tree.MarkChanged();
+        // Some of the items bounded while idle, the rest by the edit.
+        if (Below(4) == 0)
+            canvas.PrepareSome(1 + Below(8));
         if (Below(8) == 0) {
             commands.Undo();
             return "undo";
