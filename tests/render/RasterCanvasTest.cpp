@@ -183,11 +183,16 @@ TEST(RasterCanvas, OnePixelFramesCoverTheirOutlineOnce)
             painter.drawRect(l, t, r - l, b - t);
         }
         for (const TPenMode mode : {TPenMode::pmCopy, TPenMode::pmNotXor}) {
+            const auto drawFrame = [&c, mode](TBitmap& bitmap, bool clipped) {
+                Fill(bitmap, kGrey);
+                if (clipped)
+                    bitmap.Canvas().SetClip(7, 9, 31, 33);
+                bitmap.Canvas().SetPen({clBlue, 1, psSolid, mode});
+                bitmap.Canvas().SetBrush({clWhite, bsClear});
+                bitmap.Canvas().Rectangle(c.left, c.top, c.right, c.bottom);
+            };
             TBitmap ours(40, 40);
-            Fill(ours, kGrey);
-            ours.Canvas().SetPen({clBlue, 1, psSolid, mode});
-            ours.Canvas().SetBrush({clWhite, bsClear});
-            ours.Canvas().Rectangle(c.left, c.top, c.right, c.bottom);
+            drawFrame(ours, false);
             int wrong = 0;
             for (int y = 0; y < 40; ++y) {
                 for (int x = 0; x < 40; ++x) {
@@ -199,11 +204,7 @@ TEST(RasterCanvas, OnePixelFramesCoverTheirOutlineOnce)
             EXPECT_EQ(wrong, 0) << l << "," << t << "," << r << "," << b << " mode " << static_cast<int>(mode);
             // Clipped, the same pixels inside the clip and none outside.
             TBitmap clipped(40, 40);
-            Fill(clipped, kGrey);
-            clipped.Canvas().SetClip(7, 9, 31, 33);
-            clipped.Canvas().SetPen({clBlue, 1, psSolid, mode});
-            clipped.Canvas().SetBrush({clWhite, bsClear});
-            clipped.Canvas().Rectangle(c.left, c.top, c.right, c.bottom);
+            drawFrame(clipped, true);
             int wrongClipped = 0;
             for (int y = 0; y < 40; ++y) {
                 for (int x = 0; x < 40; ++x) {
