@@ -303,7 +303,7 @@ bool TCanvasWindow::PrepareSome(std::size_t items)
     else if (!index_.WalkNumbered())
         index_.NumberWalk();
     else
-        tree_.UpdateHitIndex();
+        tree_.PrepareHitIndex(items);
     return !PreparationPending();
 }
 

@@ -233,6 +233,8 @@ void TObjectTree::DetachNode(TTreeNode* node)
 {
     for (TTreeObserver* observer : observers_)
         observer->NodeRemoving(node);
+    if (hitBuilding_)
+        DropHitIndex(); // the node may wait to be boxed
     hitIndex_.Remove(node);
     hitDirty_.Erase(node);
     if (node == objectRoot_)

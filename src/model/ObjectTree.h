@@ -217,9 +217,10 @@ public:
     // in a grid, and an edit boxes again only the items it changed, so a
     // click reads the few boxes near the point.
     TTreeNode* HitTest(std::int32_t x, std::int32_t y, TTreeNode* node) const;
-    // Boxes the items as the next hit test would, so that an idle editor
-    // spares the first click after opening a large drawing the wait.
-    void UpdateHitIndex() const;
+    // Boxes about `count` more nodes as the next hit test would, so that an
+    // idle editor spares the first click after opening a large drawing the
+    // wait. A change in between drops the boxes made so far.
+    void PrepareHitIndex(std::size_t count) const;
     bool HitIndexCurrent() const { return hitIndexBuilt_ && hitDirty_.Size() == 0; }
     // Toggles the selection of the hit item through the selection toggler.
     int FocusChk(std::int32_t x, std::int32_t y, TTreeNode* node);
@@ -352,6 +353,10 @@ private:
     // follow their ancestors' anchors and turns.
     void NoteChanged(TTreeNode* node);
     void DropHitIndex();
+    void UpdateHitIndex() const;
+    // Boxes up to `count` nodes of a build of the whole index, started when
+    // none is under way.
+    void BuildHitIndex(std::size_t count) const;
 
     // Calls `visit(entry)` for each entry of a long list of nodes scattered
     // in memory (nodes, or records with a Node): the parts of each record and
@@ -398,6 +403,9 @@ private:
     // Boxes of every node with one, once a hit test has asked; nodes changed
     // since wait in hitDirty_.
     mutable TBoxIndex hitIndex_;
+    // A build under way: the nodes whose subtrees wait to be boxed.
+    mutable std::vector<const TTreeNode*> hitUnboxed_;
+    mutable bool hitBuilding_ = false;
     mutable TNodeSet hitDirty_;
     mutable bool hitIndexBuilt_ = false;
 };

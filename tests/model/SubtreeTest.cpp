@@ -331,6 +331,11 @@ TEST(HitTest, AgreesWithTheLiteralSearchOnRandomDrawingsAndAfterEdits)
         });
         ASSERT_FALSE(nodes.empty());
         TTreeNode* node = nodes[static_cast<std::size_t>(below(static_cast<int>(nodes.size())))];
+        // Boxed in part while idle, then edited or asked.
+        if (below(3) == 0) {
+            tree.MarkChanged();
+            tree.PrepareHitIndex(1 + static_cast<std::size_t>(below(200)));
+        }
         const TEditStepScope edit(tree, "edit");
         switch (below(7)) {
         case 0: tree.MoveItem(below(41) - 20, below(41) - 20, node); break;
@@ -348,6 +353,11 @@ TEST(HitTest, AgreesWithTheLiteralSearchOnRandomDrawingsAndAfterEdits)
         }
         compareEverywhere(19);
     }
+    // An edit amid a build leaves no stale box: the last child is boxed first.
+    tree.MarkChanged();
+    tree.PrepareHitIndex(tree.NodeCount() / 2);
+    tree.MoveItem(120, 90, tree.ObjectRoot()->LastChild());
+    compareEverywhere();
 }
 
 } // namespace
