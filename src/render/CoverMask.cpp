@@ -43,6 +43,11 @@ TCoverMask::TColumns TCoverMask::ColumnsOf(std::int64_t first, std::int64_t last
     return columns;
 }
 
+TCoverMask::TColumns TCoverMask::PixelColumnsOf(const TRect& inside) const
+{
+    return ColumnsOf(std::int64_t{inside.Left} - part_.Left, std::int64_t{inside.Right} - part_.Left);
+}
+
 bool TCoverMask::AllSet(const std::uint64_t* words, const TColumns& columns)
 {
     if ((words[columns.FirstWord] & columns.FirstMask) != columns.FirstMask
@@ -96,7 +101,7 @@ bool TCoverMask::Covers(const TRect& box) const
         return true;
     // A million items are asked about on a whole render: the columns are
     // worked out once for all rows.
-    const TColumns columns = ColumnsOf(std::int64_t{inside.Left} - part_.Left, std::int64_t{inside.Right} - part_.Left);
+    const TColumns columns = PixelColumnsOf(inside);
     for (std::int32_t row = inside.Top; row <= inside.Bottom; ++row) {
         if (!AllSet(bits_.data() + RowStart(row), columns))
             return false;
@@ -109,7 +114,7 @@ void TCoverMask::Add(const TRect& box)
     const TRect inside = box.Intersected(part_);
     if (bits_.empty() || inside.IsEmpty())
         return;
-    const TColumns columns = ColumnsOf(std::int64_t{inside.Left} - part_.Left, std::int64_t{inside.Right} - part_.Left);
+    const TColumns columns = PixelColumnsOf(inside);
     for (std::int32_t row = inside.Top; row <= inside.Bottom; ++row) {
         std::uint64_t* words = bits_.data() + RowStart(row);
         words[columns.FirstWord] |= columns.FirstMask;

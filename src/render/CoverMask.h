@@ -28,6 +28,8 @@ private:
         std::uint64_t FirstMask, LastMask;
     };
     static TColumns ColumnsOf(std::int64_t first, std::int64_t last);
+    // The columns of `inside` (within the part) in a row of the part.
+    TColumns PixelColumnsOf(const TRect& inside) const;
     // Whether every bit of `columns` is set in the row starting at `words`.
     static bool AllSet(const std::uint64_t* words, const TColumns& columns);
     // The index of the first word of a row.

@@ -554,11 +554,12 @@ void TDrawingIndex::SortInDrawingOrder(std::vector<TCandidate>& candidates)
     // rank, read once, costs less than sorting them.
     constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
     const bool byTable = candidates.size() >= rankCount / 8 && candidates.size() < kNone;
-    std::vector<std::uint64_t> ranks;
+    // Otherwise each candidate's place with its rank, sorted.
+    std::vector<std::pair<std::uint64_t, std::size_t>> ranked;
     if (byTable)
         placeOfRank_.assign(rankCount, kNone);
     else
-        ranks.resize(candidates.size());
+        ranked.reserve(candidates.size());
     // Each candidate's rank, its look-up asked for well ahead.
     constexpr std::size_t kAhead = 16;
     for (std::size_t k = 0; k < candidates.size(); ++k) {
@@ -573,7 +574,7 @@ void TDrawingIndex::SortInDrawingOrder(std::vector<TCandidate>& candidates)
         if (byTable)
             placeOfRank_[*rank] = static_cast<std::uint32_t>(k);
         else
-            ranks[k] = *rank;
+            ranked.emplace_back(*rank, k);
     }
     ordered_.clear();
     ordered_.reserve(candidates.size());
@@ -583,10 +584,6 @@ void TDrawingIndex::SortInDrawingOrder(std::vector<TCandidate>& candidates)
                 ordered_.push_back(candidates[place]);
         }
     } else {
-        std::vector<std::pair<std::uint64_t, std::size_t>> ranked;
-        ranked.reserve(candidates.size());
-        for (std::size_t k = 0; k < candidates.size(); ++k)
-            ranked.emplace_back(ranks[k], k);
         std::sort(ranked.begin(), ranked.end());
         for (const auto& [rank, k] : ranked)
             ordered_.push_back(candidates[k]);
