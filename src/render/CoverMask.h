@@ -17,6 +17,8 @@ public:
 
     // Whether every pixel of `box` within the part is covered.
     bool Covers(const TRect& box) const;
+    // Whether every pixel of the part is covered.
+    bool CoversAll() const { return Covers(part_); }
     void Add(const TRect& box);
 
 private:

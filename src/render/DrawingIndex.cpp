@@ -410,19 +410,10 @@ std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& a
     // A closed shape fills in the mode the pen before it left: only while
     // every pen copies does a fill paint over what lies below.
     const bool leaveOut = leaveOutHidden && otherPenModes_.empty();
-    const std::vector<TCandidate>& candidates = NodesMeeting(area, leaveOut);
-    std::vector<TTreeNode*> nodes;
-    if (leaveOut) {
-        nodes = ShownIn(candidates, area);
-    } else {
-        nodes.reserve(candidates.size());
-        for (const TCandidate& candidate : candidates)
-            nodes.push_back(candidate.Node);
-    }
     std::vector<TPartItem> items;
-    items.reserve(nodes.size());
     const TTreeNode* previous = nullptr;
-    for (TTreeNode* node : nodes) {
+    for (const TCandidate& candidate : NodesMeeting(area, leaveOut)) {
+        TTreeNode* node = candidate.Node;
         items.push_back({node, otherPenModes_.empty() ? std::nullopt : PenModeBefore(node, previous)});
         previous = node;
     }
@@ -439,7 +430,7 @@ const std::vector<TDrawingIndex::TCandidate>* TDrawingIndex::CandidatesMeeting(c
 
 std::vector<TTreeNode*> TDrawingIndex::ShownIn(const std::vector<TCandidate>& candidates, const TRect& band) const
 {
-    THiddenItems hidden(band, candidates.size());
+    THiddenItems hidden(band);
     std::vector<TTreeNode*> shown; // from the last one down
     ForEachShownItem(
         candidates.size(), hidden, [&candidates](std::size_t k) { return std::optional<TRect>(candidates[k].Box); },
@@ -457,7 +448,10 @@ const std::vector<TDrawingIndex::TCandidate>& TDrawingIndex::NodesMeeting(const 
     boxes_.Query(
         area, [&](const TTreeNode* node, const TRect& box) { candidates.push_back({const_cast<TTreeNode*>(node), box}); },
         [&](const TItemBoxes::TTwinStack& stack, const TRect& box) { stacks.emplace_back(&stack, box); });
-    tree_.KeepDrawn(candidates);
+    // While every pen copies, whether an item is drawn is asked only of
+    // those the covers above leave showing (KeepShown).
+    if (!lastTwinOnly)
+        tree_.KeepDrawn(candidates);
     for (const auto& [stack, box] : stacks) {
         if (lastTwinOnly) {
             if (TTreeNode* last = LastDrawnTwin(*stack))
@@ -470,7 +464,35 @@ const std::vector<TDrawingIndex::TCandidate>& TDrawingIndex::NodesMeeting(const 
         }
     }
     SortInDrawingOrder(candidates);
+    if (lastTwinOnly)
+        KeepShown(candidates, area);
     return candidates;
+}
+
+void TDrawingIndex::KeepShown(std::vector<TCandidate>& candidates, const TRect& area) const
+{
+    THiddenItems hidden(area);
+    // The items kept gather at the end, in their order.
+    std::size_t kept = candidates.size();
+    for (std::size_t k = candidates.size(); k-- > 0;) {
+        const TCandidate candidate = candidates[k];
+        if (hidden.Covers(candidate.Box) || !tree_.IsDrawn(candidate.Node))
+            continue;
+        TRect cover;
+        const bool shown = !hidden.Hidden(candidate.Box, [&] {
+            const TOcclusion occlusion = boxes_.OcclusionOf(candidate.Node);
+            cover = occlusion.Cover;
+            return occlusion;
+        });
+        if (!shown)
+            continue;
+        candidates[--kept] = candidate;
+        // In a crowded drawing the items near the top soon hide all of a
+        // small part: none of the many below can show.
+        if (!cover.IsEmpty() && hidden.CoversPart())
+            break;
+    }
+    candidates.erase(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(kept));
 }
 
 std::optional<TPenMode> TDrawingIndex::PenModeBefore(const TTreeNode* item, const TTreeNode* previous)
@@ -531,15 +553,17 @@ void TDrawingIndex::SortInDrawingOrder(std::vector<TTreeNode*>& items)
     for (TTreeNode* item : items)
         candidates.push_back({item, {}});
     SortInDrawingOrder(candidates);
+    items.resize(candidates.size());
     for (std::size_t k = 0; k < items.size(); ++k)
         items[k] = candidates[k].Node;
 }
 
 void TDrawingIndex::SortInDrawingOrder(std::vector<TCandidate>& candidates)
 {
-    // By places in the tree: few items while the walk is not numbered, or
-    // a drawn item the walk did not number.
+    // By places in the tree, the drawn ones: few items while the walk is
+    // not numbered, or a drawn item the walk did not number.
     const auto sortByPlaces = [this, &candidates] {
+        tree_.KeepDrawn(candidates);
         std::sort(candidates.begin(), candidates.end(),
                   [this](const TCandidate& a, const TCandidate& b) { return tree_.DrawnBefore(a.Node, b.Node); });
     };
@@ -566,6 +590,9 @@ void TDrawingIndex::SortInDrawingOrder(std::vector<TCandidate>& candidates)
         if (k + kAhead < candidates.size())
             ranks_.Prefetch(candidates[k + kAhead].Node);
         const std::uint64_t* rank = ranks_.Find(candidates[k].Node);
+        // An item out of the walk that is not drawn either goes.
+        if (!rank && !tree_.IsDrawn(candidates[k].Node))
+            continue;
         if (!rank) {
             ranksValid_ = false;
             sortByPlaces();

@@ -136,11 +136,18 @@ private:
     // Whether a node just added comes after every node of the drawing: the
     // newest priority, under a node on the way to the last one numbered.
     bool AppendedLast(const TTreeNode* node) const;
+    // Puts the items in drawing order; those neither numbered nor drawn go.
     void SortInDrawingOrder(std::vector<TTreeNode*>& items);
     void SortInDrawingOrder(std::vector<TCandidate>& candidates);
     // The drawn items whose bounds meet `area`, in drawing order; of each
-    // stack of twins all drawn members, or the last one.
+    // stack of twins all drawn members, or, while every pen copies, the last
+    // one and only the items that show in `area` (KeepShown).
     const std::vector<TCandidate>& NodesMeeting(const TRect& area, bool lastTwinOnly);
+    // Leaves of `candidates`, items in drawing order, the drawn ones that
+    // show something in `area` while every pen copies, found from the top
+    // down: once the items above hide all of it, those below are not read.
+    // Each part of `area` shows only items of these.
+    void KeepShown(std::vector<TCandidate>& candidates, const TRect& area) const;
     // The member of a stack of twins drawn last, the only one that shows
     // while every pen copies; null when none is drawn.
     TTreeNode* LastDrawnTwin(const TItemBoxes::TTwinStack& stack);

@@ -130,7 +130,7 @@ std::vector<TTreeNode*> ShownItems(const TObjectTree& tree, TBitmap& bitmap, std
                                            [](const TTreeNode* node) { return node->Data()->Pen.Mode != TPenMode::pmCopy; });
     if (otherPenModes)
         return items;
-    THiddenItems hidden(part, items.size());
+    THiddenItems hidden(part);
     TBlockBounder bounder(tree, bitmap, items, hidden);
     // Gathered from the last item down.
     std::vector<TTreeNode*> shown;
@@ -151,7 +151,7 @@ std::vector<TTreeNode*> ShownItems(const TObjectTree& tree, TBitmap& bitmap, std
     return shown;
 }
 
-THiddenItems::THiddenItems(const TRect& part, std::size_t items) : covered_(part), twins_(items) {}
+THiddenItems::THiddenItems(const TRect& part) : covered_(part) {}
 
 bool THiddenItems::HiddenByTwin(const TOcclusion& occlusion)
 {
@@ -162,24 +162,33 @@ bool THiddenItems::HiddenByTwin(const TOcclusion& occlusion)
     return false;
 }
 
-THiddenItems::TFingerprints::TFingerprints(std::size_t most)
+bool THiddenItems::TFingerprints::Insert(std::uint64_t fingerprint)
 {
-    std::size_t size = 16;
-    while (size < 2 * most)
-        size *= 2;
-    slots_.assign(size, 0);
+    std::uint64_t& slot = SlotOf(fingerprint);
+    if (slot == fingerprint)
+        return false;
+    slot = fingerprint;
+    if (++count_ * 2 > slots_.size())
+        Grow();
+    return true;
 }
 
-bool THiddenItems::TFingerprints::Insert(std::uint64_t fingerprint)
+std::uint64_t& THiddenItems::TFingerprints::SlotOf(std::uint64_t fingerprint)
 {
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t at = fingerprint & mask;; at = (at + 1) & mask) {
-        if (slots_[at] == fingerprint)
-            return false;
-        if (slots_[at] == 0) {
-            slots_[at] = fingerprint;
-            return true;
-        }
+        if (slots_[at] == fingerprint || slots_[at] == 0)
+            return slots_[at];
+    }
+}
+
+void THiddenItems::TFingerprints::Grow()
+{
+    std::vector<std::uint64_t> entered(slots_.size() * 2, 0);
+    entered.swap(slots_);
+    for (const std::uint64_t fingerprint : entered) {
+        if (fingerprint != 0)
+            SlotOf(fingerprint) = fingerprint;
     }
 }
 

@@ -44,7 +44,7 @@ void BoundItems(const TObjectTree& tree, TBitmap& bitmap, std::span<const TTreeN
 // shape fills in the mode the pen before it left.
 class THiddenItems {
 public:
-    THiddenItems(const TRect& part, std::size_t items);
+    explicit THiddenItems(const TRect& part);
 
     // Whether the item, offered after every item drawn above it, is hidden;
     // if not, its cover and twin count for the items below. `occlusionOf()`
@@ -54,18 +54,27 @@ public:
     bool Hidden(const TRect& bounds, OcclusionOf&& occlusionOf);
     // Whether the covers of the items offered so far hide all of `box`.
     bool Covers(const TRect& box) const { return covered_.Covers(box); }
+    // Whether they hide all of the part: every item offered next is hidden.
+    bool CoversPart() const { return covered_.CoversAll(); }
 
 private:
     // Fingerprints met so far, by open addressing: a part may hold a
     // million items, and a node per entry would cost more than the test.
+    // Only the items left showing enter, few of a crowded part's many: the
+    // table starts small and doubles when half full.
     class TFingerprints {
     public:
-        explicit TFingerprints(std::size_t most);
+        TFingerprints() : slots_(16, 0) {}
         // Enters a fingerprint (never 0); false when it was there already.
         bool Insert(std::uint64_t fingerprint);
 
     private:
+        // The empty slot for `fingerprint`, or its own.
+        std::uint64_t& SlotOf(std::uint64_t fingerprint);
+        void Grow();
+
         std::vector<std::uint64_t> slots_;
+        std::size_t count_ = 0;
     };
 
     // Of an item the covers above leave showing: whether a twin above hides
