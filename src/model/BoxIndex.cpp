@@ -4,12 +4,12 @@
 
 namespace qm {
 
-static_assert(TBoxIndex::kCellSize == 32, "CellsOf divides by shifting");
+static_assert(TBoxIndex::kCellSize == 64, "CellsOf divides by shifting");
 
 TBoxIndex::TCellRange TBoxIndex::CellsOf(const TRect& box)
 {
-    return {std::int64_t{box.Left} >> 5, std::int64_t{box.Top} >> 5, std::int64_t{box.Right} >> 5,
-            std::int64_t{box.Bottom} >> 5};
+    return {std::int64_t{box.Left} >> 6, std::int64_t{box.Top} >> 6, std::int64_t{box.Right} >> 6,
+            std::int64_t{box.Bottom} >> 6};
 }
 
 std::uint64_t TBoxIndex::CellKey(std::int64_t cx, std::int64_t cy)

@@ -42,7 +42,7 @@ public:
     template <typename Visit>
     void ForEach(Visit&& visit) const;
 
-    static constexpr std::int32_t kCellSize = 32;
+    static constexpr std::int32_t kCellSize = 64;
     // Boxes meeting more cells than this go to the list of large boxes.
     static constexpr std::int64_t kMaxCellsPerBox = 1024;
 
