@@ -165,12 +165,32 @@ TEST(CoverMask, CoversExactlyThePixelsAdded)
                 everyPixel(asked, [&covered](bool flag) { covered = covered && flag; });
                 ASSERT_EQ(mask.Covers(asked), covered) << "round " << round << ", step " << step;
             }
+            bool whole = true;
+            everyPixel(area, [&whole](bool flag) { whole = whole && flag; });
+            ASSERT_EQ(mask.CoversAll(), whole) << "round " << round << ", step " << step;
         }
     }
     // Too large a part to keep a bit per pixel: nothing counts as covered.
     TCoverMask huge({0, 0, 20000, 20000});
     huge.Add({0, 0, 10, 10});
     EXPECT_FALSE(huge.Covers({2, 2, 3, 3}));
+}
+
+// Twins hide the items offered after them however many fingerprints were
+// entered before, and no other item: the table of fingerprints grows.
+TEST(HiddenItems, ATwinOfAnyItemOfferedBeforeIsHidden)
+{
+    THiddenItems hidden({0, 0, 99, 99});
+    const TRect box{10, 10, 20, 20};
+    const auto offer = [&](std::uint64_t fingerprint) {
+        return hidden.Hidden(box, [fingerprint] { return TOcclusion{{0, 0, -1, -1}, fingerprint}; });
+    };
+    for (std::uint64_t fingerprint = 1; fingerprint <= 1000; ++fingerprint)
+        ASSERT_FALSE(offer(fingerprint * 0x9E3779B97F4A7C15ULL)) << fingerprint;
+    for (std::uint64_t fingerprint = 1; fingerprint <= 1000; ++fingerprint)
+        ASSERT_TRUE(offer(fingerprint * 0x9E3779B97F4A7C15ULL)) << fingerprint;
+    EXPECT_FALSE(offer(1001 * 0x9E3779B97F4A7C15ULL));
+    EXPECT_FALSE(hidden.CoversPart());
 }
 
 } // namespace
