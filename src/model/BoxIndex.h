@@ -104,13 +104,20 @@ void TBoxIndex::Query(const TRect& area, Visit&& visit) const
     }
     for (std::uint32_t index : large_)
         offer(index);
+    // A cell of a crowded drawing lists tens of thousands of slots, each
+    // read from afar: asked for well ahead, they come together.
+    constexpr std::size_t kAhead = 48;
     for (std::int64_t cy = cells.top; cy <= cells.bottom; ++cy) {
         for (std::int64_t cx = cells.left; cx <= cells.right; ++cx) {
             const auto found = cells_.find(CellKey(cx, cy));
             if (found == cells_.end())
                 continue;
-            for (std::uint32_t index : found->second)
-                offer(index);
+            const std::vector<std::uint32_t>& entries = found->second;
+            for (std::size_t k = 0; k < entries.size(); ++k) {
+                if (k + kAhead < entries.size())
+                    __builtin_prefetch(&slots_[entries[k + kAhead]], 1);
+                offer(entries[k]);
+            }
         }
     }
 }
