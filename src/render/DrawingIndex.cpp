@@ -410,10 +410,19 @@ std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& a
     // A closed shape fills in the mode the pen before it left: only while
     // every pen copies does a fill paint over what lies below.
     const bool leaveOut = leaveOutHidden && otherPenModes_.empty();
+    const std::vector<TCandidate>& candidates = NodesMeeting(area, leaveOut);
+    std::vector<TTreeNode*> nodes;
+    if (leaveOut) {
+        nodes = ShownIn(candidates, area);
+    } else {
+        nodes.reserve(candidates.size());
+        for (const TCandidate& candidate : candidates)
+            nodes.push_back(candidate.Node);
+    }
     std::vector<TPartItem> items;
+    items.reserve(nodes.size());
     const TTreeNode* previous = nullptr;
-    for (const TCandidate& candidate : NodesMeeting(area, leaveOut)) {
-        TTreeNode* node = candidate.Node;
+    for (TTreeNode* node : nodes) {
         items.push_back({node, otherPenModes_.empty() ? std::nullopt : PenModeBefore(node, previous)});
         previous = node;
     }
@@ -434,6 +443,7 @@ std::vector<TTreeNode*> TDrawingIndex::ShownIn(const std::vector<TCandidate>& ca
     std::vector<TTreeNode*> shown; // from the last one down
     ForEachShownItem(
         candidates.size(), hidden, [&candidates](std::size_t k) { return std::optional<TRect>(candidates[k].Box); },
+        [this, &candidates](std::size_t k) { return tree_.IsDrawn(candidates[k].Node); },
         [this, &candidates](std::size_t k) { return boxes_.OcclusionOf(candidates[k].Node); },
         [&shown, &candidates](std::size_t k, const TRect&) { shown.push_back(candidates[k].Node); });
     std::reverse(shown.begin(), shown.end());
@@ -448,8 +458,8 @@ const std::vector<TDrawingIndex::TCandidate>& TDrawingIndex::NodesMeeting(const 
     boxes_.Query(
         area, [&](const TTreeNode* node, const TRect& box) { candidates.push_back({const_cast<TTreeNode*>(node), box}); },
         [&](const TItemBoxes::TTwinStack& stack, const TRect& box) { stacks.emplace_back(&stack, box); });
-    // While every pen copies, whether an item is drawn is asked only of
-    // those the covers above leave showing (KeepShown).
+    // While every pen copies, ShownIn asks whether an item is drawn only of
+    // those the covers above leave showing.
     if (!lastTwinOnly)
         tree_.KeepDrawn(candidates);
     for (const auto& [stack, box] : stacks) {
@@ -464,35 +474,7 @@ const std::vector<TDrawingIndex::TCandidate>& TDrawingIndex::NodesMeeting(const 
         }
     }
     SortInDrawingOrder(candidates);
-    if (lastTwinOnly)
-        KeepShown(candidates, area);
     return candidates;
-}
-
-void TDrawingIndex::KeepShown(std::vector<TCandidate>& candidates, const TRect& area) const
-{
-    THiddenItems hidden(area);
-    // The items kept gather at the end, in their order.
-    std::size_t kept = candidates.size();
-    for (std::size_t k = candidates.size(); k-- > 0;) {
-        const TCandidate candidate = candidates[k];
-        if (hidden.Covers(candidate.Box) || !tree_.IsDrawn(candidate.Node))
-            continue;
-        TRect cover;
-        const bool shown = !hidden.Hidden(candidate.Box, [&] {
-            const TOcclusion occlusion = boxes_.OcclusionOf(candidate.Node);
-            cover = occlusion.Cover;
-            return occlusion;
-        });
-        if (!shown)
-            continue;
-        candidates[--kept] = candidate;
-        // In a crowded drawing the items near the top soon hide all of a
-        // small part: none of the many below can show.
-        if (!cover.IsEmpty() && hidden.CoversPart())
-            break;
-    }
-    candidates.erase(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(kept));
 }
 
 std::optional<TPenMode> TDrawingIndex::PenModeBefore(const TTreeNode* item, const TTreeNode* previous)

@@ -83,7 +83,7 @@ public:
     // The same in two calls, for a part drawn in bands on several threads
     // while every pen copies (null when one does not): the items meeting
     // `area`, of each stack of twins the one drawn last, then for each band
-    // those of them that show there. The list is the index's own, valid
+    // the drawn ones of them that show there. The list is the index's own, valid
     // until its next call that is not ShownIn: a redraw of the whole canvas
     // lists a million items, and a list made anew each time would touch
     // its memory afresh.
@@ -140,14 +140,9 @@ private:
     void SortInDrawingOrder(std::vector<TTreeNode*>& items);
     void SortInDrawingOrder(std::vector<TCandidate>& candidates);
     // The drawn items whose bounds meet `area`, in drawing order; of each
-    // stack of twins all drawn members, or, while every pen copies, the last
-    // one and only the items that show in `area` (KeepShown).
+    // stack of twins all drawn members, or the last one: then, for ShownIn,
+    // the other items may hold some not drawn.
     const std::vector<TCandidate>& NodesMeeting(const TRect& area, bool lastTwinOnly);
-    // Leaves of `candidates`, items in drawing order, the drawn ones that
-    // show something in `area` while every pen copies, found from the top
-    // down: once the items above hide all of it, those below are not read.
-    // Each part of `area` shows only items of these.
-    void KeepShown(std::vector<TCandidate>& candidates, const TRect& area) const;
     // The member of a stack of twins drawn last, the only one that shows
     // while every pen copies; null when none is drawn.
     TTreeNode* LastDrawnTwin(const TItemBoxes::TTwinStack& stack);

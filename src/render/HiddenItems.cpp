@@ -137,7 +137,7 @@ std::vector<TTreeNode*> ShownItems(const TObjectTree& tree, TBitmap& bitmap, std
     std::vector<TRect> shownBounds;
     ForEachShownItem(
         items.size(), hidden, [&bounder](std::size_t k) { return bounder.BoundsOf(k); },
-        [&bounder](std::size_t k) { return bounder.OcclusionOf(k); },
+        [](std::size_t) { return true; }, [&bounder](std::size_t k) { return bounder.OcclusionOf(k); },
         [&](std::size_t k, const TRect& box) {
             shown.push_back(items[k]);
             if (bounds)

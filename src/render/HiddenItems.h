@@ -97,16 +97,24 @@ bool THiddenItems::Hidden(const TRect& bounds, OcclusionOf&& occlusionOf)
 // Offers `count` items, in drawing order, to `hidden` from the last one
 // down and calls `shown(k, bounds)` for each that shows something in the
 // part `hidden` was made for. `bounds(k)` gives the bounds of item k, or
-// none for an item known to be hidden already; `occlusionOf(k)` its
-// TOcclusion, asked right after its bounds. The caller makes sure that every
-// pen of the drawing copies.
-template <typename Bounds, typename OcclusionOf, typename Shown>
-void ForEachShownItem(std::size_t count, THiddenItems& hidden, Bounds&& bounds, OcclusionOf&& occlusionOf, Shown&& shown)
+// none for an item known to be hidden already; `drawn(k)` whether the item
+// is drawn at all, asked only of one the covers above leave showing;
+// `occlusionOf(k)` its TOcclusion, asked after that. Once the items shown
+// hide all of the part, the items below are not asked about: in a crowded
+// drawing the items near the top soon hide all of a small part. The caller
+// makes sure that every pen of the drawing copies.
+template <typename Bounds, typename Drawn, typename OcclusionOf, typename Shown>
+void ForEachShownItem(std::size_t count, THiddenItems& hidden, Bounds&& bounds, Drawn&& drawn,
+                      OcclusionOf&& occlusionOf, Shown&& shown)
 {
     for (std::size_t k = count; k-- > 0;) {
         const std::optional<TRect> box = bounds(k);
-        if (box && !hidden.Hidden(*box, [&occlusionOf, k] { return occlusionOf(k); }))
-            shown(k, *box);
+        if (!box || hidden.Covers(*box) || !drawn(k)
+            || hidden.Hidden(*box, [&occlusionOf, k] { return occlusionOf(k); }))
+            continue;
+        shown(k, *box);
+        if (hidden.CoversPart())
+            return;
     }
 }
 
