@@ -30,8 +30,11 @@ TCoverMask::TCoverMask(const TRect& part) : part_(part)
     }
     wordsPerRow_ = (width + 63) / 64;
     bits_.assign(static_cast<std::size_t>(wordsPerRow_ * height), 0);
-    tileWordsPerRow_ = ((width + kTile - 1) / kTile + 63) / 64;
-    tiles_.assign(static_cast<std::size_t>(tileWordsPerRow_ * ((height + kTile - 1) / kTile)), 0);
+    const std::int64_t tileColumns = (width + kTile - 1) / kTile;
+    const std::int64_t tileRows = (height + kTile - 1) / kTile;
+    tileWordsPerRow_ = (tileColumns + 63) / 64;
+    tiles_.assign(static_cast<std::size_t>(tileWordsPerRow_ * tileRows), 0);
+    tilesNotFull_ = tileColumns * tileRows;
 }
 
 TCoverMask::TColumns TCoverMask::ColumnsOf(std::int64_t first, std::int64_t last)
@@ -127,8 +130,10 @@ void TCoverMask::Add(const TRect& box)
         for (std::int64_t column = tiles.Left; column <= tiles.Right; ++column) {
             std::uint64_t& word = tiles_[static_cast<std::size_t>(row * tileWordsPerRow_ + column / 64)];
             const std::uint64_t bit = std::uint64_t{1} << (column % 64);
-            if (!(word & bit) && TileFull(column, row))
+            if (!(word & bit) && TileFull(column, row)) {
                 word |= bit;
+                --tilesNotFull_;
+            }
         }
     }
 }

@@ -17,8 +17,9 @@ public:
 
     // Whether every pixel of `box` within the part is covered.
     bool Covers(const TRect& box) const;
-    // Whether every pixel of the part is covered.
-    bool CoversAll() const { return Covers(part_); }
+    // Whether every pixel of the part is covered; asked after every item a
+    // redraw keeps, it counts rather than reads.
+    bool CoversAll() const { return !bits_.empty() && tilesNotFull_ == 0; }
     void Add(const TRect& box);
 
 private:
@@ -54,6 +55,7 @@ private:
     static constexpr std::int64_t kTile = 8;
     std::int64_t tileWordsPerRow_ = 0;
     std::vector<std::uint64_t> tiles_;
+    std::int64_t tilesNotFull_ = 0;
 };
 
 } // namespace qm

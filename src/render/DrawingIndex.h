@@ -83,10 +83,10 @@ public:
     // The same in two calls, for a part drawn in bands on several threads
     // while every pen copies (null when one does not): the items meeting
     // `area`, of each stack of twins the one drawn last, then for each band
-    // the drawn ones of them that show there. The list is the index's own, valid
-    // until its next call that is not ShownIn: a redraw of the whole canvas
-    // lists a million items, and a list made anew each time would touch
-    // its memory afresh.
+    // the drawn ones of them that show there. The list is the index's own,
+    // valid until its next call that is not ShownIn: a redraw of the whole
+    // canvas lists a million items, and a list made anew each time would
+    // touch its memory afresh.
     const std::vector<TCandidate>* CandidatesMeeting(const TRect& area);
     // Only reads the index: several bands may be asked at once.
     std::vector<TTreeNode*> ShownIn(const std::vector<TCandidate>& candidates, const TRect& band) const;
