@@ -46,12 +46,14 @@ class THiddenItems {
 public:
     explicit THiddenItems(const TRect& part);
 
-    // Whether the item, offered after every item drawn above it, is hidden;
-    // if not, its cover and twin count for the items below. `occlusionOf()`
-    // gives the item's TOcclusion, asked only for an item not covered: most
-    // items of a crowded drawing are.
-    template <typename OcclusionOf>
-    bool Hidden(const TRect& bounds, OcclusionOf&& occlusionOf);
+    // Whether nothing of the item, offered after every item drawn above it,
+    // shows: covered, not drawn at all, or hidden by a twin; if something
+    // does, its cover and twin count for the items below. `drawn()` says
+    // whether the item is drawn and `occlusionOf()` gives its TOcclusion,
+    // both asked only for an item not covered: most items of a crowded
+    // drawing are.
+    template <typename Drawn, typename OcclusionOf>
+    bool Hidden(const TRect& bounds, Drawn&& drawn, OcclusionOf&& occlusionOf);
     // Whether the covers of the items offered so far hide all of `box`.
     bool Covers(const TRect& box) const { return covered_.Covers(box); }
     // Whether they hide all of the part: every item offered next is hidden.
@@ -85,32 +87,31 @@ private:
     TFingerprints twins_;
 };
 
-template <typename OcclusionOf>
-bool THiddenItems::Hidden(const TRect& bounds, OcclusionOf&& occlusionOf)
+template <typename Drawn, typename OcclusionOf>
+bool THiddenItems::Hidden(const TRect& bounds, Drawn&& drawn, OcclusionOf&& occlusionOf)
 {
     // Covers first: the earlier twins of a covered item lie in the same
     // bounds and are covered as well, and most items of a crowded drawing
     // are covered, so that few fingerprints are entered.
-    return covered_.Covers(bounds) || HiddenByTwin(occlusionOf());
+    return covered_.Covers(bounds) || !drawn() || HiddenByTwin(occlusionOf());
 }
 
 // Offers `count` items, in drawing order, to `hidden` from the last one
 // down and calls `shown(k, bounds)` for each that shows something in the
 // part `hidden` was made for. `bounds(k)` gives the bounds of item k, or
-// none for an item known to be hidden already; `drawn(k)` whether the item
-// is drawn at all, asked only of one the covers above leave showing;
-// `occlusionOf(k)` its TOcclusion, asked after that. Once the items shown
-// hide all of the part, the items below are not asked about: in a crowded
-// drawing the items near the top soon hide all of a small part. The caller
-// makes sure that every pen of the drawing copies.
+// none for an item known to be hidden already; `drawn(k)` and
+// `occlusionOf(k)` are asked as THiddenItems::Hidden asks. Once the items
+// shown hide all of the part, the items below are not asked about: in a
+// crowded drawing the items near the top soon hide all of a small part. The
+// caller makes sure that every pen of the drawing copies.
 template <typename Bounds, typename Drawn, typename OcclusionOf, typename Shown>
 void ForEachShownItem(std::size_t count, THiddenItems& hidden, Bounds&& bounds, Drawn&& drawn,
                       OcclusionOf&& occlusionOf, Shown&& shown)
 {
     for (std::size_t k = count; k-- > 0;) {
         const std::optional<TRect> box = bounds(k);
-        if (!box || hidden.Covers(*box) || !drawn(k)
-            || hidden.Hidden(*box, [&occlusionOf, k] { return occlusionOf(k); }))
+        if (!box
+            || hidden.Hidden(*box, [&drawn, k] { return drawn(k); }, [&occlusionOf, k] { return occlusionOf(k); }))
             continue;
         shown(k, *box);
         if (hidden.CoversPart())

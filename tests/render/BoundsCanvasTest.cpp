@@ -183,7 +183,8 @@ TEST(HiddenItems, ATwinOfAnyItemOfferedBeforeIsHidden)
     THiddenItems hidden({0, 0, 99, 99});
     const TRect box{10, 10, 20, 20};
     const auto offer = [&](std::uint64_t fingerprint) {
-        return hidden.Hidden(box, [fingerprint] { return TOcclusion{{0, 0, -1, -1}, fingerprint}; });
+        const auto occlusion = [fingerprint] { return TOcclusion{{0, 0, -1, -1}, fingerprint}; };
+        return hidden.Hidden(box, [] { return true; }, occlusion);
     };
     for (std::uint64_t fingerprint = 1; fingerprint <= 1000; ++fingerprint)
         ASSERT_FALSE(offer(fingerprint * 0x9E3779B97F4A7C15ULL)) << fingerprint;
