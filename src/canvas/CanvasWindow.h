@@ -165,12 +165,14 @@ public:
     bool SurfaceIsCurrent() const;
     // Whether work waits that the next edit or click would otherwise do:
     // bounding the picture's items for the redraws after edits, numbering
-    // the drawing walk, boxing the items for hit tests. An idle editor does
-    // it a step at a time, so that the first edit after opening a drawing of
-    // a million items does not wait seconds for it.
+    // the drawing walk, boxing the items for hit tests, putting the boxes in
+    // drawing order so that a small redraw reads only the items near its
+    // top. An idle editor does it a step at a time, so that the first edit
+    // after opening a drawing of a million items does not wait seconds for it.
     bool PreparationPending() const;
     // One step: about `items` items bounded, or the walk numbered, or the
-    // hit boxes brought up to date. True when nothing is left.
+    // hit boxes brought up to date, or boxes put in order. True when nothing
+    // is left.
     bool PrepareSome(std::size_t items);
 
     // --- Selection -------------------------------------------------------

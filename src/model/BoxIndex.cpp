@@ -1,6 +1,8 @@
 #include "BoxIndex.h"
 
 #include <algorithm>
+#include <limits>
+#include <utility>
 
 namespace qm {
 
@@ -16,6 +18,16 @@ std::uint64_t TBoxIndex::CellKey(std::int64_t cx, std::int64_t cy)
 {
     return (static_cast<std::uint64_t>(cx) << 32) ^ (static_cast<std::uint64_t>(cy) & 0xFFFFFFFFu);
 }
+
+namespace {
+
+// The cell numbers CellKey made `key` of (they come from 32-bit pixels).
+std::pair<std::int64_t, std::int64_t> CellOfKey(std::uint64_t key)
+{
+    return {static_cast<std::int32_t>(key >> 32), static_cast<std::int32_t>(key & 0xFFFFFFFFu)};
+}
+
+} // namespace
 
 void TBoxIndex::Set(const TTreeNode* node, const TRect& box)
 {
@@ -38,7 +50,9 @@ void TBoxIndex::Set(const TTreeNode* node, const TRect& box)
         slotOf_.Set(node, index);
     }
     TSlot& slot = slots_[index];
-    if (!added && slot.box == box)
+    if (added)
+        slot.placed = orders_;
+    else if (slot.box == box)
         return;
     const TCellRange cells = CellsOf(box);
     const bool large = cells.Count() > kMaxCellsPerBox;
@@ -64,7 +78,9 @@ void TBoxIndex::Enter(std::uint32_t slot, const TCellRange& cells, const TCellRa
         for (std::int64_t cx = cells.left; cx <= cells.right; ++cx) {
             if (except && except->Contains(cx, cy))
                 continue;
-            cells_[CellKey(cx, cy)].push_back(slot);
+            TCell& cell = cells_[CellKey(cx, cy)];
+            cell.entries.push_back(slot);
+            orderPending_ = orderPending_ || cell.NeedsOrder();
         }
     }
     liveEntries_ += static_cast<std::size_t>(cells.Count());
@@ -110,6 +126,7 @@ void TBoxIndex::Clear()
     large_.clear();
     liveEntries_ = 0;
     staleEntries_ = 0;
+    orderPending_ = false;
 }
 
 void TBoxIndex::Reserve(std::size_t count)
@@ -126,6 +143,179 @@ void TBoxIndex::Rebuild()
     for (std::uint32_t index = 0; index < slots_.size(); ++index) {
         if (slots_[index].node && !slots_[index].large)
             Enter(index, CellsOf(slots_[index].box), nullptr);
+    }
+}
+
+void TBoxIndex::Reorder(const TTreeNode* node)
+{
+    const std::uint32_t* found = slotOf_.Find(node);
+    if (!found)
+        return;
+    TSlot& slot = slots_[*found];
+    // Placed since the last cell was ordered: no ordered entry counts.
+    if (slot.placed == orders_)
+        return;
+    slot.placed = orders_;
+    if (slot.large)
+        return; // every query reads the large ones unordered
+    Leave(*found, nullptr);
+    Enter(*found, CellsOf(slot.box), nullptr);
+}
+
+bool TBoxIndex::OrderSome(std::size_t entries, const TKeyOf& keyOf)
+{
+    std::size_t read = 0;
+    for (auto& [key, cell] : cells_) {
+        if (!cell.NeedsOrder())
+            continue;
+        if (read >= entries)
+            return false;
+        read += cell.entries.size();
+        OrderCell(key, cell, keyOf);
+    }
+    orderPending_ = false;
+    return true;
+}
+
+void TBoxIndex::OrderCellsMeeting(const TRect& area, const TKeyOf& keyOf)
+{
+    if (area.IsEmpty() || !ReadsCells(area))
+        return;
+    const TCellRange cells = CellsOf(area);
+    for (std::int64_t cy = cells.top; cy <= cells.bottom; ++cy) {
+        for (std::int64_t cx = cells.left; cx <= cells.right; ++cx) {
+            const std::uint64_t key = CellKey(cx, cy);
+            const auto found = cells_.find(key);
+            if (found != cells_.end() && found->second.NeedsOrder())
+                OrderCell(key, found->second, keyOf);
+        }
+    }
+}
+
+void TBoxIndex::OrderCell(std::uint64_t key, TCell& cell, const TKeyOf& keyOf)
+{
+    if (orders_ == std::numeric_limits<std::uint32_t>::max() - 1) {
+        // The count starts again: no entry counts as ordered before it.
+        for (TSlot& slot : slots_)
+            slot.placed = 0;
+        for (auto& [unused, other] : cells_)
+            other = {std::move(other.entries), 0, 0};
+        orders_ = 0;
+    }
+    const auto [cx, cy] = CellOfKey(key);
+    const std::uint64_t stamp = ++queries_;
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> keyed;
+    std::vector<std::uint32_t> unkeyed;
+    keyed.reserve(cell.entries.size());
+    for (const std::uint32_t index : cell.entries) {
+        const TSlot& slot = slots_[index];
+        // The one live entry of a node here; the others are stale.
+        if (!slot.node || slot.large || slot.seen == stamp || !CellsOf(slot.box).Contains(cx, cy))
+            continue;
+        slot.seen = stamp;
+        if (const std::optional<std::uint64_t> found = keyOf(slot.node))
+            keyed.emplace_back(*found, index);
+        else
+            unkeyed.push_back(index);
+    }
+    std::sort(keyed.begin(), keyed.end());
+    const std::size_t kept = keyed.size() + unkeyed.size();
+    staleEntries_ -= std::min(staleEntries_, cell.entries.size() - kept);
+    std::vector<std::uint32_t> entries;
+    entries.reserve(kept);
+    for (const auto& [unused, index] : keyed)
+        entries.push_back(index);
+    entries.insert(entries.end(), unkeyed.begin(), unkeyed.end());
+    cell.entries = std::move(entries);
+    cell.ordered = static_cast<std::uint32_t>(keyed.size());
+    cell.orderedAt = ++orders_;
+}
+
+void TBoxIndex::QueryFromTop(const TRect& area, const TKeyOf& keyOf, const TVisitFromTop& visit) const
+{
+    if (area.IsEmpty())
+        return;
+    // The unordered entries of the cells and the large boxes, put in order
+    // here; then every list is read from its top, the highest key first.
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> unordered;
+    const auto takeUnordered = [&](std::uint32_t index) {
+        const TSlot& slot = slots_[index];
+        if (!slot.node || !slot.box.Meets(area))
+            return;
+        if (const std::optional<std::uint64_t> key = keyOf(slot.node))
+            unordered.emplace_back(*key, index);
+    };
+    struct TList {
+        const std::uint32_t* slots;
+        const std::uint64_t* keys; // null: asked of keyOf
+        std::size_t left; // entries [0, left) are still to read
+        std::uint32_t orderedAt;
+    };
+    std::vector<TList> lists;
+    for (std::uint32_t index : large_)
+        takeUnordered(index);
+    const TCellRange cells = CellsOf(area);
+    for (std::int64_t cy = cells.top; cy <= cells.bottom; ++cy) {
+        for (std::int64_t cx = cells.left; cx <= cells.right; ++cx) {
+            const auto found = cells_.find(CellKey(cx, cy));
+            if (found == cells_.end())
+                continue;
+            const TCell& cell = found->second;
+            if (cell.ordered > 0)
+                lists.push_back({cell.entries.data(), nullptr, cell.ordered, cell.orderedAt});
+            for (std::size_t k = cell.ordered; k < cell.entries.size(); ++k)
+                takeUnordered(cell.entries[k]);
+        }
+    }
+    std::sort(unordered.begin(), unordered.end());
+    unordered.erase(std::unique(unordered.begin(), unordered.end()), unordered.end());
+    std::vector<std::uint32_t> unorderedSlots;
+    std::vector<std::uint64_t> unorderedKeys;
+    for (const auto& [key, index] : unordered) {
+        unorderedKeys.push_back(key);
+        unorderedSlots.push_back(index);
+    }
+    lists.push_back({unorderedSlots.data(), unorderedKeys.data(), unorderedSlots.size(),
+                     std::numeric_limits<std::uint32_t>::max()});
+
+    const std::uint64_t stamp = ++queries_;
+    // The key of the list's next entry to offer, passing over those not to.
+    constexpr std::size_t kAhead = 16;
+    const auto nextKey = [&](TList& list) -> std::optional<std::uint64_t> {
+        for (; list.left > 0; --list.left) {
+            if (list.left > kAhead)
+                __builtin_prefetch(&slots_[list.slots[list.left - 1 - kAhead]]);
+            const TSlot& slot = slots_[list.slots[list.left - 1]];
+            if (!slot.node || slot.seen == stamp || slot.placed >= list.orderedAt || !slot.box.Meets(area))
+                continue;
+            if (list.keys)
+                return list.keys[list.left - 1];
+            if (const std::optional<std::uint64_t> key = keyOf(slot.node))
+                return key;
+        }
+        return std::nullopt;
+    };
+    std::vector<std::pair<std::uint64_t, std::size_t>> heads; // a heap of each list's next key
+    const auto pushNext = [&](std::size_t list) {
+        if (const std::optional<std::uint64_t> key = nextKey(lists[list])) {
+            heads.emplace_back(*key, list);
+            std::push_heap(heads.begin(), heads.end());
+        }
+    };
+    for (std::size_t list = 0; list < lists.size(); ++list)
+        pushNext(list);
+    while (!heads.empty()) {
+        std::pop_heap(heads.begin(), heads.end());
+        TList& list = lists[heads.back().second];
+        heads.pop_back();
+        const TSlot& slot = slots_[list.slots[--list.left]];
+        // A box in several cells is offered from the first one read.
+        if (slot.seen != stamp) {
+            slot.seen = stamp;
+            if (!visit(slot.node, slot.box))
+                return;
+        }
+        pushNext(static_cast<std::size_t>(&list - lists.data()));
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -21,6 +22,12 @@ class TTreeNode;
 // A box that moves is entered in the cells it newly meets and left as a
 // stale entry in the cells it leaves; queries skip stale entries, and the
 // grid is rebuilt once they outnumber the live ones.
+//
+// The entries of a cell may also be put in the order of a key the caller
+// gives (the drawing order), so that the boxes meeting an area come from
+// the highest key down and a caller stops reading once it has what it
+// needs. Entries entered since follow unordered; a node whose key changes
+// is entered anew (Reorder).
 class TBoxIndex {
 public:
     // Enters or moves the node's box (inclusive edges, as TRect::Contains);
@@ -42,6 +49,30 @@ public:
     template <typename Visit>
     void ForEach(Visit&& visit) const;
 
+    // A node's key, none for a node to leave out; each node's key stays the
+    // same until the node is entered anew or passed to Reorder.
+    using TKeyOf = std::function<std::optional<std::uint64_t>(const TTreeNode*)>;
+    // Returns whether to go on.
+    using TVisitFromTop = std::function<bool(const TTreeNode*, const TRect&)>;
+    // The node's key changed: its entries in ordered cells are out of place.
+    void Reorder(const TTreeNode* node);
+    // Puts in order the cells whose unordered entries have grown, reading
+    // about `entries` entries; true once none is left to order. Nodes
+    // without a key stay unordered.
+    bool OrderSome(std::size_t entries, const TKeyOf& keyOf);
+    // Whether a cell may have grown too many unordered entries since.
+    bool OrderPending() const { return orderPending_; }
+    // Puts in order the cells of `area` whose unordered entries have grown.
+    void OrderCellsMeeting(const TRect& area, const TKeyOf& keyOf);
+    // Calls `visit(node, box)` for each node with a key whose box meets
+    // `area`, from the highest key down, until it returns false.
+    void QueryFromTop(const TRect& area, const TKeyOf& keyOf, const TVisitFromTop& visit) const;
+    // Whether a query of `area` reads its cells rather than every box.
+    bool ReadsCells(const TRect& area) const
+    {
+        return CellsOf(area).Count() * 2 <= static_cast<std::int64_t>(cells_.size());
+    }
+
     static constexpr std::int32_t kCellSize = 64;
     // Boxes meeting more cells than this go to the list of large boxes.
     static constexpr std::int64_t kMaxCellsPerBox = 1024;
@@ -51,7 +82,19 @@ private:
         const TTreeNode* node = nullptr; // null: free
         TRect box;
         mutable std::uint64_t seen = 0; // the query that reported it last
+        // The cells ordered (orders_) when the slot took its node or the
+        // node a new key: its entries in cells ordered before are not in place.
+        std::uint32_t placed = 0;
         bool large = false;
+    };
+    struct TCell {
+        // The first `ordered` ascend by key as of the cells ordered
+        // `orderedAt`, but those of slots placed since; the rest as entered.
+        std::vector<std::uint32_t> entries;
+        std::uint32_t ordered = 0;
+        std::uint32_t orderedAt = 0;
+        // Unordered entries past this many cost a query more than ordering.
+        bool NeedsOrder() const { return entries.size() - ordered > 8 + ordered / 32; }
     };
     struct TCellRange {
         std::int64_t left, top, right, bottom; // inclusive cell numbers
@@ -67,15 +110,19 @@ private:
     // those in the cells of `staying`.
     void Leave(std::uint32_t slot, const TCellRange* staying);
     void Rebuild();
+    // Keeps one entry of each node in the cell, ordered by key.
+    void OrderCell(std::uint64_t key, TCell& cell, const TKeyOf& keyOf);
 
     std::vector<TSlot> slots_;
     std::vector<std::uint32_t> freeSlots_;
     TNodeMap<std::uint32_t> slotOf_;
-    std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> cells_;
+    std::unordered_map<std::uint64_t, TCell> cells_;
     std::vector<std::uint32_t> large_;
     std::size_t liveEntries_ = 0;
     std::size_t staleEntries_ = 0;
     mutable std::uint64_t queries_ = 0;
+    std::uint32_t orders_ = 0;
+    bool orderPending_ = false;
 };
 
 template <typename Visit>
@@ -92,8 +139,7 @@ void TBoxIndex::Query(const TRect& area, Visit&& visit) const
         if (slot.box.Meets(area))
             visit(slot.node, slot.box);
     };
-    const TCellRange cells = CellsOf(area);
-    if (cells.Count() * 2 > static_cast<std::int64_t>(cells_.size())) {
+    if (!ReadsCells(area)) {
         // An area over much of the drawing: a box spans several cells, so
         // reading every slot once costs less than the entries of its cells.
         for (const TSlot& slot : slots_) {
@@ -104,6 +150,7 @@ void TBoxIndex::Query(const TRect& area, Visit&& visit) const
     }
     for (std::uint32_t index : large_)
         offer(index);
+    const TCellRange cells = CellsOf(area);
     // A cell of a crowded drawing lists tens of thousands of slots, each
     // read from afar: asked for well ahead, they come together.
     constexpr std::size_t kAhead = 48;
@@ -112,7 +159,7 @@ void TBoxIndex::Query(const TRect& area, Visit&& visit) const
             const auto found = cells_.find(CellKey(cx, cy));
             if (found == cells_.end())
                 continue;
-            const std::vector<std::uint32_t>& entries = found->second;
+            const std::vector<std::uint32_t>& entries = found->second.entries;
             for (std::size_t k = 0; k < entries.size(); ++k) {
                 if (k + kAhead < entries.size())
                     __builtin_prefetch(&slots_[entries[k + kAhead]], 1);

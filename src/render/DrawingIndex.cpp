@@ -244,12 +244,17 @@ void TDrawingIndex::Update()
     Rebound(changed);
     otherPenModes = otherPenModes || !otherPenModes_.empty();
     bool walkChanged = shapeChanged_;
+    std::vector<const TTreeNode*> moved; // in the walk, with their descendants
     changing_.ForEach([&](const TTreeNode* node, const TWalkPart& before) {
         const TWalkPart now(*node->Data());
         walkChanged = walkChanged || now != before;
-        if (now.Priority != before.Priority)
+        if (now.Priority != before.Priority) {
             ranksValid_ = false;
+            GatherSubtree(node, nullptr, moved);
+        }
     });
+    for (const TTreeNode* node : moved)
+        boxes_.Reorder(node);
     changing_ = {};
     shapeChanged_ = false;
     otherPenModeLeft_ = false;
@@ -454,6 +459,15 @@ const std::vector<TDrawingIndex::TCandidate>& TDrawingIndex::NodesMeeting(const 
 {
     std::vector<TCandidate>& candidates = candidates_;
     candidates.clear();
+    // The walk of a small drawing is numbered in no time; a large one waits
+    // for a part over many items or for the idle editor to number it.
+    if (lastTwinOnly && boxes_.ReadsCells(area) && (ranksValid_ || tree_.NodeCount() < kMinRanked)) {
+        NumberWalk();
+        if (NodesFromTop(area, candidates))
+            return candidates;
+        ranksValid_ = false;
+        candidates.clear();
+    }
     std::vector<std::pair<const TItemBoxes::TTwinStack*, TRect>> stacks;
     boxes_.Query(
         area, [&](const TTreeNode* node, const TRect& box) { candidates.push_back({const_cast<TTreeNode*>(node), box}); },
@@ -475,6 +489,47 @@ const std::vector<TDrawingIndex::TCandidate>& TDrawingIndex::NodesMeeting(const 
     }
     SortInDrawingOrder(candidates);
     return candidates;
+}
+
+TItemBoxes::TKeyOf TDrawingIndex::RankOf() const
+{
+    return [this](const TTreeNode* node) -> std::optional<std::uint64_t> {
+        const std::uint64_t* rank = ranks_.Find(node);
+        return rank ? std::optional(*rank) : std::nullopt;
+    };
+}
+
+bool TDrawingIndex::OrderSome(std::size_t entries)
+{
+    NumberWalk();
+    return boxes_.OrderSome(entries, RankOf());
+}
+
+bool TDrawingIndex::NodesFromTop(const TRect& area, std::vector<TCandidate>& candidates)
+{
+    const TItemBoxes::TKeyOf rankOf = RankOf();
+    boxes_.OrderCellsMeeting(area, rankOf);
+    bool unranked = false;
+    const TItemBoxes::TKeyOf drawnRankOf = [&](const TTreeNode* node) {
+        const std::optional<std::uint64_t> rank = rankOf(node);
+        unranked = unranked || (!rank && tree_.IsDrawn(node));
+        return rank;
+    };
+    THiddenItems hidden(area);
+    boxes_.QueryFromTop(
+        area, drawnRankOf,
+        [&](const TItemBoxes::TTwinStack& stack) {
+            const TTreeNode* last = LastDrawnTwin(stack);
+            return last ? drawnRankOf(last) : std::nullopt;
+        },
+        [&](const TTreeNode* node, const TItemBoxes::TTwinStack* stack, const TRect& box) {
+            TTreeNode* item = stack ? LastDrawnTwin(*stack) : const_cast<TTreeNode*>(node);
+            candidates.push_back({item, box});
+            hidden.Hidden(box, [&] { return tree_.IsDrawn(item); }, [&] { return boxes_.OcclusionOf(item); });
+            return !hidden.CoversPart();
+        });
+    std::reverse(candidates.begin(), candidates.end());
+    return !unranked && ranksValid_;
 }
 
 std::optional<TPenMode> TDrawingIndex::PenModeBefore(const TTreeNode* item, const TTreeNode* previous)

@@ -52,6 +52,11 @@ public:
         if (!ranksValid_)
             AssignRanks();
     }
+    // Whether the box index has cells to put in drawing order, so that a
+    // small part reads only the items near its top; OrderSome orders about
+    // `entries` entries of them, true once none is left.
+    bool OrderPending() const { return built_ && boxes_.OrderPending(); }
+    bool OrderSome(std::size_t entries);
 
     // Whether every change since the last full render went through the
     // tree's notifications (none wrote records past them, no document was
@@ -86,7 +91,8 @@ public:
     // the drawn ones of them that show there. The list is the index's own,
     // valid until its next call that is not ShownIn: a redraw of the whole
     // canvas lists a million items, and a list made anew each time would
-    // touch its memory afresh.
+    // touch its memory afresh. A small part lists only the items from the
+    // top down until those drawn hide all of it.
     const std::vector<TCandidate>* CandidatesMeeting(const TRect& area);
     // Only reads the index: several bands may be asked at once.
     std::vector<TTreeNode*> ShownIn(const std::vector<TCandidate>& candidates, const TRect& band) const;
@@ -143,6 +149,13 @@ private:
     // stack of twins all drawn members, or the last one: then, for ShownIn,
     // the other items may hold some not drawn.
     const std::vector<TCandidate>& NodesMeeting(const TRect& area, bool lastTwinOnly);
+    // Of the items meeting `area` as NodesMeeting lists them for ShownIn,
+    // those from the top down until the drawn ones hide all of it, read in
+    // drawing order from the box index; false when an item drawn has no
+    // place in the walk, which must be numbered again.
+    bool NodesFromTop(const TRect& area, std::vector<TCandidate>& candidates);
+    // The item's place in the walk, numbered.
+    TItemBoxes::TKeyOf RankOf() const;
     // The member of a stack of twins drawn last, the only one that shows
     // while every pen copies; null when none is drawn.
     TTreeNode* LastDrawnTwin(const TItemBoxes::TTwinStack& stack);

@@ -38,6 +38,7 @@ void TItemBoxes::Join(const TTreeNode* node, std::uint64_t fingerprint, const TR
         twins.Stack = std::make_unique<TTwinStack>();
         twins.Stack->Members.insert(twins.Anchor);
         stackAt_[twins.Anchor] = twins.Stack.get();
+        boxes_.Reorder(twins.Anchor); // keyed as a stack from now on
     }
     twins.Stack->Members.insert(node);
     twins.Stack->LastDrawnEpoch = 0;
@@ -126,6 +127,25 @@ const TItemBoxes::TTwinStack* TItemBoxes::StackAnchoredAt(const TTreeNode* node)
         return nullptr;
     const auto found = stackAt_.find(node);
     return found == stackAt_.end() ? nullptr : found->second;
+}
+
+TItemBoxes::TKeyOf TItemBoxes::StacksLeftOut(const TKeyOf& keyOf) const
+{
+    return [this, &keyOf](const TTreeNode* node) {
+        return StackAnchoredAt(node) ? std::nullopt : keyOf(node);
+    };
+}
+
+void TItemBoxes::QueryFromTop(const TRect& area, const TKeyOf& keyOf, const TStackKeyOf& stackKeyOf,
+                              const TVisitFromTop& visit) const
+{
+    boxes_.QueryFromTop(
+        area,
+        [&](const TTreeNode* node) {
+            const TTwinStack* stack = StackAnchoredAt(node);
+            return stack ? stackKeyOf(*stack) : keyOf(node);
+        },
+        [&](const TTreeNode* node, const TRect& box) { return visit(node, StackAnchoredAt(node), box); });
 }
 
 std::optional<const TTreeNode*> TItemBoxes::LastDrawn(const TTwinStack& stack) const

@@ -6,6 +6,7 @@
 #include "model/NodeMap.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -49,6 +50,27 @@ public:
     template <typename VisitItem, typename VisitStack>
     void Query(const TRect& area, VisitItem&& visitItem, VisitStack&& visitStack) const;
 
+    // Item keys for putting the box index in drawing order, none for an
+    // item to leave out; a stack of twins is keyed by the member drawn last.
+    using TKeyOf = TBoxIndex::TKeyOf;
+    using TStackKeyOf = std::function<std::optional<std::uint64_t>(const TTwinStack&)>;
+    // The item's key changed.
+    void Reorder(const TTreeNode* node) { boxes_.Reorder(node); }
+    // See TBoxIndex; stacks stay unordered, keyed when asked for.
+    bool OrderSome(std::size_t entries, const TKeyOf& keyOf) { return boxes_.OrderSome(entries, StacksLeftOut(keyOf)); }
+    bool OrderPending() const { return boxes_.OrderPending(); }
+    void OrderCellsMeeting(const TRect& area, const TKeyOf& keyOf)
+    {
+        boxes_.OrderCellsMeeting(area, StacksLeftOut(keyOf));
+    }
+    bool ReadsCells(const TRect& area) const { return boxes_.ReadsCells(area); }
+    // Of the items and stacks of twins whose bounds meet `area`, from the
+    // highest key down, calls `visit(node, stack, box)` (`stack` null for an
+    // item without twins) until it returns false.
+    using TVisitFromTop = std::function<bool(const TTreeNode*, const TTwinStack*, const TRect&)>;
+    void QueryFromTop(const TRect& area, const TKeyOf& keyOf, const TStackKeyOf& stackKeyOf,
+                      const TVisitFromTop& visit) const;
+
     // The member of `stack` drawn last, kept by KeepLastDrawn until a
     // member joins or leaves or ForgetLastDrawn is called; none when not kept.
     std::optional<const TTreeNode*> LastDrawn(const TTwinStack& stack) const;
@@ -72,6 +94,9 @@ private:
     // The stack whose anchor `node` is, or null.
     const TTwinStack* StackAnchoredAt(const TTreeNode* node) const;
     void Join(const TTreeNode* node, std::uint64_t fingerprint, const TRect& box);
+    // `keyOf` but none for the anchor of a stack, whose key changes with
+    // the members drawn.
+    TKeyOf StacksLeftOut(const TKeyOf& keyOf) const;
 
     TBoxIndex boxes_;
     // Kept only for items that fill a block solid or paint over what lies below.

@@ -450,5 +450,61 @@ TEST(IncrementalRender, APartLeavesOutTheItemsLaterOnesHide)
     }
 }
 
+// A small part reads the boxes in drawing order from the top down, put in
+// that order while idle: items and groups raised or restacked since, and
+// twins pasted over, keep their new places. Text without a fill mixes
+// with what lies below, so that none of these is hidden or a twin.
+TEST(IncrementalRender, APartReadFromTheTopFollowsRestackedItemsAndGroups)
+{
+    TObjectTree tree;
+    TTreeNode* root = tree.ObjectRoot();
+    // Filled: its copies are twins, of which the part lists the last.
+    TTreeNode* filled = test::AddShape(tree, root, itRectangle, {{0, 30}, {35, 30}, {35, 45}, {0, 45}});
+    TTreeNode* group = tree.AddItem(root, "group", itGroup);
+    std::vector<TTreeNode*> items;
+    for (int k = 0; k < 40; ++k) {
+        TTreeNode* parent = k % 4 == 0 ? group : root;
+        items.push_back(test::AddShape(tree, parent, itRectangle, {{k, 20}, {k + 40, 20}, {k + 40, 40}, {k, 40}}));
+        tree.ChangeItem(items.back(), [](TItemObject& item) {
+            item.Text = Utf8ToCp932("長い説明文をここに書きます");
+            item.Brush.Style = bsClear;
+        });
+    }
+    TBitmapX surface;
+    surface.InitBitmap(400, 400);
+    TDrawingIndex index(tree, surface);
+    const auto partInWholeOrder = [&](const char* step) {
+        std::vector<TTreeNode*> whole;
+        for (const TDrawingIndex::TPartItem& item : index.ItemsMeeting({0, 0, 399, 399}, true))
+            whole.push_back(item.Node);
+        std::vector<TTreeNode*> part;
+        for (const TDrawingIndex::TPartItem& item : index.ItemsMeeting({30, 25, 50, 35}, true))
+            part.push_back(item.Node);
+        EXPECT_GT(part.size(), 20u) << step;
+        EXPECT_NE(std::find(part.begin(), part.end(), filled), part.end()) << step;
+        EXPECT_TRUE(std::includes(whole.begin(), whole.end(), part.begin(), part.end(), [&](auto* a, auto* b) {
+            return std::find(whole.begin(), whole.end(), a) < std::find(whole.begin(), whole.end(), b);
+        })) << step;
+    };
+    partInWholeOrder("as built");
+    while (!index.OrderSome(100)) {
+    }
+    partInWholeOrder("in order");
+    // A priority raised moves the node in the walk, not in its list.
+    const auto raise = [&tree](TTreeNode* node) {
+        tree.ChangeItem(node, [top = tree.ItemCounter() - 1](TItemObject& item) { item.Priority = top; });
+    };
+    raise(items[1]);
+    partInWholeOrder("an item raised");
+    raise(group);
+    partInWholeOrder("a group raised");
+    filled = tree.CopySubtree(root, filled);
+    partInWholeOrder("a twin pasted over");
+    while (!index.OrderSome(100)) {
+    }
+    tree.Restack({group}, TObjectTree::TRestack::ToBack);
+    partInWholeOrder("a group to the back");
+}
+
 } // namespace
 } // namespace qm

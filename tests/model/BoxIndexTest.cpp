@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
+#include <optional>
 #include <map>
 #include <random>
 #include <unordered_map>
@@ -22,7 +24,10 @@ const TTreeNode* NodeNumber(int k)
 // Boxes entered, moved (far and near, small and huge, off the canvas too)
 // and removed: every query finds each box that meets the area exactly once,
 // also after the grid was rebuilt for its stale entries and for areas over
-// most of the grid, and each node finds its own box.
+// most of the grid, and each node finds its own box. Nodes have keys, some
+// none, which change now and then, with cells put in order between: a
+// query from the top finds the keyed ones from the highest key down, and
+// stops where asked.
 TEST(BoxIndex, FindsEachBoxMeetingAnAreaOnceWhateverMovedOrLeft)
 {
     std::mt19937 random(11);
@@ -35,8 +40,23 @@ TEST(BoxIndex, FindsEachBoxMeetingAnAreaOnceWhateverMovedOrLeft)
     };
     TBoxIndex index;
     std::map<const TTreeNode*, TRect> boxes;
+    std::map<const TTreeNode*, std::uint64_t> keys;
+    const TBoxIndex::TKeyOf keyOf = [&keys](const TTreeNode* node) {
+        const auto found = keys.find(node);
+        return found == keys.end() ? std::nullopt : std::optional(found->second);
+    };
+    for (int k = 0; k < 400; ++k) {
+        if (below(8) != 0)
+            keys[NodeNumber(k)] = random();
+    }
     for (int round = 0; round < 3000; ++round) {
         const TTreeNode* node = NodeNumber(below(400));
+        if (below(5) == 0) {
+            keys[node] = random();
+            index.Reorder(node);
+        }
+        if (below(20) == 0)
+            index.OrderSome(static_cast<std::size_t>(below(300)), keyOf);
         if (below(6) == 0) {
             index.Remove(node);
             boxes.erase(node);
@@ -45,7 +65,7 @@ TEST(BoxIndex, FindsEachBoxMeetingAnAreaOnceWhateverMovedOrLeft)
             index.Set(node, box);
             boxes[node] = box;
         }
-        if (round % 50 != 0)
+        if (round % 10 != 0)
             continue;
         const TRect area = randomBox();
         std::vector<const TTreeNode*> found;
@@ -58,6 +78,22 @@ TEST(BoxIndex, FindsEachBoxMeetingAnAreaOnceWhateverMovedOrLeft)
             if (box.Meets(area))
                 expected.push_back(candidate);
         }
+        std::vector<const TTreeNode*> fromTop;
+        const std::size_t stopAfter = static_cast<std::size_t>(below(40));
+        if (below(2) == 0)
+            index.OrderCellsMeeting(area, keyOf);
+        index.QueryFromTop(area, keyOf, [&](const TTreeNode* hit, const TRect& box) {
+            EXPECT_EQ(box, boxes.at(hit));
+            fromTop.push_back(hit);
+            return fromTop.size() < stopAfter;
+        });
+        std::vector<const TTreeNode*> keyedFromTop;
+        std::copy_if(expected.begin(), expected.end(), std::back_inserter(keyedFromTop),
+                     [&](const TTreeNode* hit) { return keys.contains(hit); });
+        std::sort(keyedFromTop.begin(), keyedFromTop.end(),
+                  [&](const TTreeNode* a, const TTreeNode* b) { return keys.at(a) > keys.at(b); });
+        keyedFromTop.resize(std::min(keyedFromTop.size(), std::max<std::size_t>(stopAfter, 1)));
+        ASSERT_EQ(fromTop, keyedFromTop) << "round " << round;
         std::sort(found.begin(), found.end());
         ASSERT_EQ(found, expected) << "round " << round;
         ASSERT_EQ(index.Size(), boxes.size());
