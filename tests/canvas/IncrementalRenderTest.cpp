@@ -381,6 +381,20 @@ TEST(IncrementalRender, AWholeRenderOfManyItemsIsThatOfEveryItem)
     drawing.commands.Undo();
     EXPECT_EQ(Difference(BitmapImage(drawing.canvas.Surface().Bitmap()), FullRender(drawing)), "") << "undone";
     EXPECT_EQ(indexed(), 40000u);
+    // Once the idle editor has put the boxes in drawing order, a drag
+    // redraws its part from the top down, the cells it leaves and enters
+    // holding entries out of order.
+    while (!drawing.canvas.PrepareSome(8192)) {
+    }
+    drawing.canvas.ClearSelection();
+    for (const auto& [x, y] : {std::pair{200, 200}, {225, 210}, {60, 330}}) {
+        drawing.Press(x, y);
+        drawing.Drag(x + 25, y + 10);
+        drawing.Release(x + 25, y + 10);
+        drawing.canvas.Repaint();
+        EXPECT_EQ(Difference(BitmapImage(drawing.canvas.Surface().Bitmap()), FullRender(drawing)), "")
+            << "dragged at " << x << ", " << y;
+    }
 }
 
 // A part leaves out the items nothing of which shows there: under a solid
