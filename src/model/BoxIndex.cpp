@@ -186,27 +186,10 @@ void TBoxIndex::OrderCellsMeeting(const TRect& area, const TKeyOf& keyOf)
         for (std::int64_t cx = cells.left; cx <= cells.right; ++cx) {
             const std::uint64_t key = CellKey(cx, cy);
             const auto found = cells_.find(key);
-            if (found != cells_.end() && found->second.OrderDue())
+            if (found != cells_.end() && found->second.NeedsOrder())
                 OrderCell(key, found->second, keyOf);
         }
     }
-}
-
-bool TBoxIndex::InOrder(const TRect& area) const
-{
-    if (area.IsEmpty())
-        return true;
-    const TCellRange cells = CellsOf(area);
-    if (cells.Count() > 4 * static_cast<std::int64_t>(cells_.size()) + 64)
-        return false;
-    for (std::int64_t cy = cells.top; cy <= cells.bottom; ++cy) {
-        for (std::int64_t cx = cells.left; cx <= cells.right; ++cx) {
-            const auto found = cells_.find(CellKey(cx, cy));
-            if (found != cells_.end() && found->second.OrderDue())
-                return false;
-        }
-    }
-    return true;
 }
 
 void TBoxIndex::OrderCell(std::uint64_t key, TCell& cell, const TKeyOf& keyOf)

@@ -62,13 +62,8 @@ public:
     bool OrderSome(std::size_t entries, const TKeyOf& keyOf);
     // Whether a cell may have grown too many unordered entries since.
     bool OrderPending() const { return orderPending_; }
-    // Puts in order the cells of `area` whose unordered entries have grown
-    // past what a query reads faster itself.
+    // Puts in order the cells of `area` whose unordered entries have grown.
     void OrderCellsMeeting(const TRect& area, const TKeyOf& keyOf);
-    // Whether no cell of `area` holds more unordered entries than a query
-    // reads faster itself, so that `area` may be read from the top down
-    // cell by cell; false for an area of far more cells than the index has.
-    bool InOrder(const TRect& area) const;
     // Calls `visit(node, box)` for each node with a key whose box meets
     // `area`, from the highest key down, until it returns false.
     void QueryFromTop(const TRect& area, const TKeyOf& keyOf, const TVisitFromTop& visit) const;
@@ -98,10 +93,8 @@ private:
         std::vector<std::uint32_t> entries;
         std::uint32_t ordered = 0;
         std::uint32_t orderedAt = 0;
-        // Unordered entries past this many are worth ordering while idle.
+        // Unordered entries past this many cost a query more than ordering.
         bool NeedsOrder() const { return entries.size() - ordered > 8 + ordered / 32; }
-        // Past this many, a query costs more than ordering them first.
-        bool OrderDue() const { return entries.size() - ordered > 64 + ordered / 4; }
     };
     struct TCellRange {
         std::int64_t left, top, right, bottom; // inclusive cell numbers

@@ -459,11 +459,9 @@ const std::vector<TDrawingIndex::TCandidate>& TDrawingIndex::NodesMeeting(const 
 {
     std::vector<TCandidate>& candidates = candidates_;
     candidates.clear();
-    // A small part of a large drawing waits for the idle editor to number
-    // the walk (a small drawing's is numbered in no time); a large area is
-    // read cell by cell once the cells are in order, else all at once.
-    const bool part = boxes_.ReadsCells(area);
-    if (lastTwinOnly && (part ? (ranksValid_ || tree_.NodeCount() < kMinRanked) : boxes_.InOrder(area))) {
+    // The walk of a small drawing is numbered in no time; a large one waits
+    // for a part over many items or for the idle editor to number it.
+    if (lastTwinOnly && boxes_.ReadsCells(area) && (ranksValid_ || tree_.NodeCount() < kMinRanked)) {
         NumberWalk();
         if (NodesFromTop(area, candidates))
             return candidates;
@@ -510,51 +508,27 @@ bool TDrawingIndex::OrderSome(std::size_t entries)
 bool TDrawingIndex::NodesFromTop(const TRect& area, std::vector<TCandidate>& candidates)
 {
     const TItemBoxes::TKeyOf rankOf = RankOf();
+    boxes_.OrderCellsMeeting(area, rankOf);
     bool unranked = false;
     const TItemBoxes::TKeyOf drawnRankOf = [&](const TTreeNode* node) {
         const std::optional<std::uint64_t> rank = rankOf(node);
         unranked = unranked || (!rank && tree_.IsDrawn(node));
         return rank;
     };
-    const TItemBoxes::TStackKeyOf stackRankOf = [&](const TItemBoxes::TTwinStack& stack) {
-        const TTreeNode* last = LastDrawnTwin(stack);
-        return last ? drawnRankOf(last) : std::nullopt;
-    };
-    // Adds the items of `part` from the top down until the drawn ones hide
-    // all of it, but those `taken` already, when given.
-    const auto readFromTop = [&](const TRect& part, TNodeSet* taken) {
-        THiddenItems hidden(part);
-        boxes_.QueryFromTop(part, drawnRankOf, stackRankOf,
-                            [&](const TTreeNode* node, const TItemBoxes::TTwinStack* stack, const TRect& box) {
-                                TTreeNode* item = stack ? LastDrawnTwin(*stack) : const_cast<TTreeNode*>(node);
-                                if (!taken || taken->Insert(item))
-                                    candidates.push_back({item, box});
-                                hidden.Hidden(box, [&] { return tree_.IsDrawn(item); },
-                                              [&] { return boxes_.OcclusionOf(item); });
-                                return !hidden.CoversPart();
-                            });
-    };
-    if (boxes_.ReadsCells(area)) {
-        boxes_.OrderCellsMeeting(area, rankOf);
-        readFromTop(area, nullptr);
-        std::reverse(candidates.begin(), candidates.end());
-    } else {
-        // Cell by cell, each soon hidden in a crowded drawing; the items
-        // near the top of every cell then go in drawing order together.
-        constexpr std::int64_t kCell = TBoxIndex::kCellSize;
-        const auto cellStart = [](std::int32_t pixel) {
-            return std::int64_t{pixel} - ((std::int64_t{pixel} % kCell + kCell) % kCell);
-        };
-        TNodeSet taken;
-        for (std::int64_t top = cellStart(area.Top); top <= area.Bottom; top += kCell) {
-            for (std::int64_t left = cellStart(area.Left); left <= area.Right; left += kCell) {
-                const TRect cell{static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
-                                 static_cast<std::int32_t>(left + kCell - 1), static_cast<std::int32_t>(top + kCell - 1)};
-                readFromTop(cell.Intersected(area), &taken);
-            }
-        }
-        SortInDrawingOrder(candidates);
-    }
+    THiddenItems hidden(area);
+    boxes_.QueryFromTop(
+        area, drawnRankOf,
+        [&](const TItemBoxes::TTwinStack& stack) {
+            const TTreeNode* last = LastDrawnTwin(stack);
+            return last ? drawnRankOf(last) : std::nullopt;
+        },
+        [&](const TTreeNode* node, const TItemBoxes::TTwinStack* stack, const TRect& box) {
+            TTreeNode* item = stack ? LastDrawnTwin(*stack) : const_cast<TTreeNode*>(node);
+            candidates.push_back({item, box});
+            hidden.Hidden(box, [&] { return tree_.IsDrawn(item); }, [&] { return boxes_.OcclusionOf(item); });
+            return !hidden.CoversPart();
+        });
+    std::reverse(candidates.begin(), candidates.end());
     return !unranked && ranksValid_;
 }
 

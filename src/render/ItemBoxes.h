@@ -64,7 +64,6 @@ public:
         boxes_.OrderCellsMeeting(area, StacksLeftOut(keyOf));
     }
     bool ReadsCells(const TRect& area) const { return boxes_.ReadsCells(area); }
-    bool InOrder(const TRect& area) const { return boxes_.InOrder(area); }
     // Of the items and stacks of twins whose bounds meet `area`, from the
     // highest key down, calls `visit(node, stack, box)` (`stack` null for an
     // item without twins) until it returns false.
