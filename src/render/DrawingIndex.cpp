@@ -164,7 +164,7 @@ void TDrawingIndex::NodeRemoving(TTreeNode* node)
     Forget(node);
 }
 
-void TDrawingIndex::NodeMoving(TTreeNode* node, TTreeNode*, TTreeNode*)
+void TDrawingIndex::NodeMoving(TTreeNode* node, TTreeNode* newParent, TTreeNode*)
 {
     if (!built_)
         Build();
@@ -177,7 +177,13 @@ void TDrawingIndex::NodeMoving(TTreeNode* node, TTreeNode*, TTreeNode*)
             pending.push_back(child);
     }
     shapeChanged_ = true;
-    ranksValid_ = false;
+    // Into the trash or the Temp node it leaves the walk, whose other
+    // places keep their order: a delete or cut needs no numbering anew. The
+    // last place, when in the subtree, passes up to the parent it leaves.
+    if (newParent != tree_.TrashNode() && newParent != tree_.TempNode())
+        ranksValid_ = false;
+    else if (lastRanked_ && lastRanked_->IsWithin(node))
+        lastRanked_ = node->Parent();
 }
 
 void TDrawingIndex::NodeMoved(TTreeNode* node)

@@ -466,7 +466,7 @@ TEST(IncrementalRender, APartLeavesOutTheItemsLaterOnesHide)
 
 // A small part reads the boxes in drawing order from the top down, put in
 // that order while idle: items and groups raised or restacked since, and
-// twins pasted over, keep their new places. Text without a fill mixes
+// twins pasted over, keep their new places, and items deleted go. Text without a fill mixes
 // with what lies below, so that none of these is hidden or a twin.
 TEST(IncrementalRender, APartReadFromTheTopFollowsRestackedItemsAndGroups)
 {
@@ -514,6 +514,11 @@ TEST(IncrementalRender, APartReadFromTheTopFollowsRestackedItemsAndGroups)
     partInWholeOrder("a group raised");
     filled = tree.CopySubtree(root, filled);
     partInWholeOrder("a twin pasted over");
+    // Items leaving the drawing leave the walk's places valid.
+    tree.MoveSubtree(tree.TrashNode(), items[6]);
+    tree.MoveSubtree(tree.TempNode(), items[7]);
+    EXPECT_TRUE(index.WalkNumbered());
+    partInWholeOrder("items deleted");
     while (!index.OrderSome(100)) {
     }
     tree.Restack({group}, TObjectTree::TRestack::ToBack);
