@@ -247,7 +247,6 @@ void TBoxIndex::QueryFromTop(const TRect& area, const TKeyOf& keyOf, const TVisi
     };
     struct TList {
         const std::uint32_t* slots;
-        const std::uint64_t* keys; // null: asked of keyOf
         std::size_t left; // entries [0, left) are still to read
         std::uint32_t orderedAt;
     };
@@ -262,21 +261,19 @@ void TBoxIndex::QueryFromTop(const TRect& area, const TKeyOf& keyOf, const TVisi
                 continue;
             const TCell& cell = found->second;
             if (cell.ordered > 0)
-                lists.push_back({cell.entries.data(), nullptr, cell.ordered, cell.orderedAt});
+                lists.push_back({cell.entries.data(), cell.ordered, cell.orderedAt});
             for (std::size_t k = cell.ordered; k < cell.entries.size(); ++k)
                 takeUnordered(cell.entries[k]);
         }
     }
     std::sort(unordered.begin(), unordered.end());
     unordered.erase(std::unique(unordered.begin(), unordered.end()), unordered.end());
+    // Their keys are asked again when read: they are few.
     std::vector<std::uint32_t> unorderedSlots;
-    std::vector<std::uint64_t> unorderedKeys;
-    for (const auto& [key, index] : unordered) {
-        unorderedKeys.push_back(key);
+    unorderedSlots.reserve(unordered.size());
+    for (const auto& [key, index] : unordered)
         unorderedSlots.push_back(index);
-    }
-    lists.push_back({unorderedSlots.data(), unorderedKeys.data(), unorderedSlots.size(),
-                     std::numeric_limits<std::uint32_t>::max()});
+    lists.push_back({unorderedSlots.data(), unorderedSlots.size(), std::numeric_limits<std::uint32_t>::max()});
 
     const std::uint64_t stamp = ++queries_;
     // The key of the list's next entry to offer, passing over those not to.
@@ -288,8 +285,6 @@ void TBoxIndex::QueryFromTop(const TRect& area, const TKeyOf& keyOf, const TVisi
             const TSlot& slot = slots_[list.slots[list.left - 1]];
             if (!slot.node || slot.seen == stamp || slot.placed >= list.orderedAt || !slot.box.Meets(area))
                 continue;
-            if (list.keys)
-                return list.keys[list.left - 1];
             if (const std::optional<std::uint64_t> key = keyOf(slot.node))
                 return key;
         }
@@ -306,16 +301,16 @@ void TBoxIndex::QueryFromTop(const TRect& area, const TKeyOf& keyOf, const TVisi
         pushNext(list);
     while (!heads.empty()) {
         std::pop_heap(heads.begin(), heads.end());
-        TList& list = lists[heads.back().second];
+        const std::size_t list = heads.back().second;
         heads.pop_back();
-        const TSlot& slot = slots_[list.slots[--list.left]];
+        const TSlot& slot = slots_[lists[list].slots[--lists[list].left]];
         // A box in several cells is offered from the first one read.
         if (slot.seen != stamp) {
             slot.seen = stamp;
             if (!visit(slot.node, slot.box))
                 return;
         }
-        pushNext(static_cast<std::size_t>(&list - lists.data()));
+        pushNext(list);
     }
 }
 
