@@ -101,6 +101,11 @@ std::size_t TEditHistory::Bytes(const TNodeState& state)
     return sizeof(TNodeState) + HeapBytes(state.caption, state.record);
 }
 
+std::size_t TEditHistory::Bytes(const TPriorityState&)
+{
+    return sizeof(TPriorityState);
+}
+
 std::size_t TEditHistory::Bytes(const TNodeLink& link)
 {
     // A deleted node stays in memory for the step (its record lies in it).

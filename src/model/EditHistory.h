@@ -45,17 +45,30 @@ struct TNodeState {
     TItemObject record;
 };
 
+// A node's priority as it was before the step changed it, where the step
+// keeps nothing else of the node: a restack renumbers many siblings and
+// changes nothing but their priorities. Undo and redo swap it with the
+// node's current one.
+struct TPriorityState {
+    TTreeNode* node = nullptr;
+    std::int32_t priority = 0;
+};
+
 // One user action: every change between its start and its end.
 struct TEditStep {
     std::string name;
     std::uint64_t serial = 0;
     std::vector<TNodeLink> links;   // in the order they happened
+    // Applied after the links and before the states: a state taken after a
+    // priority changed holds the new priority, so undo restores the state
+    // first.
+    std::vector<TPriorityState> priorities;
     std::vector<TNodeState> states; // one per node changed and not created by the step
     std::optional<std::int32_t> itemCounter;
     std::optional<TCanvasGeometry> canvas;
     std::size_t bytes = 0;
 
-    bool Empty() const { return links.empty() && states.empty() && !itemCounter && !canvas; }
+    bool Empty() const { return links.empty() && priorities.empty() && states.empty() && !itemCounter && !canvas; }
     // Nodes the tree gains by redoing the step (negative: loses).
     std::int64_t NodeDelta() const;
 };
@@ -118,6 +131,7 @@ private:
     static std::size_t HeapBytes(const std::string& caption, const TItemObject& record);
     static std::size_t Bytes(const TNodeState& state);
     static std::size_t Bytes(const TNodeLink& link);
+    static std::size_t Bytes(const TPriorityState& state);
 
     static constexpr std::uint64_t kNeverSaved = UINT64_MAX;
 

@@ -165,6 +165,16 @@ void TObjectTree::RecordState(TTreeNode* node)
     StepGrew(step, TEditHistory::Bytes(step.states.back()));
 }
 
+void TObjectTree::RecordPriority(TTreeNode* node)
+{
+    // A node created or changed whole by the step needs no priority of its own.
+    if (!Recording() || recordedNodes_.Contains(node))
+        return;
+    TEditStep& step = RecordingStep();
+    step.priorities.push_back({node, node->data_.Priority});
+    StepGrew(step, TEditHistory::Bytes(step.priorities.back()));
+}
+
 void TObjectTree::RecordItemCounter()
 {
     if (!Recording())
@@ -228,13 +238,16 @@ void TObjectTree::ApplyStep(TEditStep& step, bool undo)
     // redo does the reverse. Each change is its own inverse (a link toggles,
     // a state swaps), so a failure half-way toggles back what was done.
     const std::size_t links = step.links.size();
-    const std::size_t count = links + step.states.size() + 1;
+    const std::size_t beforeStates = links + step.priorities.size();
+    const std::size_t count = beforeStates + step.states.size() + 1;
     auto change = [&](std::size_t k) {
         const std::size_t position = undo ? count - 1 - k : k;
         if (position < links)
             ToggleLink(step.links[position]);
+        else if (position < beforeStates)
+            SwapPriority(step.priorities[position - links]);
         else if (position < count - 1)
-            SwapState(step.states[position - links]);
+            SwapState(step.states[position - beforeStates]);
         else
             SwapStepValues(step);
     };
@@ -311,6 +324,17 @@ void TObjectTree::SwapState(TNodeState& state)
     }
 }
 
+void TObjectTree::SwapPriority(TPriorityState& state)
+{
+    TTreeNode* node = state.node;
+    if (node->Attached()) {
+        for (TTreeObserver* observer : observers_)
+            observer->PriorityChanging(node);
+    }
+    std::swap(node->data_.Priority, state.priority);
+    Touch();
+}
+
 void TObjectTree::SwapStepValues(TEditStep& step)
 {
     if (step.itemCounter)
@@ -333,6 +357,8 @@ std::vector<TTreeNode*> TObjectTree::TouchedNodes(const TEditStep& step) const
     };
     for (const TNodeLink& link : step.links)
         add(link.node);
+    for (const TPriorityState& state : step.priorities)
+        add(state.node);
     for (const TNodeState& state : step.states)
         add(state.node);
     return touched;

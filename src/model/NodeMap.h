@@ -165,6 +165,7 @@ public:
     // Whether the node was not in the set before.
     bool Insert(const TTreeNode* node) { return nodes_.Insert(node, {}); }
     bool Erase(const TTreeNode* node) { return nodes_.Erase(node); }
+    bool Contains(const TTreeNode* node) const { return nodes_.Contains(node); }
     std::size_t Size() const { return nodes_.Size(); }
     // Calls `visit(node)` for every node, in no particular order.
     template <typename Visit>

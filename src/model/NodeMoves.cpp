@@ -140,10 +140,47 @@ void TObjectTree::FollowListOrder(TTreeNode* node, const std::unordered_set<cons
         SetItemCounter(static_cast<std::int32_t>(last + 1));
     for (std::size_t i = 0; i < drawn.size(); ++i) {
         if (drawn[i]->data_.Priority != priorities[i])
-            ChangeItem(drawn[i], [priority = static_cast<std::int32_t>(priorities[i])](TItemObject& item) {
-                item.Priority = priority;
-            });
+            ChangePriority(drawn[i], static_cast<std::int32_t>(priorities[i]));
     }
+}
+
+std::vector<std::int64_t> TObjectTree::RisingPriorities(const std::vector<TTreeNode*>& order)
+{
+    // Node i can keep its priority p when p >= i (room for the nodes below
+    // it), and nodes i < j both keep theirs when p_j - j >= p_i - i (room for
+    // those between): the kept ones are a longest run rising in (p - i, i).
+    const std::size_t count = order.size();
+    std::vector<std::size_t> keepable;
+    std::vector<std::size_t> keys;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::int64_t room = order[i]->data_.Priority - static_cast<std::int64_t>(i);
+        if (room >= 0) {
+            keepable.push_back(i);
+            keys.push_back(static_cast<std::size_t>(room) * count + i);
+        }
+    }
+    const std::vector<bool> inRun = LongestRisingRun(keys);
+    std::vector<bool> keeps(count, false);
+    for (std::size_t k = 0; k < keepable.size(); ++k)
+        keeps[keepable[k]] = inRun[k];
+    // The first node always has room below, so the run is not empty when the
+    // order is not; the others take the priority just above the node before.
+    std::vector<std::int64_t> priorities(count);
+    const auto firstKept = static_cast<std::size_t>(std::find(keeps.begin(), keeps.end(), true) - keeps.begin());
+    for (std::size_t i = 0; i < count; ++i) {
+        if (keeps[i])
+            priorities[i] = order[i]->data_.Priority;
+        else if (i < firstKept)
+            priorities[i] = order[firstKept]->data_.Priority - static_cast<std::int64_t>(firstKept - i);
+        else
+            priorities[i] = priorities[i - 1] + 1;
+    }
+    if (count > 0 && priorities.back() >= std::numeric_limits<std::int32_t>::max()) {
+        // No room above the top: the siblings are numbered from 0.
+        for (std::size_t i = 0; i < count; ++i)
+            priorities[i] = static_cast<std::int64_t>(i);
+    }
+    return priorities;
 }
 
 } // namespace qm

@@ -290,6 +290,15 @@ TItemObject& TObjectTree::EditRecord(TTreeNode* node)
     return node->data_;
 }
 
+void TObjectTree::ChangePriority(TTreeNode* node, std::int32_t priority)
+{
+    RecordPriority(node);
+    Touch();
+    for (TTreeObserver* observer : observers_)
+        observer->PriorityChanging(node);
+    node->data_.Priority = priority;
+}
+
 TTreeNode* TObjectTree::AddItem(TTreeNode* parent, std::string_view caption, TItemType itemType,
                                 std::optional<std::int32_t> id)
 {

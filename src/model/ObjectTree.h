@@ -47,6 +47,9 @@ public:
     // or redo putting a state back. The record may change more than once
     // before the next call.
     virtual void NodeChanging(TTreeNode* node) { (void)node; }
+    // Before the priority of `node` alone changes (a restack): the item is
+    // drawn the same, at another place in the drawing order.
+    virtual void PriorityChanging(TTreeNode* node) { NodeChanging(node); }
     // The whole contents were replaced (an opened document).
     virtual void TreeReset() {}
     // The document's canvas size or grid changed.
@@ -284,9 +287,10 @@ public:
     // Changes the drawing order of `nodes` among their drawn siblings (the
     // fixed nodes aside, which keep theirs): above
     // all of them, one place up, one place down, or below all of them (nodes
-    // of one parent keep their order among themselves). The siblings'
-    // priorities are renumbered, each one recorded; ItemCounter grows when
-    // the priorities need more room. The siblings' list, which the tree
+    // of one parent keep their order among themselves). The siblings take
+    // priorities that rise strictly in the new order, as few of them changed
+    // as it allows (RisingPriorities), each one recorded; ItemCounter grows
+    // when nodes go above the top. The siblings' list, which the tree
     // window shows and files keep, follows: they take the new drawing order
     // among the places they held in it, each node that has to move moved
     // once (the fixed nodes and siblings out of the priority range keep
@@ -312,6 +316,13 @@ private:
     void DestroyNode(TTreeNode* node);
     // The node's record for a change, its old state recorded first.
     TItemObject& EditRecord(TTreeNode* node);
+    // Changes the node's priority alone, recording only the old priority; its
+    // box for hit tests stays.
+    void ChangePriority(TTreeNode* node, std::int32_t priority);
+    // Priorities rising strictly along `order` (siblings in their new drawing
+    // order) that change as few of the ones they hold as the order allows.
+    // Those above the top may pass ItemCounter.
+    static std::vector<std::int64_t> RisingPriorities(const std::vector<TTreeNode*>& order);
 
     // Recording (EditSteps.cpp).
     bool Recording() const { return recording_ && !suspended_; }
@@ -319,6 +330,7 @@ private:
     void StepGrew(TEditStep& step, std::size_t bytes);
     void RecordLink(const TNodeLink& link);
     void RecordState(TTreeNode* node);
+    void RecordPriority(TTreeNode* node);
     void RecordItemCounter();
     void RecordCanvas();
     // Ends a step of changes made outside BeginStep, so the next change
@@ -328,6 +340,7 @@ private:
     std::vector<TTreeNode*> TakeStep(bool undo, std::size_t nodeLimit);
     // Applies the step's changes backwards (undo) or forwards (redo).
     void ApplyStep(TEditStep& step, bool undo);
+    void SwapPriority(TPriorityState& state);
     // Takes a linked node out of the tree, or links an unlinked one back.
     // A moved node goes back to the recorded place, which records the one it left.
     void ToggleLink(TNodeLink& link);

@@ -97,24 +97,17 @@ int TObjectTree::Restack(const std::vector<TTreeNode*>& nodes, TRestack where)
         // The fixed nodes keep their place and priority.
         std::vector<TTreeNode*> order = ChildrenInDrawingOrder(parent);
         std::erase_if(order, [this](const TTreeNode* node) { return IsFixedNode(node); });
-        // The priorities the siblings hold, rising strictly so that list order no longer decides.
-        std::vector<std::int64_t> priorities;
-        priorities.reserve(order.size());
-        for (const TTreeNode* node : order) {
-            const std::int64_t priority = PriorityOf(node);
-            priorities.push_back(priorities.empty() ? priority : std::max(priority, priorities.back() + 1));
-        }
-        if (priorities.empty() || priorities.back() >= std::numeric_limits<std::int32_t>::max())
-            continue; // no room left above the top priority
+        if (order.empty())
+            continue;
         Reorder(order, movedByParent[parent], where);
+        // Rising strictly, so that list order no longer decides.
+        const std::vector<std::int64_t> priorities = RisingPriorities(order);
         if (priorities.back() >= itemCounter_)
             SetItemCounter(static_cast<std::int32_t>(priorities.back() + 1));
         for (std::size_t i = 0; i < order.size(); ++i) {
             if (PriorityOf(order[i]) == priorities[i])
                 continue;
-            ChangeItem(order[i], [priority = static_cast<std::int32_t>(priorities[i])](TItemObject& item) {
-                item.Priority = priority;
-            });
+            ChangePriority(order[i], static_cast<std::int32_t>(priorities[i]));
             changed = true;
         }
         changed = ArrangeChildren(parent, order) || changed;

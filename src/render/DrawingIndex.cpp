@@ -150,6 +150,17 @@ void TDrawingIndex::NodeChanging(TTreeNode* node)
     changing_.Insert(node, TWalkPart(*node->Data()));
 }
 
+void TDrawingIndex::PriorityChanging(TTreeNode* node)
+{
+    // Its bounds stay: Update only enters it anew in the drawing order and
+    // redraws where it is.
+    if (HeldAside(node))
+        return;
+    if (!built_)
+        Build();
+    changing_.Insert(node, TWalkPart(*node->Data()));
+}
+
 void TDrawingIndex::MarkDirty(TTreeNode* node)
 {
     if (!built_)
@@ -256,11 +267,18 @@ void TDrawingIndex::Update()
         walkChanged = walkChanged || now != before;
         if (now.Priority != before.Priority) {
             ranksValid_ = false;
+            if (boxes_.BoundsOf(node))
+                NoteUndrawn(node);
             GatherSubtree(node, nullptr, moved);
         }
     });
-    for (const TTreeNode* node : moved)
+    for (const TTreeNode* node : moved) {
         boxes_.Reorder(node);
+        if (const std::optional<TRect> box = boxes_.BoundsOf(node))
+            AddDamage(*box);
+    }
+    if (!moved.empty())
+        boxes_.ForgetLastDrawn(); // the twin drawn last may be another
     changing_ = {};
     shapeChanged_ = false;
     otherPenModeLeft_ = false;
@@ -318,6 +336,11 @@ void TDrawingIndex::Enter(const TTreeNode* node, const TItemBounds& drawn)
         groups_.insert(node);
     else
         groups_.erase(node);
+    NoteUndrawn(node);
+}
+
+void TDrawingIndex::NoteUndrawn(const TTreeNode* node)
+{
     // The counter may be either side of the update under way.
     if (node->Data()->Priority >= std::min(itemCounter_, tree_.ItemCounter()))
         undrawn_.Insert(node);

@@ -105,6 +105,7 @@ private:
     void NodeMoving(TTreeNode* node, TTreeNode* newParent, TTreeNode* before) override;
     void NodeMoved(TTreeNode* node) override;
     void NodeChanging(TTreeNode* node) override;
+    void PriorityChanging(TTreeNode* node) override;
     // Damages and forgets what is kept of the node.
     void Forget(const TTreeNode* node);
     void TreeReset() override;
@@ -127,6 +128,8 @@ private:
     // Bounds the nodes again, adding old and new bounds to the damage.
     void Rebound(std::span<const TTreeNode* const> nodes);
     void Enter(const TTreeNode* node, const TItemBounds& drawn);
+    // Notes whether the entered node's priority lies past ItemCounter.
+    void NoteUndrawn(const TTreeNode* node);
     // Items whose priority lies in [low, high) appear or vanish with a new
     // ItemCounter, and their descendants with them. Only the nodes kept in
     // `undrawn_` are looked at when the counter grew, every node when it fell.

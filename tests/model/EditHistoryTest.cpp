@@ -193,7 +193,7 @@ TEST(EditHistoryTest, ARandomSequenceOfStepsUndoesAndRedoesExactly)
             for (int change = pick(3) + 1; change > 0; --change) {
                 TTreeNode* node = anyItem();
                 // Copies double a subtree at worst; past a few hundred nodes only shrink.
-                switch (d.tree.NodeCount() > 300 ? 2 + pick(5) : pick(7)) {
+                switch (d.tree.NodeCount() > 300 ? 2 + pick(6) : pick(8)) {
                 case 0: AddShape(d.tree, node, itRectangle, {{pick(99), pick(99)}, {pick(99), 5}}); break;
                 case 1:
                     if (TTreeNode* target = anyItem(); !target->IsWithin(node))
@@ -209,6 +209,7 @@ TEST(EditHistoryTest, ARandomSequenceOfStepsUndoesAndRedoesExactly)
                     else
                         d.tree.MoveNodes({node, anyItem()}, target, target->LastChild());
                     break;
+                case 6: d.tree.Restack({node, anyItem()}, static_cast<TObjectTree::TRestack>(pick(4))); break;
                 default: d.tree.SetCaption(node, "c" + std::to_string(round)); break;
                 }
             }
