@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace qm {
 
@@ -45,6 +46,8 @@ void TDrawingIndex::Reset()
     placeOfRank_ = {};
     otherPenModes_.clear();
     changing_ = {};
+    reordered_ = {};
+    movingAmongSiblings_ = nullptr;
     shapeChanged_ = false;
     otherPenModeLeft_ = false;
     built_ = false;
@@ -179,6 +182,14 @@ void TDrawingIndex::NodeMoving(TTreeNode* node, TTreeNode* newParent, TTreeNode*
 {
     if (!built_)
         Build();
+    if (newParent && newParent == node->Parent()) {
+        // Its place in the list alone: drawn the same, in the order of
+        // priorities that list order only breaks ties of.
+        reordered_.Insert(node);
+        shapeChanged_ = true;
+        movingAmongSiblings_ = node;
+        return;
+    }
     std::vector<const TTreeNode*> pending{node};
     while (!pending.empty()) {
         const TTreeNode* current = pending.back();
@@ -199,6 +210,8 @@ void TDrawingIndex::NodeMoving(TTreeNode* node, TTreeNode* newParent, TTreeNode*
 
 void TDrawingIndex::NodeMoved(TTreeNode* node)
 {
+    if (node == std::exchange(movingAmongSiblings_, nullptr))
+        return;
     MarkDirty(node);
 }
 
@@ -218,6 +231,7 @@ void TDrawingIndex::Forget(const TTreeNode* node)
     }
     otherPenModeLeft_ = otherPenModes_.erase(node) > 0 || otherPenModeLeft_;
     changing_.Erase(node);
+    reordered_.Erase(node);
     // The rest of the walk keeps its order; the last place passes up.
     if (node == lastRanked_)
         lastRanked_ = node->Parent();
@@ -261,25 +275,17 @@ void TDrawingIndex::Update()
     Rebound(changed);
     otherPenModes = otherPenModes || !otherPenModes_.empty();
     bool walkChanged = shapeChanged_;
-    std::vector<const TTreeNode*> moved; // in the walk, with their descendants
     changing_.ForEach([&](const TTreeNode* node, const TWalkPart& before) {
         const TWalkPart now(*node->Data());
         walkChanged = walkChanged || now != before;
         if (now.Priority != before.Priority) {
-            ranksValid_ = false;
             if (boxes_.BoundsOf(node))
                 NoteUndrawn(node);
-            GatherSubtree(node, nullptr, moved);
+            reordered_.Insert(node);
         }
     });
-    for (const TTreeNode* node : moved) {
-        boxes_.Reorder(node);
-        if (const std::optional<TRect> box = boxes_.BoundsOf(node))
-            AddDamage(*box);
-    }
-    if (!moved.empty())
-        boxes_.ForgetLastDrawn(); // the twin drawn last may be another
     changing_ = {};
+    Restack();
     shapeChanged_ = false;
     otherPenModeLeft_ = false;
     if (otherPenModes && walkChanged)
@@ -289,6 +295,29 @@ void TDrawingIndex::Update()
         boxes_.ForgetLastDrawn(); // the items drawn are those below the counter
         DamagePriorities(std::min(counter, itemCounter_), std::max(counter, itemCounter_), counter > itemCounter_);
         itemCounter_ = counter;
+    }
+}
+
+void TDrawingIndex::Restack()
+{
+    if (reordered_.Size() == 0)
+        return;
+    TNodeSet done;
+    TNodeMap<bool> inDrawing;
+    std::vector<const TTreeNode*> moved;
+    reordered_.ForEach([&](const TTreeNode* node) {
+        if (InDrawing(node, inDrawing))
+            GatherSubtree(node, &done, moved);
+    });
+    reordered_ = {};
+    if (moved.empty())
+        return;
+    ranksValid_ = false;
+    boxes_.ForgetLastDrawn(); // the twin drawn last may be another
+    for (const TTreeNode* node : moved) {
+        boxes_.Reorder(node);
+        if (const std::optional<TRect> box = boxes_.BoundsOf(node))
+            AddDamage(*box);
     }
 }
 

@@ -128,6 +128,9 @@ private:
     // Bounds the nodes again, adding old and new bounds to the damage.
     void Rebound(std::span<const TTreeNode* const> nodes);
     void Enter(const TTreeNode* node, const TItemBounds& drawn);
+    // Enters the reordered nodes anew in the drawing order and damages
+    // where they are drawn.
+    void Restack();
     // Notes whether the entered node's priority lies past ItemCounter.
     void NoteUndrawn(const TTreeNode* node);
     // Items whose priority lies in [low, high) appear or vanish with a new
@@ -218,6 +221,12 @@ private:
     };
     // Nodes changing, with that part of their record before the first change.
     TNodeMap<TWalkPart> changing_;
+    // Nodes drawn the same but perhaps at another place in the drawing order
+    // (a new priority, a move among their siblings), with their subtrees.
+    TNodeSet reordered_;
+    // The node NodeMoving let stay among its siblings, which NodeMoved then
+    // leaves alone.
+    const TTreeNode* movingAmongSiblings_ = nullptr;
     // Items joined or left the drawing since the last Update.
     bool shapeChanged_ = false;
     // An item whose pen does not copy left the drawing since.

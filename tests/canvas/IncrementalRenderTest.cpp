@@ -150,6 +150,10 @@ public:
                     // only once commands creating items have passed it.
                     if (Below(6) == 0)
                         item.Priority = tree.ItemCounter() + Below(4);
+                    // A tie, which list order breaks: a drop among siblings
+                    // and its undo then change the drawing order.
+                    else if (const TTreeNode* sibling = node->PrevSibling(); sibling && Below(5) == 0)
+                        item.Priority = sibling->Data()->Priority;
                 });
             });
             return "record";
@@ -523,6 +527,13 @@ TEST(IncrementalRender, APartReadFromTheTopFollowsRestackedItemsAndGroups)
     }
     tree.Restack({group}, TObjectTree::TRestack::ToBack);
     partInWholeOrder("a group to the back");
+    // Of two items of one priority, the later in the list is drawn later:
+    // a move in the list alone swaps them in the walk.
+    tree.ChangeItem(items[3], [&](TItemObject& item) { item.Priority = items[2]->Data()->Priority; });
+    while (!index.OrderSome(100)) {
+    }
+    tree.MoveNode(items[3], root, items[2]);
+    partInWholeOrder("tied items swapped in the list");
 }
 
 } // namespace
