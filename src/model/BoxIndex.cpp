@@ -162,6 +162,16 @@ void TBoxIndex::Reorder(const TTreeNode* node)
     Enter(*found, CellsOf(slot.box), nullptr);
 }
 
+void TBoxIndex::ReorderAll()
+{
+    // The entries ordered join the unordered ones, which a query takes as
+    // they come; ordering a cell again drops the stale ones among them.
+    for (auto& [key, cell] : cells_) {
+        cell.ordered = 0;
+        orderPending_ = orderPending_ || cell.NeedsOrder();
+    }
+}
+
 bool TBoxIndex::OrderSome(std::size_t entries, const TKeyOf& keyOf)
 {
     std::size_t read = 0;

@@ -56,6 +56,8 @@ public:
     using TVisitFromTop = std::function<bool(const TTreeNode*, const TRect&)>;
     // The node's key changed: its entries in ordered cells are out of place.
     void Reorder(const TTreeNode* node);
+    // Every node's key may have changed: no cell stays ordered.
+    void ReorderAll();
     // Puts in order the cells whose unordered entries have grown, reading
     // about `entries` entries; true once none is left to order. Nodes
     // without a key stay unordered.

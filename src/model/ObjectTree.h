@@ -317,7 +317,8 @@ private:
     // The node's record for a change, its old state recorded first.
     TItemObject& EditRecord(TTreeNode* node);
     // Changes the node's priority alone, recording only the old priority; its
-    // box for hit tests stays.
+    // box for hit tests stays. Both priorities lie below ItemCounter, so the
+    // node stays in the drawing walk (observers rely on it).
     void ChangePriority(TTreeNode* node, std::int32_t priority);
     // Priorities rising strictly along `order` (siblings in their new drawing
     // order) that change as few of the ones they hold as the order allows.

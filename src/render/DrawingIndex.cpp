@@ -47,6 +47,7 @@ void TDrawingIndex::Reset()
     otherPenModes_.clear();
     changing_ = {};
     reordered_ = {};
+    allReordered_ = false;
     movingAmongSiblings_ = nullptr;
     shapeChanged_ = false;
     otherPenModeLeft_ = false;
@@ -155,13 +156,28 @@ void TDrawingIndex::NodeChanging(TTreeNode* node)
 
 void TDrawingIndex::PriorityChanging(TTreeNode* node)
 {
-    // Its bounds stay: Update only enters it anew in the drawing order and
-    // redraws where it is.
+    // Its bounds stay, and so does whether it is drawn (ChangePriority keeps
+    // priorities below ItemCounter): Update only enters it anew in the
+    // drawing order and redraws where it is.
     if (HeldAside(node))
         return;
     if (!built_)
         Build();
-    changing_.Insert(node, TWalkPart(*node->Data()));
+    NoteReordered(node);
+}
+
+void TDrawingIndex::NoteReordered(const TTreeNode* node)
+{
+    // A restack of a million siblings: tracking each costs more than
+    // ordering every cell again.
+    shapeChanged_ = true;
+    if (allReordered_)
+        return;
+    reordered_.Insert(node);
+    if (reordered_.Size() > boxes_.Size() / 4 + 1024) {
+        allReordered_ = true;
+        reordered_ = {};
+    }
 }
 
 void TDrawingIndex::MarkDirty(TTreeNode* node)
@@ -185,8 +201,7 @@ void TDrawingIndex::NodeMoving(TTreeNode* node, TTreeNode* newParent, TTreeNode*
     if (newParent && newParent == node->Parent()) {
         // Its place in the list alone: drawn the same, in the order of
         // priorities that list order only breaks ties of.
-        reordered_.Insert(node);
-        shapeChanged_ = true;
+        NoteReordered(node);
         movingAmongSiblings_ = node;
         return;
     }
@@ -275,15 +290,17 @@ void TDrawingIndex::Update()
     Rebound(changed);
     otherPenModes = otherPenModes || !otherPenModes_.empty();
     bool walkChanged = shapeChanged_;
+    std::vector<const TTreeNode*> moved; // in the walk, with their descendants
     changing_.ForEach([&](const TTreeNode* node, const TWalkPart& before) {
         const TWalkPart now(*node->Data());
         walkChanged = walkChanged || now != before;
         if (now.Priority != before.Priority) {
-            if (boxes_.BoundsOf(node))
-                NoteUndrawn(node);
-            reordered_.Insert(node);
+            ranksValid_ = false;
+            GatherSubtree(node, nullptr, moved);
         }
     });
+    for (const TTreeNode* node : moved)
+        boxes_.Reorder(node);
     changing_ = {};
     Restack();
     shapeChanged_ = false;
@@ -300,6 +317,13 @@ void TDrawingIndex::Update()
 
 void TDrawingIndex::Restack()
 {
+    if (std::exchange(allReordered_, false)) {
+        ranksValid_ = false;
+        boxes_.ForgetLastDrawn();
+        boxes_.ReorderAll();
+        AddDamage({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX});
+        return;
+    }
     if (reordered_.Size() == 0)
         return;
     TNodeSet done;
@@ -365,11 +389,6 @@ void TDrawingIndex::Enter(const TTreeNode* node, const TItemBounds& drawn)
         groups_.insert(node);
     else
         groups_.erase(node);
-    NoteUndrawn(node);
-}
-
-void TDrawingIndex::NoteUndrawn(const TTreeNode* node)
-{
     // The counter may be either side of the update under way.
     if (node->Data()->Priority >= std::min(itemCounter_, tree_.ItemCounter()))
         undrawn_.Insert(node);

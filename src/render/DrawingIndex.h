@@ -128,11 +128,10 @@ private:
     // Bounds the nodes again, adding old and new bounds to the damage.
     void Rebound(std::span<const TTreeNode* const> nodes);
     void Enter(const TTreeNode* node, const TItemBounds& drawn);
+    void NoteReordered(const TTreeNode* node);
     // Enters the reordered nodes anew in the drawing order and damages
     // where they are drawn.
     void Restack();
-    // Notes whether the entered node's priority lies past ItemCounter.
-    void NoteUndrawn(const TTreeNode* node);
     // Items whose priority lies in [low, high) appear or vanish with a new
     // ItemCounter, and their descendants with them. Only the nodes kept in
     // `undrawn_` are looked at when the counter grew, every node when it fell.
@@ -222,8 +221,10 @@ private:
     // Nodes changing, with that part of their record before the first change.
     TNodeMap<TWalkPart> changing_;
     // Nodes drawn the same but perhaps at another place in the drawing order
-    // (a new priority, a move among their siblings), with their subtrees.
+    // (a new priority, a move among their siblings), with their subtrees;
+    // past a quarter of the boxes, every box is taken as reordered instead.
     TNodeSet reordered_;
+    bool allReordered_ = false;
     // The node NodeMoving let stay among its siblings, which NodeMoved then
     // leaves alone.
     const TTreeNode* movingAmongSiblings_ = nullptr;

@@ -56,6 +56,9 @@ public:
     using TStackKeyOf = std::function<std::optional<std::uint64_t>(const TTwinStack&)>;
     // The item's key changed.
     void Reorder(const TTreeNode* node) { boxes_.Reorder(node); }
+    void ReorderAll() { boxes_.ReorderAll(); }
+    // Boxes entered, a stack of twins counting once.
+    std::size_t Size() const { return boxes_.Size(); }
     // See TBoxIndex; stacks stay unordered, keyed when asked for.
     bool OrderSome(std::size_t entries, const TKeyOf& keyOf) { return boxes_.OrderSome(entries, StacksLeftOut(keyOf)); }
     bool OrderPending() const { return boxes_.OrderPending(); }

@@ -399,6 +399,22 @@ TEST(IncrementalRender, AWholeRenderOfManyItemsIsThatOfEveryItem)
         EXPECT_EQ(Difference(BitmapImage(drawing.canvas.Surface().Bitmap()), FullRender(drawing)), "")
             << "dragged at " << x << ", " << y;
     }
+    // A tenth sent to the back gives every item a new priority: no cell
+    // stays in order, and the next drag orders the cells it reads.
+    for (TTreeNode* node = drawing.tree.ObjectRoot()->FirstChild(); node; node = node->NextSibling()) {
+        if (!drawing.tree.IsFixedNode(node) && below(10) == 0)
+            drawing.canvas.ToggleSelection(node);
+    }
+    drawing.commands.RestackSelection(TObjectTree::TRestack::ToBack);
+    drawing.canvas.ClearSelection();
+    drawing.Press(120, 140);
+    drawing.Drag(150, 150);
+    drawing.Release(150, 150);
+    drawing.canvas.Repaint();
+    EXPECT_EQ(Difference(BitmapImage(drawing.canvas.Surface().Bitmap()), FullRender(drawing)), "") << "restacked";
+    drawing.commands.Undo();
+    drawing.commands.Undo();
+    EXPECT_EQ(Difference(BitmapImage(drawing.canvas.Surface().Bitmap()), FullRender(drawing)), "") << "restack undone";
 }
 
 // A part leaves out the items nothing of which shows there: under a solid
