@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <unordered_map>
 
 namespace qm {
 
@@ -93,14 +92,15 @@ int TObjectTree::MoveNodes(const std::vector<TTreeNode*>& nodes, TTreeNode* newP
 
 bool TObjectTree::ArrangeChildren(TTreeNode* node, const std::vector<TTreeNode*>& order)
 {
-    std::unordered_map<const TTreeNode*, std::size_t> listPlace;
+    TNodeMap<std::size_t> listPlace;
+    listPlace.Reserve(static_cast<std::size_t>(node->childCount_));
     std::size_t place = 0;
     for (const TTreeNode* child = node->firstChild_; child; child = child->next_)
-        listPlace.emplace(child, place++);
+        listPlace.Set(child, place++);
     std::vector<std::size_t> places;
     places.reserve(order.size());
     for (const TTreeNode* child : order)
-        places.push_back(listPlace.at(child));
+        places.push_back(*listPlace.Find(child));
     // Nodes already in order among themselves stay; each other one goes
     // just before its successor in `order`, from the last one back, so that
     // successor already stands where it belongs.

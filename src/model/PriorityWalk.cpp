@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <limits>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace qm {
 
@@ -50,10 +49,9 @@ std::vector<TTreeNode*> ChildrenWithPriorityBelow(const TTreeNode* node, std::in
 
 // `order` (one parent's children in drawing order) with the nodes in `moved`
 // put where `where` says.
-void Reorder(std::vector<TTreeNode*>& order, const std::unordered_set<const TTreeNode*>& moved,
-             TObjectTree::TRestack where)
+void Reorder(std::vector<TTreeNode*>& order, const TNodeSet& moved, TObjectTree::TRestack where)
 {
-    auto isMoved = [&moved](const TTreeNode* node) { return moved.contains(node); };
+    auto isMoved = [&moved](const TTreeNode* node) { return moved.Contains(node); };
     switch (where) {
     case TObjectTree::TRestack::ToFront:
         std::stable_partition(order.begin(), order.end(), [&](const TTreeNode* node) { return !isMoved(node); });
@@ -83,14 +81,14 @@ int TObjectTree::Restack(const std::vector<TTreeNode*>& nodes, TRestack where)
 {
     // The moved nodes by parent, parents in the order they first appear.
     std::vector<TTreeNode*> parents;
-    std::unordered_map<const TTreeNode*, std::unordered_set<const TTreeNode*>> movedByParent;
+    std::unordered_map<const TTreeNode*, TNodeSet> movedByParent;
     for (TTreeNode* node : nodes) {
         if (!node || IsFixedNode(node))
             continue;
         auto [entry, added] = movedByParent.try_emplace(node->Parent());
         if (added)
             parents.push_back(node->Parent());
-        entry->second.insert(node);
+        entry->second.Insert(node);
     }
     bool changed = false;
     for (TTreeNode* parent : parents) {
