@@ -31,17 +31,17 @@ void TMarkLayer::SetUpInvertingPen(TCanvas& canvas, std::int32_t penWidth)
 void TMarkLayer::AddRectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
                               std::int32_t penWidth)
 {
-    Writable().Shapes.push_back({TKind::Rectangle, penWidth, {left, top}, {right, bottom}});
+    Add({TKind::Rectangle, penWidth, {left, top}, {right, bottom}});
 }
 
 void TMarkLayer::AddHandle(std::int32_t cx, std::int32_t cy, std::int32_t half)
 {
-    Writable().Shapes.push_back({TKind::Handle, 1, {cx, cy}, {}, half});
+    Add({TKind::Handle, 1, {cx, cy}, {}, half});
 }
 
 void TMarkLayer::AddCircle(std::int32_t cx, std::int32_t cy, std::int32_t radius, std::int32_t penWidth)
 {
-    Writable().Shapes.push_back({TKind::Circle, penWidth, {cx, cy}, {}, radius});
+    Add({TKind::Circle, penWidth, {cx, cy}, {}, radius});
 }
 
 void TMarkLayer::AddPolyline(const std::vector<TCanvasPoint>& points)
@@ -59,7 +59,14 @@ void TMarkLayer::AddPath(TKind kind, const std::vector<TCanvasPoint>& points)
     TShapes& shapes = Writable();
     const TCanvasPoint place{static_cast<std::int32_t>(shapes.Points.size()), static_cast<std::int32_t>(points.size())};
     shapes.Points.insert(shapes.Points.end(), points.begin(), points.end());
-    shapes.Shapes.push_back({kind, 1, place, {}});
+    Add({kind, 1, place, {}});
+}
+
+void TMarkLayer::Add(const TShape& shape)
+{
+    TShapes& shapes = Writable();
+    shapes.Shapes.push_back(shape);
+    shapes.Extent = shapes.Extent.United(ExtentOf(shapes, shape));
 }
 
 void TMarkLayer::DrawShape(TCanvas& canvas, const TShapes& shapes, const TShape& shape, double scale)
@@ -146,17 +153,9 @@ TRect TMarkLayer::ExtentOf(const TShapes& shapes, const TShape& shape)
     return {clamp(left - margin), clamp(top - margin), clamp(right + margin), clamp(bottom + margin)};
 }
 
-TRect TMarkLayer::ExtentOfAll(const TShapes& shapes)
-{
-    TRect extent{0, 0, -1, -1};
-    for (const TShape& shape : shapes.Shapes)
-        extent = extent.United(ExtentOf(shapes, shape));
-    return extent;
-}
-
 TRect TMarkLayer::Extent() const
 {
-    return shapes_ ? ExtentOfAll(*shapes_) : TRect{0, 0, -1, -1};
+    return shapes_ ? shapes_->Extent : TRect{0, 0, -1, -1};
 }
 
 TMarkLayer::TShapes& TMarkLayer::Writable()
@@ -199,7 +198,7 @@ TRect TMarkOverlay::Extent() const
 {
     TRect extent{0, 0, -1, -1};
     for (const auto& layer : layers_)
-        extent = extent.United(TMarkLayer::ExtentOfAll(*layer));
+        extent = extent.United(layer->Extent);
     return extent;
 }
 

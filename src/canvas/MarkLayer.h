@@ -65,6 +65,9 @@ private:
     struct TShapes {
         std::vector<TShape> Shapes;
         std::vector<TCanvasPoint> Points; // of the paths, one after another
+        // Of all the shapes, kept as they come: a large selection's marks
+        // are asked for it at every redraw.
+        TRect Extent{0, 0, -1, -1};
 
         std::span<const TCanvasPoint> PathOf(const TShape& shape) const
         {
@@ -77,10 +80,11 @@ private:
     static void DrawShape(TCanvas& canvas, const TShapes& shapes, const TShape& shape, double scale);
     static void DrawAll(TCanvas& canvas, const TShapes& shapes, double scale);
     static TRect ExtentOf(const TShapes& shapes, const TShape& shape);
-    static TRect ExtentOfAll(const TShapes& shapes);
 
     // The shapes to add to: the layer's own, not the ones an overlay shares.
     TShapes& Writable();
+    // Adds the shape, its path already among the points.
+    void Add(const TShape& shape);
     void AddPath(TKind kind, const std::vector<TCanvasPoint>& points);
 
     // Shared with the overlay while shown, so that a large selection's marks
