@@ -341,8 +341,9 @@ TEST(ObjectTree, RestackMovesNodesAmongTheirSiblingsAsOneStep)
             EXPECT_EQ(tree.ItemCounter() > counter, restack.Grows && !ties);
             if (!ties) {
                 // Renumbering all five would do; here two new priorities suffice.
-                const auto changed = std::ranges::count_if(
-                    nodes, [&](const auto& entry) { return entry.second->Data()->Priority != priorities[entry.first]; });
+                const auto changed = std::ranges::count_if(nodes, [&](const auto& entry) {
+                    return entry.second->Data()->Priority != priorities[entry.first];
+                });
                 EXPECT_EQ(changed, 2);
             }
             EXPECT_EQ(tree.History().DoneCount(), steps + 1);
