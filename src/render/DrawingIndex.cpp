@@ -277,13 +277,7 @@ void TDrawingIndex::Update()
     if (!built_)
         Build();
     bool otherPenModes = !otherPenModes_.empty() || otherPenModeLeft_;
-    TNodeSet done;
-    TNodeMap<bool> inDrawing;
-    std::vector<const TTreeNode*> changed;
-    dirty_.ForEach([&](const TTreeNode* node) {
-        if (InDrawing(node, inDrawing))
-            GatherSubtree(node, &done, changed);
-    });
+    const std::vector<const TTreeNode*> changed = SubtreesInDrawing(dirty_);
     // A fresh table: one grown for a large edit would cost its whole
     // length at every clear.
     dirty_ = {};
@@ -326,13 +320,7 @@ void TDrawingIndex::Restack()
     }
     if (reordered_.Size() == 0)
         return;
-    TNodeSet done;
-    TNodeMap<bool> inDrawing;
-    std::vector<const TTreeNode*> moved;
-    reordered_.ForEach([&](const TTreeNode* node) {
-        if (InDrawing(node, inDrawing))
-            GatherSubtree(node, &done, moved);
-    });
+    const std::vector<const TTreeNode*> moved = SubtreesInDrawing(reordered_);
     reordered_ = {};
     if (moved.empty())
         return;
@@ -343,6 +331,18 @@ void TDrawingIndex::Restack()
         if (const std::optional<TRect> box = boxes_.BoundsOf(node))
             AddDamage(*box);
     }
+}
+
+std::vector<const TTreeNode*> TDrawingIndex::SubtreesInDrawing(const TNodeSet& nodes) const
+{
+    TNodeSet done;
+    TNodeMap<bool> inDrawing;
+    std::vector<const TTreeNode*> subtrees;
+    nodes.ForEach([&](const TTreeNode* node) {
+        if (InDrawing(node, inDrawing))
+            GatherSubtree(node, &done, subtrees);
+    });
+    return subtrees;
 }
 
 void TDrawingIndex::GatherSubtree(const TTreeNode* node, TNodeSet* done, std::vector<const TTreeNode*>& nodes) const

@@ -125,6 +125,8 @@ private:
     // Adds `node` and its descendants (not the trash and Temp) to `nodes`;
     // `done`, when given, keeps a node from being added twice.
     void GatherSubtree(const TTreeNode* node, TNodeSet* done, std::vector<const TTreeNode*>& nodes) const;
+    // The nodes in the drawing among `nodes`, each with its subtree, once each.
+    std::vector<const TTreeNode*> SubtreesInDrawing(const TNodeSet& nodes) const;
     // Bounds the nodes again, adding old and new bounds to the damage.
     void Rebound(std::span<const TTreeNode* const> nodes);
     void Enter(const TTreeNode* node, const TItemBounds& drawn);
