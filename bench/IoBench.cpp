@@ -4,6 +4,7 @@
 // ids looked up by scanning the tree) as a baseline; and how fast corrupt
 // counts are refused.
 #include "../tests/io/IoTestSupport.h"
+#include "HeapBytes.h"
 #include "io/DocumentReader.h"
 #include "io/DocumentWriter.h"
 #include "io/FileError.h"
@@ -19,10 +20,10 @@
 #include <array>
 #include <chrono>
 
-#include <malloc.h>
-
 namespace qm {
 namespace {
+
+using bench::HeapBytes;
 
 constexpr TCanvasGeometry kCanvas{1024, 768, 16};
 
@@ -120,11 +121,11 @@ void BM_OpenDocument(benchmark::State& state)
     WriteDocument(path, *MakeDrawing(items), kCanvas);
     double treeBytes = 0;
     for (auto _ : state) {
-        const std::size_t before = mallinfo2().uordblks;
+        const std::size_t before = HeapBytes();
         TDocument document = ReadDocument(path);
         benchmark::DoNotOptimize(document.Tree->NodeCount());
         state.PauseTiming(); // freeing the tree is not part of opening it
-        treeBytes = static_cast<double>(mallinfo2().uordblks - before);
+        treeBytes = static_cast<double>(HeapBytes() - before);
         document.Tree.reset();
         state.ResumeTiming();
     }

@@ -1,13 +1,15 @@
 // Speed of the object tree on large drawings: item creation (ids and
 // priorities), the priority walk, and the hit test.
+#include "HeapBytes.h"
+
 #include "model/ObjectTree.h"
 
 #include <benchmark/benchmark.h>
 
-#include <malloc.h>
-
 namespace qm {
 namespace {
+
+using bench::HeapBytes;
 
 void FillFlat(TObjectTree& tree, int items)
 {
@@ -52,14 +54,14 @@ void BM_MemoryPerItem(benchmark::State& state)
     const auto items = static_cast<int>(state.range(0));
     double bytesPerItem = 0;
     for (auto _ : state) {
-        const std::size_t before = mallinfo2().uordblks;
+        const std::size_t before = HeapBytes();
         TObjectTree tree;
         for (int i = 0; i < items; ++i) {
             TTreeNode* node = tree.AddItem(tree.ObjectRoot(), "item", itRectangle);
             for (int corner = 0; corner < 4; ++corner)
                 tree.AddPoint(corner * 10, corner % 2 * 10, node);
         }
-        bytesPerItem = static_cast<double>(mallinfo2().uordblks - before) / items;
+        bytesPerItem = static_cast<double>(HeapBytes() - before) / items;
     }
     state.counters["bytes_per_item"] = bytesPerItem;
 }

@@ -1,5 +1,7 @@
 #include "ObjectTree.h"
 
+#include "NodePool.h"
+
 #include "platform/ShiftJis.h"
 
 #include <algorithm>
@@ -51,6 +53,32 @@ bool PrecedesInTreeOrder(const TTreeNode* a, const TTreeNode* b, const TTreeNode
 } // namespace
 
 // --- TTreeNode --------------------------------------------------------------
+
+namespace {
+
+TNodePool& NodePool()
+{
+    // Never destroyed: a tree held by a static may be freed after it.
+    static TNodePool& pool = *new TNodePool(sizeof(TTreeNode));
+    return pool;
+}
+
+} // namespace
+
+void* TTreeNode::operator new(std::size_t /*bytes: always sizeof(TTreeNode), the class being final*/)
+{
+    return NodePool().Take();
+}
+
+void TTreeNode::operator delete(void* node)
+{
+    NodePool().Give(node);
+}
+
+std::size_t TTreeNode::PooledBytes()
+{
+    return NodePool().BytesTaken();
+}
 
 TTreeNode* TTreeNode::Parent() const
 {

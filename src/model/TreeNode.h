@@ -2,6 +2,7 @@
 
 #include "ItemObject.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -10,10 +11,15 @@ namespace qm {
 // One node of the object tree: a caption and the item record it owns. Children
 // form a doubly linked list, so a node leaves its parent in constant time.
 // Nodes are created and destroyed only by TObjectTree.
-class TTreeNode {
+class TTreeNode final {
 public:
     TTreeNode(const TTreeNode&) = delete;
     TTreeNode& operator=(const TTreeNode&) = delete;
+    // From a pool of huge pages shared by every tree (NodePool.h).
+    static void* operator new(std::size_t bytes);
+    static void operator delete(void* node);
+    // Bytes of every tree's nodes alive now, which the heap does not count.
+    static std::size_t PooledBytes();
 
     // The caption (CP932), the text the node was created with or renamed to.
     const std::string& Text() const { return text_; }

@@ -1,0 +1,188 @@
+#include "NodePool.h"
+
+#include <sys/mman.h>
+
+#include <cstdint>
+#include <new>
+
+#if __has_include(<valgrind/valgrind.h>)
+#include <valgrind/valgrind.h>
+#define QM_RUNNING_ON_VALGRIND() (RUNNING_ON_VALGRIND != 0)
+#else
+#define QM_RUNNING_ON_VALGRIND() false
+#endif
+
+#if defined(__SANITIZE_ADDRESS__)
+#define QM_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QM_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+namespace qm {
+
+namespace {
+
+constexpr std::size_t kBlockBytes = std::size_t{2} << 20; // one huge page
+constexpr std::size_t kSlotAlign = alignof(std::max_align_t);
+
+constexpr std::size_t RoundUp(std::size_t bytes, std::size_t step)
+{
+    return (bytes + step - 1) / step * step;
+}
+
+bool CheckerWatchesTheHeap()
+{
+#ifdef QM_ADDRESS_SANITIZER
+    return true;
+#else
+    return QM_RUNNING_ON_VALGRIND();
+#endif
+}
+
+// A block aligned to its size, so that a slot finds its block by masking.
+void* MapAlignedBlock()
+{
+    void* mapped = mmap(nullptr, 2 * kBlockBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED)
+        return nullptr;
+    const auto start = reinterpret_cast<std::uintptr_t>(mapped);
+    const std::uintptr_t aligned = RoundUp(start, kBlockBytes);
+    if (aligned > start)
+        munmap(mapped, aligned - start);
+    munmap(reinterpret_cast<void*>(aligned + kBlockBytes), start + kBlockBytes - aligned);
+    // Only advice: without huge pages the block still works, page by page.
+    madvise(reinterpret_cast<void*>(aligned), kBlockBytes, MADV_HUGEPAGE);
+    return reinterpret_cast<void*>(aligned);
+}
+
+} // namespace
+
+struct TNodePool::TBlock {
+    TBlock* prev = nullptr; // in the open or the full list
+    TBlock* next = nullptr;
+    void* freeSlots = nullptr; // given back; each holds the next
+    std::size_t untouched = RoundUp(sizeof(TBlock), kSlotAlign); // offset of the first slot never taken
+    std::size_t taken = 0;
+
+    static TBlock* Of(void* slot)
+    {
+        return reinterpret_cast<TBlock*>(reinterpret_cast<std::uintptr_t>(slot) & ~(kBlockBytes - 1));
+    }
+};
+
+TNodePool::TNodePool(std::size_t slotBytes)
+    : slotBytes_(RoundUp(slotBytes, kSlotAlign)),
+      slotsPerBlock_((kBlockBytes - RoundUp(sizeof(TBlock), kSlotAlign)) / slotBytes_),
+      fromHeap_(CheckerWatchesTheHeap())
+{
+}
+
+TNodePool::~TNodePool()
+{
+    for (TBlock* list : {open_, full_}) {
+        while (TBlock* block = list) {
+            list = block->next;
+            munmap(block, kBlockBytes);
+        }
+    }
+}
+
+std::size_t TNodePool::BlockCount() const
+{
+    const std::lock_guard lock(mutex_);
+    return blockCount_;
+}
+
+std::size_t TNodePool::BytesTaken() const
+{
+    const std::lock_guard lock(mutex_);
+    return slotsTaken_ * slotBytes_;
+}
+
+TNodePool::TBlock* TNodePool::NewBlock()
+{
+    void* memory = MapAlignedBlock();
+    if (!memory)
+        throw std::bad_alloc();
+    ++blockCount_;
+    auto* block = new (memory) TBlock;
+    Open(block);
+    return block;
+}
+
+// Moves `block` from the full list (or from nowhere) to the front of the open one.
+void TNodePool::Open(TBlock* block)
+{
+    if (block->prev)
+        block->prev->next = block->next;
+    else if (full_ == block)
+        full_ = block->next;
+    if (block->next)
+        block->next->prev = block->prev;
+    block->prev = nullptr;
+    block->next = open_;
+    if (open_)
+        open_->prev = block;
+    open_ = block;
+}
+
+// Moves the first open block to the full list.
+void TNodePool::Close(TBlock* block)
+{
+    open_ = block->next;
+    if (open_)
+        open_->prev = nullptr;
+    block->next = full_;
+    if (full_)
+        full_->prev = block;
+    full_ = block;
+}
+
+void* TNodePool::Take()
+{
+    if (fromHeap_)
+        return ::operator new(slotBytes_);
+    const std::lock_guard lock(mutex_);
+    TBlock* block = open_ ? open_ : NewBlock();
+    void* slot = block->freeSlots;
+    if (slot) {
+        block->freeSlots = *static_cast<void**>(slot);
+    } else {
+        slot = reinterpret_cast<char*>(block) + block->untouched;
+        block->untouched += slotBytes_;
+    }
+    ++slotsTaken_;
+    if (++block->taken == slotsPerBlock_)
+        Close(block);
+    return slot;
+}
+
+void TNodePool::Give(void* slot)
+{
+    if (fromHeap_) {
+        ::operator delete(slot);
+        return;
+    }
+    const std::lock_guard lock(mutex_);
+    TBlock* block = TBlock::Of(slot);
+    --slotsTaken_;
+    if (block->taken-- == slotsPerBlock_)
+        Open(block);
+    *static_cast<void**>(slot) = block->freeSlots;
+    block->freeSlots = slot;
+    if (block->taken > 0 || (open_ == block && !block->next))
+        return;
+    // Empty, and another block has room: this one goes back.
+    if (block->prev)
+        block->prev->next = block->next;
+    else
+        open_ = block->next;
+    if (block->next)
+        block->next->prev = block->prev;
+    --blockCount_;
+    munmap(block, kBlockBytes);
+}
+
+} // namespace qm
