@@ -45,8 +45,9 @@ TEST(NodePool, SlotsStayApartAreReusedAndEmptyBlocksGoBack)
     ExpectIntact(slots);
     // Under a memory checker the slots come from the heap and no block is held.
     const bool pooled = pool.BlockCount() > 0;
-    if (pooled)
+    if (pooled) {
         EXPECT_EQ(pool.BlockCount(), 3u);
+    }
     EXPECT_EQ(pool.BytesTaken(), pooled ? 5000 * 1008u : 0u);
 
     // Give back most of them in random order, then take as many again: the
@@ -58,8 +59,9 @@ TEST(NodePool, SlotsStayApartAreReusedAndEmptyBlocksGoBack)
     ExpectIntact(slots);
     Take(pool, slots, 4000, 100);
     ExpectIntact(slots);
-    if (pooled)
+    if (pooled) {
         EXPECT_EQ(pool.BlockCount(), 3u);
+    }
 
     // All back: one block is kept for the next slot, the others are released.
     for (const TSlot& slot : slots)
