@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/HugePages.h"
 #include "model/ItemObject.h"
 #include "platform/Canvas.h"
 
@@ -63,8 +64,8 @@ private:
         friend bool operator==(const TShape&, const TShape&) = default;
     };
     struct TShapes {
-        std::vector<TShape> Shapes;
-        std::vector<TCanvasPoint> Points; // of the paths, one after another
+        std::vector<TShape, THugePageAllocator<TShape>> Shapes;
+        std::vector<TCanvasPoint, THugePageAllocator<TCanvasPoint>> Points; // of the paths, one after another
         // Of all the shapes, kept as they come: a large selection's marks
         // are asked for it at every redraw.
         TRect Extent{0, 0, -1, -1};

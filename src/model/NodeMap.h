@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HugePages.h"
+
 #include <algorithm>
 #include <atomic>
 #include <bit>
@@ -143,7 +145,7 @@ private:
     }
     void Rehash(std::size_t size)
     {
-        std::vector<TEntry> old(size);
+        std::vector<TEntry, THugePageAllocator<TEntry>> old(size);
         old.swap(entries_);
         shift_ = 64 - std::countr_zero(size);
         for (const TEntry& entry : old) {
@@ -152,7 +154,7 @@ private:
         }
     }
 
-    std::vector<TEntry> entries_; // a power of two long, or empty
+    std::vector<TEntry, THugePageAllocator<TEntry>> entries_; // a power of two long, or empty
     std::size_t count_ = 0;
     int shift_ = 64;
     std::uint64_t salt_ = NextNodeMapSalt();

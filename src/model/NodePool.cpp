@@ -1,60 +1,20 @@
 #include "NodePool.h"
 
-#include <sys/mman.h>
+#include "HugePages.h"
 
 #include <cstdint>
 #include <new>
-
-#if __has_include(<valgrind/valgrind.h>)
-#include <valgrind/valgrind.h>
-#define QM_RUNNING_ON_VALGRIND() (RUNNING_ON_VALGRIND != 0)
-#else
-#define QM_RUNNING_ON_VALGRIND() false
-#endif
-
-#if defined(__SANITIZE_ADDRESS__)
-#define QM_ADDRESS_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QM_ADDRESS_SANITIZER 1
-#endif
-#endif
 
 namespace qm {
 
 namespace {
 
-constexpr std::size_t kBlockBytes = std::size_t{2} << 20; // one huge page
+constexpr std::size_t kBlockBytes = kHugePageBytes;
 constexpr std::size_t kSlotAlign = alignof(std::max_align_t);
 
 constexpr std::size_t RoundUp(std::size_t bytes, std::size_t step)
 {
     return (bytes + step - 1) / step * step;
-}
-
-bool CheckerWatchesTheHeap()
-{
-#ifdef QM_ADDRESS_SANITIZER
-    return true;
-#else
-    return QM_RUNNING_ON_VALGRIND();
-#endif
-}
-
-// A block aligned to its size, so that a slot finds its block by masking.
-void* MapAlignedBlock()
-{
-    void* mapped = mmap(nullptr, 2 * kBlockBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapped == MAP_FAILED)
-        return nullptr;
-    const auto start = reinterpret_cast<std::uintptr_t>(mapped);
-    const std::uintptr_t aligned = RoundUp(start, kBlockBytes);
-    if (aligned > start)
-        munmap(mapped, aligned - start);
-    munmap(reinterpret_cast<void*>(aligned + kBlockBytes), start + kBlockBytes - aligned);
-    // Only advice: without huge pages the block still works, page by page.
-    madvise(reinterpret_cast<void*>(aligned), kBlockBytes, MADV_HUGEPAGE);
-    return reinterpret_cast<void*>(aligned);
 }
 
 } // namespace
@@ -75,7 +35,7 @@ struct TNodePool::TBlock {
 TNodePool::TNodePool(std::size_t slotBytes)
     : slotBytes_(RoundUp(slotBytes, kSlotAlign)),
       slotsPerBlock_((kBlockBytes - RoundUp(sizeof(TBlock), kSlotAlign)) / slotBytes_),
-      fromHeap_(CheckerWatchesTheHeap())
+      fromHeap_(MemoryCheckerWatches())
 {
 }
 
@@ -84,7 +44,7 @@ TNodePool::~TNodePool()
     for (TBlock* list : {open_, full_}) {
         while (TBlock* block = list) {
             list = block->next;
-            munmap(block, kBlockBytes);
+            UnmapHugePages(block, kBlockBytes);
         }
     }
 }
@@ -103,7 +63,7 @@ std::size_t TNodePool::BytesTaken() const
 
 TNodePool::TBlock* TNodePool::NewBlock()
 {
-    void* memory = MapAlignedBlock();
+    void* memory = MapHugePages(kBlockBytes);
     if (!memory)
         throw std::bad_alloc();
     ++blockCount_;
@@ -182,7 +142,7 @@ void TNodePool::Give(void* slot)
     if (block->next)
         block->next->prev = block->prev;
     --blockCount_;
-    munmap(block, kBlockBytes);
+    UnmapHugePages(block, kBlockBytes);
 }
 
 } // namespace qm

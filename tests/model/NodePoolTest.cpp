@@ -1,3 +1,4 @@
+#include "model/HugePages.h"
 #include "model/NodePool.h"
 
 #include <gtest/gtest.h>
@@ -92,6 +93,22 @@ TEST(NodePool, TwoThreadsTakeAndGiveAtOnce)
         for (const TSlot& slot : slots)
             pool.Give(slot.bytes);
     }
+}
+
+// A vector grown past a huge page moves into huge pages and keeps its
+// values; one shrunk below it goes back to the heap.
+TEST(HugePages, AGrowingBufferKeepsItsValuesAcrossTheSwitch)
+{
+    std::vector<std::uint32_t, THugePageAllocator<std::uint32_t>> values;
+    for (std::uint32_t k = 0; k < 3 * kHugePageBytes / sizeof(std::uint32_t); ++k)
+        values.push_back(k * 2654435761u);
+    if (!MemoryCheckerWatches()) {
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(values.data()) % kHugePageBytes, 0u);
+    }
+    values.resize(1000);
+    values.shrink_to_fit();
+    for (std::uint32_t k = 0; k < values.size(); ++k)
+        ASSERT_EQ(values[k], k * 2654435761u);
 }
 
 } // namespace
