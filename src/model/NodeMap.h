@@ -145,7 +145,7 @@ private:
     }
     void Rehash(std::size_t size)
     {
-        std::vector<TEntry, THugePageAllocator<TEntry>> old(size);
+        decltype(entries_) old(size);
         old.swap(entries_);
         shift_ = 64 - std::countr_zero(size);
         for (const TEntry& entry : old) {

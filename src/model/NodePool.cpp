@@ -68,36 +68,24 @@ TNodePool::TBlock* TNodePool::NewBlock()
         throw std::bad_alloc();
     ++blockCount_;
     auto* block = new (memory) TBlock;
-    Open(block);
+    PushFront(block, open_);
     return block;
 }
 
-// Moves `block` from the full list (or from nowhere) to the front of the open one.
-void TNodePool::Open(TBlock* block)
+void TNodePool::Unlink(TBlock* block, TBlock*& list)
 {
-    if (block->prev)
-        block->prev->next = block->next;
-    else if (full_ == block)
-        full_ = block->next;
+    (block->prev ? block->prev->next : list) = block->next;
     if (block->next)
         block->next->prev = block->prev;
-    block->prev = nullptr;
-    block->next = open_;
-    if (open_)
-        open_->prev = block;
-    open_ = block;
+    block->prev = block->next = nullptr;
 }
 
-// Moves the first open block to the full list.
-void TNodePool::Close(TBlock* block)
+void TNodePool::PushFront(TBlock* block, TBlock*& list)
 {
-    open_ = block->next;
-    if (open_)
-        open_->prev = nullptr;
-    block->next = full_;
-    if (full_)
-        full_->prev = block;
-    full_ = block;
+    block->next = list;
+    if (list)
+        list->prev = block;
+    list = block;
 }
 
 void* TNodePool::Take()
@@ -114,8 +102,10 @@ void* TNodePool::Take()
         block->untouched += slotBytes_;
     }
     ++slotsTaken_;
-    if (++block->taken == slotsPerBlock_)
-        Close(block);
+    if (++block->taken == slotsPerBlock_) {
+        Unlink(block, open_);
+        PushFront(block, full_);
+    }
     return slot;
 }
 
@@ -128,19 +118,16 @@ void TNodePool::Give(void* slot)
     const std::lock_guard lock(mutex_);
     TBlock* block = TBlock::Of(slot);
     --slotsTaken_;
-    if (block->taken-- == slotsPerBlock_)
-        Open(block);
+    if (block->taken-- == slotsPerBlock_) {
+        Unlink(block, full_);
+        PushFront(block, open_);
+    }
     *static_cast<void**>(slot) = block->freeSlots;
     block->freeSlots = slot;
     if (block->taken > 0 || (open_ == block && !block->next))
         return;
     // Empty, and another block has room: this one goes back.
-    if (block->prev)
-        block->prev->next = block->next;
-    else
-        open_ = block->next;
-    if (block->next)
-        block->next->prev = block->prev;
+    Unlink(block, open_);
     --blockCount_;
     UnmapHugePages(block, kBlockBytes);
 }

@@ -34,8 +34,9 @@ private:
     struct TBlock;
 
     TBlock* NewBlock();
-    void Open(TBlock* block);
-    void Close(TBlock* block);
+    // A block is in the open list or the full one.
+    static void Unlink(TBlock* block, TBlock*& list);
+    static void PushFront(TBlock* block, TBlock*& list);
 
     mutable std::mutex mutex_;
     const std::size_t slotBytes_;
