@@ -4,9 +4,10 @@ namespace qm {
 
 namespace {
 
-// Parts with fewer items are drawn on one thread: starting a second one
-// costs more than it saves.
-constexpr std::size_t kBandsFrom = 2048;
+// Parts with fewer items are drawn on one thread: waking the thread beside
+// costs more than it saves. A part as small as one dragged item's may still
+// show over a thousand items of a crowded drawing, a few milliseconds' work.
+constexpr std::size_t kBandsFrom = 256;
 
 // The upper and the lower half of the rows of a part.
 struct THalves {
