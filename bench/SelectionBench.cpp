@@ -96,9 +96,11 @@ void TimeCommand(benchmark::State& state, Command&& command)
     TSelectedDrawing& d = Drawing(static_cast<int>(state.range(0)));
     double commandMs = 0;
     double redrawMs = 0;
+    double historyMb = 0;
     for (auto _ : state) {
         state.PauseTiming();
         d.SelectATenth();
+        d.tree.ClearHistory(); // the copy a paste pastes from
         const std::uint64_t revision = d.canvas.SurfaceRevision();
         state.ResumeTiming();
         const double start = Milliseconds();
@@ -108,12 +110,15 @@ void TimeCommand(benchmark::State& state, Command&& command)
         const double redraw = RedrawMilliseconds(d, d.canvas.DamageSince(revision));
         redrawMs += redraw;
         commandMs += spent - redraw;
+        historyMb += static_cast<double>(d.tree.History().MemoryUsed()) / (1 << 20);
         d.commands.Undo();
         d.tree.ClearHistory();
         state.ResumeTiming();
     }
     state.counters["command_ms"] = benchmark::Counter(commandMs, benchmark::Counter::kAvgIterations);
     state.counters["redraw_ms"] = benchmark::Counter(redrawMs, benchmark::Counter::kAvgIterations);
+    // What the command's step keeps for undo.
+    state.counters["history_mb"] = benchmark::Counter(historyMb, benchmark::Counter::kAvgIterations);
 }
 
 void BM_Paste(benchmark::State& state)

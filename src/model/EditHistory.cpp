@@ -106,6 +106,11 @@ std::size_t TEditHistory::Bytes(const TPriorityState&)
     return sizeof(TPriorityState);
 }
 
+std::size_t TEditHistory::Bytes(const TPlaceState&)
+{
+    return sizeof(TPlaceState);
+}
+
 std::size_t TEditHistory::Bytes(const TNodeLink& link)
 {
     // A deleted node stays in memory for the step (its record lies in it).

@@ -54,6 +54,16 @@ struct TPriorityState {
     std::int32_t priority = 0;
 };
 
+// A node's place (X and Y) as it was before the step moved it, where the
+// step keeps nothing else of the node: a paste steps the clipboard's copies
+// on and a drag moves every selected item, by the hundred thousand. Undo and
+// redo swap it with the node's current place.
+struct TPlaceState {
+    TTreeNode* node = nullptr;
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+};
+
 // One user action: every change between its start and its end.
 struct TEditStep {
     std::string name;
@@ -63,12 +73,16 @@ struct TEditStep {
     // priority changed holds the new priority, so undo restores the state
     // first.
     std::vector<TPriorityState> priorities;
+    std::vector<TPlaceState> places; // applied with the priorities
     std::vector<TNodeState> states; // one per node changed and not created by the step
     std::optional<std::int32_t> itemCounter;
     std::optional<TCanvasGeometry> canvas;
     std::size_t bytes = 0;
 
-    bool Empty() const { return links.empty() && priorities.empty() && states.empty() && !itemCounter && !canvas; }
+    bool Empty() const
+    {
+        return links.empty() && priorities.empty() && places.empty() && states.empty() && !itemCounter && !canvas;
+    }
     // Nodes the tree gains by redoing the step (negative: loses).
     std::int64_t NodeDelta() const;
 };
@@ -132,6 +146,7 @@ private:
     static std::size_t Bytes(const TNodeState& state);
     static std::size_t Bytes(const TNodeLink& link);
     static std::size_t Bytes(const TPriorityState& state);
+    static std::size_t Bytes(const TPlaceState& state);
 
     static constexpr std::uint64_t kNeverSaved = UINT64_MAX;
 

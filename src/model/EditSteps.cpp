@@ -150,7 +150,7 @@ void TObjectTree::RecordLink(const TNodeLink& link)
     TEditStep& step = RecordingStep();
     step.links.push_back(link);
     if (link.change == TLinkChange::Joined)
-        recordedNodes_.Insert(link.node); // its later changes need no state of their own
+        recordedNodes_.Set(link.node, TRecorded::Whole); // its later changes need no state of their own
     StepGrew(step, TEditHistory::Bytes(link));
 }
 
@@ -159,8 +159,9 @@ void TObjectTree::RecordState(TTreeNode* node)
     if (!Recording())
         return;
     TEditStep& step = RecordingStep();
-    if (!recordedNodes_.Insert(node))
+    if (WholeRecorded(node))
         return;
+    recordedNodes_.Set(node, TRecorded::Whole);
     step.states.push_back({node, node->text_, node->data_});
     StepGrew(step, TEditHistory::Bytes(step.states.back()));
 }
@@ -168,11 +169,24 @@ void TObjectTree::RecordState(TTreeNode* node)
 void TObjectTree::RecordPriority(TTreeNode* node)
 {
     // A node created or changed whole by the step needs no priority of its own.
-    if (!Recording() || recordedNodes_.Contains(node))
+    if (!Recording() || WholeRecorded(node))
         return;
     TEditStep& step = RecordingStep();
     step.priorities.push_back({node, node->data_.Priority});
     StepGrew(step, TEditHistory::Bytes(step.priorities.back()));
+}
+
+void TObjectTree::RecordPlace(TTreeNode* node)
+{
+    // The first place recorded is the one undo goes back to; a state recorded
+    // later holds the places since.
+    if (!Recording())
+        return;
+    TEditStep& step = RecordingStep();
+    if (!recordedNodes_.Insert(node, TRecorded::Place))
+        return;
+    step.places.push_back({node, node->data_.X, node->data_.Y});
+    StepGrew(step, TEditHistory::Bytes(step.places.back()));
 }
 
 void TObjectTree::RecordItemCounter()
@@ -238,14 +252,17 @@ void TObjectTree::ApplyStep(TEditStep& step, bool undo)
     // redo does the reverse. Each change is its own inverse (a link toggles,
     // a state swaps), so a failure half-way toggles back what was done.
     const std::size_t links = step.links.size();
-    const std::size_t beforeStates = links + step.priorities.size();
+    const std::size_t beforePlaces = links + step.priorities.size();
+    const std::size_t beforeStates = beforePlaces + step.places.size();
     const std::size_t count = beforeStates + step.states.size() + 1;
     auto change = [&](std::size_t k) {
         const std::size_t position = undo ? count - 1 - k : k;
         if (position < links)
             ToggleLink(step.links[position]);
-        else if (position < beforeStates)
+        else if (position < beforePlaces)
             SwapPriority(step.priorities[position - links]);
+        else if (position < beforeStates)
+            SwapPlace(step.places[position - beforePlaces]);
         else if (position < count - 1)
             SwapState(step.states[position - beforeStates]);
         else
@@ -304,14 +321,19 @@ void TObjectTree::ToggleLink(TNodeLink& link)
     }
 }
 
+void TObjectTree::NoteSwapping(TTreeNode* node)
+{
+    if (!node->Attached())
+        return;
+    NoteChanged(node);
+    for (TTreeObserver* observer : observers_)
+        observer->NodeChanging(node);
+}
+
 void TObjectTree::SwapState(TNodeState& state)
 {
     TTreeNode* node = state.node;
-    if (node->Attached()) {
-        NoteChanged(node);
-        for (TTreeObserver* observer : observers_)
-            observer->NodeChanging(node);
-    }
+    NoteSwapping(node);
     // Ids are the ones the last save gave out, whatever the step recorded.
     const std::int32_t id = node->data_.Id;
     std::swap(node->text_, state.caption);
@@ -332,6 +354,15 @@ void TObjectTree::SwapPriority(TPriorityState& state)
             observer->PriorityChanging(node);
     }
     std::swap(node->data_.Priority, state.priority);
+    Touch();
+}
+
+void TObjectTree::SwapPlace(TPlaceState& state)
+{
+    TTreeNode* node = state.node;
+    NoteSwapping(node);
+    std::swap(node->data_.X, state.x);
+    std::swap(node->data_.Y, state.y);
     Touch();
 }
 
@@ -358,6 +389,8 @@ std::vector<TTreeNode*> TObjectTree::TouchedNodes(const TEditStep& step) const
     for (const TNodeLink& link : step.links)
         add(link.node);
     for (const TPriorityState& state : step.priorities)
+        add(state.node);
+    for (const TPlaceState& state : step.places)
         add(state.node);
     for (const TNodeState& state : step.states)
         add(state.node);

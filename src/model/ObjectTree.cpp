@@ -311,6 +311,17 @@ void TObjectTree::ResetCanvasGeometry(const TCanvasGeometry& canvas)
 TItemObject& TObjectTree::EditRecord(TTreeNode* node)
 {
     RecordState(node);
+    return AnnounceChange(node);
+}
+
+TItemObject& TObjectTree::EditPlace(TTreeNode* node)
+{
+    RecordPlace(node);
+    return AnnounceChange(node);
+}
+
+TItemObject& TObjectTree::AnnounceChange(TTreeNode* node)
+{
     Touch();
     NoteChanged(node);
     for (TTreeObserver* observer : observers_)

@@ -316,6 +316,11 @@ private:
     void DestroyNode(TTreeNode* node);
     // The node's record for a change, its old state recorded first.
     TItemObject& EditRecord(TTreeNode* node);
+    // The node's record for a change of X and Y alone, only its old place
+    // recorded first.
+    TItemObject& EditPlace(TTreeNode* node);
+    // The node's record as the observers are told it changes.
+    TItemObject& AnnounceChange(TTreeNode* node);
     // Changes the node's priority alone, recording only the old priority; its
     // box for hit tests stays. Both priorities lie below ItemCounter, so the
     // node stays in the drawing walk (observers rely on it).
@@ -332,6 +337,12 @@ private:
     void RecordLink(const TNodeLink& link);
     void RecordState(TTreeNode* node);
     void RecordPriority(TTreeNode* node);
+    void RecordPlace(TTreeNode* node);
+    bool WholeRecorded(const TTreeNode* node) const
+    {
+        const TRecorded* kept = recordedNodes_.Find(node);
+        return kept && *kept == TRecorded::Whole;
+    }
     void RecordItemCounter();
     void RecordCanvas();
     // Ends a step of changes made outside BeginStep, so the next change
@@ -342,6 +353,9 @@ private:
     // Applies the step's changes backwards (undo) or forwards (redo).
     void ApplyStep(TEditStep& step, bool undo);
     void SwapPriority(TPriorityState& state);
+    void SwapPlace(TPlaceState& state);
+    // Before a state or place swaps back into an attached node.
+    void NoteSwapping(TTreeNode* node);
     // Takes a linked node out of the tree, or links an unlinked one back.
     // A moved node goes back to the recorded place, which records the one it left.
     void ToggleLink(TNodeLink& link);
@@ -356,8 +370,11 @@ private:
     void DeleteAllNodes();
     void IncrementItemCounter();
     bool RefusesItem(const TTreeNode* node) const;
+    // Calls `apply` with the record of the node and of each descendant, each
+    // taken for the change by `edit`.
     template <typename Apply>
-    int ApplyToSubtree(TTreeNode* node, Apply&& apply);
+    int ApplyToSubtree(TTreeNode* node, Apply&& apply,
+                       TItemObject& (TObjectTree::*edit)(TTreeNode*) = &TObjectTree::EditRecord);
     // Calls `test` with each node that has a box, in hit-test order, until it
     // returns true; returns that node.
     template <typename Test>
@@ -412,8 +429,10 @@ private:
     int stepDepth_ = 0;
     std::optional<TEditStep> openStep_;
     bool looseStepOpen_ = false;   // the newest step gathers changes made outside a step
-    // Nodes the step being recorded has created or recorded the state of.
-    TNodeSet recordedNodes_;
+    // What the step being recorded keeps of a node: the whole state of one it
+    // created or changed, or the place alone of one it only moved.
+    enum class TRecorded : std::uint8_t { Place, Whole };
+    TNodeMap<TRecorded> recordedNodes_;
     // Boxes of every node with one, once a hit test has asked; nodes changed
     // since wait in hitDirty_.
     mutable TBoxIndex hitIndex_;

@@ -8,13 +8,13 @@
 namespace qm {
 
 template <typename Apply>
-int TObjectTree::ApplyToSubtree(TTreeNode* node, Apply&& apply)
+int TObjectTree::ApplyToSubtree(TTreeNode* node, Apply&& apply, TItemObject& (TObjectTree::*edit)(TTreeNode*))
 {
     if (RefusesItem(node))
         return -1;
     Touch();
-    WalkInDrawingOrder(node, [this, &apply](TTreeNode* current) {
-        apply(EditRecord(current));
+    WalkInDrawingOrder(node, [this, &apply, edit](TTreeNode* current) {
+        apply((this->*edit)(current));
         return true;
     });
     return 0;
@@ -25,7 +25,7 @@ int TObjectTree::MoveItem(std::int32_t dx, std::int32_t dy, TTreeNode* node)
     return ApplyToSubtree(node, [dx, dy](TItemObject& item) {
         item.X = WrapToInt32(std::int64_t{item.X} + dx);
         item.Y = WrapToInt32(std::int64_t{item.Y} + dy);
-    });
+    }, &TObjectTree::EditPlace);
 }
 
 int TObjectTree::SetStretch(TTreeNode* node, float stretchX, float stretchY)

@@ -131,6 +131,16 @@ TEST(EditHistoryTest, UndoAndRedoRestoreEveryKindOfChange)
              d.tree.MoveNode(d.a, extra, nullptr);
              d.tree.DeleteSubtree(extra);
          }},
+        // A move keeps the first place alone; the restyle after it keeps the
+        // whole record, moved, and the restack and the later moves nothing more.
+        {"move, restyle, restack and move again", [](TDrawing& d) {
+             d.tree.MoveItem(3, 4, d.group);
+             d.tree.ApplyPen({clRed, 2, psDot, TPenMode::pmCopy}, d.member);
+             d.tree.Restack({d.member}, TObjectTree::TRestack::ToFront);
+             d.tree.MoveItem(-7, 2, d.group);
+             d.tree.Restack({d.a}, TObjectTree::TRestack::ToFront);
+             d.tree.MoveItem(1, 1, d.a);
+         }},
         {"add, change and delete in one", [](TDrawing& d) {
              TTreeNode* extra = d.tree.AddItem(d.a, "x", itGroup);
              d.tree.MoveItem(5, 5, extra);
@@ -193,7 +203,7 @@ TEST(EditHistoryTest, ARandomSequenceOfStepsUndoesAndRedoesExactly)
             for (int change = pick(3) + 1; change > 0; --change) {
                 TTreeNode* node = anyItem();
                 // Copies double a subtree at worst; past a few hundred nodes only shrink.
-                switch (d.tree.NodeCount() > 300 ? 2 + pick(6) : pick(8)) {
+                switch (d.tree.NodeCount() > 300 ? 2 + pick(7) : pick(9)) {
                 case 0: AddShape(d.tree, node, itRectangle, {{pick(99), pick(99)}, {pick(99), 5}}); break;
                 case 1:
                     if (TTreeNode* target = anyItem(); !target->IsWithin(node))
@@ -210,6 +220,7 @@ TEST(EditHistoryTest, ARandomSequenceOfStepsUndoesAndRedoesExactly)
                         d.tree.MoveNodes({node, anyItem()}, target, target->LastChild());
                     break;
                 case 6: d.tree.Restack({node, anyItem()}, static_cast<TObjectTree::TRestack>(pick(4))); break;
+                case 7: d.tree.ApplyBrush({static_cast<TColor>(pick(99)), bsSolid}, node); break;
                 default: d.tree.SetCaption(node, "c" + std::to_string(round)); break;
                 }
             }
@@ -305,6 +316,8 @@ TEST(EditHistoryTest, StepsSavedMarkBudgetCancelAndLimits)
         d.tree.EndStep();
     }
     const std::size_t perStep = d.tree.History().MemoryUsed() / d.tree.History().StepCount();
+    // A move keeps the places of the group's three nodes: less than one record.
+    EXPECT_LT(perStep, sizeof(TNodeState));
     d.tree.SetHistoryBudget(perStep * 10 + perStep / 2);
     EXPECT_LE(d.tree.History().MemoryUsed(), d.tree.History().Budget());
     EXPECT_GE(d.tree.History().StepCount(), 9u);
