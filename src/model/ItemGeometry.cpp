@@ -61,6 +61,8 @@ public:
     // Ellipse vertices are turned by the ellipse primitive, not here.
     TPoint PlaceVertex(const TPoint& relative) const { return Place(relative, item_.ItemType != itEllipse); }
 
+    std::pair<float, float> Origin() const { return {originX_, originY_}; }
+
 private:
     const TItemObject& item_;
     float originX_ = 0;
@@ -157,6 +159,11 @@ int TObjectTree::ViewPoints1(const TTreeNode* node, TPointArray& P, TPointArray*
         return -1;
     placeControls(item.C2, Q2);
     return 0;
+}
+
+std::pair<float, float> TObjectTree::PlacementOrigin(const TTreeNode* node) const
+{
+    return TPlacement(node, objectRoot_).Origin();
 }
 
 int TObjectTree::PointToXY(const TTreeNode* node, TRect& rect) const

@@ -19,6 +19,7 @@
 #include <string_view>
 #include <type_traits>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace qm {
@@ -43,6 +44,9 @@ public:
     }
     // After that move.
     virtual void NodeMoved(TTreeNode* node) { (void)node; }
+    // After NodeAdded for `copy`, whose record was copied from `source`'s
+    // (a subtree copied or moved), while `source` is still in the tree.
+    virtual void NodeCopied(TTreeNode* copy, const TTreeNode* source) { (void)copy, (void)source; }
     // Before the record of `node` changes: an edit through the tree, or undo
     // or redo putting a state back. The record may change more than once
     // before the next call.
@@ -173,6 +177,8 @@ public:
                        std::optional<std::int32_t> id = std::nullopt);
     // Appends a node with a copy of `source` under a fresh id and priority.
     TTreeNode* CopyItem(TTreeNode* parent, std::string_view caption, const TItemObject& source);
+    // CopyItem of a node of this tree, which the observers are told of.
+    TTreeNode* CopyNode(TTreeNode* parent, const TTreeNode* source);
     std::int32_t NextFreeId() const;
     // Changes an item's id; the only way ids change after creation.
     void SetItemId(TTreeNode* node, std::int32_t id);
@@ -206,6 +212,11 @@ public:
     // Bounding box on the canvas, at least 10 pixels each way. An item without
     // points has none: -1 and an empty rectangle that contains no point.
     int PointToXY(const TTreeNode* node, TRect& rect) const;
+    // The canvas point the item's vertices are placed about: its X and Y
+    // turned about its ancestors. The geometry above depends on the record
+    // and this point alone, so records alike placed about equal points lie
+    // in the same place.
+    std::pair<float, float> PlacementOrigin(const TTreeNode* node) const;
 
     // --- Subtree operations ---------------------------------------------
     int MoveItem(std::int32_t dx, std::int32_t dy, TTreeNode* node);

@@ -17,11 +17,19 @@ struct TCopyFrame {
 
 } // namespace
 
+TTreeNode* TObjectTree::CopyNode(TTreeNode* parent, const TTreeNode* source)
+{
+    TTreeNode* copy = CopyItem(parent, source->Text(), *source->Data());
+    for (TTreeObserver* observer : observers_)
+        observer->NodeCopied(copy, source);
+    return copy;
+}
+
 TTreeNode* TObjectTree::MoveSubtree(TTreeNode* newParent, TTreeNode* node)
 {
     if (!node || IsFixedNode(node) || (newParent && newParent->IsWithin(node)))
         return nullptr;
-    TTreeNode* top = CopyItem(newParent, node->Text(), *node->Data());
+    TTreeNode* top = CopyNode(newParent, node);
     // Every child moves, whatever its priority, so none is freed with the old node.
     std::vector<TCopyFrame> stack;
     stack.push_back({node, top, ChildrenByPriority(node)});
@@ -29,7 +37,7 @@ TTreeNode* TObjectTree::MoveSubtree(TTreeNode* newParent, TTreeNode* node)
         TCopyFrame& frame = stack.back();
         if (frame.next < frame.children.size()) {
             TTreeNode* child = frame.children[frame.next++];
-            TTreeNode* copy = CopyItem(frame.copy, child->Text(), *child->Data());
+            TTreeNode* copy = CopyNode(frame.copy, child);
             stack.push_back({child, copy, ChildrenByPriority(child)});
             continue;
         }
@@ -45,12 +53,12 @@ TTreeNode* TObjectTree::CopySubtree(TTreeNode* newParent, TTreeNode* node)
         return nullptr;
     if (!node->HasChildren() || node == trashNode_) {
         // A childless group or fixed node is nothing to copy.
-        return node->Data()->ItemType >= itRectangle ? CopyItem(newParent, node->Text(), *node->Data()) : nullptr;
+        return node->Data()->ItemType >= itRectangle ? CopyNode(newParent, node) : nullptr;
     }
     // Below the top, every child the priority walk reaches is copied, groups
     // and empty folders included. Each node's children are listed right after
     // the node is copied, against the counter as it stands then.
-    TTreeNode* top = CopyItem(newParent, node->Text(), *node->Data());
+    TTreeNode* top = CopyNode(newParent, node);
     std::vector<TCopyFrame> stack;
     stack.push_back({node, top, ChildrenInDrawingOrder(node)});
     while (!stack.empty()) {
@@ -60,7 +68,7 @@ TTreeNode* TObjectTree::CopySubtree(TTreeNode* newParent, TTreeNode* node)
             continue;
         }
         TTreeNode* child = frame.children[frame.next++];
-        TTreeNode* copy = CopyItem(frame.copy, child->Text(), *child->Data());
+        TTreeNode* copy = CopyNode(frame.copy, child);
         stack.push_back({child, copy, ChildrenInDrawingOrder(child)});
     }
     return top;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <cstdint>
 
 namespace qm {
@@ -103,6 +104,16 @@ void TDocumentRenderer::RenderItem(const TTreeNode* node)
     default:
         break; // groups and the fixed nodes draw nothing of their own
     }
+}
+
+bool TDocumentRenderer::DrawnAlike(const TItemObject& a, const TItemObject& b)
+{
+    const auto drawn = [](const TItemObject& item) {
+        return std::tie(item.ItemType, item.X, item.Y, item.StretchX, item.StretchY, item.Roll, item.Pen, item.Brush,
+                        item.Text, item.Font, item.Margin, item.LineSpacing, item.CenterH, item.CenterV, item.Count,
+                        item.CurveStyle, item.PStyle, item.DStyle, item.Points, item.C1, item.C2);
+    };
+    return drawn(a) == drawn(b);
 }
 
 std::optional<TRect> TDocumentRenderer::RoughBounds(const TTreeNode* node)

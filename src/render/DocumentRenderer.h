@@ -62,6 +62,11 @@ public:
     // than drawing it; none when only drawing tells: text is laid out by
     // measuring.
     std::optional<TRect> RoughBounds(const TTreeNode* node);
+    // Whether two records make the same drawing calls when placed about the
+    // same origin (TObjectTree::PlacementOrigin): every field the drawing
+    // reads is equal. The caption, name, id and priority are not read, nor
+    // is Active, which only decides whether the walk draws the item.
+    static bool DrawnAlike(const TItemObject& a, const TItemObject& b);
 
 private:
     bool Refuses(const TTreeNode* node) const;

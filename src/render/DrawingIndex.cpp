@@ -37,6 +37,7 @@ void TDrawingIndex::Reset()
     groups_.clear();
     undrawn_ = {};
     dirty_ = {};
+    copied_ = {};
     damage_ = {0, 0, -1, -1};
     ranks_.Clear();
     byRank_.clear();
@@ -151,7 +152,46 @@ void TDrawingIndex::NodeChanging(TTreeNode* node)
     if (HeldAside(node))
         return;
     MarkDirty(node);
+    copied_.Erase(node);
     changing_.Insert(node, TWalkPart(*node->Data()));
+}
+
+void TDrawingIndex::NodeCopied(TTreeNode* copy, const TTreeNode* source)
+{
+    // Groups draw nothing of their own and are few: bounded as ever.
+    if (HeldAside(copy) || source->HasChildren() || !BoundsCurrent(source))
+        return;
+    const std::optional<TRect> bounds = boxes_.BoundsOf(source);
+    if (bounds && TDocumentRenderer::DrawnAlike(*copy->Data(), *source->Data()))
+        copied_.Set(copy, {{*bounds, boxes_.OcclusionOf(source)}, tree_.PlacementOrigin(source)});
+}
+
+bool TDrawingIndex::BoundsCurrent(const TTreeNode* node) const
+{
+    if (!built_)
+        return false;
+    for (const TTreeNode* at = node; at; at = at->Parent()) {
+        if (dirty_.Contains(at))
+            return false;
+    }
+    return true;
+}
+
+std::vector<const TTreeNode*> TDrawingIndex::EnterCopies(std::vector<const TTreeNode*> nodes)
+{
+    if (copied_.Size() == 0)
+        return nodes;
+    // A copy placed about another origin than its source, in another group
+    // or under an ancestor changed since, is bounded again.
+    std::erase_if(nodes, [this](const TTreeNode* node) {
+        const TCopiedBounds* copied = copied_.Find(node);
+        if (!copied || tree_.PlacementOrigin(node) != copied->Origin)
+            return false;
+        Enter(node, copied->Bounds);
+        return true;
+    });
+    copied_ = {};
+    return nodes;
 }
 
 void TDrawingIndex::PriorityChanging(TTreeNode* node)
@@ -240,6 +280,7 @@ void TDrawingIndex::Forget(const TTreeNode* node)
     groups_.erase(node);
     undrawn_.Erase(node);
     dirty_.Erase(node);
+    copied_.Erase(node);
     if (const std::uint64_t* rank = ranks_.Find(node)) {
         byRank_[*rank] = nullptr;
         ranks_.Erase(node);
@@ -277,7 +318,7 @@ void TDrawingIndex::Update()
     if (!built_)
         Build();
     bool otherPenModes = !otherPenModes_.empty() || otherPenModeLeft_;
-    const std::vector<const TTreeNode*> changed = SubtreesInDrawing(dirty_);
+    const std::vector<const TTreeNode*> changed = EnterCopies(SubtreesInDrawing(dirty_));
     // A fresh table: one grown for a large edit would cost its whole
     // length at every clear.
     dirty_ = {};

@@ -106,6 +106,15 @@ private:
     void NodeMoved(TTreeNode* node) override;
     void NodeChanging(TTreeNode* node) override;
     void PriorityChanging(TTreeNode* node) override;
+    // A copy drawn as its source takes the source's bounds instead of being
+    // bounded again: grouping many items copies every one of them.
+    void NodeCopied(TTreeNode* copy, const TTreeNode* source) override;
+    // Whether the node's box is as a bound would make it now: neither the
+    // node nor an ancestor changed since it was bounded.
+    bool BoundsCurrent(const TTreeNode* node) const;
+    // Enters the copies among `nodes` still placed where their sources were;
+    // the others are left to bound.
+    std::vector<const TTreeNode*> EnterCopies(std::vector<const TTreeNode*> nodes);
     // Damages and forgets what is kept of the node.
     void Forget(const TTreeNode* node);
     void TreeReset() override;
@@ -186,6 +195,14 @@ private:
     // every box for the nodes it brings in.
     TNodeSet undrawn_;
     TNodeSet dirty_;
+    // Copies made since the last Update whose records draw as their
+    // sources', with the sources' bounds and the origin they were placed
+    // about.
+    struct TCopiedBounds {
+        TItemBounds Bounds;
+        std::pair<float, float> Origin;
+    };
+    TNodeMap<TCopiedBounds> copied_;
     TRect damage_{0, 0, -1, -1};
     std::int32_t itemCounter_ = 0;
     // Places in the drawing walk, valid while edits only append items at

@@ -484,6 +484,64 @@ TEST(IncrementalRender, APartLeavesOutTheItemsLaterOnesHide)
     }
 }
 
+// A moved item is a copy that keeps its source's bounds only while drawn
+// alike: not when it leaves a turned group or enters one, when an ancestor
+// turns after the move, or when the copy changes.
+TEST(IncrementalRender, ItemsMovedAcrossTurnedGroupsAreDrawnWhereTheyLand)
+{
+    TCanvasFixture f;
+    TTreeNode* root = f.tree.ObjectRoot();
+    const auto group = [&f](TTreeNode* parent, std::int32_t roll) {
+        TTreeNode* node = f.tree.AddItem(parent, "group", itGroup);
+        f.tree.ChangeItem(node, [roll](TItemObject& item) {
+            item.X = 200;
+            item.Y = 150;
+            item.Roll = roll;
+        });
+        return node;
+    };
+    TTreeNode* turned = group(root, 40);
+    TTreeNode* inner = group(turned, 0);
+    TTreeNode* target = group(turned, 0);
+    TTreeNode* upright = group(root, 0);
+    TTreeNode* uprightInner = group(upright, 0);
+    std::vector<TTreeNode*> items;
+    for (int k = 0; k < 6; ++k) {
+        const int x = 20 + 60 * k;
+        items.push_back(
+            test::AddShape(f.tree, k < 2 ? inner : root, itRectangle, {{x, 40}, {x + 40, 40}, {x + 40, 90}, {x, 90}}));
+    }
+    f.canvas.Repaint();
+    // Each item is edited once: a move leaves a new node in its place.
+    const std::vector<std::pair<const char*, std::function<void()>>> edits = {
+        {"ungrouped out of a turned group", [&] {
+             f.canvas.SelectFromTree(inner);
+             f.commands.UngroupSelection();
+         }},
+        {"moved into a turned group", [&] { f.tree.MoveSubtree(target, items[2]); }},
+        {"moved, then an ancestor turned", [&] {
+             const TEditStepScope step(f.tree, "move");
+             f.tree.MoveSubtree(uprightInner, items[3]);
+             f.tree.ChangeItem(upright, [](TItemObject& item) { item.Roll = 30; });
+         }},
+        {"copied and given a wide pen", [&] {
+             const TEditStepScope step(f.tree, "copy");
+             TTreeNode* copy = f.tree.CopySubtree(root, items[4]);
+             f.tree.ApplyPen({clRed, 15, psSolid, TPenMode::pmCopy}, copy);
+         }},
+        {"grouped where it stood", [&] {
+             f.canvas.SelectFromTree(items[4]);
+             f.canvas.ToggleSelection(items[5]);
+             f.commands.GroupSelection();
+         }},
+    };
+    for (const auto& [name, edit] : edits) {
+        edit();
+        f.canvas.Repaint();
+        EXPECT_EQ(Difference(BitmapImage(f.canvas.Surface().Bitmap()), FullRender(f)), "") << name;
+    }
+}
+
 // A small part reads the boxes in drawing order from the top down, put in
 // that order while idle: items and groups raised or restacked since, and
 // twins pasted over, keep their new places, and items deleted go. Text without a fill mixes
