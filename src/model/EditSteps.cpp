@@ -154,6 +154,12 @@ void TObjectTree::RecordLink(const TNodeLink& link)
     StepGrew(step, TEditHistory::Bytes(link));
 }
 
+bool TObjectTree::WholeRecorded(const TTreeNode* node) const
+{
+    const TRecorded* kept = recordedNodes_.Find(node);
+    return kept && *kept == TRecorded::Whole;
+}
+
 void TObjectTree::RecordState(TTreeNode* node)
 {
     if (!Recording())

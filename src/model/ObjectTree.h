@@ -349,11 +349,8 @@ private:
     void RecordState(TTreeNode* node);
     void RecordPriority(TTreeNode* node);
     void RecordPlace(TTreeNode* node);
-    bool WholeRecorded(const TTreeNode* node) const
-    {
-        const TRecorded* kept = recordedNodes_.Find(node);
-        return kept && *kept == TRecorded::Whole;
-    }
+    // Whether the step being recorded keeps the node's whole state.
+    bool WholeRecorded(const TTreeNode* node) const;
     void RecordItemCounter();
     void RecordCanvas();
     // Ends a step of changes made outside BeginStep, so the next change

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <tuple>
 #include <cstdint>
+#include <tuple>
 
 namespace qm {
 
