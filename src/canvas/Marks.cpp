@@ -143,7 +143,7 @@ std::vector<TCanvasPoint> TCanvasWindow::OutlinePoints(const TTreeNode* node) co
         originX = static_cast<float>(around.X) + dx;
         originY = static_cast<float>(around.Y) + dy;
     }
-    const float angle = RollToRadians(item.Roll);
+    const TTurn turn(RollToRadians(item.Roll));
     std::vector<TCanvasPoint> points;
     const int count = item.VertexCount();
     points.reserve(static_cast<std::size_t>(count) + 1);
@@ -151,7 +151,7 @@ std::vector<TCanvasPoint> TCanvasWindow::OutlinePoints(const TTreeNode* node) co
         const TPoint& v = item.Points[static_cast<std::size_t>(i)];
         float x = 0;
         float y = 0;
-        RotatePoint(static_cast<float>(v.x), static_cast<float>(v.y), angle, x, y);
+        turn.Apply(static_cast<float>(v.x), static_cast<float>(v.y), x, y);
         points.push_back({TruncToInt(x + originX), TruncToInt(y + originY)});
     }
     return points;

@@ -17,17 +17,31 @@ inline float RollToRadians(std::int32_t degrees)
     return static_cast<float>(degrees) * (1.0f / 180.0f) * kPi;
 }
 
-// Turns (x, y) by `angle` radians; clockwise on screen, where y grows downward.
+// A turn by `angle` radians; clockwise on screen, where y grows downward.
+// Its cosine and sine are worked out once for all the points it turns.
+class TTurn {
+public:
+    explicit TTurn(float angle) : c_(std::cos(angle)), s_(std::sin(angle)) {}
+
+    void Apply(float x, float y, float& rotatedX, float& rotatedY) const
+    {
+        const float xc = x * c_;
+        const float ys = y * s_;
+        const float xs = x * s_;
+        const float yc = y * c_;
+        rotatedX = xc - ys;
+        rotatedY = xs + yc;
+    }
+
+private:
+    float c_;
+    float s_;
+};
+
+// Turns (x, y) by `angle` radians.
 inline void RotatePoint(float x, float y, float angle, float& rotatedX, float& rotatedY)
 {
-    const float c = std::cos(angle);
-    const float s = std::sin(angle);
-    const float xc = x * c;
-    const float ys = y * s;
-    const float xs = x * s;
-    const float yc = y * c;
-    rotatedX = xc - ys;
-    rotatedY = xs + yc;
+    TTurn(angle).Apply(x, y, rotatedX, rotatedY);
 }
 
 // Float to pixel, truncating toward zero. Values beyond the int32 range (which

@@ -18,7 +18,8 @@ constexpr std::size_t kMaxPlacementAncestors = 256;
 // above it are applied, and how its own points are turned and stretched.
 class TPlacement {
 public:
-    TPlacement(const TTreeNode* node, const TTreeNode* objectRoot) : item_(*node->Data())
+    TPlacement(const TTreeNode* node, const TTreeNode* objectRoot)
+        : item_(*node->Data()), turn_(RollToRadians(item_.Roll))
     {
         // The ancestor records, from the item's grandparent up to the Object
         // root's own record; the direct parent never takes part.
@@ -46,7 +47,6 @@ public:
             originX_ = static_cast<float>(around.X) + rx;
             originY_ = static_cast<float>(around.Y) + ry;
         }
-        angle_ = RollToRadians(item_.Roll);
     }
 
     TPoint Place(const TPoint& relative, bool rotate) const
@@ -54,7 +54,7 @@ public:
         float x = static_cast<float>(relative.x);
         float y = static_cast<float>(relative.y);
         if (rotate)
-            RotatePoint(x, y, angle_, x, y);
+            turn_.Apply(x, y, x, y);
         return {TruncToInt(x * item_.StretchX + originX_), TruncToInt(y * item_.StretchY + originY_)};
     }
 
@@ -67,7 +67,7 @@ private:
     const TItemObject& item_;
     float originX_ = 0;
     float originY_ = 0;
-    float angle_ = 0;
+    TTurn turn_;
 };
 
 std::int32_t Saturated(std::int64_t value)

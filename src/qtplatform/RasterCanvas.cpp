@@ -331,10 +331,12 @@ void TRasterCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view cha
     const std::int32_t escapement = ((FontEscapement() % 3600) + 3600) % 3600;
     // Further characters of a longer text follow along the turned baseline.
     const double angle = escapement / 10.0 * (3.14159265358979323846 / 180.0);
+    const double alongX = std::cos(angle);
+    const double alongY = std::sin(angle);
     std::int64_t advance = 0;
     ForEachCp932Character(character, [&](std::string_view one) {
-        const std::int64_t cellX = x + static_cast<std::int64_t>(advance * std::cos(angle));
-        const std::int64_t cellY = y - static_cast<std::int64_t>(advance * std::sin(angle));
+        const std::int64_t cellX = x + static_cast<std::int64_t>(advance * alongX);
+        const std::int64_t cellY = y - static_cast<std::int64_t>(advance * alongY);
         // A character off the picture gets no mask made: the long text of a
         // damaged file at a large size would cost seconds.
         const TRasterFontCache::TGlyphMask* mask = fonts_.FindMask(face, one, escapement);

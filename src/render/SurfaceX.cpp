@@ -22,6 +22,18 @@ std::int32_t DashWidth(std::int32_t penWidth)
     return std::max(penWidth, 1);
 }
 
+// The ellipse's 36 corners on the unit circle, 10 degrees apart, worked out
+// once: every ellipse drawn needs them.
+const std::array<std::pair<float, float>, 36> kUnitCircle = [] {
+    std::array<std::pair<float, float>, 36> corners;
+    for (std::size_t k = 0; k < corners.size(); ++k) {
+        const float theta = static_cast<float>(10 * k) * (1.0f / 180.0f) * kPi;
+        corners[k] = {static_cast<float>(std::cos(static_cast<double>(theta))),
+                      static_cast<float>(std::sin(static_cast<double>(theta)))};
+    }
+    return corners;
+}();
+
 // Float-to-pixel conversion of the primitives.
 std::int32_t Pixel(float value)
 {
@@ -258,16 +270,14 @@ void TSurfaceX::Ellipse(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::
     const std::int64_t cy = (std::int64_t{y1} + y2) / 2;
     const auto rx = static_cast<float>(std::abs(x1 - cx));
     const auto ry = static_cast<float>(std::abs(y1 - cy));
-    const float angle = roll * (1.0f / 180.0f) * kPi;
+    const auto [c, s] = RollVector(roll * (1.0f / 180.0f) * kPi);
 
     std::array<TPoint, 37> outline;
     for (int k = 0; k < 36; ++k) {
-        const float theta = static_cast<float>(10 * k) * (1.0f / 180.0f) * kPi;
-        const float x = rx * static_cast<float>(std::cos(static_cast<double>(theta)));
-        const float y = ry * static_cast<float>(std::sin(static_cast<double>(theta)));
+        const auto [cosTheta, sinTheta] = kUnitCircle[static_cast<std::size_t>(k)];
         float rolledX = 0;
         float rolledY = 0;
-        RollPoint1(angle, x, y, rolledX, rolledY);
+        RollPoint2(c, s, rx * cosTheta, ry * sinTheta, rolledX, rolledY);
         outline[static_cast<std::size_t>(k)] = {Pixel(static_cast<float>(cx) + rolledX),
                                                 Pixel(static_cast<float>(cy) + rolledY)};
     }
@@ -301,10 +311,15 @@ void TSurfaceX::Arrow(std::int32_t x, std::int32_t y, float ux, float uy)
     canvas.Polygon(head);
 }
 
+std::pair<float, float> TSurfaceX::RollVector(float angle)
+{
+    return {static_cast<float>(std::cos(static_cast<double>(angle))),
+            static_cast<float>(std::sin(static_cast<double>(angle)))};
+}
+
 void TSurfaceX::RollPoint1(float angle, float x, float y, float& rolledX, float& rolledY)
 {
-    const auto c = static_cast<float>(std::cos(static_cast<double>(angle)));
-    const auto s = static_cast<float>(std::sin(static_cast<double>(angle)));
+    const auto [c, s] = RollVector(angle);
     RollPoint2(c, s, x, y, rolledX, rolledY);
 }
 
