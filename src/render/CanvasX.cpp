@@ -1,5 +1,8 @@
 #include "CanvasX.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace qm {
 
 namespace {
@@ -9,15 +12,39 @@ namespace {
 // show over a thousand items of a crowded drawing, a few milliseconds' work.
 constexpr std::size_t kBandsFrom = 256;
 
-// The upper and the lower half of the rows of a part.
+// The upper and the lower rows of a part, drawn on two threads.
 struct THalves {
     TRect Upper;
     TRect Lower;
 };
 
-THalves HalvesOf(const TRect& part)
+// Splits the part where each half holds about as many rows of the items'
+// boxes as the other: the items of a drawing seldom spread evenly over it,
+// and the thread with the fuller half would keep the other waiting.
+// `boxOf(k)` is the box of item k of `count`.
+template <typename BoxOf>
+THalves HalvesOf(const TRect& part, std::size_t count, BoxOf&& boxOf)
 {
-    const std::int32_t middle = part.Top + (part.Bottom - part.Top) / 2;
+    const auto rows = static_cast<std::size_t>(std::int64_t{part.Bottom} - part.Top + 1);
+    // Boxes starting at each row, less those ending just above it.
+    std::vector<std::int64_t> opened(rows + 1, 0);
+    for (std::size_t k = 0; k < count; ++k) {
+        const TRect box = boxOf(k).Intersected(part);
+        if (box.IsEmpty())
+            continue;
+        ++opened[static_cast<std::size_t>(box.Top - part.Top)];
+        --opened[static_cast<std::size_t>(box.Bottom - part.Top) + 1];
+    }
+    std::vector<std::int64_t> rowsAbove(rows + 1, 0); // box rows in the rows above each row
+    std::int64_t open = 0;
+    for (std::size_t row = 0; row < rows; ++row) {
+        open += opened[row];
+        rowsAbove[row + 1] = rowsAbove[row] + open;
+    }
+    // The upper half ends at the first row by which half the box rows are
+    // passed, and both halves keep a row at least.
+    const auto half = std::lower_bound(rowsAbove.begin() + 1, rowsAbove.end() - 2, rowsAbove.back() / 2);
+    const auto middle = part.Top + static_cast<std::int32_t>(half - rowsAbove.begin()) - 1;
     return {{part.Left, part.Top, part.Right, middle}, {part.Left, middle + 1, part.Right, part.Bottom}};
 }
 
@@ -63,7 +90,8 @@ void RenderDrawingPart(TCanvas& canvas, const TObjectTree& tree, TDrawingIndex& 
         const auto drawBand = [&tree, &index, &candidates](TCanvas& on, const TRect& band) {
             RenderClipped(on, tree, band, index.ShownIn(*candidates, band));
         };
-        const THalves halves = HalvesOf(part);
+        const THalves halves =
+            HalvesOf(part, candidates->size(), [candidates](std::size_t k) { return (*candidates)[k].Box; });
         bands->RunBeside([&](TCanvas& beside) { drawBand(beside, halves.Lower); },
                          [&] { drawBand(canvas, halves.Upper); });
         return;
@@ -100,7 +128,7 @@ void RenderItemsInPart(TBitmap& bitmap, const TObjectTree& tree, const TRect& pa
         }
         RenderClipped(on, tree, band, meeting);
     };
-    const THalves halves = HalvesOf(part);
+    const THalves halves = HalvesOf(part, bounds.size(), [bounds](std::size_t k) { return bounds[k]; });
     bitmap.RunBeside([&](TCanvas& beside) { drawBand(beside, halves.Lower); },
                      [&] { drawBand(bitmap.Canvas(), halves.Upper); });
 }
