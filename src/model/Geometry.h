@@ -22,6 +22,8 @@ inline float RollToRadians(std::int32_t degrees)
 class TTurn {
 public:
     explicit TTurn(float angle) : c_(std::cos(angle)), s_(std::sin(angle)) {}
+    // The turn whose cosine and sine are already known.
+    TTurn(float cosine, float sine) : c_(cosine), s_(sine) {}
 
     void Apply(float x, float y, float& rotatedX, float& rotatedY) const
     {

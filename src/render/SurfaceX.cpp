@@ -325,12 +325,7 @@ void TSurfaceX::RollPoint1(float angle, float x, float y, float& rolledX, float&
 
 void TSurfaceX::RollPoint2(float c, float s, float x, float y, float& rolledX, float& rolledY)
 {
-    const float xc = x * c;
-    const float ys = y * s;
-    const float xs = x * s;
-    const float yc = y * c;
-    rolledX = xc - ys;
-    rolledY = xs + yc;
+    TTurn(c, s).Apply(x, y, rolledX, rolledY);
 }
 
 void TSurfaceX::GetVector(float x1, float y1, float x2, float y2, float& ux, float& uy)
