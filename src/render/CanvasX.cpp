@@ -1,6 +1,7 @@
 #include "CanvasX.h"
 
 #include <algorithm>
+#include <numeric>
 #include <vector>
 
 namespace qm {
@@ -26,25 +27,23 @@ template <typename BoxOf>
 THalves HalvesOf(const TRect& part, std::size_t count, BoxOf&& boxOf)
 {
     const auto rows = static_cast<std::size_t>(std::int64_t{part.Bottom} - part.Top + 1);
-    // Boxes starting at each row, less those ending just above it.
-    std::vector<std::int64_t> opened(rows + 1, 0);
+    // Boxes starting at each row less those ending just above it, summed
+    // into the boxes meeting each row, summed into the box rows up to it.
+    std::vector<std::int64_t> boxRows(rows + 1, 0);
     for (std::size_t k = 0; k < count; ++k) {
         const TRect box = boxOf(k).Intersected(part);
         if (box.IsEmpty())
             continue;
-        ++opened[static_cast<std::size_t>(box.Top - part.Top)];
-        --opened[static_cast<std::size_t>(box.Bottom - part.Top) + 1];
+        ++boxRows[static_cast<std::size_t>(box.Top - part.Top)];
+        --boxRows[static_cast<std::size_t>(box.Bottom - part.Top) + 1];
     }
-    std::vector<std::int64_t> rowsAbove(rows + 1, 0); // box rows in the rows above each row
-    std::int64_t open = 0;
-    for (std::size_t row = 0; row < rows; ++row) {
-        open += opened[row];
-        rowsAbove[row + 1] = rowsAbove[row] + open;
-    }
+    std::partial_sum(boxRows.begin(), boxRows.end(), boxRows.begin());
+    std::partial_sum(boxRows.begin(), boxRows.end(), boxRows.begin());
     // The upper half ends at the first row by which half the box rows are
     // passed, and both halves keep a row at least.
-    const auto half = std::lower_bound(rowsAbove.begin() + 1, rowsAbove.end() - 2, rowsAbove.back() / 2);
-    const auto middle = part.Top + static_cast<std::int32_t>(half - rowsAbove.begin()) - 1;
+    const auto last = std::lower_bound(boxRows.begin(), boxRows.begin() + static_cast<std::ptrdiff_t>(rows) - 2,
+                                       boxRows[rows - 1] / 2);
+    const auto middle = part.Top + static_cast<std::int32_t>(last - boxRows.begin());
     return {{part.Left, part.Top, part.Right, middle}, {part.Left, middle + 1, part.Right, part.Bottom}};
 }
 

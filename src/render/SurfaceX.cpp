@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 namespace qm {
 
@@ -270,14 +271,14 @@ void TSurfaceX::Ellipse(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::
     const std::int64_t cy = (std::int64_t{y1} + y2) / 2;
     const auto rx = static_cast<float>(std::abs(x1 - cx));
     const auto ry = static_cast<float>(std::abs(y1 - cy));
-    const auto [c, s] = RollVector(roll * (1.0f / 180.0f) * kPi);
+    const TTurn turn = RollTurn(roll * (1.0f / 180.0f) * kPi);
 
     std::array<TPoint, 37> outline;
     for (int k = 0; k < 36; ++k) {
         const auto [cosTheta, sinTheta] = kUnitCircle[static_cast<std::size_t>(k)];
         float rolledX = 0;
         float rolledY = 0;
-        RollPoint2(c, s, rx * cosTheta, ry * sinTheta, rolledX, rolledY);
+        turn.Apply(rx * cosTheta, ry * sinTheta, rolledX, rolledY);
         outline[static_cast<std::size_t>(k)] = {Pixel(static_cast<float>(cx) + rolledX),
                                                 Pixel(static_cast<float>(cy) + rolledY)};
     }
@@ -311,7 +312,7 @@ void TSurfaceX::Arrow(std::int32_t x, std::int32_t y, float ux, float uy)
     canvas.Polygon(head);
 }
 
-std::pair<float, float> TSurfaceX::RollVector(float angle)
+TTurn TSurfaceX::RollTurn(float angle)
 {
     return {static_cast<float>(std::cos(static_cast<double>(angle))),
             static_cast<float>(std::sin(static_cast<double>(angle)))};
@@ -319,8 +320,7 @@ std::pair<float, float> TSurfaceX::RollVector(float angle)
 
 void TSurfaceX::RollPoint1(float angle, float x, float y, float& rolledX, float& rolledY)
 {
-    const auto [c, s] = RollVector(angle);
-    RollPoint2(c, s, x, y, rolledX, rolledY);
+    RollTurn(angle).Apply(x, y, rolledX, rolledY);
 }
 
 void TSurfaceX::RollPoint2(float c, float s, float x, float y, float& rolledX, float& rolledY)

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "model/Geometry.h"
 #include "model/ItemObject.h"
 #include "platform/Canvas.h"
 
 #include <cstdint>
 #include <span>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace qm {
@@ -64,8 +64,8 @@ public:
     // A filled head with its tip at (x, y); (ux, uy) points into the line.
     void Arrow(std::int32_t x, std::int32_t y, float ux, float uy);
 
-    // The cosine and sine RollPoint1 turns by, for many points turned alike.
-    static std::pair<float, float> RollVector(float angle);
+    // The turn RollPoint1 makes, for many points turned alike.
+    static TTurn RollTurn(float angle);
     static void RollPoint1(float angle, float x, float y, float& rolledX, float& rolledY);
     static void RollPoint2(float c, float s, float x, float y, float& rolledX, float& rolledY);
     // Unit vector from (x2, y2) toward (x1, y1); (0, 0) for equal points.

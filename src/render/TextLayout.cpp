@@ -105,7 +105,7 @@ void TSurfaceX::TextDrawEx2(const TRect& rect, std::string_view text, std::int32
     // GDI turns text counter-clockwise for a positive escapement; items turn
     // clockwise. Whole turns are dropped so that the tenths fit.
     canvas.SetFont(Font, -10 * (angle % 360));
-    const auto [c, s] = RollVector(static_cast<float>(static_cast<double>(angle) * (1.0 / 180.0) * 3.141592));
+    const TTurn turn = RollTurn(static_cast<float>(static_cast<double>(angle) * (1.0 / 180.0) * 3.141592));
 
     for (std::int64_t i = 0; i < count; ++i) {
         const TLine& line = lines[static_cast<std::size_t>(i)];
@@ -115,7 +115,7 @@ void TSurfaceX::TextDrawEx2(const TRect& rect, std::string_view text, std::int32
         for (const TCharacter& character : line) {
             float rx = 0;
             float ry = 0;
-            RollPoint2(c, s, static_cast<float>(x0 - cx + advance), static_cast<float>(y0 - cy), rx, ry);
+            turn.Apply(static_cast<float>(x0 - cx + advance), static_cast<float>(y0 - cy), rx, ry);
             canvas.TextOut(TruncToInt(static_cast<float>(cx) + rx), TruncToInt(static_cast<float>(cy) + ry),
                            character.bytes);
             advance += character.width;
