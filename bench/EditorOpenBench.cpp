@@ -104,6 +104,7 @@ void IdleThenFirstEdit(benchmark::State& state, TCanvasWindow& canvas)
     state.counters["idle_preparing_ms"] = MillisecondsSince(idle);
     state.counters["longest_event_wait_ms"] = longestWait;
     state.counters["peak_rss_prepared_mb"] = PeakRssMegabytes();
+    state.counters["rss_prepared_mb"] = CurrentRssMegabytes();
 
     const TCanvasWindow::TMouse left{TCanvasWindow::mbLeft, false, false};
     const auto press = std::chrono::steady_clock::now();
