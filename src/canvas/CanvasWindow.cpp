@@ -333,11 +333,11 @@ void TCanvasWindow::RepaintAll()
             if (clearRequested_)
                 ClearSurface();
             // Bounding every item costs less than drawing the many that others hide.
-            std::vector<TRect> bounds;
+            std::vector<TRect> showing;
             const std::vector<TTreeNode*> shown = ShownItems(
                 tree_, surface_->Bitmap(), TDocumentRenderer(tree_, *surface_).SubtreeItems(tree_.ObjectRoot()), whole,
-                &bounds);
-            RenderItemsInPart(surface_->Bitmap(), tree_, whole, shown, bounds);
+                &showing);
+            RenderItemsInPart(surface_->Bitmap(), tree_, whole, shown, showing);
         }
         SurfaceDrawn(WholePicture());
         // Only a render onto a cleared surface is a complete picture.

@@ -62,6 +62,21 @@ void RenderClipped(TCanvas& canvas, const TObjectTree& tree, const TRect& band, 
     canvas.ClearClip();
 }
 
+// Draws the items, each clipped to the box it shows in: most of a crowded
+// drawing's items show in a corner of their bounds, and the pixels outside
+// it would only be painted over.
+void RenderShown(TCanvas& canvas, const TObjectTree& tree, std::span<const TDrawingIndex::TShownItem> items)
+{
+    TCanvasX surface(canvas);
+    TDocumentRenderer renderer(tree, surface);
+    for (const TDrawingIndex::TShownItem& item : items) {
+        const TRect& showing = item.Showing;
+        canvas.SetClip(showing.Left, showing.Top, showing.Right + 1, showing.Bottom + 1);
+        renderer.RenderItems({&item.Node, 1});
+    }
+    canvas.ClearClip();
+}
+
 } // namespace
 
 void RenderDrawing(TCanvas& canvas, const TObjectTree& tree, std::int32_t width, std::int32_t height,
@@ -87,7 +102,7 @@ void RenderDrawingPart(TCanvas& canvas, const TObjectTree& tree, TDrawingIndex& 
         candidates = index.CandidatesMeeting(part);
     if (candidates && InBands(bands, part, candidates->size())) {
         const auto drawBand = [&tree, &index, &candidates](TCanvas& on, const TRect& band) {
-            RenderClipped(on, tree, band, index.ShownIn(*candidates, band));
+            RenderShown(on, tree, index.ShownIn(*candidates, band));
         };
         const THalves halves =
             HalvesOf(part, candidates->size(), [candidates](std::size_t k) { return (*candidates)[k].Box; });
@@ -96,7 +111,7 @@ void RenderDrawingPart(TCanvas& canvas, const TObjectTree& tree, TDrawingIndex& 
         return;
     }
     if (candidates) {
-        RenderClipped(canvas, tree, part, index.ShownIn(*candidates, part));
+        RenderShown(canvas, tree, index.ShownIn(*candidates, part));
         return;
     }
     TCanvasX surface(canvas);
@@ -113,21 +128,26 @@ void RenderDrawingPart(TCanvas& canvas, const TObjectTree& tree, TDrawingIndex& 
 }
 
 void RenderItemsInPart(TBitmap& bitmap, const TObjectTree& tree, const TRect& part, std::span<TTreeNode* const> items,
-                       std::span<const TRect> bounds)
+                       std::span<const TRect> showing)
 {
-    if (bounds.size() != items.size() || !InBands(&bitmap, part, items.size())) {
+    if (showing.size() != items.size()) {
         RenderClipped(bitmap.Canvas(), tree, part, items);
         return;
     }
-    const auto drawBand = [&tree, items, bounds](TCanvas& on, const TRect& band) {
-        std::vector<TTreeNode*> meeting;
+    const auto drawBand = [&tree, items, showing](TCanvas& on, const TRect& band) {
+        std::vector<TDrawingIndex::TShownItem> meeting;
         for (std::size_t k = 0; k < items.size(); ++k) {
-            if (bounds[k].Meets(band))
-                meeting.push_back(items[k]);
+            const TRect inBand = showing[k].Intersected(band);
+            if (!inBand.IsEmpty())
+                meeting.push_back({items[k], inBand});
         }
-        RenderClipped(on, tree, band, meeting);
+        RenderShown(on, tree, meeting);
     };
-    const THalves halves = HalvesOf(part, bounds.size(), [bounds](std::size_t k) { return bounds[k]; });
+    if (!InBands(&bitmap, part, items.size())) {
+        drawBand(bitmap.Canvas(), part);
+        return;
+    }
+    const THalves halves = HalvesOf(part, showing.size(), [showing](std::size_t k) { return showing[k]; });
     bitmap.RunBeside([&](TCanvas& beside) { drawBand(beside, halves.Lower); },
                      [&] { drawBand(bitmap.Canvas(), halves.Upper); });
 }

@@ -42,10 +42,11 @@ void RenderDrawingPart(TCanvas& canvas, const TObjectTree& tree, TDrawingIndex& 
                        std::int32_t width, std::int32_t height, const TCanvasBackground& background,
                        bool leaveOutHidden = false, TBitmap* bands = nullptr);
 // The nodes' own items, in the order given, on the bitmap's canvas clipped
-// to `part` (inclusive pixels). With a box for every item in `bounds`
-// (bounds[k] holds all items[k] draws), many items are drawn in two bands
-// as above, each taking the items whose boxes meet it.
+// to `part` (inclusive pixels). With a box for every item in `showing`
+// (showing[k] holds all of items[k] that shows), each item is clipped to
+// its box, and many items are drawn in two bands as above, each taking the
+// items whose boxes meet it.
 void RenderItemsInPart(TBitmap& bitmap, const TObjectTree& tree, const TRect& part, std::span<TTreeNode* const> items,
-                       std::span<const TRect> bounds);
+                       std::span<const TRect> showing);
 
 } // namespace qm

@@ -1,6 +1,8 @@
 #include "CoverMask.h"
 
 #include <algorithm>
+#include <bit>
+#include <limits>
 
 namespace qm {
 
@@ -24,10 +26,8 @@ TCoverMask::TCoverMask(const TRect& part) : part_(part)
         return;
     const std::int64_t width = std::int64_t{part.Right} - part.Left + 1;
     const std::int64_t height = std::int64_t{part.Bottom} - part.Top + 1;
-    if (width * height > kMaxPixels) {
-        part_ = {0, 0, -1, -1};
+    if (width * height > kMaxPixels)
         return;
-    }
     wordsPerRow_ = (width + 63) / 64;
     bits_.assign(static_cast<std::size_t>(wordsPerRow_ * height), 0);
     const std::int64_t tileColumns = (width + kTile - 1) / kTile;
@@ -110,6 +110,41 @@ bool TCoverMask::Covers(const TRect& box) const
             return false;
     }
     return true;
+}
+
+TRect TCoverMask::UncoveredIn(const TRect& box) const
+{
+    const TRect none{0, 0, -1, -1};
+    const TRect inside = box.Intersected(part_);
+    if (inside.IsEmpty())
+        return none;
+    if (bits_.empty())
+        return inside;
+    const TColumns columns = PixelColumnsOf(inside);
+    // Bit columns from the part's left edge, and rows.
+    std::int64_t left = std::numeric_limits<std::int64_t>::max();
+    std::int64_t right = -1;
+    std::int32_t top = inside.Bottom + 1;
+    std::int32_t bottom = inside.Top - 1;
+    for (std::int32_t row = inside.Top; row <= inside.Bottom; ++row) {
+        const std::uint64_t* words = bits_.data() + RowStart(row);
+        for (std::int64_t word = columns.FirstWord; word <= columns.LastWord; ++word) {
+            std::uint64_t open = ~words[word];
+            if (word == columns.FirstWord)
+                open &= columns.FirstMask;
+            if (word == columns.LastWord)
+                open &= columns.LastMask;
+            if (open == 0)
+                continue;
+            left = std::min<std::int64_t>(left, word * 64 + std::countr_zero(open));
+            right = std::max<std::int64_t>(right, word * 64 + 63 - std::countl_zero(open));
+            top = std::min(top, row);
+            bottom = row;
+        }
+    }
+    if (right < 0)
+        return none;
+    return {static_cast<std::int32_t>(part_.Left + left), top, static_cast<std::int32_t>(part_.Left + right), bottom};
 }
 
 void TCoverMask::Add(const TRect& box)

@@ -21,6 +21,9 @@ public:
     // redraw keeps, it counts rather than reads.
     bool CoversAll() const { return !bits_.empty() && tilesNotFull_ == 0; }
     void Add(const TRect& box);
+    // The box of the pixels of `box` within the part not covered; empty
+    // when all are.
+    TRect UncoveredIn(const TRect& box) const;
 
 private:
     // The words of bits first .. last (counted from 0) of a row of words,

@@ -536,7 +536,8 @@ std::vector<TDrawingIndex::TPartItem> TDrawingIndex::ItemsMeeting(const TRect& a
     const std::vector<TCandidate>& candidates = NodesMeeting(area, leaveOut);
     std::vector<TTreeNode*> nodes;
     if (leaveOut) {
-        nodes = ShownIn(candidates, area);
+        for (const TShownItem& shown : ShownIn(candidates, area))
+            nodes.push_back(shown.Node);
     } else {
         nodes.reserve(candidates.size());
         for (const TCandidate& candidate : candidates)
@@ -560,15 +561,16 @@ const std::vector<TDrawingIndex::TCandidate>* TDrawingIndex::CandidatesMeeting(c
     return &NodesMeeting(area, true);
 }
 
-std::vector<TTreeNode*> TDrawingIndex::ShownIn(const std::vector<TCandidate>& candidates, const TRect& band) const
+std::vector<TDrawingIndex::TShownItem> TDrawingIndex::ShownIn(const std::vector<TCandidate>& candidates,
+                                                              const TRect& band) const
 {
     THiddenItems hidden(band);
-    std::vector<TTreeNode*> shown; // from the last one down
+    std::vector<TShownItem> shown; // from the last one down
     ForEachShownItem(
         candidates.size(), hidden, [&candidates](std::size_t k) { return std::optional<TRect>(candidates[k].Box); },
         [this, &candidates](std::size_t k) { return tree_.IsDrawn(candidates[k].Node); },
         [this, &candidates](std::size_t k) { return boxes_.OcclusionOf(candidates[k].Node); },
-        [&shown, &candidates](std::size_t k, const TRect&) { shown.push_back(candidates[k].Node); });
+        [&shown, &candidates](std::size_t k, const TRect& showing) { shown.push_back({candidates[k].Node, showing}); });
     std::reverse(shown.begin(), shown.end());
     return shown;
 }

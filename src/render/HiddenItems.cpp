@@ -124,7 +124,7 @@ private:
 } // namespace
 
 std::vector<TTreeNode*> ShownItems(const TObjectTree& tree, TBitmap& bitmap, std::vector<TTreeNode*> items,
-                                   const TRect& part, std::vector<TRect>* bounds)
+                                   const TRect& part, std::vector<TRect>* showing)
 {
     const bool otherPenModes = std::any_of(items.begin(), items.end(),
                                            [](const TTreeNode* node) { return node->Data()->Pen.Mode != TPenMode::pmCopy; });
@@ -134,19 +134,19 @@ std::vector<TTreeNode*> ShownItems(const TObjectTree& tree, TBitmap& bitmap, std
     TBlockBounder bounder(tree, bitmap, items, hidden);
     // Gathered from the last item down.
     std::vector<TTreeNode*> shown;
-    std::vector<TRect> shownBounds;
+    std::vector<TRect> boxes;
     ForEachShownItem(
         items.size(), hidden, [&bounder](std::size_t k) { return bounder.BoundsOf(k); },
         [](std::size_t) { return true; }, [&bounder](std::size_t k) { return bounder.OcclusionOf(k); },
         [&](std::size_t k, const TRect& box) {
             shown.push_back(items[k]);
-            if (bounds)
-                shownBounds.push_back(box);
+            if (showing)
+                boxes.push_back(box);
         });
     std::reverse(shown.begin(), shown.end());
-    if (bounds) {
-        std::reverse(shownBounds.begin(), shownBounds.end());
-        *bounds = std::move(shownBounds);
+    if (showing) {
+        std::reverse(boxes.begin(), boxes.end());
+        *showing = std::move(boxes);
     }
     return shown;
 }

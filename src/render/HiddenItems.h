@@ -54,6 +54,12 @@ public:
     // drawing are.
     template <typename Drawn, typename OcclusionOf>
     bool Hidden(const TRect& bounds, Drawn&& drawn, OcclusionOf&& occlusionOf);
+    // The same question, answered with the box of the item's pixels within
+    // the part that the covers above leave showing, empty for a hidden item.
+    // The item drawn clipped to that box makes the same picture: the
+    // covers paint over the rest whatever lies below.
+    template <typename Drawn, typename OcclusionOf>
+    TRect Showing(const TRect& bounds, Drawn&& drawn, OcclusionOf&& occlusionOf);
     // Whether the covers of the items offered so far hide all of `box`.
     bool Covers(const TRect& box) const { return covered_.Covers(box); }
     // Whether they hide all of the part: every item offered next is hidden.
@@ -96,11 +102,23 @@ bool THiddenItems::Hidden(const TRect& bounds, Drawn&& drawn, OcclusionOf&& occl
     return covered_.Covers(bounds) || !drawn() || HiddenByTwin(occlusionOf());
 }
 
+template <typename Drawn, typename OcclusionOf>
+TRect THiddenItems::Showing(const TRect& bounds, Drawn&& drawn, OcclusionOf&& occlusionOf)
+{
+    const TRect none{0, 0, -1, -1};
+    if (covered_.Covers(bounds) || !drawn())
+        return none;
+    // Taken before the item's own cover joins the mask.
+    const TRect showing = covered_.UncoveredIn(bounds);
+    return HiddenByTwin(occlusionOf()) ? none : showing;
+}
+
 // Offers `count` items, in drawing order, to `hidden` from the last one
-// down and calls `shown(k, bounds)` for each that shows something in the
-// part `hidden` was made for. `bounds(k)` gives the bounds of item k, or
-// none for an item known to be hidden already; `drawn(k)` and
-// `occlusionOf(k)` are asked as THiddenItems::Hidden asks. Once the items
+// down and calls `shown(k, showing)` for each that shows something in the
+// part `hidden` was made for, `showing` the box THiddenItems::Showing gives.
+// `bounds(k)` gives the bounds of item k, or none for an item known to be
+// hidden already; `drawn(k)` and `occlusionOf(k)` are asked as
+// THiddenItems::Hidden asks. Once the items
 // shown hide all of the part, the items below are not asked about: in a
 // crowded drawing the items near the top soon hide all of a small part. The
 // caller makes sure that every pen of the drawing copies.
@@ -110,10 +128,13 @@ void ForEachShownItem(std::size_t count, THiddenItems& hidden, Bounds&& bounds, 
 {
     for (std::size_t k = count; k-- > 0;) {
         const std::optional<TRect> box = bounds(k);
-        if (!box
-            || hidden.Hidden(*box, [&drawn, k] { return drawn(k); }, [&occlusionOf, k] { return occlusionOf(k); }))
+        if (!box)
             continue;
-        shown(k, *box);
+        const TRect showing =
+            hidden.Showing(*box, [&drawn, k] { return drawn(k); }, [&occlusionOf, k] { return occlusionOf(k); });
+        if (showing.IsEmpty())
+            continue;
+        shown(k, showing);
         if (hidden.CoversPart())
             return;
     }
@@ -122,9 +143,10 @@ void ForEachShownItem(std::size_t count, THiddenItems& hidden, Bounds&& bounds, 
 // Of `items`, the whole walk of a render in drawing order, those that show
 // something in `part` of the bitmap, each bounded on the way, text measured
 // on its canvas (a long walk half on the canvas beside): all of them when a
-// pen does not copy. `bounds`, when given, gets the bounds of each item
-// returned, or stays empty when a pen does not copy.
+// pen does not copy. `showing`, when given, gets the box each item returned
+// shows in (see THiddenItems::Showing), or stays empty when a pen does not
+// copy.
 std::vector<TTreeNode*> ShownItems(const TObjectTree& tree, TBitmap& bitmap, std::vector<TTreeNode*> items,
-                                   const TRect& part, std::vector<TRect>* bounds = nullptr);
+                                   const TRect& part, std::vector<TRect>* showing = nullptr);
 
 } // namespace qm

@@ -130,9 +130,10 @@ TEST(BoundsCanvas, ALongListIsBoundAsItemByItem)
     }
 }
 
-// The cover mask against one flag per pixel: parts that start anywhere and
-// end between words or tiles, boxes reaching past the part, questions of
-// every size, on parts covered little and parts covered whole.
+// The cover mask against one flag per pixel, whether a box is covered and
+// the box of what is not: parts that start anywhere and end between words
+// or tiles, boxes reaching past the part, questions of every size, on parts
+// covered little and parts covered whole.
 TEST(CoverMask, CoversExactlyThePixelsAdded)
 {
     std::mt19937 random(11);
@@ -162,8 +163,18 @@ TEST(CoverMask, CoversExactlyThePixelsAdded)
             for (int ask = 0; ask < 20; ++ask) {
                 const TRect asked = randomBox(area);
                 bool covered = true;
-                everyPixel(asked, [&covered](bool flag) { covered = covered && flag; });
+                TRect uncovered{0, 0, -1, -1};
+                const TRect inside = asked.Intersected(area);
+                for (int y = inside.Top; y <= inside.Bottom; ++y) {
+                    for (int x = inside.Left; x <= inside.Right; ++x) {
+                        if (flags[static_cast<std::size_t>(y - area.Top)][static_cast<std::size_t>(x - area.Left)])
+                            continue;
+                        covered = false;
+                        uncovered = uncovered.United({x, y, x, y});
+                    }
+                }
                 ASSERT_EQ(mask.Covers(asked), covered) << "round " << round << ", step " << step;
+                ASSERT_EQ(mask.UncoveredIn(asked), uncovered) << "round " << round << ", step " << step;
             }
             bool whole = true;
             everyPixel(area, [&whole](bool flag) { whole = whole && flag; });
@@ -174,6 +185,7 @@ TEST(CoverMask, CoversExactlyThePixelsAdded)
     TCoverMask huge({0, 0, 20000, 20000});
     huge.Add({0, 0, 10, 10});
     EXPECT_FALSE(huge.Covers({2, 2, 3, 3}));
+    EXPECT_EQ(huge.UncoveredIn({2, 2, 3, 3}), (TRect{2, 2, 3, 3}));
 }
 
 // Twins hide the items offered after them however many fingerprints were
