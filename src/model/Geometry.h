@@ -21,7 +21,9 @@ inline float RollToRadians(std::int32_t degrees)
 // Its cosine and sine are worked out once for all the points it turns.
 class TTurn {
 public:
-    explicit TTurn(float angle) : c_(std::cos(angle)), s_(std::sin(angle)) {}
+    // No turn, as most items have, costs no cosine: cos 0 is 1 and sin ±0
+    // is ±0, exactly.
+    explicit TTurn(float angle) : c_(angle == 0 ? 1.0f : std::cos(angle)), s_(angle == 0 ? angle : std::sin(angle)) {}
     // The turn whose cosine and sine are already known.
     TTurn(float cosine, float sine) : c_(cosine), s_(sine) {}
 

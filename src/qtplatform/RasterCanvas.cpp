@@ -330,13 +330,11 @@ void TRasterCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view cha
     const std::uint32_t colour = ToArgb(Font().Color);
     const std::int32_t escapement = ((FontEscapement() % 3600) + 3600) % 3600;
     // Further characters of a longer text follow along the turned baseline.
-    const double angle = escapement / 10.0 * (3.14159265358979323846 / 180.0);
-    const double alongX = std::cos(angle);
-    const double alongY = std::sin(angle);
+    const TBaseline baseline = BaselineAt(escapement);
     std::int64_t advance = 0;
     ForEachCp932Character(character, [&](std::string_view one) {
-        const std::int64_t cellX = x + static_cast<std::int64_t>(advance * alongX);
-        const std::int64_t cellY = y - static_cast<std::int64_t>(advance * alongY);
+        const std::int64_t cellX = x + static_cast<std::int64_t>(advance * baseline.alongX);
+        const std::int64_t cellY = y - static_cast<std::int64_t>(advance * baseline.alongY);
         // A character off the picture gets no mask made: the long text of a
         // damaged file at a large size would cost seconds.
         const TRasterFontCache::TGlyphMask* mask = fonts_.FindMask(face, one, escapement);
@@ -348,6 +346,15 @@ void TRasterCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view cha
         }
         advance += fonts_.Glyph(face, one).advance;
     });
+}
+
+const TRasterCanvas::TBaseline& TRasterCanvas::BaselineAt(std::int32_t escapement)
+{
+    if (escapement != baseline_.escapement) {
+        const double angle = escapement / 10.0 * (3.14159265358979323846 / 180.0);
+        baseline_ = {escapement, std::cos(angle), std::sin(angle)};
+    }
+    return baseline_;
 }
 
 std::int32_t TRasterCanvas::TextWidth(std::string_view text)

@@ -68,6 +68,13 @@ private:
     // ellipse in a box of `width` x `height` pixels, as offsets from the
     // box's corner; measured once per size and pen width.
     const std::vector<TCanvasPoint>& EllipseOutline(std::int32_t width, std::int32_t height, const TPen& pen);
+    // The direction of the baseline at `escapement` tenths of a degree.
+    struct TBaseline {
+        std::int32_t escapement = 0;
+        double alongX = 1;
+        double alongY = 0;
+    };
+    const TBaseline& BaselineAt(std::int32_t escapement);
 
     // What the painter was last set up for, so that a run of strokes with
     // one pen or fills with one brush does not set it up again.
@@ -81,6 +88,8 @@ private:
     TPen setupPen_;
     TBrush setupBrush_;
     TRasterFontCache fonts_;
+    // A text is drawn a character at a time, all at one escapement.
+    TBaseline baseline_;
     QVector<QPoint> pointBuffer_;
     std::map<std::tuple<std::int32_t, std::int32_t, std::int32_t>, std::vector<TCanvasPoint>> ellipseOutlines_;
     std::optional<QRect> clip_;

@@ -314,6 +314,8 @@ void TSurfaceX::Arrow(std::int32_t x, std::int32_t y, float ux, float uy)
 
 TTurn TSurfaceX::RollTurn(float angle)
 {
+    if (angle == 0)
+        return TTurn(angle);
     return {static_cast<float>(std::cos(static_cast<double>(angle))),
             static_cast<float>(std::sin(static_cast<double>(angle)))};
 }
