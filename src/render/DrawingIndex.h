@@ -95,11 +95,12 @@ public:
     // The same in two calls, for a part drawn in bands on several threads
     // while every pen copies (null when one does not): the items meeting
     // `area`, of each stack of twins the one drawn last, then for each band
-    // the drawn ones of them that show there, each with the box it shows in. The list is the index's own,
-    // valid until its next call that is not ShownIn: a redraw of the whole
-    // canvas lists a million items, and a list made anew each time would
-    // touch its memory afresh. A small part lists only the items from the
-    // top down until those drawn hide all of it.
+    // the drawn ones of them that show there, each with the box it shows
+    // in. The list is the index's own, valid until its next call that is
+    // not ShownIn: a redraw of the whole canvas lists a million items, and a
+    // list made anew each time would touch its memory afresh. A small part
+    // lists only the items from the top down until those drawn hide all of
+    // it.
     const std::vector<TCandidate>* CandidatesMeeting(const TRect& area);
     // Only reads the index: several bands may be asked at once.
     std::vector<TShownItem> ShownIn(const std::vector<TCandidate>& candidates, const TRect& band) const;
