@@ -30,6 +30,11 @@ TTreeNode* TObjectTree::MoveSubtree(TTreeNode* newParent, TTreeNode* node)
     if (!node || IsFixedNode(node) || (newParent && newParent->IsWithin(node)))
         return nullptr;
     TTreeNode* top = CopyNode(newParent, node);
+    // A group of many items moves them one at a time, each with no children.
+    if (!node->HasChildren()) {
+        DeleteSubtree(node);
+        return top;
+    }
     // Every child moves, whatever its priority, so none is freed with the old node.
     std::vector<TCopyFrame> stack;
     stack.push_back({node, top, ChildrenByPriority(node)});
