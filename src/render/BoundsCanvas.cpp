@@ -26,6 +26,18 @@ std::uint64_t Mixed(std::uint64_t value)
     return value ^ (value >> 31);
 }
 
+// A character of one or two bytes, as most are, by its bytes and length;
+// a longer string by its hash.
+std::uint64_t CharacterCode(std::string_view character)
+{
+    if (character.size() >= sizeof(std::uint64_t))
+        return std::hash<std::string_view>{}(character);
+    std::uint64_t code = character.size();
+    for (const char byte : character)
+        code = (code << 8) | static_cast<unsigned char>(byte);
+    return code;
+}
+
 std::uint64_t Pair(std::int32_t a, std::int32_t b)
 {
     return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(a)) << 32) | static_cast<std::uint32_t>(b);
@@ -58,6 +70,20 @@ void TBoundsCanvas::NotePen()
     Note(Pair(static_cast<std::int32_t>(pen.Style), static_cast<std::int32_t>(pen.Mode)));
     if (pen.Style != psClear && pen.Mode != TPenMode::pmCopy)
         paintsOver_ = false;
+}
+
+void TBoundsCanvas::NoteFont()
+{
+    const TFont& font = Font();
+    // A text is drawn a character at a time with one font: it counts once.
+    if (notedFont_ == font && notedEscapement_ == FontEscapement())
+        return;
+    notedFont_ = font;
+    notedEscapement_ = FontEscapement();
+    Note(std::hash<std::string>{}(font.Name));
+    Note(Pair(font.Height, static_cast<std::int32_t>(font.Style)));
+    Note(Pair(static_cast<std::int32_t>(font.Color), font.Charset));
+    Note(static_cast<std::uint32_t>(FontEscapement()));
 }
 
 void TBoundsCanvas::NoteBrush()
@@ -236,14 +262,10 @@ void TBoundsCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view cha
     const std::int64_t width = TextWidth(character);
     const TTextMetrics metrics = TextMetrics();
     const auto height = static_cast<std::int64_t>(std::ceil(metrics.Ascent + metrics.Descent));
-    const TFont& font = Font();
+    NoteFont();
     Note(cText);
     Note(Pair(x, y));
-    Note(std::hash<std::string_view>{}(character));
-    Note(std::hash<std::string>{}(font.Name));
-    Note(Pair(font.Height, static_cast<std::int32_t>(font.Style)));
-    Note(Pair(static_cast<std::int32_t>(font.Color), font.Charset));
-    Note(static_cast<std::uint32_t>(FontEscapement()));
+    Note(CharacterCode(character));
     // Smoothed glyphs may reach a little beyond their cell; a turned cell
     // lies within its diagonal of the corner it turns about.
     const std::int64_t reach = FontEscapement() % 3600 == 0 ? height / 2 + 2 : width + height + height / 2 + 2;

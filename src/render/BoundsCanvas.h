@@ -81,6 +81,7 @@ private:
     void NotePoints(std::span<const TCanvasPoint> points);
     void NotePen();
     void NoteBrush();
+    void NoteFont();
 
     TCanvas* measure_;
     std::int64_t left_ = 0;
@@ -94,6 +95,8 @@ private:
     std::optional<TPen> notedPen_;
     std::optional<TBrush> notedBrush_;
     std::optional<TPenMode> notedPenMode_;
+    std::optional<TFont> notedFont_;
+    std::int32_t notedEscapement_ = 0;
 };
 
 } // namespace qm

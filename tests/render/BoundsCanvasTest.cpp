@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <string>
 
@@ -128,6 +129,40 @@ TEST(BoundsCanvas, ALongListIsBoundAsItemByItem)
         ASSERT_EQ(bounds[k].Occlusion.Cover, expected.Occlusion.Cover) << "item " << k;
         ASSERT_EQ(bounds[k].Occlusion.PaintsOverAs, expected.Occlusion.PaintsOverAs) << "item " << k;
     }
+}
+
+// A filled box with a short text inside paints over: its fingerprint is
+// that of its copy, and tells it from items that draw any other text.
+TEST(BoundsCanvas, ATextBoxPaintsOverAsItsCopyAndNoOther)
+{
+    TObjectTree tree;
+    const auto textBox = [&tree](const std::function<void(TItemObject&)>& change) {
+        TTreeNode* node = test::AddShape(tree, tree.ObjectRoot(), itRectangle, {{50, 50}, {250, 50}, {250, 150}, {50, 150}});
+        tree.PointToCenter(node);
+        tree.ChangeItem(node, [&change](TItemObject& item) {
+            item.Brush = {clWhite, bsSolid};
+            item.Text = Utf8ToCp932("日本");
+            change(item);
+        });
+        return node;
+    };
+    const std::function<void(TItemObject&)> changes[] = {
+        [](TItemObject&) {},
+        [](TItemObject& item) { item.Text = Utf8ToCp932("日木"); },
+        [](TItemObject& item) { item.Text = "ab"; },
+        [](TItemObject& item) { item.Font.Name += "x"; },
+        [](TItemObject& item) { item.Font.Height -= 2; },
+        [](TItemObject& item) { item.Font.Color = clRed; },
+        [](TItemObject& item) { item.Roll = 3; },
+    };
+    TBitmapX surface;
+    surface.InitBitmap(kSize, kSize);
+    TItemBounder bounder(tree, surface.Canvas());
+    const std::uint64_t original = bounder.Bound(textBox(changes[0])).Occlusion.PaintsOverAs;
+    ASSERT_NE(original, 0u);
+    EXPECT_EQ(bounder.Bound(textBox(changes[0])).Occlusion.PaintsOverAs, original);
+    for (std::size_t k = 1; k < std::size(changes); ++k)
+        EXPECT_NE(bounder.Bound(textBox(changes[k])).Occlusion.PaintsOverAs, original) << "change " << k;
 }
 
 // The cover mask against one flag per pixel, whether a box is covered and
