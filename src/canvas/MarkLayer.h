@@ -3,6 +3,7 @@
 #include "model/HugePages.h"
 #include "model/ItemObject.h"
 #include "platform/Canvas.h"
+#include "qtplatform/Bitmap.h"
 
 #include <cstdint>
 #include <memory>
@@ -35,10 +36,12 @@ public:
     void AddPolyline(const std::vector<TCanvasPoint>& points);
     void AddPolygon(const std::vector<TCanvasPoint>& points);
 
-    // Draws the shapes added so far; they count as shown.
-    void Draw(TCanvas& canvas) const;
+    // Draws the shapes added so far on the whole picture; they count as
+    // shown. The marks of a large selection, a million shapes, are drawn half
+    // on the picture's thread beside, each thread over half of its rows.
+    void Draw(TBitmap& picture) const;
     // Draws them once more (removing them) and forgets them.
-    void Erase(TCanvas& canvas);
+    void Erase(TBitmap& picture);
     // The picture was overwritten: nothing of the layer is on it any more.
     void Forget() { shapes_.reset(); }
 
@@ -48,7 +51,10 @@ public:
 private:
     friend class TMarkOverlay;
 
-    enum class TKind : std::uint8_t { Rectangle, Handle, Circle, Polyline, Polygon };
+    // Layers of fewer shapes are drawn on one thread: waking the thread
+    // beside costs more than it saves.
+    static constexpr std::size_t kShapesInBands = 4096;
+        enum class TKind : std::uint8_t { Rectangle, Handle, Circle, Polyline, Polygon };
     // A selection of 100 000 items has over a million shapes: each is kept
     // small, its path (if any) among the layer's points.
     struct TShape {

@@ -37,6 +37,15 @@ QImage FullRender(TCanvasFixture& drawing)
     return BitmapImage(full.Bitmap()).copy();
 }
 
+// The full render with the marks over it, drawn on one thread.
+QImage FullPicture(TCanvasFixture& drawing)
+{
+    TBitmap picture(drawing.canvas.ImageWidth(), drawing.canvas.ImageHeight());
+    picture.Canvas().DrawBitmap(0, 0, *BitmapFromImage(FullRender(drawing)));
+    drawing.canvas.Overlay().Draw(picture.Canvas(), 1);
+    return BitmapImage(picture).copy();
+}
+
 class TRandomDrawing : public TCanvasFixture {
 public:
     // Even seeds keep every pen copying, so that parts leave out hidden items.
@@ -171,14 +180,7 @@ public:
     }
 
     QImage FullSurface() { return FullRender(*this); }
-    // The full render with the marks over it.
-    QImage FullPicture()
-    {
-        TBitmap picture(canvas.ImageWidth(), canvas.ImageHeight());
-        picture.Canvas().DrawBitmap(0, 0, *BitmapFromImage(FullSurface()));
-        canvas.Overlay().Draw(picture.Canvas(), 1);
-        return BitmapImage(picture).copy();
-    }
+    QImage FullPicture() { return qm::FullPicture(*this); }
 
 private:
     TTreeNode* RandomGroup()
@@ -384,6 +386,10 @@ TEST(IncrementalRender, AWholeRenderOfManyItemsIsThatOfEveryItem)
     EXPECT_EQ(indexed(), 40000u - selected);
     drawing.commands.Undo();
     EXPECT_EQ(Difference(BitmapImage(drawing.canvas.Surface().Bitmap()), FullRender(drawing)), "") << "undone";
+    // The undo selects them again: the marks of so many, drawn in two bands,
+    // are those drawn in one go.
+    ASSERT_EQ(drawing.canvas.Selection().Size(), selected);
+    EXPECT_EQ(Difference(BitmapImage(drawing.canvas.Picture()), FullPicture(drawing)), "") << "marked";
     EXPECT_EQ(indexed(), 40000u);
     // Once the idle editor has put the boxes in drawing order, a drag
     // redraws its part from the top down, the cells it leaves and enters
