@@ -54,7 +54,7 @@ private:
     // Layers of fewer shapes are drawn on one thread: waking the thread
     // beside costs more than it saves.
     static constexpr std::size_t kShapesInBands = 4096;
-        enum class TKind : std::uint8_t { Rectangle, Handle, Circle, Polyline, Polygon };
+    enum class TKind : std::uint8_t { Rectangle, Handle, Circle, Polyline, Polygon };
     // A selection of 100 000 items has over a million shapes: each is kept
     // small, its path (if any) among the layer's points.
     struct TShape {
