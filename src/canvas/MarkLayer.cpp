@@ -173,29 +173,22 @@ void TMarkLayer::DrawAll(TCanvas& canvas, const TShapes& shapes, double scale)
         DrawShape(canvas, shapes, shape, scale);
 }
 
-void TMarkLayer::Draw(TBitmap& picture) const
+void TMarkLayer::Draw(TCanvas& canvas) const
 {
-    TCanvas& canvas = picture.Canvas();
-    if (shapes_ && shapes_->Shapes.size() >= kShapesInBands && picture.Height() > 1) {
-        // The inverting pen flips a pixel's bits the same whatever it flipped
-        // before: each half of the rows ends as if drawn in one go.
-        const std::int32_t middle = picture.Height() / 2;
-        const auto drawRows = [this, &picture](TCanvas& on, std::int32_t top, std::int32_t bottom) {
-            on.SetClip(0, top, picture.Width(), bottom);
-            DrawAll(on, *shapes_, 1);
-            on.ClearClip();
-        };
-        picture.RunBeside([&](TCanvas& beside) { drawRows(beside, middle, picture.Height()); },
-                          [&] { drawRows(canvas, 0, middle); });
-    } else if (shapes_) {
+    if (shapes_) {
+        const bool gathered = shapes_->Shapes.size() >= kShapesGathered;
+        if (gathered)
+            canvas.BeginInversions();
         DrawAll(canvas, *shapes_, 1);
+        if (gathered)
+            canvas.EndInversions();
     }
     SetUpInvertingPen(canvas);
 }
 
-void TMarkLayer::Erase(TBitmap& picture)
+void TMarkLayer::Erase(TCanvas& canvas)
 {
-    Draw(picture);
+    Draw(canvas);
     Forget();
 }
 

@@ -3,7 +3,6 @@
 #include "model/HugePages.h"
 #include "model/ItemObject.h"
 #include "platform/Canvas.h"
-#include "qtplatform/Bitmap.h"
 
 #include <cstdint>
 #include <memory>
@@ -36,12 +35,10 @@ public:
     void AddPolyline(const std::vector<TCanvasPoint>& points);
     void AddPolygon(const std::vector<TCanvasPoint>& points);
 
-    // Draws the shapes added so far on the whole picture; they count as
-    // shown. The marks of a large selection, a million shapes, are drawn half
-    // on the picture's thread beside, each thread over half of its rows.
-    void Draw(TBitmap& picture) const;
+    // Draws the shapes added so far on the canvas; they count as shown.
+    void Draw(TCanvas& canvas) const;
     // Draws them once more (removing them) and forgets them.
-    void Erase(TBitmap& picture);
+    void Erase(TCanvas& canvas);
     // The picture was overwritten: nothing of the layer is on it any more.
     void Forget() { shapes_.reset(); }
 
@@ -51,9 +48,10 @@ public:
 private:
     friend class TMarkOverlay;
 
-    // Layers of fewer shapes are drawn on one thread: waking the thread
-    // beside costs more than it saves.
-    static constexpr std::size_t kShapesInBands = 4096;
+    // The inversions of larger layers are gathered and put on the picture
+    // at once; for fewer shapes, going over the whole picture costs more
+    // than it saves.
+    static constexpr std::size_t kShapesGathered = 4096;
     enum class TKind : std::uint8_t { Rectangle, Handle, Circle, Polyline, Polygon };
     // A selection of 100 000 items has over a million shapes: each is kept
     // small, its path (if any) among the layer's points.

@@ -24,7 +24,7 @@ std::size_t MostSelectionMarks(const TItemObject& item)
 
 void TCanvasWindow::DrawInverted(const TMarkLayer& shapes)
 {
-    shapes.Draw(picture_);
+    shapes.Draw(picture_.Canvas());
     overlay_.Toggle(shapes);
     PictureChanged();
 }
@@ -38,7 +38,7 @@ void TCanvasWindow::EraseInverted(TMarkLayer& shapes)
         ShowSurface(shapes.Extent());
         shapes.Forget();
     } else {
-        shapes.Erase(picture_);
+        shapes.Erase(picture_.Canvas());
     }
     PictureChanged();
 }

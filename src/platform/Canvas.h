@@ -107,6 +107,13 @@ public:
     }
     virtual void ClearClip() {}
 
+    // Drawing with a not-xor pen by the hundred thousand (the marks of a
+    // large selection) may be gathered until EndInversions and put on the
+    // pixels at once: inverted pixels end the same whatever the order. Any
+    // other drawing in between first puts on what was gathered.
+    virtual void BeginInversions() {}
+    virtual void EndInversions() {}
+
     // The area that shows; drawing beyond it is lost.
     virtual std::int32_t Width() const = 0;
     virtual std::int32_t Height() const = 0;

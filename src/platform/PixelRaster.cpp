@@ -1,6 +1,7 @@
 #include "PixelRaster.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <initializer_list>
 #include <limits>
@@ -297,6 +298,144 @@ void PaintOffsets(const TPixelView& view, TCanvasPoint origin, std::span<const T
         if (x >= view.Left() && x < view.Right() && y >= view.Top() && y < view.Bottom())
             Put(view.bits[y * view.stride + x], paint);
     }
+}
+
+TPixelStamp::TPixelStamp(std::vector<TCanvasPoint> offsets) : offsets_(std::move(offsets))
+{
+    if (offsets_.empty())
+        return;
+    std::int32_t right = offsets_.front().x;
+    std::int32_t bottom = offsets_.front().y;
+    left_ = right;
+    top_ = bottom;
+    for (const TCanvasPoint& offset : offsets_) {
+        left_ = std::min(left_, offset.x);
+        top_ = std::min(top_, offset.y);
+        right = std::max(right, offset.x);
+        bottom = std::max(bottom, offset.y);
+    }
+    width_ = right - left_ + 1;
+    if (width_ > 64)
+        return;
+    rows_.resize(static_cast<std::size_t>(bottom - top_ + 1));
+    for (const TCanvasPoint& offset : offsets_)
+        rows_[static_cast<std::size_t>(offset.y - top_)] ^= std::uint64_t{1} << (offset.x - left_);
+}
+
+TInversionParity::TInversionParity(std::int32_t width, std::int32_t height, std::uint32_t argb)
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
+      argb_(argb),
+      wordsPerRow_(static_cast<std::size_t>(width_) / 64 + 1),
+      rowEdges_(wordsPerRow_ * static_cast<std::size_t>(height_)),
+      columnEdges_(wordsPerRow_ * (static_cast<std::size_t>(height_) + 1)),
+      single_(wordsPerRow_ * static_cast<std::size_t>(height_))
+{
+}
+
+void TInversionParity::Flip(std::vector<std::uint64_t>& plane, std::size_t wordsPerRow, std::int64_t x,
+                            std::int64_t y)
+{
+    plane[static_cast<std::size_t>(y) * wordsPerRow + static_cast<std::size_t>(x) / 64] ^= std::uint64_t{1} << (x % 64);
+}
+
+void TInversionParity::ToggleRowRun(std::int64_t y, std::int64_t first, std::int64_t last)
+{
+    Flip(rowEdges_, wordsPerRow_, first, y);
+    Flip(rowEdges_, wordsPerRow_, last + 1, y);
+}
+
+void TInversionParity::ToggleColumnRun(std::int64_t x, std::int64_t first, std::int64_t last)
+{
+    Flip(columnEdges_, wordsPerRow_, x, first);
+    Flip(columnEdges_, wordsPerRow_, x, last + 1);
+}
+
+bool TInversionParity::ToggleThinLine(const TPixelView& view, TCanvasPoint from, TCanvasPoint to)
+{
+    const bool alongRow = from.y == to.y;
+    if (!alongRow && from.x != to.x)
+        return false;
+    if (IsEmpty(view) || (from.x == to.x && from.y == to.y))
+        return true;
+    // The pixels from `from` up to, not including, `to`.
+    const std::int64_t start = alongRow ? from.x : from.y;
+    const std::int64_t end = alongRow ? to.x : to.y;
+    std::int64_t first = start < end ? start : end + 1;
+    std::int64_t last = start < end ? end - 1 : start;
+    const std::int64_t across = alongRow ? from.y : from.x;
+    if (across < (alongRow ? view.Top() : view.Left()) || across >= (alongRow ? view.Bottom() : view.Right()))
+        return true;
+    first = std::max<std::int64_t>(first, alongRow ? view.Left() : view.Top());
+    last = std::min<std::int64_t>(last, (alongRow ? view.Right() : view.Bottom()) - 1);
+    if (first > last)
+        return true;
+    if (alongRow)
+        ToggleRowRun(across, first, last);
+    else
+        ToggleColumnRun(across, first, last);
+    return true;
+}
+
+void TInversionParity::FlipWord(std::vector<std::uint64_t>& plane, std::size_t wordsPerRow, std::int64_t x,
+                                std::int64_t y, std::uint64_t bits)
+{
+    const std::size_t at = static_cast<std::size_t>(y) * wordsPerRow + static_cast<std::size_t>(x) / 64;
+    const auto shift = static_cast<unsigned>(x % 64);
+    plane[at] ^= bits << shift;
+    if (shift != 0 && (bits >> (64 - shift)) != 0)
+        plane[at + 1] ^= bits >> (64 - shift);
+}
+
+void TInversionParity::ToggleStamp(const TPixelView& view, TCanvasPoint origin, const TPixelStamp& stamp)
+{
+    const std::int64_t left = std::int64_t{origin.x} + stamp.Left();
+    const std::int64_t top = std::int64_t{origin.y} + stamp.Top();
+    const auto rows = static_cast<std::int64_t>(stamp.Rows().size());
+    if (rows != 0 && left >= view.Left() && left + stamp.Width() <= view.Right() && top >= view.Top()
+        && top + rows <= view.Bottom()) {
+        for (std::int64_t r = 0; r < rows; ++r)
+            FlipWord(single_, wordsPerRow_, left, top + r, stamp.Rows()[static_cast<std::size_t>(r)]);
+        return;
+    }
+    for (const TCanvasPoint& offset : stamp.Offsets()) {
+        const std::int64_t x = std::int64_t{origin.x} + offset.x;
+        const std::int64_t y = std::int64_t{origin.y} + offset.y;
+        if (x >= view.Left() && x < view.Right() && y >= view.Top() && y < view.Bottom())
+            Flip(single_, wordsPerRow_, x, y);
+    }
+}
+
+void TInversionParity::ApplyTo(const TPixelView& view)
+{
+    if (!view.bits || view.width != width_ || view.height != height_)
+        return;
+    // Bit x of the result: the xor of the bits 0 .. x of a word.
+    const auto prefixXor = [](std::uint64_t bits) {
+        for (int shift = 1; shift < 64; shift *= 2)
+            bits ^= bits << shift;
+        return bits;
+    };
+    std::vector<std::uint64_t> columnsOn(wordsPerRow_);
+    const TPixelPaint paint{argb_, TPenMode::pmNotXor};
+    for (std::size_t y = 0; y < static_cast<std::size_t>(height_); ++y) {
+        const std::size_t row = y * wordsPerRow_;
+        std::uint32_t* pixels = view.bits + static_cast<std::ptrdiff_t>(y) * view.stride;
+        std::uint64_t rowOn = 0;
+        for (std::size_t word = 0; word < wordsPerRow_; ++word) {
+            columnsOn[word] ^= columnEdges_[row + word];
+            const std::uint64_t along = prefixXor(rowEdges_[row + word]) ^ rowOn;
+            rowOn = along & (std::uint64_t{1} << 63) ? ~std::uint64_t{0} : 0;
+            for (std::uint64_t flips = along ^ columnsOn[word] ^ single_[row + word]; flips != 0; flips &= flips - 1) {
+                const std::size_t x = word * 64 + static_cast<std::size_t>(std::countr_zero(flips));
+                if (x < static_cast<std::size_t>(width_))
+                    Put(pixels[x], paint);
+            }
+        }
+    }
+    std::fill(rowEdges_.begin(), rowEdges_.end(), 0);
+    std::fill(columnEdges_.begin(), columnEdges_.end(), 0);
+    std::fill(single_.begin(), single_.end(), 0);
 }
 
 void BlendCoverage(const TPixelView& view, std::int64_t left, std::int64_t top, std::int32_t width,

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace qm {
 
@@ -59,6 +60,69 @@ void FillPolygon(const TPixelView& view, std::span<const TCanvasPoint> points, T
 // found once, stamped wherever it is drawn again.
 void PaintOffsets(const TPixelView& view, TCanvasPoint origin, std::span<const TCanvasPoint> offsets,
                   TPixelPaint paint);
+
+// A shape's pixels found once, to stamp wherever it is drawn again: as
+// offsets from a corner, and, when the shape is at most 64 pixels wide, as
+// a word of bits per row as well.
+class TPixelStamp {
+public:
+    explicit TPixelStamp(std::vector<TCanvasPoint> offsets);
+
+    std::span<const TCanvasPoint> Offsets() const { return offsets_; }
+    // Bit b of row r: the pixel at offset (Left() + b, Top() + r). Empty for
+    // a wider shape.
+    std::span<const std::uint64_t> Rows() const { return rows_; }
+    std::int32_t Left() const { return left_; }
+    std::int32_t Top() const { return top_; }
+    std::int32_t Width() const { return width_; }
+
+private:
+    std::vector<TCanvasPoint> offsets_;
+    std::vector<std::uint64_t> rows_;
+    std::int32_t left_ = 0;
+    std::int32_t top_ = 0;
+    std::int32_t width_ = 0;
+};
+
+// Not-xor drawing in one colour, gathered and put on the pixels at once.
+// A pixel inverted twice is as it was, so only the parity of the times each
+// pixel is drawn counts, whatever the order. A run along a row or a column
+// costs two bit flips however long it is: the frames and handles of a large
+// selection's marks, over a million shapes, cost that instead of their
+// pixels. Three planes of one bit per pixel: run edges along rows, run
+// edges along columns, and single pixels.
+class TInversionParity {
+public:
+    TInversionParity(std::int32_t width, std::int32_t height, std::uint32_t argb);
+
+    std::uint32_t Argb() const { return argb_; }
+    // The pixels DrawThinLine inverts inside `view`, when the line runs
+    // along a row or a column; false (nothing gathered) for any other line.
+    bool ToggleThinLine(const TPixelView& view, TCanvasPoint from, TCanvasPoint to);
+    // The pixels PaintOffsets inverts inside `view` for the stamp's offsets.
+    void ToggleStamp(const TPixelView& view, TCanvasPoint origin, const TPixelStamp& stamp);
+    // Inverts the gathered pixels of `view`, a view of the size given, and
+    // forgets them.
+    void ApplyTo(const TPixelView& view);
+
+private:
+    // Inclusive runs and single pixels, already inside the view.
+    void ToggleRowRun(std::int64_t y, std::int64_t first, std::int64_t last);
+    void ToggleColumnRun(std::int64_t x, std::int64_t first, std::int64_t last);
+    static void Flip(std::vector<std::uint64_t>& plane, std::size_t wordsPerRow, std::int64_t x, std::int64_t y);
+    // Flips the bits of `bits` at columns x .. x + 63 of row y of a plane.
+    static void FlipWord(std::vector<std::uint64_t>& plane, std::size_t wordsPerRow, std::int64_t x, std::int64_t y,
+                         std::uint64_t bits);
+
+    std::int32_t width_;
+    std::int32_t height_;
+    std::uint32_t argb_;
+    // Bits 0 .. width of a row: a run's end may flip the bit past the last column.
+    std::size_t wordsPerRow_;
+    std::vector<std::uint64_t> rowEdges_;    // height rows
+    std::vector<std::uint64_t> columnEdges_; // height + 1 rows
+    std::vector<std::uint64_t> single_;      // height rows
+};
 
 // Blends a colour over the pixels of a box by a coverage of 0 (pixel kept)
 // to 255 (colour), one byte per pixel, row after row: smoothed text.

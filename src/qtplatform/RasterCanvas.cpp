@@ -58,6 +58,7 @@ TRasterCanvas::~TRasterCanvas()
 
 void TRasterCanvas::Finish()
 {
+    SettleInversions();
     if (painter_.isActive())
         painter_.end();
     pixelsKnown_ = false;
@@ -165,11 +166,39 @@ void TRasterCanvas::ApplyClip()
     painter_.setTransform(transform);
 }
 
+TInversionParity* TRasterCanvas::Gathering(TPixelPaint paint)
+{
+    if (!gatherInversions_ || paint.mode != TPenMode::pmNotXor)
+        return nullptr;
+    if (inversions_ && inversions_->Argb() != paint.argb)
+        SettleInversions();
+    if (!inversions_)
+        inversions_.emplace(image_.width(), image_.height(), paint.argb);
+    return &*inversions_;
+}
+
+void TRasterCanvas::SettleInversions()
+{
+    if (!inversions_)
+        return;
+    inversions_->ApplyTo(Pixels());
+    inversions_.reset();
+}
+
+void TRasterCanvas::EndInversions()
+{
+    SettleInversions();
+    gatherInversions_ = false;
+}
+
 void TRasterCanvas::StrokeSegment(TCanvasPoint from, TCanvasPoint to)
 {
     const TPixelPaint paint{ToArgb(Pen().Color), Pen().Mode};
-    if (Pen().Width <= 1)
+    if (Pen().Width <= 1) {
+        if (TInversionParity* parity = Gathering(paint); parity && parity->ToggleThinLine(Pixels(), from, to))
+            return;
         DrawThinLine(Pixels(), from, to, paint);
+    }
     else
         DrawWideLine(Pixels(), from, to, Pen().Width, paint);
 }
@@ -184,6 +213,7 @@ const QVector<QPoint>& TRasterCanvas::ToQPoints(std::span<const TCanvasPoint> po
 
 void TRasterCanvas::LineTo(std::int32_t x, std::int32_t y)
 {
+    SettleInversionsForPen();
     const TCanvasPoint from = PenPos();
     SetPenPos({x, y});
     if ((from.x == x && from.y == y) || Pen().Style == psClear)
@@ -198,6 +228,7 @@ void TRasterCanvas::LineTo(std::int32_t x, std::int32_t y)
 
 void TRasterCanvas::Polygon(std::span<const TCanvasPoint> points)
 {
+    SettleInversionsForPen();
     if (points.empty())
         return;
     FillPolygon(Pixels(), points, Brush().Style, {ToArgb(Brush().Color), Pen().Mode});
@@ -216,6 +247,7 @@ void TRasterCanvas::Polygon(std::span<const TCanvasPoint> points)
 
 void TRasterCanvas::Polyline(std::span<const TCanvasPoint> points)
 {
+    SettleInversionsForPen();
     if (points.size() < 2 || Pen().Style == psClear)
         return;
     if (IsPlainPen(Pen()) && Pen().Width <= 1) {
@@ -232,6 +264,7 @@ void TRasterCanvas::Polyline(std::span<const TCanvasPoint> points)
 // does.
 void TRasterCanvas::Rectangle(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
 {
+    SettleInversionsForPen();
     if (!NormalizedBox(left, top, right, bottom))
         return;
     const QRect box(left, top, right - left - 1, bottom - top - 1);
@@ -256,7 +289,7 @@ void TRasterCanvas::Rectangle(std::int32_t left, std::int32_t top, std::int32_t 
         painter->drawRect(box);
 }
 
-const std::vector<TCanvasPoint>& TRasterCanvas::EllipseOutline(std::int32_t width, std::int32_t height,
+const TPixelStamp& TRasterCanvas::EllipseOutline(std::int32_t width, std::int32_t height,
                                                                const TPen& pen)
 {
     const auto key = std::make_tuple(width, height, pen.Width);
@@ -284,11 +317,12 @@ const std::vector<TCanvasPoint>& TRasterCanvas::EllipseOutline(std::int32_t widt
                 offsets.push_back({x - margin, y - margin});
         }
     }
-    return ellipseOutlines_.emplace(key, std::move(offsets)).first->second;
+    return ellipseOutlines_.emplace(key, TPixelStamp(std::move(offsets))).first->second;
 }
 
 void TRasterCanvas::Ellipse(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
 {
+    SettleInversionsForPen();
     if (!NormalizedBox(left, top, right, bottom))
         return;
     const QRect box(left, top, right - left - 1, bottom - top - 1);
@@ -301,8 +335,12 @@ void TRasterCanvas::Ellipse(std::int32_t left, std::int32_t top, std::int32_t ri
     constexpr std::int32_t kMaxStamped = 64;
     if (Brush().Style == bsClear && IsPlainPen(Pen()) && Pen().Mode == TPenMode::pmNotXor
         && right - left <= kMaxStamped && bottom - top <= kMaxStamped) {
-        PaintOffsets(Pixels(), {left, top}, EllipseOutline(right - left, bottom - top, Pen()),
-                     {ToArgb(Pen().Color), TPenMode::pmNotXor});
+        const TPixelPaint paint{ToArgb(Pen().Color), TPenMode::pmNotXor};
+        const TPixelStamp& outline = EllipseOutline(right - left, bottom - top, Pen());
+        if (TInversionParity* parity = Gathering(paint))
+            parity->ToggleStamp(Pixels(), {left, top}, outline);
+        else
+            PaintOffsets(Pixels(), {left, top}, outline.Offsets(), paint);
         return;
     }
     if (Pen().Style != psClear) {
@@ -313,6 +351,7 @@ void TRasterCanvas::Ellipse(std::int32_t left, std::int32_t top, std::int32_t ri
 
 void TRasterCanvas::FillRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom)
 {
+    SettleInversions();
     if (left >= right || top >= bottom)
         return;
     // GDI fills rectangles regardless of the pen mode.
@@ -323,6 +362,7 @@ void TRasterCanvas::FillRect(std::int32_t left, std::int32_t top, std::int32_t r
 
 void TRasterCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view character)
 {
+    SettleInversions();
     const TPixelView pixels = Pixels();
     if (!pixels.bits || character.empty())
         return;
@@ -369,6 +409,7 @@ TTextMetrics TRasterCanvas::TextMetrics()
 
 void TRasterCanvas::DrawBitmap(std::int32_t x, std::int32_t y, const TBitmap& bitmap)
 {
+    SettleInversions();
     // Read the source first: it may be this canvas's own image.
     QImage source = BitmapImage(bitmap);
     if (&BitmapImage(bitmap) == &image_)

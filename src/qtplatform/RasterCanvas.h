@@ -48,6 +48,8 @@ public:
     void DrawBitmap(std::int32_t x, std::int32_t y, const TBitmap& bitmap) override;
     void SetClip(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) override;
     void ClearClip() override;
+    void BeginInversions() override { gatherInversions_ = true; }
+    void EndInversions() override;
     std::int32_t Width() const override { return image_.width(); }
     std::int32_t Height() const override { return image_.height(); }
 
@@ -59,6 +61,18 @@ private:
     QPainter* StrokePainter();
     QPainter* FillPainter();
     TPixelView Pixels();
+    // Where to gather a stroke in `paint`: null unless gathering inversions
+    // in the paint's colour.
+    TInversionParity* Gathering(TPixelPaint paint);
+    // Puts the gathered inversions on the pixels: before drawing that does
+    // not invert, and before anyone else reads the pixels.
+    void SettleInversions();
+    // Before drawing with the pen, which inverts only in not-xor mode.
+    void SettleInversionsForPen()
+    {
+        if (Pen().Mode != TPenMode::pmNotXor)
+            SettleInversions();
+    }
     // Hands the clip to the painter and the pixel view.
     void ApplyClip();
     // One segment with the current plain pen, end pixel left out.
@@ -67,7 +81,7 @@ private:
     // The pixels Qt's outline with the not-xor pen `pen` inverts, of an
     // ellipse in a box of `width` x `height` pixels, as offsets from the
     // box's corner; measured once per size and pen width.
-    const std::vector<TCanvasPoint>& EllipseOutline(std::int32_t width, std::int32_t height, const TPen& pen);
+    const TPixelStamp& EllipseOutline(std::int32_t width, std::int32_t height, const TPen& pen);
     // The direction of the baseline at `escapement` tenths of a degree.
     struct TBaseline {
         std::int32_t escapement = 0;
@@ -91,8 +105,10 @@ private:
     // A text is drawn a character at a time, all at one escapement.
     TBaseline baseline_;
     QVector<QPoint> pointBuffer_;
-    std::map<std::tuple<std::int32_t, std::int32_t, std::int32_t>, std::vector<TCanvasPoint>> ellipseOutlines_;
+    std::map<std::tuple<std::int32_t, std::int32_t, std::int32_t>, TPixelStamp> ellipseOutlines_;
     std::optional<QRect> clip_;
+    bool gatherInversions_ = false;
+    std::optional<TInversionParity> inversions_;
 };
 
 } // namespace qm

@@ -37,7 +37,7 @@ QImage FullRender(TCanvasFixture& drawing)
     return BitmapImage(full.Bitmap()).copy();
 }
 
-// The full render with the marks over it, drawn on one thread.
+// The full render with the marks over it, drawn one by one.
 QImage FullPicture(TCanvasFixture& drawing)
 {
     TBitmap picture(drawing.canvas.ImageWidth(), drawing.canvas.ImageHeight());
@@ -386,8 +386,8 @@ TEST(IncrementalRender, AWholeRenderOfManyItemsIsThatOfEveryItem)
     EXPECT_EQ(indexed(), 40000u - selected);
     drawing.commands.Undo();
     EXPECT_EQ(Difference(BitmapImage(drawing.canvas.Surface().Bitmap()), FullRender(drawing)), "") << "undone";
-    // The undo selects them again: the marks of so many, drawn in two bands,
-    // are those drawn in one go.
+    // The undo selects them again: the marks of so many, gathered and put on
+    // at once, are those drawn one by one.
     ASSERT_EQ(drawing.canvas.Selection().Size(), selected);
     EXPECT_EQ(Difference(BitmapImage(drawing.canvas.Picture()), FullPicture(drawing)), "") << "marked";
     EXPECT_EQ(indexed(), 40000u);

@@ -252,6 +252,65 @@ TEST(RasterCanvas, SmallNotXorEllipsesInvertWhatQtInverts)
     }
 }
 
+// The marks of a large selection are gathered and put on at once: the
+// same pixels as drawn one by one, whatever mix of shapes, clips, colours
+// and copying drawing in between. 150 pixels wide, rows span three words.
+TEST(RasterCanvas, GatheredInversionsMatchThoseDrawnOneByOne)
+{
+    std::uint64_t state = 7;
+    const auto next = [&state](std::int32_t bound) {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<std::int32_t>((state >> 33) % static_cast<std::uint64_t>(bound));
+    };
+    const auto drawShapes = [&](TCanvas& canvas, std::uint64_t seed) {
+        state = seed;
+        for (int k = 0; k < 400; ++k) {
+            const std::int32_t x = next(190) - 20;
+            const std::int32_t y = next(110) - 20;
+            const std::int32_t size = next(4) == 0 ? next(90) : next(16);
+            const TColor color = k < 300 ? clBlue : RGB(200, 40, 10);
+            canvas.SetPen({color, 1 + next(3) / 2, psSolid, TPenMode::pmNotXor});
+            canvas.SetBrush({clWhite, bsClear});
+            switch (next(8)) {
+            case 0:
+                canvas.SetClip(next(60), next(40), 90 + next(60), 40 + next(30));
+                break;
+            case 1:
+                canvas.ClearClip();
+                break;
+            case 2:
+                canvas.Ellipse(x, y, x + size, y + size + next(3));
+                break;
+            case 3:
+                canvas.MoveTo(x, y);
+                canvas.LineTo(x + next(60) - 30, next(2) == 0 ? y : y + next(60) - 30);
+                break;
+            case 4:
+                if (next(4) == 0) { // copies: what was gathered goes on first
+                    canvas.SetBrush({RGB(next(256), 90, 30), bsSolid});
+                    canvas.FillRect(x, y, x + size, y + size);
+                }
+                break;
+            default:
+                canvas.Rectangle(x, y, x + size + next(3), y + size);
+                break;
+            }
+        }
+        canvas.ClearClip();
+    };
+    for (const std::uint64_t seed : {1u, 2u, 3u, 4u}) {
+        TBitmap oneByOne(150, 70);
+        Fill(oneByOne, kGrey);
+        drawShapes(oneByOne.Canvas(), seed);
+        TBitmap gathered(150, 70);
+        Fill(gathered, kGrey);
+        gathered.Canvas().BeginInversions();
+        drawShapes(gathered.Canvas(), seed);
+        gathered.Canvas().EndInversions();
+        EXPECT_EQ(BitmapImage(gathered), BitmapImage(oneByOne)) << "seed " << seed;
+    }
+}
+
 TEST(RasterCanvas, HatchesAreEightPixelPatternsFromTheOriginOverTheBackground)
 {
     TBitmap bitmap(40, 40);
