@@ -154,7 +154,8 @@ public:
     // again: the surface already holds exactly those pixels. After edits
     // alone, only the region they changed is drawn again and presented.
     void RepaintAll();
-    // The full refresh: ClearCanvas, RepaintAll, ToggleMarks.
+    // The full refresh: ClearCanvas, RepaintAll, ToggleMarks. The marks
+    // shown before are taken off with the rest of the picture.
     void Repaint();
     void ToggleMarks();
     // The vertex marks with the outline (kind Vertex) or the control point

@@ -71,7 +71,6 @@ bool TEditCommands::StartClipboard()
     main_.PasteOffsetX = kPasteStep;
     main_.PasteOffsetY = kPasteStep;
     EmptyTempNode(tree_);
-    canvas_.ToggleMarks();
     return true;
 }
 
@@ -80,6 +79,7 @@ void TEditCommands::CopySelection()
     const TEditStepScope step(tree_, "コピー");
     if (!StartClipboard())
         return;
+    canvas_.ToggleMarks();
     ForEachSelectedNode([this](TTreeNode* node) { SetActive(tree_, tree_.CopySubtree(tree_.TempNode(), node), false); });
     main_.SetPasteEnabled(true);
     if (ClipboardFilled)
@@ -106,7 +106,8 @@ void TEditCommands::PasteClipboard()
     const TEditStepScope step(tree_, "貼り付け");
     if (TakeClipboard && !TakeClipboard())
         return;
-    canvas_.ToggleMarks();
+    // The old selection's marks go with the repaint at the end: drawing
+    // them off first would cost as much again for a large selection.
     canvas_.ClearSelection();
     if (TTreeNode* temp = tree_.TempNode()) {
         for (TTreeNode* child = temp->FirstChild(); child; child = child->NextSibling()) {
@@ -138,7 +139,6 @@ void TEditCommands::DuplicateSelection()
         return;
     canvas_.EndGesture();
     const std::vector<TTreeNode*> selected = canvas_.Selection().Nodes();
-    canvas_.ToggleMarks();
     canvas_.ClearSelection();
     const TEditStepScope step(tree_, "複製");
     for (TTreeNode* node : selected) {
