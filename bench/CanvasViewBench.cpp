@@ -87,6 +87,28 @@ void BM_RepaintMarksAtZoom(benchmark::State& state)
 BENCHMARK(BM_RepaintMarksAtZoom)->Arg(200)->Arg(400)->MeasureProcessCPUTime()->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
+// The view drawn again with the marks of every item showing, as while the
+// whole drawing is selected and scrolled.
+void BM_RepaintAllMarksAtZoom(benchmark::State& state)
+{
+    TShownDrawing shown;
+    TCanvasForm1& form = shown.form;
+    form.SetZoom(static_cast<double>(state.range(0)) / 100);
+    for (TTreeNode* node = shown.tree.ObjectRoot()->FirstChild(); node; node = node->NextSibling()) {
+        if (!shown.tree.IsFixedNode(node))
+            form.Canvas().ToggleSelection(node);
+    }
+    form.Canvas().ToggleMarks();
+    auto* picture = form.findChild<TCanvasPicture*>();
+    QWidget* viewport = form.findChild<QScrollArea*>()->viewport();
+    const QRect visible = QRect(picture->mapFrom(viewport, QPoint(0, 0)), viewport->size()).intersected(picture->rect());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(picture->grab(visible));
+    state.counters["marks"] = static_cast<double>(form.Canvas().Overlay().Count());
+}
+BENCHMARK(BM_RepaintAllMarksAtZoom)->Arg(50)->Arg(200)->MeasureProcessCPUTime()->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
 // One item moved a step through the edit path, the canvas repainted as after
 // the release, and the view drawn again.
 void BM_RedrawAfterEditAtZoom(benchmark::State& state)

@@ -6,6 +6,7 @@
 #include "qtplatform/QtBitmap.h"
 #include "qtplatform/QtFont.h"
 #include "qtplatform/QtText.h"
+#include "qtplatform/RasterCanvas.h"
 #include "qtplatform/RasterFonts.h"
 
 #include <QCloseEvent>
@@ -192,11 +193,19 @@ void TCanvasPicture::paintEvent(QPaintEvent* event)
         return;
     }
     DrawView(event->rect());
-    painter.drawImage(event->rect(), view_, event->rect().translated(-viewRect_.topLeft()));
-    if (!canvas_->Overlay().Empty()) {
-        TPainterCanvas marks(painter, width(), height());
-        canvas_->Overlay().Draw(marks, zoom_);
+    const QRect part = event->rect();
+    if (canvas_->Overlay().Empty()) {
+        painter.drawImage(part, view_, part.translated(-viewRect_.topLeft()));
+        return;
     }
+    // The marks go on a copy of the part, drawn as on the picture: a whole
+    // selection of a large drawing is over a million shapes, gathered.
+    QImage marked = view_.copy(part.translated(-viewRect_.topLeft()));
+    {
+        TRasterCanvas marks(marked);
+        canvas_->Overlay().Draw(marks, zoom_, {part.left(), part.top(), part.right(), part.bottom()});
+    }
+    painter.drawImage(part.topLeft(), marked);
 }
 
 void TCanvasPicture::wheelEvent(QWheelEvent* event)

@@ -66,22 +66,27 @@ void TMarkLayer::Add(const TShape& shape)
 {
     TShapes& shapes = Writable();
     shapes.Shapes.push_back(shape);
-    shapes.Extent = shapes.Extent.United(ExtentOf(shapes, shape));
+    shapes.Extent = shapes.Extent.United(ExtentOf(shapes, shape, 1));
 }
 
-void TMarkLayer::DrawShape(TCanvas& canvas, const TShapes& shapes, const TShape& shape, double scale)
+void TMarkLayer::DrawShape(TCanvas& canvas, const TShapes& shapes, const TShape& shape, double scale,
+                           TCanvasPoint origin)
 {
+    const auto place = [scale, origin](TCanvasPoint unit) {
+        const TCanvasPoint view = ToView(unit, scale);
+        return TCanvasPoint{view.x - origin.x, view.y - origin.y};
+    };
     SetUpInvertingPen(canvas, shape.PenWidth);
     switch (shape.Kind) {
     case TKind::Rectangle: {
-        const TCanvasPoint a = ToView(shape.A, scale);
-        const TCanvasPoint b = ToView(shape.B, scale);
+        const TCanvasPoint a = place(shape.A);
+        const TCanvasPoint b = place(shape.B);
         canvas.Rectangle(a.x, a.y, b.x, b.y);
         break;
     }
     case TKind::Handle:
     case TKind::Circle: {
-        const TCanvasPoint c = ToView(shape.A, scale);
+        const TCanvasPoint c = place(shape.A);
         const std::int64_t s = shape.Size;
         const auto clamp = [](std::int64_t v) {
             return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
@@ -98,7 +103,7 @@ void TMarkLayer::DrawShape(TCanvas& canvas, const TShapes& shapes, const TShape&
         std::vector<TCanvasPoint> points;
         points.reserve(path.size());
         for (const TCanvasPoint& point : path)
-            points.push_back(ToView(point, scale));
+            points.push_back(place(point));
         if (shape.Kind == TKind::Polyline)
             canvas.Polyline(points);
         else
@@ -108,7 +113,7 @@ void TMarkLayer::DrawShape(TCanvas& canvas, const TShapes& shapes, const TShape&
     }
 }
 
-TRect TMarkLayer::ExtentOf(const TShapes& shapes, const TShape& shape)
+TRect TMarkLayer::ExtentOf(const TShapes& shapes, const TShape& shape, double scale)
 {
     // A wide pen reaches half its width past the outline; a margin of the
     // whole width and one pixel more leaves no rounding out.
@@ -118,27 +123,34 @@ TRect TMarkLayer::ExtentOf(const TShapes& shapes, const TShape& shape)
     std::int64_t right = 0;
     std::int64_t bottom = 0;
     switch (shape.Kind) {
-    case TKind::Rectangle:
-        left = std::min(shape.A.x, shape.B.x);
-        top = std::min(shape.A.y, shape.B.y);
-        right = std::max(shape.A.x, shape.B.x);
-        bottom = std::max(shape.A.y, shape.B.y);
+    case TKind::Rectangle: {
+        const TCanvasPoint a = ToView(shape.A, scale);
+        const TCanvasPoint b = ToView(shape.B, scale);
+        left = std::min(a.x, b.x);
+        top = std::min(a.y, b.y);
+        right = std::max(a.x, b.x);
+        bottom = std::max(a.y, b.y);
         break;
+    }
     case TKind::Handle:
-    case TKind::Circle:
-        left = std::int64_t{shape.A.x} - shape.Size;
-        top = std::int64_t{shape.A.y} - shape.Size;
-        right = std::int64_t{shape.A.x} + shape.Size;
-        bottom = std::int64_t{shape.A.y} + shape.Size;
+    case TKind::Circle: {
+        const TCanvasPoint c = ToView(shape.A, scale);
+        left = std::int64_t{c.x} - shape.Size;
+        top = std::int64_t{c.y} - shape.Size;
+        right = std::int64_t{c.x} + shape.Size;
+        bottom = std::int64_t{c.y} + shape.Size;
         break;
+    }
     case TKind::Polyline:
     case TKind::Polygon: {
         const std::span<const TCanvasPoint> path = shapes.PathOf(shape);
         if (path.empty())
             return {0, 0, -1, -1};
-        left = right = path.front().x;
-        top = bottom = path.front().y;
-        for (const TCanvasPoint& p : path) {
+        const TCanvasPoint first = ToView(path.front(), scale);
+        left = right = first.x;
+        top = bottom = first.y;
+        for (const TCanvasPoint& unit : path) {
+            const TCanvasPoint p = ToView(unit, scale);
             left = std::min<std::int64_t>(left, p.x);
             top = std::min<std::int64_t>(top, p.y);
             right = std::max<std::int64_t>(right, p.x);
@@ -167,22 +179,29 @@ TMarkLayer::TShapes& TMarkLayer::Writable()
     return *shapes_;
 }
 
-void TMarkLayer::DrawAll(TCanvas& canvas, const TShapes& shapes, double scale)
+void TMarkLayer::DrawAll(TCanvas& canvas, const TShapes& shapes, double scale, const TRect& area)
 {
-    for (const TShape& shape : shapes.Shapes)
-        DrawShape(canvas, shapes, shape, scale);
+    // At 100 % a layer's extent is in view pixels: one wholly inside the
+    // area needs no test of each shape.
+    if (scale == 1 && !shapes.Extent.Meets(area))
+        return;
+    const bool eachTested = scale != 1 || shapes.Extent.Intersected(area) != shapes.Extent;
+    const bool gathered = shapes.Shapes.size() >= kShapesGathered;
+    if (gathered)
+        canvas.BeginInversions();
+    const TCanvasPoint origin{area.Left, area.Top};
+    for (const TShape& shape : shapes.Shapes) {
+        if (!eachTested || ExtentOf(shapes, shape, scale).Meets(area))
+            DrawShape(canvas, shapes, shape, scale, origin);
+    }
+    if (gathered)
+        canvas.EndInversions();
 }
 
 void TMarkLayer::Draw(TCanvas& canvas) const
 {
-    if (shapes_) {
-        const bool gathered = shapes_->Shapes.size() >= kShapesGathered;
-        if (gathered)
-            canvas.BeginInversions();
-        DrawAll(canvas, *shapes_, 1);
-        if (gathered)
-            canvas.EndInversions();
-    }
+    if (shapes_)
+        DrawAll(canvas, *shapes_, 1, {0, 0, canvas.Width() - 1, canvas.Height() - 1});
     SetUpInvertingPen(canvas);
 }
 
@@ -222,10 +241,10 @@ void TMarkOverlay::Toggle(const TMarkLayer& layer)
     layers_.push_back(layer.shapes_);
 }
 
-void TMarkOverlay::Draw(TCanvas& canvas, double scale) const
+void TMarkOverlay::Draw(TCanvas& canvas, double scale, const TRect& area) const
 {
     for (const auto& layer : layers_)
-        TMarkLayer::DrawAll(canvas, *layer, scale);
+        TMarkLayer::DrawAll(canvas, *layer, scale, area);
     TMarkLayer::SetUpInvertingPen(canvas);
 }
 

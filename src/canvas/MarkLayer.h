@@ -48,9 +48,8 @@ public:
 private:
     friend class TMarkOverlay;
 
-    // The inversions of larger layers are gathered and put on the picture
-    // at once; for fewer shapes, going over the whole picture costs more
-    // than it saves.
+    // The inversions of larger layers are gathered and put on at once; for
+    // fewer shapes, going over the whole canvas costs more than it saves.
     static constexpr std::size_t kShapesGathered = 4096;
     enum class TKind : std::uint8_t { Rectangle, Handle, Circle, Polyline, Polygon };
     // A selection of 100 000 items has over a million shapes: each is kept
@@ -80,11 +79,16 @@ private:
         }
         friend bool operator==(const TShapes&, const TShapes&) = default;
     };
-    // Draws one shape with canvas units mapped to `scale` view pixels;
-    // sizes and pen widths stay in view pixels.
-    static void DrawShape(TCanvas& canvas, const TShapes& shapes, const TShape& shape, double scale);
-    static void DrawAll(TCanvas& canvas, const TShapes& shapes, double scale);
-    static TRect ExtentOf(const TShapes& shapes, const TShape& shape);
+    // Draws one shape with canvas units mapped to `scale` view pixels, view
+    // pixel `origin` at the canvas's corner; sizes and pen widths stay in
+    // view pixels.
+    static void DrawShape(TCanvas& canvas, const TShapes& shapes, const TShape& shape, double scale,
+                          TCanvasPoint origin);
+    // The shapes that reach into `area` of the view, on a canvas holding that
+    // area; the inversions of many gathered.
+    static void DrawAll(TCanvas& canvas, const TShapes& shapes, double scale, const TRect& area);
+    // The view pixels the shape may touch at `scale`.
+    static TRect ExtentOf(const TShapes& shapes, const TShape& shape, double scale);
 
     // The shapes to add to: the layer's own, not the ones an overlay shares.
     TShapes& Writable();
@@ -112,9 +116,12 @@ public:
     // The picture was overwritten.
     void Clear() { layers_.clear(); }
 
-    // Draws the shapes with the inverting pen on a canvas of view pixels,
-    // canvas unit u at view pixel u x `scale` (the middle of the unit).
-    void Draw(TCanvas& canvas, double scale) const;
+    // Draws the shapes with the inverting pen on a canvas holding `area` of
+    // the view (its top-left corner at the canvas's), canvas unit u at view
+    // pixel u x `scale` (the middle of the unit). Shapes outside the area
+    // cost a test each: a scrolled view of a large selection draws the few
+    // in sight.
+    void Draw(TCanvas& canvas, double scale, const TRect& area) const;
 
 private:
     // The inverting pen's result does not depend on the order of the

@@ -51,7 +51,7 @@ void TCanvasWindow::ShowSurface(const TRect& area)
     TCanvas& picture = picture_.Canvas();
     picture.SetClip(copied.Left, copied.Top, copied.Right + 1, copied.Bottom + 1);
     picture.DrawBitmap(0, 0, surface_->Bitmap());
-    overlay_.Draw(picture, 1);
+    overlay_.Draw(picture, 1, WholePicture());
     picture.ClearClip();
 }
 

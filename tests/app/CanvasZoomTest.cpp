@@ -361,6 +361,39 @@ TEST_F(CanvasZoomTest, TheViewDrawsTheDrawingAtItsScaleWithMarksAtTheirScreenSiz
         }
         EXPECT_NEAR(right - left + 1, 11, 2) << zoom;
     }
+
+    // The marks in the view are the picture's own: smoothed at 100 %, they
+    // invert the very pixels they invert on the picture.
+    const auto grabbed = [this](const QRect& part) {
+        return Picture()->grab(part).toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    Form().SetZoom(1);
+    Form().SetSmooth(true);
+    Click(ViewPoint(395, 395));
+    const QImage plainPicture = BitmapImage(Canvas().Picture()).copy();
+    const QImage plainView = grabbed(Picture()->rect());
+    Click(ViewPoint(ellipse->Data()->X, ellipse->Data()->Y));
+    const QImage markedPicture = BitmapImage(Canvas().Picture()).copy();
+    const QImage markedView = grabbed(Picture()->rect());
+    int inverted = 0;
+    int wrong = 0;
+    for (int y = 0; y < markedView.height(); ++y) {
+        for (int x = 0; x < markedView.width(); ++x) {
+            const bool marked = markedPicture.pixel(x, y) != plainPicture.pixel(x, y);
+            const QRgb under = plainView.pixel(x, y);
+            inverted += marked ? 1 : 0;
+            wrong += markedView.pixel(x, y) == (marked ? ~(qRgb(0, 0, 255) ^ under) | 0xFF000000u : under) ? 0 : 1;
+        }
+    }
+    EXPECT_GT(inverted, 100);
+    EXPECT_EQ(wrong, 0);
+    // A part of the view drawn alone shows what the whole view shows there,
+    // the marks crossing its edges included.
+    Form().SetZoom(4);
+    TRect box;
+    app->Tree().PointToXY(ellipse, box);
+    const QRect part(ViewPoint(box.Left, box.Top) - QPoint(37, 23), QSize(90, 70));
+    EXPECT_EQ(grabbed(part), grabbed(Picture()->rect()).copy(part));
 }
 
 // After a drag the view draws again only the part the edit changed, with

@@ -42,7 +42,7 @@ QImage FullPicture(TCanvasFixture& drawing)
 {
     TBitmap picture(drawing.canvas.ImageWidth(), drawing.canvas.ImageHeight());
     picture.Canvas().DrawBitmap(0, 0, *BitmapFromImage(FullRender(drawing)));
-    drawing.canvas.Overlay().Draw(picture.Canvas(), 1);
+    drawing.canvas.Overlay().Draw(picture.Canvas(), 1, {0, 0, picture.Width() - 1, picture.Height() - 1});
     return BitmapImage(picture).copy();
 }
 
