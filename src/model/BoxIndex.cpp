@@ -78,7 +78,7 @@ void TBoxIndex::Enter(std::uint32_t slot, const TCellRange& cells, const TCellRa
         for (std::int64_t cx = cells.left; cx <= cells.right; ++cx) {
             if (except && except->Contains(cx, cy))
                 continue;
-            TCell& cell = cells_[CellKey(cx, cy)];
+            TCell& cell = CellAt(cx, cy);
             cell.entries.push_back(slot);
             orderPending_ = orderPending_ || cell.NeedsOrder();
         }
@@ -105,6 +105,36 @@ void TBoxIndex::Leave(std::uint32_t slot, const TCellRange* staying)
     staleEntries_ += static_cast<std::size_t>(stale);
 }
 
+const TBoxIndex::TCell* TBoxIndex::FindCell(std::int64_t cx, std::int64_t cy) const
+{
+    if (cx >= 0 && cx < kNearCells && cy >= 0 && cy < kNearCells)
+        return nearCells_.empty() ? nullptr : nearCells_[static_cast<std::size_t>(cy * kNearCells + cx)];
+    const auto found = cells_.find(CellKey(cx, cy));
+    return found == cells_.end() ? nullptr : &found->second;
+}
+
+TBoxIndex::TCell& TBoxIndex::CellAt(std::int64_t cx, std::int64_t cy)
+{
+    const bool near = cx >= 0 && cx < kNearCells && cy >= 0 && cy < kNearCells;
+    const auto place = static_cast<std::size_t>(cy * kNearCells + cx);
+    if (near && !nearCells_.empty() && nearCells_[place])
+        return *nearCells_[place];
+    // The map's values stay where they are until it is cleared.
+    TCell& cell = cells_[CellKey(cx, cy)];
+    if (near) {
+        if (nearCells_.empty())
+            nearCells_.assign(static_cast<std::size_t>(kNearCells * kNearCells), nullptr);
+        nearCells_[place] = &cell;
+    }
+    return cell;
+}
+
+void TBoxIndex::ClearCells()
+{
+    cells_.clear();
+    nearCells_.clear();
+}
+
 void TBoxIndex::Remove(const TTreeNode* node)
 {
     const std::uint32_t* found = slotOf_.Find(node);
@@ -122,7 +152,7 @@ void TBoxIndex::Clear()
     slots_.clear();
     freeSlots_.clear();
     slotOf_.Clear();
-    cells_.clear();
+    ClearCells();
     large_.clear();
     liveEntries_ = 0;
     staleEntries_ = 0;
@@ -137,7 +167,7 @@ void TBoxIndex::Reserve(std::size_t count)
 
 void TBoxIndex::Rebuild()
 {
-    cells_.clear();
+    ClearCells();
     liveEntries_ = 0;
     staleEntries_ = 0;
     for (std::uint32_t index = 0; index < slots_.size(); ++index) {
@@ -194,10 +224,9 @@ void TBoxIndex::OrderCellsMeeting(const TRect& area, const TKeyOf& keyOf)
     const TCellRange cells = CellsOf(area);
     for (std::int64_t cy = cells.top; cy <= cells.bottom; ++cy) {
         for (std::int64_t cx = cells.left; cx <= cells.right; ++cx) {
-            const std::uint64_t key = CellKey(cx, cy);
-            const auto found = cells_.find(key);
-            if (found != cells_.end() && found->second.NeedsOrder())
-                OrderCell(key, found->second, keyOf);
+            TCell* cell = FindCell(cx, cy);
+            if (cell && cell->NeedsOrder())
+                OrderCell(CellKey(cx, cy), *cell, keyOf);
         }
     }
 }
@@ -266,10 +295,10 @@ void TBoxIndex::QueryFromTop(const TRect& area, const TKeyOf& keyOf, const TVisi
     const TCellRange cells = CellsOf(area);
     for (std::int64_t cy = cells.top; cy <= cells.bottom; ++cy) {
         for (std::int64_t cx = cells.left; cx <= cells.right; ++cx) {
-            const auto found = cells_.find(CellKey(cx, cy));
-            if (found == cells_.end())
+            const TCell* found = FindCell(cx, cy);
+            if (!found)
                 continue;
-            const TCell& cell = found->second;
+            const TCell& cell = *found;
             if (cell.ordered > 0)
                 lists.push_back({cell.entries.data(), cell.ordered, cell.orderedAt});
             for (std::size_t k = cell.ordered; k < cell.entries.size(); ++k)

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace qm {
@@ -30,6 +31,13 @@ class TTreeNode;
 // is entered anew (Reorder).
 class TBoxIndex {
 public:
+    TBoxIndex() = default;
+    // The table of near cells points into the map: moved with it, never copied.
+    TBoxIndex(const TBoxIndex&) = delete;
+    TBoxIndex& operator=(const TBoxIndex&) = delete;
+    TBoxIndex(TBoxIndex&&) = default;
+    TBoxIndex& operator=(TBoxIndex&&) = default;
+
     // Enters or moves the node's box (inclusive edges, as TRect::Contains);
     // an empty box removes it.
     void Set(const TTreeNode* node, const TRect& box);
@@ -106,6 +114,16 @@ private:
 
     static TCellRange CellsOf(const TRect& box);
     static std::uint64_t CellKey(std::int64_t cx, std::int64_t cy);
+    // The cell, or null when it has none; CellAt makes it. Cells near the
+    // origin, where a canvas's items lie, are found in a table by number
+    // without hashing: a command on many items enters each in several.
+    const TCell* FindCell(std::int64_t cx, std::int64_t cy) const;
+    TCell* FindCell(std::int64_t cx, std::int64_t cy)
+    {
+        return const_cast<TCell*>(std::as_const(*this).FindCell(cx, cy));
+    }
+    TCell& CellAt(std::int64_t cx, std::int64_t cy);
+    void ClearCells();
     // Enters the slot in the cells of `cells` outside `except` (when given).
     void Enter(std::uint32_t slot, const TCellRange& cells, const TCellRange* except);
     // Takes the slot out of the large list, or counts its entries stale but
@@ -119,6 +137,10 @@ private:
     std::vector<std::uint32_t> freeSlots_;
     TNodeMap<std::uint32_t> slotOf_;
     std::unordered_map<std::uint64_t, TCell> cells_;
+    // The cells [0, kNearCells) on both axes, row by row, null where none;
+    // empty until one is made.
+    static constexpr std::int64_t kNearCells = 256;
+    std::vector<TCell*> nearCells_;
     std::vector<std::uint32_t> large_;
     std::size_t liveEntries_ = 0;
     std::size_t staleEntries_ = 0;
@@ -158,10 +180,10 @@ void TBoxIndex::Query(const TRect& area, Visit&& visit) const
     constexpr std::size_t kAhead = 48;
     for (std::int64_t cy = cells.top; cy <= cells.bottom; ++cy) {
         for (std::int64_t cx = cells.left; cx <= cells.right; ++cx) {
-            const auto found = cells_.find(CellKey(cx, cy));
-            if (found == cells_.end())
+            const TCell* cell = FindCell(cx, cy);
+            if (!cell)
                 continue;
-            const std::vector<std::uint32_t>& entries = found->second.entries;
+            const std::vector<std::uint32_t>& entries = cell->entries;
             for (std::size_t k = 0; k < entries.size(); ++k) {
                 if (k + kAhead < entries.size())
                     __builtin_prefetch(&slots_[entries[k + kAhead]], 1);
