@@ -7,12 +7,19 @@ namespace qm {
 
 namespace {
 
+// Coordinates of a damaged file reach the ends of the range: they stay there.
+std::int32_t ToInt32(std::int64_t v)
+{
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
 // The view pixel at the middle of canvas unit `u` at `scale`; u itself at 100 %.
 std::int32_t ToView(std::int32_t u, double scale)
 {
     if (scale == 1)
         return u;
-    return static_cast<std::int32_t>(std::floor((static_cast<double>(u) + 0.5) * scale));
+    const double view = std::floor((static_cast<double>(u) + 0.5) * scale);
+    return static_cast<std::int32_t>(std::clamp(view, double{INT32_MIN}, double{INT32_MAX}));
 }
 
 TCanvasPoint ToView(TCanvasPoint p, double scale)
@@ -74,7 +81,7 @@ void TMarkLayer::DrawShape(TCanvas& canvas, const TShapes& shapes, const TShape&
 {
     const auto place = [scale, origin](TCanvasPoint unit) {
         const TCanvasPoint view = ToView(unit, scale);
-        return TCanvasPoint{view.x - origin.x, view.y - origin.y};
+        return TCanvasPoint{ToInt32(std::int64_t{view.x} - origin.x), ToInt32(std::int64_t{view.y} - origin.y)};
     };
     SetUpInvertingPen(canvas, shape.PenWidth);
     switch (shape.Kind) {
@@ -88,13 +95,10 @@ void TMarkLayer::DrawShape(TCanvas& canvas, const TShapes& shapes, const TShape&
     case TKind::Circle: {
         const TCanvasPoint c = place(shape.A);
         const std::int64_t s = shape.Size;
-        const auto clamp = [](std::int64_t v) {
-            return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
-        };
         if (shape.Kind == TKind::Handle)
-            canvas.Rectangle(clamp(c.x - s), clamp(c.y - s), clamp(c.x + s), clamp(c.y + s));
+            canvas.Rectangle(ToInt32(c.x - s), ToInt32(c.y - s), ToInt32(c.x + s), ToInt32(c.y + s));
         else
-            canvas.Ellipse(clamp(c.x - s), clamp(c.y - s), clamp(c.x + s), clamp(c.y + s));
+            canvas.Ellipse(ToInt32(c.x - s), ToInt32(c.y - s), ToInt32(c.x + s), ToInt32(c.y + s));
         break;
     }
     case TKind::Polyline:

@@ -139,7 +139,7 @@ private:
     std::unordered_map<std::uint64_t, TCell> cells_;
     // The cells [0, kNearCells) on both axes, row by row, null where none;
     // empty until one is made.
-    static constexpr std::int64_t kNearCells = 256;
+    static constexpr std::int64_t kNearCells = 128;
     std::vector<TCell*> nearCells_;
     std::vector<std::uint32_t> large_;
     std::size_t liveEntries_ = 0;

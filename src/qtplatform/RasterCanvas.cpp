@@ -194,13 +194,13 @@ void TRasterCanvas::EndInversions()
 void TRasterCanvas::StrokeSegment(TCanvasPoint from, TCanvasPoint to)
 {
     const TPixelPaint paint{ToArgb(Pen().Color), Pen().Mode};
-    if (Pen().Width <= 1) {
-        if (TInversionParity* parity = Gathering(paint); parity && parity->ToggleThinLine(Pixels(), from, to))
-            return;
-        DrawThinLine(Pixels(), from, to, paint);
-    }
-    else
+    if (Pen().Width > 1) {
         DrawWideLine(Pixels(), from, to, Pen().Width, paint);
+        return;
+    }
+    if (TInversionParity* parity = Gathering(paint); parity && parity->ToggleThinLine(Pixels(), from, to))
+        return;
+    DrawThinLine(Pixels(), from, to, paint);
 }
 
 const QVector<QPoint>& TRasterCanvas::ToQPoints(std::span<const TCanvasPoint> points)
@@ -289,8 +289,7 @@ void TRasterCanvas::Rectangle(std::int32_t left, std::int32_t top, std::int32_t 
         painter->drawRect(box);
 }
 
-const TPixelStamp& TRasterCanvas::EllipseOutline(std::int32_t width, std::int32_t height,
-                                                               const TPen& pen)
+const TPixelStamp& TRasterCanvas::EllipseOutline(std::int32_t width, std::int32_t height, const TPen& pen)
 {
     const auto key = std::make_tuple(width, height, pen.Width);
     if (const auto found = ellipseOutlines_.find(key); found != ellipseOutlines_.end())

@@ -394,6 +394,15 @@ TEST_F(CanvasZoomTest, TheViewDrawsTheDrawingAtItsScaleWithMarksAtTheirScreenSiz
     app->Tree().PointToXY(ellipse, box);
     const QRect part(ViewPoint(box.Left, box.Top) - QPoint(37, 23), QSize(90, 70));
     EXPECT_EQ(grabbed(part), grabbed(Picture()->rect()).copy(part));
+    // The marks of an item at the far end of the coordinates (a damaged
+    // file's) stay out of sight at any zoom, and the view is drawn as ever.
+    TTreeNode* far = AddItem(itRectangle, {{2147483000, -2147483000}, {2147483600, -2147483000}, {2147483600, -2147482000}});
+    Canvas().SelectFromTree(std::vector<TTreeNode*>{ellipse, far});
+    for (const double zoom : {4.0, 0.25}) {
+        Form().SetZoom(zoom);
+        const QRect inside = QRect(7, 5, 60, 50).intersected(Picture()->rect());
+        EXPECT_EQ(grabbed(inside), grabbed(Picture()->rect()).copy(inside)) << zoom;
+    }
 }
 
 // After a drag the view draws again only the part the edit changed, with
