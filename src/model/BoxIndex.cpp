@@ -105,26 +105,31 @@ void TBoxIndex::Leave(std::uint32_t slot, const TCellRange* staying)
     staleEntries_ += static_cast<std::size_t>(stale);
 }
 
+std::optional<std::size_t> TBoxIndex::NearPlace(std::int64_t cx, std::int64_t cy)
+{
+    if (cx < 0 || cx >= kNearCells || cy < 0 || cy >= kNearCells)
+        return std::nullopt;
+    return static_cast<std::size_t>(cy * kNearCells + cx);
+}
+
 const TBoxIndex::TCell* TBoxIndex::FindCell(std::int64_t cx, std::int64_t cy) const
 {
-    if (cx >= 0 && cx < kNearCells && cy >= 0 && cy < kNearCells)
-        return nearCells_.empty() ? nullptr : nearCells_[static_cast<std::size_t>(cy * kNearCells + cx)];
+    if (const std::optional<std::size_t> place = NearPlace(cx, cy))
+        return nearCells_.empty() ? nullptr : nearCells_[*place];
     const auto found = cells_.find(CellKey(cx, cy));
     return found == cells_.end() ? nullptr : &found->second;
 }
 
 TBoxIndex::TCell& TBoxIndex::CellAt(std::int64_t cx, std::int64_t cy)
 {
-    const bool near = cx >= 0 && cx < kNearCells && cy >= 0 && cy < kNearCells;
-    const auto place = static_cast<std::size_t>(cy * kNearCells + cx);
-    if (near && !nearCells_.empty() && nearCells_[place])
-        return *nearCells_[place];
+    if (TCell* found = FindCell(cx, cy))
+        return *found;
     // The map's values stay where they are until it is cleared.
     TCell& cell = cells_[CellKey(cx, cy)];
-    if (near) {
+    if (const std::optional<std::size_t> place = NearPlace(cx, cy)) {
         if (nearCells_.empty())
             nearCells_.assign(static_cast<std::size_t>(kNearCells * kNearCells), nullptr);
-        nearCells_[place] = &cell;
+        nearCells_[*place] = &cell;
     }
     return cell;
 }

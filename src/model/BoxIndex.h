@@ -123,6 +123,8 @@ private:
         return const_cast<TCell*>(std::as_const(*this).FindCell(cx, cy));
     }
     TCell& CellAt(std::int64_t cx, std::int64_t cy);
+    // The cell's place in the table of near cells, none for a cell farther.
+    static std::optional<std::size_t> NearPlace(std::int64_t cx, std::int64_t cy);
     void ClearCells();
     // Enters the slot in the cells of `cells` outside `except` (when given).
     void Enter(std::uint32_t slot, const TCellRange& cells, const TCellRange* except);

@@ -289,15 +289,29 @@ void DrawWideLine(const TPixelView& view, TCanvasPoint from, TCanvasPoint to, st
     }
 }
 
-void PaintOffsets(const TPixelView& view, TCanvasPoint origin, std::span<const TCanvasPoint> offsets,
-                  TPixelPaint paint)
+namespace {
+
+// Calls `visit(x, y)` for each pixel at `origin` plus an offset that lies
+// inside the view.
+template <typename Visit>
+void ForEachOffsetInView(const TPixelView& view, TCanvasPoint origin, std::span<const TCanvasPoint> offsets,
+                         Visit&& visit)
 {
     for (const TCanvasPoint& offset : offsets) {
         const std::int64_t x = std::int64_t{origin.x} + offset.x;
         const std::int64_t y = std::int64_t{origin.y} + offset.y;
         if (x >= view.Left() && x < view.Right() && y >= view.Top() && y < view.Bottom())
-            Put(view.bits[y * view.stride + x], paint);
+            visit(x, y);
     }
+}
+
+} // namespace
+
+void PaintOffsets(const TPixelView& view, TCanvasPoint origin, std::span<const TCanvasPoint> offsets,
+                  TPixelPaint paint)
+{
+    ForEachOffsetInView(view, origin, offsets,
+                        [&](std::int64_t x, std::int64_t y) { Put(view.bits[y * view.stride + x], paint); });
 }
 
 TPixelStamp::TPixelStamp(std::vector<TCanvasPoint> offsets) : offsets_(std::move(offsets))
@@ -398,12 +412,8 @@ void TInversionParity::ToggleStamp(const TPixelView& view, TCanvasPoint origin, 
             FlipWord(single_, wordsPerRow_, left, top + r, stamp.Rows()[static_cast<std::size_t>(r)]);
         return;
     }
-    for (const TCanvasPoint& offset : stamp.Offsets()) {
-        const std::int64_t x = std::int64_t{origin.x} + offset.x;
-        const std::int64_t y = std::int64_t{origin.y} + offset.y;
-        if (x >= view.Left() && x < view.Right() && y >= view.Top() && y < view.Bottom())
-            Flip(single_, wordsPerRow_, x, y);
-    }
+    ForEachOffsetInView(view, origin, stamp.Offsets(),
+                        [this](std::int64_t x, std::int64_t y) { Flip(single_, wordsPerRow_, x, y); });
 }
 
 void TInversionParity::ApplyTo(const TPixelView& view)
