@@ -355,9 +355,13 @@ void TCanvasWindow::RepaintAll()
 void TCanvasWindow::RepaintDamage()
 {
     const TBitmap& surface = surface_->Bitmap();
-    const TRect damage = index_.TakeDamage().Intersected({0, 0, surface.Width() - 1, surface.Height() - 1});
-    RenderDrawingPart(surface_->Canvas(), tree_, index_, damage, surface.Width(), surface.Height(), Background(), true,
-                      &surface_->Bitmap());
+    const TDrawingIndex::TDamage taken = index_.TakeDamage();
+    const TRect damage = taken.Region.Intersected({0, 0, surface.Width() - 1, surface.Height() - 1});
+    if (taken.OnTop)
+        RenderCandidatesInPart(surface_->Canvas(), tree_, index_, damage, *taken.OnTop, &surface_->Bitmap());
+    else
+        RenderDrawingPart(surface_->Canvas(), tree_, index_, damage, surface.Width(), surface.Height(), Background(),
+                          true, &surface_->Bitmap());
     SurfaceDrawn(damage);
     // The region comes over, and with it the surface wherever marks are,
     // which takes them off (all of the surface when the picture was filled

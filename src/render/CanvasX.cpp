@@ -97,22 +97,11 @@ void RenderDrawingPart(TCanvas& canvas, const TObjectTree& tree, TDrawingIndex& 
     canvas.SetClip(part.Left, part.Top, part.Right + 1, part.Bottom + 1);
     DrawBackground(canvas, width, height, background);
     // While every pen copies, the items that show are found band by band.
-    const std::vector<TDrawingIndex::TCandidate>* candidates = nullptr;
-    if (leaveOutHidden)
-        candidates = index.CandidatesMeeting(part);
-    if (candidates && InBands(bands, part, candidates->size())) {
-        const auto drawBand = [&tree, &index, &candidates](TCanvas& on, const TRect& band) {
-            RenderShown(on, tree, index.ShownIn(*candidates, band));
-        };
-        const THalves halves =
-            HalvesOf(part, candidates->size(), [candidates](std::size_t k) { return (*candidates)[k].Box; });
-        bands->RunBeside([&](TCanvas& beside) { drawBand(beside, halves.Lower); },
-                         [&] { drawBand(canvas, halves.Upper); });
-        return;
-    }
-    if (candidates) {
-        RenderShown(canvas, tree, index.ShownIn(*candidates, part));
-        return;
+    if (leaveOutHidden) {
+        if (const std::vector<TDrawingIndex::TCandidate>* candidates = index.CandidatesMeeting(part)) {
+            RenderCandidatesInPart(canvas, tree, index, part, *candidates, bands);
+            return;
+        }
     }
     TCanvasX surface(canvas);
     TDocumentRenderer renderer(tree, surface);
@@ -125,6 +114,20 @@ void RenderDrawingPart(TCanvas& canvas, const TObjectTree& tree, TDrawingIndex& 
         renderer.RenderItems({&item.Node, 1});
     }
     canvas.ClearClip();
+}
+
+void RenderCandidatesInPart(TCanvas& canvas, const TObjectTree& tree, const TDrawingIndex& index, const TRect& part,
+                            const std::vector<TDrawingIndex::TCandidate>& candidates, TBitmap* bands)
+{
+    if (!InBands(bands, part, candidates.size())) {
+        RenderShown(canvas, tree, index.ShownIn(candidates, part));
+        return;
+    }
+    const auto drawBand = [&tree, &index, &candidates](TCanvas& on, const TRect& band) {
+        RenderShown(on, tree, index.ShownIn(candidates, band));
+    };
+    const THalves halves = HalvesOf(part, candidates.size(), [&candidates](std::size_t k) { return candidates[k].Box; });
+    bands->RunBeside([&](TCanvas& beside) { drawBand(beside, halves.Lower); }, [&] { drawBand(canvas, halves.Upper); });
 }
 
 void RenderItemsInPart(TBitmap& bitmap, const TObjectTree& tree, const TRect& part, std::span<TTreeNode* const> items,

@@ -41,6 +41,13 @@ void RenderDrawing(TCanvas& canvas, const TObjectTree& tree, std::int32_t width,
 void RenderDrawingPart(TCanvas& canvas, const TObjectTree& tree, TDrawingIndex& index, const TRect& area,
                        std::int32_t width, std::int32_t height, const TCanvasBackground& background,
                        bool leaveOutHidden = false, TBitmap* bands = nullptr);
+// Of `candidates`, items of `index` in drawing order with their bounds, the
+// parts that show in `part` (inclusive pixels), drawn over what the canvas
+// holds while every pen copies: the items added on top of a picture
+// (TDrawingIndex::TDamage), or those of the drawing meeting the part over
+// its background. `bands` as above.
+void RenderCandidatesInPart(TCanvas& canvas, const TObjectTree& tree, const TDrawingIndex& index, const TRect& part,
+                            const std::vector<TDrawingIndex::TCandidate>& candidates, TBitmap* bands = nullptr);
 // The nodes' own items, in the order given, on the bitmap's canvas clipped
 // to `part` (inclusive pixels). With a box for every item in `showing`
 // (showing[k] holds all of items[k] that shows), each item is clipped to

@@ -52,6 +52,8 @@ void TDrawingIndex::Reset()
     movingAmongSiblings_ = nullptr;
     shapeChanged_ = false;
     otherPenModeLeft_ = false;
+    onTopFrom_ = 0;
+    onlyOnTop_ = false;
     built_ = false;
     unbounded_ = {};
     boundSoFar_ = 0;
@@ -85,6 +87,7 @@ bool TDrawingIndex::BuildSome(std::size_t count)
     building_ = false;
     damage_ = {0, 0, -1, -1};
     built_ = true;
+    StartOnTop();
     return true;
 }
 
@@ -273,7 +276,7 @@ void TDrawingIndex::NodeMoved(TTreeNode* node)
 void TDrawingIndex::Forget(const TTreeNode* node)
 {
     if (const std::optional<TRect> drawn = boxes_.BoundsOf(node)) {
-        AddDamage(*drawn);
+        AddDamage(*drawn, node);
         shapeChanged_ = true;
     }
     boxes_.Remove(node);
@@ -305,11 +308,16 @@ void TDrawingIndex::DrawingChanged()
     follows_ = false;
 }
 
-TRect TDrawingIndex::TakeDamage()
+TDrawingIndex::TDamage TDrawingIndex::TakeDamage()
 {
     Update();
-    const TRect damage = damage_;
+    TDamage damage{damage_, std::nullopt};
+    // A closed shape fills in the mode the pen before it left: only while
+    // every pen copies is the first item on top drawn as over the picture.
+    if (onlyOnTop_ && ranksValid_ && otherPenModes_.empty() && !damage.Region.IsEmpty())
+        damage.OnTop = ItemsOnTop();
     damage_ = {0, 0, -1, -1};
+    StartOnTop();
     return damage;
 }
 
@@ -341,7 +349,7 @@ void TDrawingIndex::Update()
     shapeChanged_ = false;
     otherPenModeLeft_ = false;
     if (otherPenModes && walkChanged)
-        AddDamage({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX});
+        AddDamage({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, nullptr);
     const std::int32_t counter = tree_.ItemCounter();
     if (counter != itemCounter_) {
         boxes_.ForgetLastDrawn(); // the items drawn are those below the counter
@@ -356,7 +364,7 @@ void TDrawingIndex::Restack()
         ranksValid_ = false;
         boxes_.ForgetLastDrawn();
         boxes_.ReorderAll();
-        AddDamage({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX});
+        AddDamage({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, nullptr);
         return;
     }
     if (reordered_.Size() == 0)
@@ -370,7 +378,7 @@ void TDrawingIndex::Restack()
     for (const TTreeNode* node : moved) {
         boxes_.Reorder(node);
         if (const std::optional<TRect> box = boxes_.BoundsOf(node))
-            AddDamage(*box);
+            AddDamage(*box, node);
     }
 }
 
@@ -419,8 +427,8 @@ void TDrawingIndex::Rebound(std::span<const TTreeNode* const> nodes)
 void TDrawingIndex::Enter(const TTreeNode* node, const TItemBounds& drawn)
 {
     if (const std::optional<TRect> old = boxes_.BoundsOf(node))
-        AddDamage(*old);
-    AddDamage(drawn.Bounds);
+        AddDamage(*old, node);
+    AddDamage(drawn.Bounds, node);
     boxes_.Set(node, drawn);
     if (node->Data()->Pen.Mode != TPenMode::pmCopy)
         otherPenModes_.insert(node);
@@ -452,7 +460,7 @@ void TDrawingIndex::DamagePriorities(std::int32_t low, std::int32_t high, bool g
             if (!damaged.Insert(node))
                 continue;
             if (const std::optional<TRect> drawn = boxes_.BoundsOf(node))
-                AddDamage(*drawn);
+                AddDamage(*drawn, node);
             for (const TTreeNode* child = node->FirstChild(); child; child = child->NextSibling())
                 pending.push_back(child);
         }
@@ -472,7 +480,7 @@ void TDrawingIndex::DamagePriorities(std::int32_t low, std::int32_t high, bool g
             if (!inWindow(node))
                 return;
             if (const std::optional<TRect> drawn = boxes_.BoundsOf(node))
-                AddDamage(*drawn);
+                AddDamage(*drawn, node);
             if (groups_.contains(node))
                 damageSubtree(node);
             appeared = appeared || !ranks_.Contains(node);
@@ -481,7 +489,7 @@ void TDrawingIndex::DamagePriorities(std::int32_t low, std::int32_t high, bool g
         boxes_.ForEach([&](const TTreeNode* node, const TRect& box) {
             keepIfUndrawn(node);
             if (inWindow(node)) {
-                AddDamage(box);
+                AddDamage(box, node);
                 appeared = appeared || !ranks_.Contains(node);
             }
         });
@@ -499,9 +507,36 @@ void TDrawingIndex::DamagePriorities(std::int32_t low, std::int32_t high, bool g
         ranksValid_ = false;
 }
 
-void TDrawingIndex::AddDamage(const TRect& box)
+void TDrawingIndex::AddDamage(const TRect& box, const TTreeNode* node)
 {
     damage_ = damage_.United(box);
+    // Items added on top, changed or gone since, were never in the picture.
+    onlyOnTop_ = onlyOnTop_ && node && AddedOnTop(node);
+}
+
+bool TDrawingIndex::AddedOnTop(const TTreeNode* node) const
+{
+    const std::uint64_t* rank = ranksValid_ ? ranks_.Find(node) : nullptr;
+    return rank && *rank >= onTopFrom_;
+}
+
+std::vector<TDrawingIndex::TCandidate> TDrawingIndex::ItemsOnTop() const
+{
+    std::vector<TCandidate> items;
+    for (std::uint64_t rank = onTopFrom_; rank < byRank_.size(); ++rank) {
+        TTreeNode* node = const_cast<TTreeNode*>(byRank_[rank]);
+        if (!node || !tree_.IsDrawn(node))
+            continue;
+        if (const std::optional<TRect> box = boxes_.BoundsOf(node))
+            items.push_back({node, *box});
+    }
+    return items;
+}
+
+void TDrawingIndex::StartOnTop()
+{
+    onTopFrom_ = byRank_.size();
+    onlyOnTop_ = true;
 }
 
 bool TDrawingIndex::InDrawing(const TTreeNode* node, TNodeMap<bool>& known) const
@@ -777,6 +812,9 @@ void TDrawingIndex::SortInDrawingOrder(std::vector<TCandidate>& candidates)
 
 void TDrawingIndex::AssignRanks()
 {
+    // Items added on top since would be numbered among the others.
+    if (byRank_.size() > onTopFrom_)
+        onlyOnTop_ = false;
     ranks_.Clear();
     byRank_.clear();
     ranks_.Reserve(tree_.NodeCount());
@@ -790,6 +828,7 @@ void TDrawingIndex::AssignRanks()
         return true;
     });
     ranksValid_ = true;
+    onTopFrom_ = byRank_.size();
 }
 
 } // namespace qm

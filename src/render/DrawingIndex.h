@@ -62,9 +62,23 @@ public:
     // tree's notifications (none wrote records past them, no document was
     // opened), so that TakeDamage covers all the picture lacks.
     bool FollowsPicture() const { return follows_; }
-    // The region that changes since the last call or full render changed,
-    // inclusive pixels (empty when none), bounds brought up to date.
-    TRect TakeDamage();
+    // An item meeting a part, with its bounds.
+    struct TCandidate {
+        TTreeNode* Node = nullptr;
+        TRect Box;
+    };
+    // What changes since the last call or full render changed, bounds
+    // brought up to date.
+    struct TDamage {
+        // Inclusive pixels, empty when none.
+        TRect Region{0, 0, -1, -1};
+        // When all they changed is items added on top of the drawing while
+        // every pen copies: the drawn ones, in drawing order. Drawn over the
+        // picture as it was, they make it as it is, so a paste of many items
+        // need not draw again the whole drawing beneath them.
+        std::optional<std::vector<TCandidate>> OnTop;
+    };
+    TDamage TakeDamage();
     // An item of a part of the picture, and the pen mode a whole render
     // leaves on the canvas before it when the item before it in the part is
     // not the one before it in the drawing: a closed shape fills in the mode
@@ -80,11 +94,6 @@ public:
     // those under solid fills drawn later, and those that a later twin
     // paints over pixel for pixel.
     std::vector<TPartItem> ItemsMeeting(const TRect& area, bool leaveOutHidden = false);
-    // An item meeting a part, with its bounds.
-    struct TCandidate {
-        TTreeNode* Node = nullptr;
-        TRect Box;
-    };
     // An item that shows in a part, with the box of its pixels there that
     // the items drawn above it leave showing: drawn clipped to that box, it
     // makes the same picture.
@@ -155,7 +164,15 @@ private:
     // ItemCounter, and their descendants with them. Only the nodes kept in
     // `undrawn_` are looked at when the counter grew, every node when it fell.
     void DamagePriorities(std::int32_t low, std::int32_t high, bool grew);
-    void AddDamage(const TRect& box);
+    // Damage from `node`'s bounds; null for damage of no one item.
+    void AddDamage(const TRect& box, const TTreeNode* node);
+    // Whether the node took its place in the walk at its end since the
+    // picture was last brought up to date.
+    bool AddedOnTop(const TTreeNode* node) const;
+    // The drawn items added on top since, in drawing order, with their bounds.
+    std::vector<TCandidate> ItemsOnTop() const;
+    // Nothing counts as changed since: items added from now on come on top.
+    void StartOnTop();
     // Under the Object root, outside the trash and Temp: the only nodes
     // that may ever be drawn (a node keeps its ancestors while in the tree).
     // `known` keeps the answer for the nodes on the way up, so that many
@@ -212,6 +229,11 @@ private:
     };
     TNodeMap<TCopiedBounds> copied_;
     TRect damage_{0, 0, -1, -1};
+    // The first place in the walk given since the picture was last brought
+    // up to date, and whether all the damage since came from nodes at or
+    // after it.
+    std::uint64_t onTopFrom_ = 0;
+    bool onlyOnTop_ = false;
     std::int32_t itemCounter_ = 0;
     // Places in the drawing walk, valid while edits only append items at
     // its end (they take the next number); other changes to the tree's shape

@@ -83,9 +83,13 @@ public:
             canvas.SetCanvasSize(canvas.ImageWidth(), canvas.ImageHeight());
         if (Below(12) == 0)
             tree.MarkChanged();
-        // Some of the items bounded while idle, the rest by the edit.
-        if (Below(4) == 0)
+        // Some of the items bounded while idle, the rest by the edit; or
+        // all, and the walk numbered, so that items added come on top.
+        if (const int idle = Below(4); idle == 0)
             canvas.PrepareSome(1 + Below(8));
+        else if (idle == 1)
+            while (!canvas.PrepareSome(64)) {
+            }
         if (Below(8) == 0) {
             commands.Undo();
             return "undo";
@@ -421,6 +425,18 @@ TEST(IncrementalRender, AWholeRenderOfManyItemsIsThatOfEveryItem)
     drawing.commands.Undo();
     drawing.commands.Undo();
     EXPECT_EQ(Difference(BitmapImage(drawing.canvas.Surface().Bitmap()), FullRender(drawing)), "") << "restack undone";
+    // A tenth pasted comes on top of the walk, numbered while idle: only the
+    // copies are drawn, over the picture as it was, in two bands.
+    drawing.canvas.ClearSelection();
+    for (TTreeNode* node = drawing.tree.ObjectRoot()->FirstChild(); node; node = node->NextSibling()) {
+        if (!drawing.tree.IsFixedNode(node) && below(10) == 0)
+            drawing.canvas.ToggleSelection(node);
+    }
+    drawing.commands.CopySelection();
+    while (!drawing.canvas.PrepareSome(8192)) {
+    }
+    drawing.commands.PasteClipboard();
+    EXPECT_EQ(Difference(BitmapImage(drawing.canvas.Surface().Bitmap()), FullRender(drawing)), "") << "pasted";
 }
 
 // A part leaves out the items nothing of which shows there: under a solid
