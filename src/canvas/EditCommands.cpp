@@ -32,11 +32,6 @@ std::string_view RestackName(TObjectTree::TRestack where)
     return "最背面へ移動";
 }
 
-void SetActive(TObjectTree& tree, TTreeNode* node, bool active)
-{
-    tree.ChangeItem(node, [active](TItemObject& item) { item.Active = active; });
-}
-
 } // namespace
 
 void EmptyTempNode(TObjectTree& tree)
@@ -80,7 +75,7 @@ void TEditCommands::CopySelection()
     if (!StartClipboard())
         return;
     canvas_.ToggleMarks();
-    ForEachSelectedNode([this](TTreeNode* node) { SetActive(tree_, tree_.CopySubtree(tree_.TempNode(), node), false); });
+    ForEachSelectedNode([this](TTreeNode* node) { tree_.SetActive(tree_.CopySubtree(tree_.TempNode(), node), false); });
     main_.SetPasteEnabled(true);
     if (ClipboardFilled)
         ClipboardFilled();
@@ -91,7 +86,7 @@ void TEditCommands::CutSelection()
     const TEditStepScope step(tree_, "切り取り");
     if (!StartClipboard())
         return;
-    ForEachSelectedNode([this](TTreeNode* node) { SetActive(tree_, tree_.MoveSubtree(tree_.TempNode(), node), false); });
+    ForEachSelectedNode([this](TTreeNode* node) { tree_.SetActive(tree_.MoveSubtree(tree_.TempNode(), node), false); });
     canvas_.ClearSelection();
     canvas_.Repaint();
     main_.SetPasteEnabled(true);
@@ -116,7 +111,7 @@ void TEditCommands::PasteClipboard()
             TTreeNode* copy = tree_.CopySubtree(tree_.ObjectRoot(), child);
             if (!copy)
                 continue;
-            SetActive(tree_, copy, true);
+            tree_.SetActive(copy, true);
             canvas_.ToggleSelection(copy);
         }
     }
@@ -128,7 +123,8 @@ void TEditCommands::DeleteSelection()
     if (TextBoxHasFocus())
         return;
     const TEditStepScope step(tree_, "削除");
-    ForEachSelectedNode([this](TTreeNode* node) { SetActive(tree_, tree_.MoveSubtree(tree_.TrashNode(), node), false); });
+    ForEachSelectedNode(
+        [this](TTreeNode* node) { tree_.SetActive(tree_.MoveSubtree(tree_.TrashNode(), node), false); });
     canvas_.ClearSelection();
     canvas_.Repaint();
 }
@@ -313,7 +309,7 @@ void TEditCommands::Restore(TTreeNode* treeSelected)
         return;
     if (!treeSelected->Data()->Active) {
         const TEditStepScope step(tree_, "復元");
-        SetActive(tree_, treeSelected, true);
+        tree_.SetActive(treeSelected, true);
         tree_.MoveSubtree(tree_.ObjectRoot(), treeSelected);
     }
     canvas_.Repaint();

@@ -327,13 +327,13 @@ void TObjectTree::ToggleLink(TNodeLink& link)
     }
 }
 
-void TObjectTree::NoteSwapping(TTreeNode* node)
+void TObjectTree::NoteSwapping(TTreeNode* node, TChangeNotice changing)
 {
     if (!node->Attached())
         return;
     NoteChanged(node);
     for (TTreeObserver* observer : observers_)
-        observer->NodeChanging(node);
+        (observer->*changing)(node);
 }
 
 void TObjectTree::SwapState(TNodeState& state)
@@ -366,7 +366,7 @@ void TObjectTree::SwapPriority(TPriorityState& state)
 void TObjectTree::SwapPlace(TPlaceState& state)
 {
     TTreeNode* node = state.node;
-    NoteSwapping(node);
+    NoteSwapping(node, &TTreeObserver::PlaceChanging);
     std::swap(node->data_.X, state.x);
     std::swap(node->data_.Y, state.y);
     Touch();

@@ -49,6 +49,12 @@ public:
         }
     }
 
+    // The item placed about `origin` instead.
+    TPlacement(const TTreeNode* node, std::pair<float, float> origin)
+        : item_(*node->Data()), originX_(origin.first), originY_(origin.second), turn_(RollToRadians(item_.Roll))
+    {
+    }
+
     TPoint Place(const TPoint& relative, bool rotate) const
     {
         float x = static_cast<float>(relative.x);
@@ -69,6 +75,20 @@ private:
     float originY_ = 0;
     TTurn turn_;
 };
+
+// Calls visit(placedHere, placedThere) for every vertex and control point of
+// the item as ViewPoints1 places them, under two placements.
+template <typename Visit>
+void ForEachPlacedPoint(const TItemObject& item, const TPlacement& here, const TPlacement& there, Visit&& visit)
+{
+    for (std::size_t i = 0; i < static_cast<std::size_t>(item.VertexCount()); ++i)
+        visit(here.PlaceVertex(item.Points[i]), there.PlaceVertex(item.Points[i]));
+    const auto segments = static_cast<std::size_t>(item.SegmentCount());
+    for (const TPointArray* controls : {&item.C1, &item.C2}) {
+        for (std::size_t i = 0; i < segments && i < controls->size(); ++i)
+            visit(here.Place((*controls)[i], true), there.Place((*controls)[i], true));
+    }
+}
 
 std::int32_t Saturated(std::int64_t value)
 {
@@ -164,6 +184,23 @@ int TObjectTree::ViewPoints1(const TTreeNode* node, TPointArray& P, TPointArray*
 std::pair<float, float> TObjectTree::PlacementOrigin(const TTreeNode* node) const
 {
     return TPlacement(node, objectRoot_).Origin();
+}
+
+std::optional<TPoint> TObjectTree::PlacedShift(const TTreeNode* node, std::pair<float, float> origin) const
+{
+    if (RefusesItem(node) || node->Data()->VertexCount() == 0)
+        return std::nullopt;
+    std::optional<TPoint> shift;
+    bool uniform = true;
+    ForEachPlacedPoint(*node->Data(), TPlacement(node, objectRoot_), TPlacement(node, origin),
+                       [&](const TPoint& here, const TPoint& there) {
+                           const TPoint by{WrapToInt32(std::int64_t{here.x} - there.x),
+                                           WrapToInt32(std::int64_t{here.y} - there.y)};
+                           if (!shift)
+                               shift = by;
+                           uniform = uniform && by.x == shift->x && by.y == shift->y;
+                       });
+    return uniform ? shift : std::nullopt;
 }
 
 int TObjectTree::PointToXY(const TTreeNode* node, TRect& rect) const

@@ -317,15 +317,23 @@ TItemObject& TObjectTree::EditRecord(TTreeNode* node)
 TItemObject& TObjectTree::EditPlace(TTreeNode* node)
 {
     RecordPlace(node);
-    return AnnounceChange(node);
+    return AnnounceChange(node, &TTreeObserver::PlaceChanging);
 }
 
-TItemObject& TObjectTree::AnnounceChange(TTreeNode* node)
+void TObjectTree::SetActive(TTreeNode* node, bool active)
+{
+    if (!node)
+        return;
+    RecordState(node);
+    AnnounceChange(node, &TTreeObserver::ActiveChanging).Active = active;
+}
+
+TItemObject& TObjectTree::AnnounceChange(TTreeNode* node, TChangeNotice changing)
 {
     Touch();
     NoteChanged(node);
     for (TTreeObserver* observer : observers_)
-        observer->NodeChanging(node);
+        (observer->*changing)(node);
     return node->data_;
 }
 

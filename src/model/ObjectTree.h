@@ -54,6 +54,11 @@ public:
     // Before the priority of `node` alone changes (a restack): the item is
     // drawn the same, at another place in the drawing order.
     virtual void PriorityChanging(TTreeNode* node) { NodeChanging(node); }
+    // Before the X and Y of `node` alone change (a move): the item is placed
+    // about another origin, drawn the same otherwise.
+    virtual void PlaceChanging(TTreeNode* node) { NodeChanging(node); }
+    // Before `node` alone is switched on or off (put aside, brought back).
+    virtual void ActiveChanging(TTreeNode* node) { NodeChanging(node); }
     // The whole contents were replaced (an opened document).
     virtual void TreeReset() {}
     // The document's canvas size or grid changed.
@@ -217,9 +222,15 @@ public:
     // and this point alone, so records alike placed about equal points lie
     // in the same place.
     std::pair<float, float> PlacementOrigin(const TTreeNode* node) const;
+    // How far every point of the geometry above lies from where placing the
+    // record about `origin` would put it, when that is one shift in whole
+    // pixels for all of them; none when the points part or there are none.
+    std::optional<TPoint> PlacedShift(const TTreeNode* node, std::pair<float, float> origin) const;
 
     // --- Subtree operations ---------------------------------------------
     int MoveItem(std::int32_t dx, std::int32_t dy, TTreeNode* node);
+    // Switches the node's item alone on or off, its descendants untouched.
+    void SetActive(TTreeNode* node, bool active);
     int SetStretch(TTreeNode* node, float stretchX, float stretchY);
     int RotateItem(std::int32_t angleDelta, TTreeNode* node);
     int ApplyPen(const TPen& pen, TTreeNode* node);
@@ -330,8 +341,10 @@ private:
     // The node's record for a change of X and Y alone, only its old place
     // recorded first.
     TItemObject& EditPlace(TTreeNode* node);
+    // NodeChanging or one of its narrower cases.
+    using TChangeNotice = void (TTreeObserver::*)(TTreeNode*);
     // The node's record as the observers are told it changes.
-    TItemObject& AnnounceChange(TTreeNode* node);
+    TItemObject& AnnounceChange(TTreeNode* node, TChangeNotice changing = &TTreeObserver::NodeChanging);
     // Changes the node's priority alone, recording only the old priority; its
     // box for hit tests stays. Both priorities lie below ItemCounter, so the
     // node stays in the drawing walk (observers rely on it).
@@ -363,7 +376,7 @@ private:
     void SwapPriority(TPriorityState& state);
     void SwapPlace(TPlaceState& state);
     // Before a state or place swaps back into an attached node.
-    void NoteSwapping(TTreeNode* node);
+    void NoteSwapping(TTreeNode* node, TChangeNotice changing = &TTreeObserver::NodeChanging);
     // Takes a linked node out of the tree, or links an unlinked one back.
     // A moved node goes back to the recorded place, which records the one it left.
     void ToggleLink(TNodeLink& link);

@@ -116,6 +116,17 @@ bool TDocumentRenderer::DrawnAlike(const TItemObject& a, const TItemObject& b)
     return drawn(a) == drawn(b);
 }
 
+bool TDocumentRenderer::PlacedByPointsAlone(const TItemObject& item)
+{
+    if (item.CurveStyle != csBezier || item.ItemType == itEllipse)
+        return true;
+    const bool closed = item.ItemType == itRectangle || item.ItemType == itPolygon;
+    const std::size_t drawn = static_cast<std::size_t>(std::max(item.VertexCount() - (closed ? 0 : 1), 0));
+    const std::size_t placed =
+        std::min({static_cast<std::size_t>(item.SegmentCount()), item.C1.size(), item.C2.size()});
+    return drawn <= placed;
+}
+
 std::optional<TRect> TDocumentRenderer::RoughBounds(const TTreeNode* node)
 {
     const TItemObject& item = *node->Data();

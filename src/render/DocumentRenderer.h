@@ -67,6 +67,10 @@ public:
     // reads is equal. The caption, name, id and priority are not read, nor
     // is Active, which only decides whether the walk draws the item.
     static bool DrawnAlike(const TItemObject& a, const TItemObject& b);
+    // Whether the record's drawing calls take its place from its placed
+    // points alone: not a Bezier outline with a segment whose control
+    // points the record lacks, drawn through the canvas origin.
+    static bool PlacedByPointsAlone(const TItemObject& item);
 
 private:
     bool Refuses(const TTreeNode* node) const;

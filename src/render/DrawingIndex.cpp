@@ -17,6 +17,13 @@ namespace {
 constexpr std::size_t kMinRanked = 4096;
 // Levels above the last numbered node searched for a new node's parent.
 constexpr int kMaxAppendSearch = 64;
+// Shifted by whole pixels, an item whose points all shift alike still
+// places text, ellipses and arrowheads from them in floating point, each
+// truncated: a pixel may come out up to two pixels off the shift.
+constexpr std::int32_t kShiftMargin = 2;
+// Coordinates within which that holds, the rounding of the floating point
+// along the way well under a pixel.
+constexpr std::int64_t kShiftExactWithin = 1 << 16;
 
 } // namespace
 
@@ -38,6 +45,8 @@ void TDrawingIndex::Reset()
     undrawn_ = {};
     dirty_ = {};
     copied_ = {};
+    clipboard_ = {};
+    shifted_ = {};
     damage_ = {0, 0, -1, -1};
     ranks_.Clear();
     byRank_.clear();
@@ -152,21 +161,52 @@ bool TDrawingIndex::AppendedLast(const TTreeNode* node) const
 
 void TDrawingIndex::NodeChanging(TTreeNode* node)
 {
-    if (HeldAside(node))
+    if (HeldAside(node)) {
+        clipboard_.Erase(node);
         return;
+    }
     MarkDirty(node);
     copied_.Erase(node);
     changing_.Insert(node, TWalkPart(*node->Data()));
 }
 
+void TDrawingIndex::PlaceChanging(TTreeNode* node)
+{
+    if (!HeldAside(node))
+        NodeChanging(node);
+}
+
+void TDrawingIndex::ActiveChanging(TTreeNode* node)
+{
+    if (HeldAside(node))
+        return;
+    MarkDirty(node);
+    changing_.Insert(node, TWalkPart(*node->Data()));
+}
+
 void TDrawingIndex::NodeCopied(TTreeNode* copy, const TTreeNode* source)
 {
-    // Groups draw nothing of their own and are few: bounded as ever.
-    if (HeldAside(copy) || source->HasChildren() || !BoundsCurrent(source))
+    // Groups draw nothing of their own and are few: bounded as ever. The
+    // trash is never pasted from.
+    if (copy->Parent() == tree_.TrashNode() || source->HasChildren()
+        || !TDocumentRenderer::DrawnAlike(*copy->Data(), *source->Data()))
         return;
+    if (const std::optional<TCopiedBounds> carried = CarriedBounds(source))
+        (HeldAside(copy) ? clipboard_ : copied_).Set(copy, *carried);
+}
+
+std::optional<TDrawingIndex::TCopiedBounds> TDrawingIndex::CarriedBounds(const TTreeNode* source) const
+{
+    if (HeldAside(source)) {
+        const TCopiedBounds* carried = clipboard_.Find(source);
+        return carried ? std::optional(*carried) : std::nullopt;
+    }
+    if (!BoundsCurrent(source) || shifted_.Contains(source))
+        return std::nullopt;
     const std::optional<TRect> bounds = boxes_.BoundsOf(source);
-    if (bounds && TDocumentRenderer::DrawnAlike(*copy->Data(), *source->Data()))
-        copied_.Set(copy, {{*bounds, boxes_.OcclusionOf(source)}, tree_.PlacementOrigin(source)});
+    if (!bounds)
+        return std::nullopt;
+    return TCopiedBounds{{*bounds, boxes_.OcclusionOf(source)}, tree_.PlacementOrigin(source), source->Data()->Active};
 }
 
 bool TDrawingIndex::BoundsCurrent(const TTreeNode* node) const
@@ -184,17 +224,68 @@ std::vector<const TTreeNode*> TDrawingIndex::EnterCopies(std::vector<const TTree
 {
     if (copied_.Size() == 0)
         return nodes;
-    // A copy placed about another origin than its source, in another group
-    // or under an ancestor changed since, is bounded again.
+    // A copy switched otherwise than its source, or placed about another
+    // origin (in another group, under an ancestor changed since, moved) that
+    // does not shift its points alike, is bounded again.
     std::erase_if(nodes, [this](const TTreeNode* node) {
         const TCopiedBounds* copied = copied_.Find(node);
-        if (!copied || tree_.PlacementOrigin(node) != copied->Origin)
+        if (!copied || node->Data()->Active != copied->Active)
             return false;
-        Enter(node, copied->Bounds);
+        if (tree_.PlacementOrigin(node) == copied->Origin) {
+            Enter(node, copied->Bounds);
+            return true;
+        }
+        const std::optional<TItemBounds> shifted = ShiftedBounds(node, *copied);
+        if (!shifted)
+            return false;
+        Enter(node, *shifted);
+        shifted_.Insert(node);
         return true;
     });
     copied_ = {};
     return nodes;
+}
+
+std::optional<TItemBounds> TDrawingIndex::ShiftedBounds(const TTreeNode* node, const TCopiedBounds& copied) const
+{
+    if (!TDocumentRenderer::PlacedByPointsAlone(*node->Data()))
+        return std::nullopt;
+    // Strokes out of reach of the canvas are left out of the drawing, and
+    // so of the bounds: only those of a source within the canvas hold all
+    // of its drawing.
+    const TRect& from = copied.Bounds.Bounds;
+    const TBitmap& canvas = surface_.Bitmap();
+    if (from.IsEmpty() || from.Left < 0 || from.Top < 0 || from.Right >= canvas.Width()
+        || from.Bottom >= canvas.Height())
+        return std::nullopt;
+    const std::optional<TPoint> shift = tree_.PlacedShift(node, copied.Origin);
+    if (!shift)
+        return std::nullopt;
+    // Each side moved and widened (or, for the cover, narrowed) by `margin`;
+    // none when it leaves the coordinates the shift is exact within.
+    const auto move = [&shift](const TRect& box, std::int64_t margin) -> std::optional<TRect> {
+        const std::int64_t left = std::int64_t{box.Left} + shift->x - margin;
+        const std::int64_t top = std::int64_t{box.Top} + shift->y - margin;
+        const std::int64_t right = std::int64_t{box.Right} + shift->x + margin;
+        const std::int64_t bottom = std::int64_t{box.Bottom} + shift->y + margin;
+        for (const std::int64_t at : {std::int64_t{box.Left}, std::int64_t{box.Top}, std::int64_t{box.Right},
+                                      std::int64_t{box.Bottom}, left, top, right, bottom}) {
+            if (at <= -kShiftExactWithin || at >= kShiftExactWithin)
+                return std::nullopt;
+        }
+        return TRect{static_cast<std::int32_t>(left), static_cast<std::int32_t>(top), static_cast<std::int32_t>(right),
+                     static_cast<std::int32_t>(bottom)};
+    };
+    const std::optional<TRect> bounds = move(from, kShiftMargin);
+    if (!bounds)
+        return std::nullopt;
+    // Its calls differ from its source's: no twin of any item.
+    TItemBounds shifted{*bounds, {}};
+    if (const TRect& cover = copied.Bounds.Occlusion.Cover; !cover.IsEmpty()) {
+        if (const std::optional<TRect> inside = move(cover, -kShiftMargin); inside && !inside->IsEmpty())
+            shifted.Occlusion.Cover = *inside;
+    }
+    return shifted;
 }
 
 void TDrawingIndex::PriorityChanging(TTreeNode* node)
@@ -284,6 +375,8 @@ void TDrawingIndex::Forget(const TTreeNode* node)
     undrawn_.Erase(node);
     dirty_.Erase(node);
     copied_.Erase(node);
+    clipboard_.Erase(node);
+    shifted_.Erase(node);
     if (const std::uint64_t* rank = ranks_.Find(node)) {
         byRank_[*rank] = nullptr;
         ranks_.Erase(node);
@@ -426,6 +519,8 @@ void TDrawingIndex::Rebound(std::span<const TTreeNode* const> nodes)
 
 void TDrawingIndex::Enter(const TTreeNode* node, const TItemBounds& drawn)
 {
+    if (shifted_.Size() != 0)
+        shifted_.Erase(node);
     if (const std::optional<TRect> old = boxes_.BoundsOf(node))
         AddDamage(*old, node);
     AddDamage(drawn.Bounds, node);

@@ -123,15 +123,29 @@ private:
     void NodeMoved(TTreeNode* node) override;
     void NodeChanging(TTreeNode* node) override;
     void PriorityChanging(TTreeNode* node) override;
+    // A node held aside keeps the bounds it carries through a move or a
+    // switch; a node of the drawing is bounded again after a move, and keeps
+    // those of the copy it is through a switch, which they record.
+    void PlaceChanging(TTreeNode* node) override;
+    void ActiveChanging(TTreeNode* node) override;
     // A copy drawn as its source takes the source's bounds instead of being
-    // bounded again: grouping many items copies every one of them.
+    // bounded again: grouping many items copies every one of them, and a
+    // paste copies what the clipboard carries from the drawing.
     void NodeCopied(TTreeNode* copy, const TTreeNode* source) override;
     // Whether the node's box is as a bound would make it now: neither the
     // node nor an ancestor changed since it was bounded.
     bool BoundsCurrent(const TTreeNode* node) const;
-    // Enters the copies among `nodes` still placed where their sources were;
-    // the others are left to bound.
+    struct TCopiedBounds;
+    // The bounds a copy of `source` may take: its own, or those it carries
+    // held aside.
+    std::optional<TCopiedBounds> CarriedBounds(const TTreeNode* source) const;
+    // Enters the copies among `nodes` placed where their sources were, or
+    // shifted from there by whole pixels; the others are left to bound.
     std::vector<const TTreeNode*> EnterCopies(std::vector<const TTreeNode*> nodes);
+    // The bounds of a copy drawn as its source shifted by whole pixels, from
+    // the source's; none when its points do not all shift alike, or lie too
+    // far out for the shift to stay exact.
+    std::optional<TItemBounds> ShiftedBounds(const TTreeNode* node, const TCopiedBounds& copied) const;
     // Damages and forgets what is kept of the node.
     void Forget(const TTreeNode* node);
     void TreeReset() override;
@@ -221,13 +235,21 @@ private:
     TNodeSet undrawn_;
     TNodeSet dirty_;
     // Copies made since the last Update whose records draw as their
-    // sources', with the sources' bounds and the origin they were placed
-    // about.
+    // sources', with the sources' bounds, the origin they were placed about
+    // and whether they were switched on then.
     struct TCopiedBounds {
         TItemBounds Bounds;
         std::pair<float, float> Origin;
+        bool Active = false;
     };
     TNodeMap<TCopiedBounds> copied_;
+    // The same for the copies in the clipboard (the Temp node's children),
+    // kept while they change only in place or in switch: a paste copies
+    // them into the drawing.
+    TNodeMap<TCopiedBounds> clipboard_;
+    // Items whose bounds were shifted from a source's, generous by a margin:
+    // copies of them are bounded again, so that margins never add up.
+    TNodeSet shifted_;
     TRect damage_{0, 0, -1, -1};
     // The first place in the walk given since the picture was last brought
     // up to date, and whether all the damage since came from nodes at or

@@ -439,6 +439,32 @@ TEST(IncrementalRender, AWholeRenderOfManyItemsIsThatOfEveryItem)
     EXPECT_EQ(Difference(BitmapImage(drawing.canvas.Surface().Bitmap()), FullRender(drawing)), "") << "pasted";
 }
 
+// Strokes beyond reach of the canvas are left out of the drawing, and so of
+// the bounds kept: a canvas grown since bounds its items again, and a copy
+// of an item that reached out is bounded again when pasted.
+TEST(IncrementalRender, ItemsReachingOutOfTheCanvasAreBoundedForTheCanvasTheyAreOn)
+{
+    TCanvasFixture drawing;
+    TObjectTree& tree = drawing.tree;
+    tree.SetCanvasGeometry({100, 100, 10});
+    // Of a dashed line running out of the canvas, the dashes beyond reach are left out.
+    TTreeNode* line = test::AddShape(tree, tree.ObjectRoot(), itLine, {{400, 90}, {50, 50}});
+    tree.ChangeItem(line, [](TItemObject& item) { item.Pen = {clBlack, 1, psDash, TPenMode::pmCopy}; });
+    drawing.canvas.Repaint();
+    while (!drawing.canvas.PrepareSome(64)) {
+    }
+    drawing.canvas.SelectFromTree(line);
+    drawing.commands.CopySelection();
+    drawing.main.PasteOffsetX = -330;
+    drawing.main.PasteOffsetY = 0;
+    drawing.commands.PasteClipboard();
+    EXPECT_EQ(Difference(BitmapImage(drawing.canvas.Surface().Bitmap()), FullRender(drawing)), "") << "pasted";
+    tree.SetCanvasGeometry({500, 500, 10});
+    drawing.canvas.SelectFromTree(line);
+    drawing.commands.DeleteSelection();
+    EXPECT_EQ(Difference(BitmapImage(drawing.canvas.Surface().Bitmap()), FullRender(drawing)), "") << "grown, deleted";
+}
+
 // A part leaves out the items nothing of which shows there: under a solid
 // fill drawn later, or painted over by a later twin; one pen that does not
 // copy makes every fill depend on the pen before it, and nothing is left out.
