@@ -203,10 +203,10 @@ std::optional<TDrawingIndex::TCopiedBounds> TDrawingIndex::CarriedBounds(const T
     }
     if (!BoundsCurrent(source) || shifted_.Contains(source))
         return std::nullopt;
-    const std::optional<TRect> bounds = boxes_.BoundsOf(source);
+    const std::optional<TItemBounds> bounds = boxes_.ItemBoundsOf(source);
     if (!bounds)
         return std::nullopt;
-    return TCopiedBounds{{*bounds, boxes_.OcclusionOf(source)}, tree_.PlacementOrigin(source), source->Data()->Active};
+    return TCopiedBounds{*bounds, tree_.PlacementOrigin(source), source->Data()->Active};
 }
 
 bool TDrawingIndex::BoundsCurrent(const TTreeNode* node) const
@@ -375,8 +375,10 @@ void TDrawingIndex::Forget(const TTreeNode* node)
     undrawn_.Erase(node);
     dirty_.Erase(node);
     copied_.Erase(node);
-    clipboard_.Erase(node);
-    shifted_.Erase(node);
+    if (HeldAside(node))
+        clipboard_.Erase(node);
+    if (shifted_.Size() != 0)
+        shifted_.Erase(node);
     if (const std::uint64_t* rank = ranks_.Find(node)) {
         byRank_[*rank] = nullptr;
         ranks_.Erase(node);

@@ -110,6 +110,13 @@ TOcclusion TItemBoxes::OcclusionOf(const TTreeNode* node) const
     return occlusion ? *occlusion : TOcclusion{};
 }
 
+std::optional<TItemBounds> TItemBoxes::ItemBoundsOf(const TTreeNode* node) const
+{
+    occlusions_.Prefetch(node);
+    const std::optional<TRect> bounds = BoundsOf(node);
+    return bounds ? std::optional<TItemBounds>({*bounds, OcclusionOf(node)}) : std::nullopt;
+}
+
 const TItemBoxes::TTwins* TItemBoxes::TwinsOf(const TTreeNode* node) const
 {
     const TOcclusion* occlusion = occlusions_.Find(node);

@@ -40,6 +40,8 @@ public:
     std::optional<TRect> BoundsOf(const TTreeNode* node) const;
     // What the item hides of those below; nothing for one not entered.
     TOcclusion OcclusionOf(const TTreeNode* node) const;
+    // Both, the two look-ups asked for together: none for an item not entered.
+    std::optional<TItemBounds> ItemBoundsOf(const TTreeNode* node) const;
 
     // Calls `visit(node, box)` for every item.
     template <typename Visit>
