@@ -172,11 +172,15 @@ void TDrawingIndex::NodeChanging(TTreeNode* node)
 
 void TDrawingIndex::PlaceChanging(TTreeNode* node)
 {
-    if (!HeldAside(node))
-        NodeChanging(node);
+    ChangingWithCarriedBounds(node);
 }
 
 void TDrawingIndex::ActiveChanging(TTreeNode* node)
+{
+    ChangingWithCarriedBounds(node);
+}
+
+void TDrawingIndex::ChangingWithCarriedBounds(TTreeNode* node)
 {
     if (HeldAside(node))
         return;

@@ -123,11 +123,12 @@ private:
     void NodeMoved(TTreeNode* node) override;
     void NodeChanging(TTreeNode* node) override;
     void PriorityChanging(TTreeNode* node) override;
-    // A node held aside keeps the bounds it carries through a move or a
-    // switch; a node of the drawing is bounded again after a move, and keeps
-    // those of the copy it is through a switch, which they record.
+    // A copy keeps the bounds it carries through a move or a switch, which
+    // they record: a paste moves and switches on what it copies, and so
+    // does a duplicate.
     void PlaceChanging(TTreeNode* node) override;
     void ActiveChanging(TTreeNode* node) override;
+    void ChangingWithCarriedBounds(TTreeNode* node);
     // A copy drawn as its source takes the source's bounds instead of being
     // bounded again: grouping many items copies every one of them, and a
     // paste copies what the clipboard carries from the drawing.

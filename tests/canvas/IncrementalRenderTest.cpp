@@ -108,7 +108,7 @@ public:
             const TEditStepScope step(tree, name);
             change();
         };
-        switch (Below(14)) {
+        switch (Below(15)) {
         case 0: gesture("move", [&] { canvas.MoveSelection(dx, dy); }); return "move";
         case 1: gesture("resize", [&] { canvas.ResizeSelection(0, 0, dx, dy); }); return "resize";
         case 2: gesture("rotate", [&] { canvas.RotateSelection(dx, dy); }); return "rotate";
@@ -143,6 +143,7 @@ public:
         case 13:
             PasteTwin(node);
             return "paste in place";
+        case 14: commands.DuplicateSelection(); return "duplicate";
         case 9:
             gesture("text", [&] {
                 tree.ChangeItem(node, [&](TItemObject& item) {
@@ -177,9 +178,9 @@ public:
     void PasteTwin(TTreeNode* node)
     {
         canvas.SelectFromTree(node);
+        commands.CopySelection(); // which sets the step a paste moves by
         main.PasteOffsetX = 0;
         main.PasteOffsetY = 0;
-        commands.CopySelection();
         commands.PasteClipboard();
     }
 
