@@ -11,6 +11,12 @@ namespace {
 
 constexpr TColor kGridColor = clSilver;
 
+// Whether the item's outline runs back to its first vertex.
+bool IsClosedShape(const TItemObject& item)
+{
+    return item.ItemType == itRectangle || item.ItemType == itPolygon;
+}
+
 } // namespace
 
 void ClearCanvas(TBitmapX& surface, const TCanvasBackground& background)
@@ -120,7 +126,7 @@ bool TDocumentRenderer::PlacedByPointsAlone(const TItemObject& item)
 {
     if (item.CurveStyle != csBezier || item.ItemType == itEllipse)
         return true;
-    const bool closed = item.ItemType == itRectangle || item.ItemType == itPolygon;
+    const bool closed = IsClosedShape(item);
     const std::size_t drawn = static_cast<std::size_t>(std::max(item.VertexCount() - (closed ? 0 : 1), 0));
     const std::size_t placed =
         std::min({static_cast<std::size_t>(item.SegmentCount()), item.C1.size(), item.C2.size()});
@@ -131,7 +137,7 @@ std::optional<TRect> TDocumentRenderer::RoughBounds(const TTreeNode* node)
 {
     const TItemObject& item = *node->Data();
     const int count = item.VertexCount();
-    const bool closed = item.ItemType == itRectangle || item.ItemType == itPolygon;
+    const bool closed = IsClosedShape(item);
     const bool open = item.ItemType == itLine || item.ItemType == itArrow || item.ItemType == itCurve;
     const bool ellipse = item.ItemType == itEllipse;
     if (!(closed || open || ellipse) || count < (open ? 2 : 3))

@@ -94,9 +94,8 @@ bool TDrawingIndex::BuildSome(std::size_t count)
     unbounded_ = {};
     boundSoFar_ = 0;
     building_ = false;
-    damage_ = {0, 0, -1, -1};
     built_ = true;
-    StartOnTop();
+    NothingChanged();
     return true;
 }
 
@@ -107,8 +106,10 @@ void TDrawingIndex::Build()
 
 void TDrawingIndex::NoteFullRender()
 {
-    if (built_)
-        TakeDamage();
+    if (built_) {
+        Update();
+        NothingChanged();
+    }
     itemCounter_ = tree_.ItemCounter();
     follows_ = true;
 }
@@ -415,8 +416,7 @@ TDrawingIndex::TDamage TDrawingIndex::TakeDamage()
     // every pen copies is the first item on top drawn as over the picture.
     if (onlyOnTop_ && ranksValid_ && otherPenModes_.empty() && !damage.Region.IsEmpty())
         damage.OnTop = ItemsOnTop();
-    damage_ = {0, 0, -1, -1};
-    StartOnTop();
+    NothingChanged();
     return damage;
 }
 
@@ -634,8 +634,9 @@ std::vector<TDrawingIndex::TCandidate> TDrawingIndex::ItemsOnTop() const
     return items;
 }
 
-void TDrawingIndex::StartOnTop()
+void TDrawingIndex::NothingChanged()
 {
+    damage_ = {0, 0, -1, -1};
     onTopFrom_ = byRank_.size();
     onlyOnTop_ = true;
 }

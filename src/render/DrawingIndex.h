@@ -186,8 +186,9 @@ private:
     bool AddedOnTop(const TTreeNode* node) const;
     // The drawn items added on top since, in drawing order, with their bounds.
     std::vector<TCandidate> ItemsOnTop() const;
-    // Nothing counts as changed since: items added from now on come on top.
-    void StartOnTop();
+    // The picture shows the drawing as bounded: nothing counts as changed,
+    // and items added from now on come on top.
+    void NothingChanged();
     // Under the Object root, outside the trash and Temp: the only nodes
     // that may ever be drawn (a node keeps its ancestors while in the tree).
     // `known` keeps the answer for the nodes on the way up, so that many
